@@ -1,0 +1,69 @@
+#pragma once
+// Everything the program takes from the machine it runs on, as small
+// interfaces. The program wires the real ones; tests wire fakes that record
+// messages and return scripted answers, so nothing ever waits on a person,
+// the wall clock or a real serial device.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace km640 {
+
+enum class MsgIcon { None, Exclamation, Error, Warning, Information };
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual MsgAnswer show(const std::string& text, const std::string& caption, MsgIcon icon,
+                           MsgButtons buttons) = 0;
+};
+
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Both dialogs start in startDir and offer "Table files (*.tbl)".
+    // An empty optional means the user cancelled.
+    virtual std::optional<std::string> openFile(const std::string& startDir) = 0;
+    virtual std::optional<std::string> saveFile(const std::string& startDir) = 0;
+};
+
+struct LocalDateTime {
+    int year = 2000;   // full year
+    int month = 1;     // 1..12
+    int day = 1;       // 1..31
+    int dayOfWeek = 6; // 0 = Sunday .. 6 = Saturday
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+class LocalClock {
+public:
+    virtual ~LocalClock() = default;
+    virtual LocalDateTime now() = 0;
+};
+
+// Millisecond tick count, used to tell a barcode scanner from a person typing.
+class TickSource {
+public:
+    virtual ~TickSource() = default;
+    virtual std::uint32_t milliseconds() = 0;
+};
+
+// One serial device as the machine reports it.
+struct SerialDeviceRecord {
+    std::string portName;     // "ttyUSB0", or a full path such as "/dev/pts/3"
+    std::string description;  // what the system calls it, may be empty
+};
+
+class SerialDeviceList {
+public:
+    virtual ~SerialDeviceList() = default;
+    virtual std::vector<SerialDeviceRecord> devices() = 0;
+};
+
+}  // namespace km640
