@@ -1,0 +1,23 @@
+#pragma once
+// The set of machine services the main window and the pager operations use.
+// The program wires the real ones (RealServices); tests wire fakes.
+
+#include <string>
+
+#include "platform/Services.h"
+
+namespace km640 {
+
+
+struct AppServices {
+    MessageBoxes& messages;
+    FileDialogs& dialogs;
+    LocalClock& clock;
+    TickSource& ticks;
+    // The folder the program started in: Open and Save dialogs start here,
+    // "default.tbl" and relative save names live here, and so does the
+    // production log.
+    std::string startDirectory;
+};
+
+}  // namespace km640

@@ -1,0 +1,69 @@
+#include "app/RealServices.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace km640 {
+
+MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& caption, MsgIcon icon,
+                               MsgButtons buttons) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(QString::fromStdString(caption));
+    box.setText(QString::fromStdString(text));
+    switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Exclamation:
+    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    switch (buttons) {
+    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Cancel: return MsgAnswer::Cancel;
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    default: return MsgAnswer::Ok;
+    }
+}
+
+namespace {
+const char* kTableFilter = "Table files (*.tbl)";
+}
+
+std::optional<std::string> QtFileDialogs::openFile(const std::string& startDir) {
+    const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                                      QString::fromStdString(startDir), kTableFilter);
+    if (name.isEmpty()) return std::nullopt;
+    return name.toStdString();
+}
+
+std::optional<std::string> QtFileDialogs::saveFile(const std::string& startDir) {
+    QFileDialog dialog(QApplication::activeWindow(), QString(), QString::fromStdString(startDir), kTableFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("tbl");
+    // The old tool never asked before overwriting: the backup copy covers it.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+LocalDateTime SystemClock::now() {
+    const QDateTime t = QDateTime::currentDateTime();
+    LocalDateTime out;
+    out.year = t.date().year();
+    out.month = t.date().month();
+    out.day = t.date().day();
+    out.dayOfWeek = t.date().dayOfWeek() % 7;  // Qt: Monday 1 .. Sunday 7
+    out.hour = t.time().hour();
+    out.minute = t.time().minute();
+    out.second = t.time().second();
+    return out;
+}
+
+}  // namespace km640

@@ -1,0 +1,356 @@
+#include "app/TfmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/TextWindow.h"
+#include "app/TfmAbout.h"
+#include "app/TfmBoardTest.h"
+#include "app/TfmState.h"
+#include "codeplug/CodePlugFile.h"
+
+namespace km640 {
+namespace fs = std::filesystem;
+
+namespace {
+
+struct PageDef {
+    Page page;
+    const char* name;
+    const char* caption;
+};
+// In the order of the page control.
+constexpr PageDef kPages[] = {
+    {Page::Profile, "tabProfile", "Profiles"},
+    {Page::ChF1, "tabChF1", "Channel F1"},
+    {Page::ChF2, "tabChF2", "Channel F2"},
+    {Page::Setting, "tabSetting", "Status Setting"},
+    {Page::Manual, "tabManual", "Menu && Alert Patterns"},
+    {Page::Advance, "tabAdvance", "Advance"},
+    {Page::System, "tabSystem", "System"},
+    {Page::Debug, "tabDebug", "Debug"},
+};
+
+std::string titleText() {
+    const std::string d = VersionDigits();
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%s V%c.%c.%c", std::string(kModelName).c_str(), d[1], d[2], d[3]);
+    return buf;
+}
+
+}  // namespace
+
+TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(services) {
+    setObjectName("fmMain");
+    image_ = DefaultImage();
+
+    // The caption is also the application title used by plain message boxes.
+    appTitle_ = titleText();
+    setWindowTitle(QString::fromStdString(appTitle_));
+
+    blankSerialRef_.fill(0xFF);
+    WriteModelText(image_);
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    auto* bar = new QHBoxLayout;
+    buildTopBar(central, bar);
+    column->addLayout(bar);
+    pageControl_ = new QTabWidget(central);
+    pageControl_->setObjectName("PageControl1");
+    column->addWidget(pageControl_);
+    setCentralWidget(central);
+
+    buildPages();
+    buildMenus();
+    buildStatusBar();
+
+    // The windows around the main window, in their creation order.
+    state_ = std::make_unique<TfmState>(this);
+    boardTest_ = std::make_unique<TfmBoardTest>();
+    frmHelp_ = MakeTfrmHelp(this);
+    fmAbout_ = new TfmAbout(this);
+    frmDfRMsg_ = MakeTfrmDfRMsg(this);
+
+    // Serial number shown after the refresh of the whole image.
+    refresh_.add(RefreshStep::SerialAndRecord, [this] {
+        edtSerialNo_->setText(QString::fromStdString(SerialNumberText(image_)));
+    });
+
+    arrays_.build(this);
+    applyHintTimeout();
+
+    adjustSize();
+    if (QScreen* screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+TfmMain::~TfmMain() = default;
+
+void TfmMain::buildTopBar(QWidget* parent, QHBoxLayout* bar) {
+    auto* serial = new QGroupBox("Serial Setting", parent);
+    serial->setObjectName("GroupBox1");
+    auto* serialRow = new QHBoxLayout(serial);
+    auto* portLabel = new QLabel("COM Port", serial);
+    cboPort_ = new QComboBox(serial);
+    cboPort_->setObjectName("cboPort");
+    cboPort_->setEditable(false);
+    cboPort_->addItems({"COM255", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"});
+    cboPort_->setMinimumContentsLength(10);
+    lblFirmVer_ = new QLabel(serial);
+    lblFirmVer_->setObjectName("lblFirmVer");
+    lblFirmVer_->setVisible(false);
+    serialRow->addWidget(portLabel);
+    serialRow->addWidget(cboPort_);
+    serialRow->addWidget(lblFirmVer_);
+    bar->addWidget(serial);
+
+    auto* serialNo = new QGroupBox("Serial No.", parent);
+    serialNo->setObjectName("GroupBox2");
+    auto* snRow = new QHBoxLayout(serialNo);
+    snRow->addWidget(new QLabel(QString::fromUtf8("S/N\uFF1A"), serialNo));
+    edtSerialNo_ = new QLineEdit(serialNo);
+    edtSerialNo_->setObjectName("edtSerialNo");
+    edtSerialNo_->setMaxLength(14);
+    edtSerialNo_->setMinimumWidth(130);
+    snRow->addWidget(edtSerialNo_);
+    bar->addWidget(serialNo);
+
+    auto* sync = new QGroupBox(parent);
+    sync->setObjectName("GroupBox3");
+    auto* syncRow = new QHBoxLayout(sync);
+    btnADJTime_ = new QPushButton("SYNC TIME", sync);
+    btnADJTime_->setObjectName("btnADJTime");
+    QFont bold = btnADJTime_->font();
+    bold.setBold(true);
+    btnADJTime_->setFont(bold);
+    syncRow->addWidget(btnADJTime_);
+    bar->addWidget(sync);
+
+    auto* tone = new QGroupBox("Tone System", parent);
+    tone->setObjectName("grpToneSystem");
+    tone->setToolTip("Tone System Information in this group is modifiable by the regular user.");
+    auto* toneRow = new QHBoxLayout(tone);
+    const char* systems[] = {"Standard", "User", "Plectron"};
+    for (int i = 0; i < 3; ++i) {
+        auto* rad = new QRadioButton(systems[i], tone);
+        rad->setObjectName(QString("radToneSystem%1").arg(i));
+        SetControlTag(rad, i);
+        toneRow->addWidget(rad);
+    }
+    bar->addWidget(tone);
+
+    // The focus sink: a one-pixel borderless edit. Moving the focus here
+    // makes the field being edited commit.
+    edtNull_ = new QLineEdit(parent);
+    edtNull_->setObjectName("edtNull");
+    edtNull_->setFrame(false);
+    edtNull_->setFixedSize(1, 1);
+    bar->addWidget(edtNull_);
+    bar->addStretch(1);
+}
+
+void TfmMain::buildPages() {
+    for (const auto& def : kPages) {
+        auto* w = new QWidget;
+        w->setObjectName(def.name);
+        pageControl_->addTab(w, def.caption);
+    }
+    // The Debug page holds settings the user cannot reach; its tab stays hidden.
+    pageControl_->setTabVisible(pageControl_->indexOf(page(Page::Debug)), false);
+    pageControl_->setCurrentWidget(page(Page::Profile));
+    connect(pageControl_, &QTabWidget::currentChanged, this, [this](int index) {
+        QWidget* w = pageControl_->widget(index);
+        for (const auto& def : kPages)
+            if (w && w->objectName() == def.name) activePageNumber_ = static_cast<int>(def.page);
+    });
+}
+
+QWidget* TfmMain::page(Page p) const {
+    for (const auto& def : kPages)
+        if (def.page == p) return pageControl_->findChild<QWidget*>(def.name);
+    return nullptr;
+}
+
+void TfmMain::buildMenus() {
+    struct Item {
+        const char* menu;
+        const char* name;
+        const char* text;
+        QKeySequence key;
+        std::function<void()> action;
+    };
+    const Item items[] = {
+        {"&File", "Open1", "&Open", {}, [this] { OpenCodePlug(); }},
+        {"&File", "Save1", "&Save", {}, [this] { SaveCodePlug(); }},
+        {"&File", "SaveAs1", "Save As", {}, [this] { SaveCodePlugAs(); }},
+        {"&File", nullptr, nullptr, {}, {}},
+        {"&File", "Exit1", "&Exit", {}, [this] { close(); }},
+        {"About", "About1", "About", {}, [this] { showAbout(); }},
+    };
+    QMenu* current = nullptr;
+    QString currentTitle;
+    for (const auto& item : items) {
+        if (!current || currentTitle != item.menu) {
+            current = menuBar()->addMenu(item.menu);
+            currentTitle = item.menu;
+        }
+        if (!item.name) {
+            current->addSeparator();
+            continue;
+        }
+        QAction* a = current->addAction(item.text);
+        a->setObjectName(item.name);
+        if (!item.key.isEmpty()) a->setShortcut(item.key);
+        connect(a, &QAction::triggered, this, item.action);
+    }
+}
+
+void TfmMain::buildStatusBar() {
+    const int widths[3] = {200, 300, 50};
+    for (int i = 0; i < 3; ++i) {
+        statusPanels_[i] = new QLabel(this);
+        statusPanels_[i]->setObjectName(QString("StatusPanel%1").arg(i));
+        statusPanels_[i]->setFixedWidth(widths[i]);
+        statusPanels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addWidget(statusPanels_[i]);
+    }
+    statusPanels_[1]->setText("  Ready ......");
+}
+
+void TfmMain::applyHintTimeout() {
+    // Hints stay up for eight seconds: some of them are long.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (!w->toolTip().isEmpty()) w->setToolTipDuration(8000);
+}
+
+void TfmMain::setStatusText(int panel, const QString& text) {
+    if (panel >= 0 && panel < 3) statusPanels_[panel]->setText(text);
+}
+
+QString TfmMain::statusText(int panel) const {
+    return (panel >= 0 && panel < 3) ? statusPanels_[panel]->text() : QString();
+}
+
+MsgAnswer TfmMain::warn(const std::string& text, const std::string& caption) {
+    return services_.messages.show(text, caption, MsgIcon::Exclamation, MsgButtons::Ok);
+}
+
+MsgAnswer TfmMain::plainMessage(const std::string& text) {
+    return services_.messages.show(text, appTitle_, MsgIcon::None, MsgButtons::Ok);
+}
+
+void TfmMain::commitEditing() { edtNull_->setFocus(Qt::OtherFocusReason); }
+
+void TfmMain::RefreshAll() { refresh_.run(); }
+
+void TfmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        FormShow();
+    }
+}
+
+void TfmMain::FormShow() {
+    // The port list and the search for the programmer board behind the
+    // splash window run here, before the default code-plug is loaded.
+    LoadDefaultCodePlug();
+}
+
+void TfmMain::showAbout() { fmAbout_->exec(); }
+
+// ---- Code-plug files -------------------------------------------------------
+
+std::string TfmMain::resolveInStartDirectory(const std::string& name) const {
+    const fs::path p(name);
+    if (p.is_absolute() || services_.startDirectory.empty()) return name;
+    return (fs::path(services_.startDirectory) / p).string();
+}
+
+void TfmMain::setTitleWithPath(const std::string& path) {
+    setWindowTitle(QString::fromStdString(appTitle_ + "  [" + path + "]"));
+}
+
+void TfmMain::LoadDefaultCodePlug() {
+    const std::string path = resolveInStartDirectory("default.tbl");
+    std::error_code ec;
+    bool loaded = false;
+    if (fs::exists(path, ec)) {
+        const auto read = ReadCodePlugFile(path);
+        if (read.status == CodePlugFileRead::Status::Ok) {
+            image_.bytes() = read.bytes;
+            loaded = true;
+        } else {
+            // A damaged default file must not feed the image garbage: the
+            // built-in code-plug is used and the user is told why.
+            warn("default.tbl could not be loaded (" + read.reason + ").\nThe built-in defaults are used.");
+        }
+    }
+    if (!loaded) BuildDefaultThresholds(image_);
+    RefreshAll();
+}
+
+void TfmMain::OpenCodePlug() {
+    const auto chosen = services_.dialogs.openFile(services_.startDirectory);
+    if (!chosen) return;
+    const auto read = ReadCodePlugFile(*chosen);
+    if (read.status != CodePlugFileRead::Status::Ok) {
+        services_.messages.show("Can't perform one of the following file operations: Open, Seek, Read, Close.",
+                                "File Error", MsgIcon::Exclamation, MsgButtons::OkCancel);
+        return;
+    }
+    CodePlugImage::Bytes bytes = read.bytes;
+    if (!HasModelName(bytes)) {
+        warn("The file is not KM640 code-plug file.");
+        return;
+    }
+    if (CodePlugIsOld(bytes[ident::kVersionBcd], bytes[ident::kVersionBcd + 1])) LegacyBatteryPatch(bytes);
+    image_.bytes() = bytes;
+    RefreshAll();
+    StampVersion(image_);
+    setTitleWithPath(*chosen);
+}
+
+void TfmMain::saveTo(const std::string& name) {
+    ImageChecksum(image_);
+    StampVersion(image_);
+    const auto result = WriteCodePlugFile(resolveInStartDirectory(name), image_, services_.startDirectory);
+    if (!result.ok) warn("The code-plug could not be saved to \"" + name + "\": " + result.reason + ".");
+}
+
+void TfmMain::SaveCodePlug() {
+    if (saveName_ == "default.tbl") {
+        const MsgAnswer a = services_.messages.show(
+            "Click OK will save all changes to the default file.\nThis will change all the default values and "
+            "automatically loaded up by KM640 programming software in the future.",
+            "KM640", MsgIcon::Exclamation, MsgButtons::YesNo);
+        if (a != MsgAnswer::Yes) return;
+    }
+    saveTo(saveName_);
+}
+
+void TfmMain::SaveCodePlugAs() {
+    saveName_.clear();
+    const auto chosen = services_.dialogs.saveFile(services_.startDirectory);
+    if (!chosen) return;
+    saveName_ = *chosen;
+    saveTo(saveName_);
+    setTitleWithPath(*chosen);
+}
+
+}  // namespace km640

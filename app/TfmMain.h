@@ -1,0 +1,122 @@
+#pragma once
+// The main window: owns the one code-plug image for the whole run, every
+// setting control, and the small windows around them.
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "app/AppServices.h"
+#include "app/ControlArrays.h"
+#include "app/RefreshList.h"
+#include "codeplug/CodePlugImage.h"
+
+class QLabel;
+class QLineEdit;
+class QComboBox;
+class QPushButton;
+class QTabWidget;
+class QAction;
+class QGroupBox;
+class QHBoxLayout;
+
+namespace km640 {
+
+class TfmState;
+class TfmBoardTest;
+class TextWindow;
+class TfmAbout;
+
+// The pages of the main page control; the numbers are ActivePageNumber.
+enum class Page { ChF1 = 1, ChF2, Profile, Setting, Manual, Advance, System, Debug };
+
+class TfmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfmMain(AppServices& services);
+    ~TfmMain() override;
+
+    CodePlugImage& image() { return image_; }
+    const CodePlugImage& image() const { return image_; }
+    AppServices& services() { return services_; }
+    ControlArrays& arrays() { return arrays_; }
+    RefreshList& refreshList() { return refresh_; }
+    QWidget* page(Page p) const;
+    QTabWidget* pageControl() const { return pageControl_; }
+    QLineEdit* edtNull() const { return edtNull_; }
+    TfmState& state() const { return *state_; }
+    // The application title: the window caption at start, "KM640 V1.1.9".
+    const std::string& appTitle() const { return appTitle_; }
+    // The page last selected, 0 until the first page change.
+    int activePageNumber() const { return activePageNumber_; }
+    const std::string& saveName() const { return saveName_; }
+
+    // Re-reads every setting control from the image, in the fixed order.
+    void RefreshAll();
+
+    void setStatusText(int panel, const QString& text);
+    QString statusText(int panel) const;
+
+    // A warning box: caption "KM640" unless given, exclamation icon, OK.
+    MsgAnswer warn(const std::string& text, const std::string& caption = "KM640");
+    // A plain box: the application title as caption, no icon, OK.
+    MsgAnswer plainMessage(const std::string& text);
+
+    // Moves the keyboard focus to the focus sink, which commits the field
+    // being edited.
+    void commitEditing();
+
+    // Code-plug files.
+    void LoadDefaultCodePlug();
+    void OpenCodePlug();
+    void SaveCodePlug();
+    void SaveCodePlugAs();
+
+    // Start-up when the window is first shown: board search, default load.
+    void FormShow();
+
+    QComboBox* cboPort() const { return cboPort_; }
+    QLabel* lblFirmVer() const { return lblFirmVer_; }
+    QLineEdit* edtSerialNo() const { return edtSerialNo_; }
+    QPushButton* btnADJTime() const { return btnADJTime_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildTopBar(QWidget* parent, QHBoxLayout* bar);
+    void buildPages();
+    void buildMenus();
+    void buildStatusBar();
+    void applyHintTimeout();
+    void setTitleWithPath(const std::string& path);
+    void showAbout();
+    std::string resolveInStartDirectory(const std::string& name) const;
+    void saveTo(const std::string& name);
+
+    AppServices& services_;
+    CodePlugImage image_;
+    ControlArrays arrays_;
+    RefreshList refresh_;
+    std::string appTitle_;
+    std::string saveName_ = "default.tbl";
+    std::array<std::uint8_t, 64> blankSerialRef_{};
+    int activePageNumber_ = 0;
+    bool shownOnce_ = false;
+
+    QTabWidget* pageControl_ = nullptr;
+    QLineEdit* edtNull_ = nullptr;
+    QComboBox* cboPort_ = nullptr;
+    QLabel* lblFirmVer_ = nullptr;
+    QLineEdit* edtSerialNo_ = nullptr;
+    QPushButton* btnADJTime_ = nullptr;
+    QLabel* statusPanels_[3] = {};
+
+    std::unique_ptr<TfmState> state_;
+    std::unique_ptr<TfmBoardTest> boardTest_;
+    TextWindow* frmHelp_ = nullptr;
+    TfmAbout* fmAbout_ = nullptr;
+    TextWindow* frmDfRMsg_ = nullptr;
+};
+
+}  // namespace km640

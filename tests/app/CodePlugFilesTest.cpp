@@ -1,0 +1,212 @@
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include "codeplug/CodePlugFile.h"
+#include "tests/app/MainWindowFixture.h"
+
+using namespace km640;
+using namespace km640::testing;
+
+namespace {
+
+QByteArray readAll(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+
+void writeBytes(const std::string& path, const QByteArray& bytes) {
+    QFile f(QString::fromStdString(path));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray toBytes(const CodePlugImage& image) {
+    return QByteArray(reinterpret_cast<const char*>(image.bytes().data()), static_cast<int>(kImageSize));
+}
+
+// A code-plug as an older program version saved it.
+QByteArray savedCodePlug(std::uint8_t v1, std::uint8_t v2) {
+    CodePlugImage img = DefaultImage();
+    WriteModelText(img);
+    img.setByte(1982, v1);
+    img.setByte(1983, v2);
+    img.setByte(240, 138);
+    img.setByte(241, 140);
+    img.setByte(242, 142);
+    img.setByte(36, 99);  // something to recognise
+    return toBytes(img);
+}
+
+}  // namespace
+
+class CodePlugFilesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void saveAfterStartWritesDefaultAndBackup();
+    void saveAnsweredNoWritesNothing();
+    void openRefusesWrongModelAndShortFile();
+    void openRoundTripAndTitle();
+    void openPatchesOldBatteryLevels();
+    void saveAsCancelledLeavesNoSaveName();
+    void saveFailureIsReported();
+    void defaultFileLoadedWithoutChecks();
+    void shortDefaultFileFallsBackToBuiltIn();
+};
+
+void CodePlugFilesTest::saveAfterStartWritesDefaultAndBackup() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    w.SaveCodePlug();
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QCOMPARE(f.messages.shown[0].caption, std::string("KM640"));
+    QVERIFY(f.messages.shown[0].buttons == MsgButtons::YesNo);
+    QVERIFY(f.messages.last().starts_with("Click OK will save all changes to the default file.\nThis will"));
+
+    const QByteArray first = readAll(f.path("default.tbl"));
+    QCOMPARE(first.size(), 2048);
+    CodePlugImage saved;
+    std::copy(first.begin(), first.end(), saved.bytes().begin());
+    QVERIFY(ImageChecksumValid(saved));
+    QCOMPARE(int(saved.byte(1982)), 0x01);
+    QCOMPARE(int(saved.byte(1983)), 0x19);
+    QCOMPARE(QString::fromStdString(saved.text(1968, 10)), QString("KM640 V119"));
+    QCOMPARE(saved.byte(100), DefaultImage().byte(100));
+
+    w.image().setByte(36, 77);
+    w.SaveCodePlug();
+    QCOMPARE(readAll(f.path("default.BAK")), first);
+    QCOMPARE(int(static_cast<std::uint8_t>(readAll(f.path("default.tbl"))[36])), 77);
+
+    // Later saves keep the first backup.
+    w.image().setByte(36, 78);
+    w.SaveCodePlug();
+    QCOMPARE(readAll(f.path("default.BAK")), first);
+    // No temporary files are left behind.
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+void CodePlugFilesTest::saveAnsweredNoWritesNothing() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    f.messages.answers = {MsgAnswer::No};
+    w.SaveCodePlug();
+    QVERIFY(!QFile::exists(QString::fromStdString(f.path("default.tbl"))));
+}
+
+void CodePlugFilesTest::openRefusesWrongModelAndShortFile() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    const CodePlugImage before = w.image();
+
+    QByteArray wrong = savedCodePlug(0x01, 0x19);
+    wrong[1970] = 'X';
+    writeBytes(f.path("wrong.tbl"), wrong);
+    writeBytes(f.path("short.tbl"), savedCodePlug(0x01, 0x19).left(2047));
+    f.dialogs.openAnswers = {f.path("wrong.tbl"), f.path("short.tbl"), f.path("missing.tbl")};
+
+    w.OpenCodePlug();
+    QCOMPARE(f.messages.last(), std::string("The file is not KM640 code-plug file."));
+    QCOMPARE(f.messages.shown.back().caption, std::string("KM640"));
+    for (int i = 0; i < 2; ++i) {
+        w.OpenCodePlug();
+        QCOMPARE(f.messages.last(),
+                 std::string("Can't perform one of the following file operations: Open, Seek, Read, Close."));
+        QCOMPARE(f.messages.shown.back().caption, std::string("File Error"));
+        QVERIFY(f.messages.shown.back().buttons == MsgButtons::OkCancel);
+    }
+    QVERIFY(w.image() == before);
+    QCOMPARE(w.windowTitle(), QString("KM640 V1.1.9"));
+    QCOMPARE(f.dialogs.lastStartDir, f.dir.path().toStdString());
+}
+
+void CodePlugFilesTest::openRoundTripAndTitle() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    w.image().setByte(36, 42);
+    f.dialogs.saveAnswers = {f.path("bench.tbl")};
+    w.SaveCodePlugAs();
+    QCOMPARE(w.windowTitle(), QString::fromStdString("KM640 V1.1.9  [" + f.path("bench.tbl") + "]"));
+    const QByteArray saved = readAll(f.path("bench.tbl"));
+
+    // A longer file contributes its first 2048 bytes.
+    writeBytes(f.path("long.tbl"), saved + QByteArray(10, 'x'));
+    MainWindowFixture g;
+    TfmMain& other = g.start();
+    g.dialogs.openAnswers = {f.path("long.tbl")};
+    other.OpenCodePlug();
+    QCOMPARE(toBytes(other.image()), saved);
+    QCOMPARE(other.windowTitle(), QString::fromStdString("KM640 V1.1.9  [" + f.path("long.tbl") + "]"));
+    QVERIFY(g.messages.shown.empty());
+
+    // Open does not change the save name: Save still asks about default.tbl.
+    other.SaveCodePlug();
+    QVERIFY(g.messages.last().starts_with("Click OK will save"));
+    QVERIFY(QFile::exists(QString::fromStdString(g.path("default.tbl"))));
+}
+
+void CodePlugFilesTest::openPatchesOldBatteryLevels() {
+    struct Case { std::uint8_t v1, v2; bool patched; };
+    const Case cases[] = {{0x01, 0x16, true}, {0x01, 0x17, false}, {0xFF, 0x00, true}, {0x00, 0x99, true}};
+    for (const auto& c : cases) {
+        MainWindowFixture f;
+        TfmMain& w = f.start();
+        writeBytes(f.path("old.tbl"), savedCodePlug(c.v1, c.v2));
+        f.dialogs.openAnswers = {f.path("old.tbl")};
+        w.OpenCodePlug();
+        QCOMPARE(int(w.image().byte(240)), c.patched ? 149 : 138);
+        QCOMPARE(int(w.image().byte(242)), c.patched ? 166 : 142);
+        QCOMPARE(int(w.image().byte(1982)), 0x01);
+        QCOMPARE(int(w.image().byte(1983)), 0x19);
+        QCOMPARE(int(w.image().byte(36)), 99);
+    }
+}
+
+void CodePlugFilesTest::saveAsCancelledLeavesNoSaveName() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    f.dialogs.saveAnswers = {std::nullopt};
+    w.SaveCodePlugAs();
+    QCOMPARE(w.saveName(), std::string());
+    QCOMPARE(w.windowTitle(), QString("KM640 V1.1.9"));
+    w.SaveCodePlug();
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files).size(), 0);
+    QVERIFY(!f.messages.shown.empty());  // a save that cannot happen says so
+}
+
+void CodePlugFilesTest::saveFailureIsReported() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    const std::string bad = f.path("no-such-folder/x.tbl");
+    f.dialogs.saveAnswers = {bad};
+    w.SaveCodePlugAs();
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    const std::string text = f.messages.last();
+    QVERIFY2(text.find(bad) != std::string::npos, text.c_str());
+    QVERIFY2(text.find("No such file or directory") != std::string::npos, text.c_str());
+}
+
+void CodePlugFilesTest::defaultFileLoadedWithoutChecks() {
+    MainWindowFixture f;
+    QByteArray other = savedCodePlug(0x01, 0x16);
+    other.replace(1968, 5, "OTHER");
+    writeBytes(f.path("default.tbl"), other);
+    TfmMain& w = f.start();
+    QCOMPARE(int(w.image().byte(36)), 99);
+    QCOMPARE(int(w.image().byte(240)), 138);  // no battery patch at start-up
+    QCOMPARE(QString::fromStdString(w.image().text(1968, 5)), QString("OTHER"));
+    QVERIFY(f.messages.shown.empty());
+}
+
+void CodePlugFilesTest::shortDefaultFileFallsBackToBuiltIn() {
+    MainWindowFixture f;
+    writeBytes(f.path("default.tbl"), QByteArray(100, char(0x11)));
+    TfmMain& w = f.start();
+    QCOMPARE(int(w.image().byte(36)), int(DefaultImage().byte(36)));
+    QCOMPARE(int(w.image().byte(1504)), 0x45);
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+}
+
+QTEST_MAIN(CodePlugFilesTest)
+#include "CodePlugFilesTest.moc"

@@ -1,0 +1,83 @@
+#pragma once
+// Fakes of the machine services for window and operation tests: message
+// boxes that record what was shown and answer from a script, dialogs that
+// return scripted paths, a clock and a tick count the test sets.
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Services.h"
+
+namespace km640::testing {
+
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    MsgIcon icon;
+    MsgButtons buttons;
+};
+
+class FakeMessages : public MessageBoxes {
+public:
+    MsgAnswer show(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons) override {
+        shown.push_back({text, caption, icon, buttons});
+        if (!answers.empty()) {
+            const MsgAnswer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        switch (buttons) {
+        case MsgButtons::YesNo: return MsgAnswer::Yes;
+        default: return MsgAnswer::Ok;
+        }
+    }
+    std::string last() const { return shown.empty() ? std::string() : shown.back().text; }
+    void clear() { shown.clear(); }
+
+    std::vector<ShownMessage> shown;
+    std::deque<MsgAnswer> answers;  // scripted answers; OK or Yes when empty
+};
+
+class FakeDialogs : public FileDialogs {
+public:
+    std::optional<std::string> openFile(const std::string& startDir) override {
+        lastStartDir = startDir;
+        return next(openAnswers);
+    }
+    std::optional<std::string> saveFile(const std::string& startDir) override {
+        lastStartDir = startDir;
+        return next(saveAnswers);
+    }
+    std::deque<std::optional<std::string>> openAnswers, saveAnswers;  // nullopt = cancel
+    std::string lastStartDir;
+
+private:
+    static std::optional<std::string> next(std::deque<std::optional<std::string>>& q) {
+        if (q.empty()) return std::nullopt;
+        auto a = q.front();
+        q.pop_front();
+        return a;
+    }
+};
+
+class FakeClock : public LocalClock {
+public:
+    LocalDateTime now() override { return time; }
+    LocalDateTime time{2010, 3, 7, 0, 14, 5, 9};
+};
+
+class FakeTicks : public TickSource {
+public:
+    std::uint32_t milliseconds() override { return ms; }
+    std::uint32_t ms = 1000;
+};
+
+class FakeDeviceList : public SerialDeviceList {
+public:
+    std::vector<SerialDeviceRecord> devices() override { return records; }
+    std::vector<SerialDeviceRecord> records;
+};
+
+}  // namespace km640::testing
