@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/Pages.h"
 #include "app/TextWindow.h"
 #include "app/TfmAbout.h"
 #include "app/TfmBoardTest.h"
@@ -76,6 +77,7 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
     setCentralWidget(central);
 
     buildPages();
+    BuildPages(*this);
     buildMenus();
     buildStatusBar();
 
