@@ -45,6 +45,9 @@ public:
     QTabWidget* pageControl() const { return pageControl_; }
     QLineEdit* edtNull() const { return edtNull_; }
     TfmState& state() const { return *state_; }
+    // The fixed help texts opened by the "Help" links.
+    TextWindow& frmHelp() const { return *frmHelp_; }
+    TextWindow& frmDfRMsg() const { return *frmDfRMsg_; }
     // The application title: the window caption at start, "KM640 V1.1.9".
     const std::string& appTitle() const { return appTitle_; }
     // The page last selected, 0 until the first page change.
