@@ -1,0 +1,105 @@
+#include "link/FrameSession.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "link/Delay.h"
+#include "link/Frame.h"
+
+namespace km640 {
+
+namespace {
+
+// Address and count must fit their frame fields and the memory they name.
+bool rangeFits(std::size_t memorySize, int address, int count) {
+    return address >= 0 && address <= 0xFFFF && count >= 0 && static_cast<std::size_t>(count) <= kMaxRequestCount &&
+           static_cast<std::size_t>(address) + static_cast<std::size_t>(count) <= memorySize;
+}
+
+}  // namespace
+
+FrameSession::FrameSession(SerialPort& port, Hook processEvents, Hook openSelectedPort)
+    : port_(port), processEvents_(std::move(processEvents)), openSelectedPort_(std::move(openSelectedPort)) {}
+
+bool FrameSession::SendRaw(std::span<const std::uint8_t> bytes) {
+    if (!port_.IsOpen()) return false;
+    port_.Write(bytes);
+    return true;
+}
+
+bool FrameSession::ReceiveReply(std::span<std::uint8_t> buffer, int timeoutFactor) {
+    if (!port_.IsOpen()) return false;
+    std::size_t position = 0;
+    while (position < buffer.size()) {
+        int emptyPolls = 0;
+        while (port_.PendingInput() == 0) {
+            if (processEvents_) processEvents_();
+            DelayMs(kPollMs);
+            if (++emptyPolls > kEmptyPollLimit * timeoutFactor) {
+                // Stale bytes must not reach the next request.
+                port_.Purge();
+                return false;
+            }
+        }
+        std::array<std::uint8_t, 1> byte{};
+        const bool arrived = port_.Read(byte) == 1;
+        position = sync_.Place(arrived ? std::optional<std::uint8_t>(byte[0]) : std::nullopt, buffer, position);
+    }
+    return true;
+}
+
+bool FrameSession::receiveAck(std::span<const std::uint8_t> expected) {
+    std::vector<std::uint8_t> reply(expected.size(), 0);
+    return ReceiveReply(reply) && AckMatches(reply, expected);
+}
+
+bool FrameSession::SendWriteBlock(std::uint8_t command, std::uint8_t subCommand, std::span<const std::uint8_t> image,
+                                  int address, int count) {
+    if (!rangeFits(image.size(), address, count) || static_cast<std::size_t>(count) > kMaxWriteBlockCount)
+        return false;
+    const auto frame = BuildWriteBlockFrame(command, subCommand, static_cast<std::uint16_t>(address),
+                                            image.subspan(static_cast<std::size_t>(address), static_cast<std::size_t>(count)));
+    // A closed port is not checked here: the missing acknowledgement reports it.
+    SendRaw(frame);
+    if (subCommand == kWriteSub && !receiveAck(WriteAck)) return false;
+    DelayMs(kSettleMs);
+    return true;
+}
+
+bool FrameSession::RequestRead(std::uint8_t command, std::uint8_t subCommand, std::span<std::uint8_t> destination,
+                               int address, int count) {
+    if (!rangeFits(0x10000, address, count) || destination.size() < static_cast<std::size_t>(count)) return false;
+    const auto n = static_cast<std::size_t>(count);
+    SendRaw(BuildReadRequestFrame(command, subCommand, static_cast<std::uint16_t>(address), static_cast<std::uint8_t>(n)));
+    std::vector<std::uint8_t> reply(DataReplyLength(n), 0);
+    if (!ReceiveReply(reply) || !DataReplyValid(reply, command, subCommand, n)) return false;
+    const auto data = DataReplyPayload(reply, n);
+    std::copy(data.begin(), data.end(), destination.begin());
+    DelayMs(kSettleMs);
+    return true;
+}
+
+bool FrameSession::RequestCompare(std::uint8_t command, std::uint8_t subCommand, std::span<const std::uint8_t> image,
+                                  int address, int count) {
+    if (!rangeFits(image.size(), address, count)) return false;
+    const auto n = static_cast<std::size_t>(count);
+    SendRaw(BuildCompareRequestFrame(command, subCommand, static_cast<std::uint16_t>(address), static_cast<std::uint8_t>(n)));
+    std::vector<std::uint8_t> reply(DataReplyLength(n), 0);
+    if (!ReceiveReply(reply) || !DataReplyValid(reply, command, subCommand, n)) return false;
+    if (!std::ranges::equal(DataReplyPayload(reply, n), image.subspan(static_cast<std::size_t>(address), n)))
+        return false;
+    DelayMs(kSettleMs);
+    return true;
+}
+
+bool FrameSession::SendCommand(std::uint8_t command, std::uint8_t subCommand, std::span<const std::uint8_t> data) {
+    if (data.size() > kMaxCommandDataCount) return false;
+    if (!port_.IsOpen() && openSelectedPort_) openSelectedPort_();
+    if (!SendRaw(BuildCommandFrame(command, subCommand, data))) return false;
+    if (subCommand == kResetSub) return receiveAck(ResetAck);
+    if (subCommand == kClockSub) return receiveAck(ClockAck);
+    return true;
+}
+
+}  // namespace km640

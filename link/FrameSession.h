@@ -1,0 +1,73 @@
+#pragma once
+// One conversation with the programmer board over a serial port: requests go
+// out as frames, replies are collected byte by byte and checked. The board
+// never speaks unasked; every request has at most one reply, and the next
+// request waits for it.
+//
+// The calls return true on success and false on any failed exchange (no
+// reply in time, wrong checksum, wrong echoed header, different data); a port
+// that fails underneath raises ECommError out of the call. While waiting for
+// reply bytes the session polls every 5 ms and calls processEvents in
+// between, so a window stays painted.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "link/ReplySync.h"
+#include "link/SerialPort.h"
+
+namespace km640 {
+
+class FrameSession {
+public:
+    using Hook = std::function<void()>;
+
+    // Pause after every successful block or read exchange, and the poll step.
+    static constexpr int kSettleMs = 5;
+    static constexpr int kPollMs = 5;
+    // Empty polls per reply byte before giving up (about half a second).
+    static constexpr int kEmptyPollLimit = 100;
+
+    // processEvents: lets the window handle its events while a reply is
+    // awaited. openSelectedPort: opens the port chosen in the window; used by
+    // SendCommand when the port is closed. Both may be empty.
+    explicit FrameSession(SerialPort& port, Hook processEvents = {}, Hook openSelectedPort = {});
+
+    SerialPort& port() { return port_; }
+
+    // False if the port is closed, else the bytes are written.
+    bool SendRaw(std::span<const std::uint8_t> bytes);
+    // Fills the whole buffer with reply bytes. Fails (after purging the port)
+    // when no byte comes for more than 100 x timeoutFactor empty polls.
+    bool ReceiveReply(std::span<std::uint8_t> buffer, int timeoutFactor = 1);
+
+    // Sends count image bytes from address as one block; with the write
+    // sub-command the board must answer WriteAck.
+    bool SendWriteBlock(std::uint8_t command, std::uint8_t subCommand, std::span<const std::uint8_t> image,
+                        int address, int count);
+    // Reads count bytes from the pager's memory at address into destination;
+    // destination is left untouched unless the reply is valid.
+    bool RequestRead(std::uint8_t command, std::uint8_t subCommand, std::span<std::uint8_t> destination,
+                     int address, int count);
+    // Asks for count bytes at address and succeeds only if they equal the
+    // image bytes at the same address.
+    bool RequestCompare(std::uint8_t command, std::uint8_t subCommand, std::span<const std::uint8_t> image,
+                        int address, int count);
+    // Opens the selected port first if it is closed, sends a control command
+    // and waits for ResetAck (sub-command "S") or ClockAck ("U").
+    bool SendCommand(std::uint8_t command, std::uint8_t subCommand, std::span<const std::uint8_t> data);
+
+    // True once this session has seen the first signature byte of a reply.
+    bool replySynced() const { return sync_.replySynced(); }
+
+private:
+    bool receiveAck(std::span<const std::uint8_t> expected);
+
+    SerialPort& port_;
+    Hook processEvents_;
+    Hook openSelectedPort_;
+    ReplySync sync_;
+};
+
+}  // namespace km640
