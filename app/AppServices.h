@@ -8,12 +8,15 @@
 
 namespace km640 {
 
+class SerialPort;
 
 struct AppServices {
     MessageBoxes& messages;
     FileDialogs& dialogs;
     LocalClock& clock;
     TickSource& ticks;
+    SerialDeviceList& serialDevices;
+    SerialPort& port;
     // The folder the program started in: Open and Save dialogs start here,
     // "default.tbl" and relative save names live here, and so does the
     // production log.

@@ -30,6 +30,9 @@ public:
     void add(RefreshStep step, std::function<void()> action) {
         steps_[static_cast<std::size_t>(step)].push_back(std::move(action));
     }
+    void runStep(RefreshStep step) const {
+        for (const auto& action : steps_[static_cast<std::size_t>(step)]) action();
+    }
     void run() const {
         for (const auto& slot : steps_)
             for (const auto& action : slot) action();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +19,10 @@
 #include <filesystem>
 
 #include "app/Pages.h"
+#include "app/WindowOperationView.h"
+#include "link/Delay.h"
+#include "pager/PagerOperations.h"
+#include "pager/ScanDetector.h"
 #include "app/TextWindow.h"
 #include "app/TfmAbout.h"
 #include "app/TfmBoardTest.h"
@@ -63,6 +68,7 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
     appTitle_ = titleText();
     setWindowTitle(QString::fromStdString(appTitle_));
 
+    CalibrateCounter();
     blankSerialRef_.fill(0xFF);
     WriteModelText(image_);
 
@@ -77,6 +83,7 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
     setCentralWidget(central);
 
     buildPages();
+    buildPagerControls();
     BuildPages(*this);
     buildMenus();
     buildStatusBar();
@@ -87,6 +94,10 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
     frmHelp_ = MakeTfrmHelp(this);
     fmAbout_ = new TfmAbout(this);
     frmDfRMsg_ = MakeTfrmDfRMsg(this);
+
+    operationView_ = std::make_unique<WindowOperationView>(*this);
+    operations_ = std::make_unique<PagerOperations>(image_, services_.port, *operationView_, services_.messages,
+                                                    services_.clock, appTitle_);
 
     // Serial number shown after the refresh of the whole image.
     refresh_.add(RefreshStep::SerialAndRecord, [this] {
@@ -202,6 +213,9 @@ void TfmMain::buildMenus() {
         {"&File", "SaveAs1", "Save As", {}, [this] { SaveCodePlugAs(); }},
         {"&File", nullptr, nullptr, {}, {}},
         {"&File", "Exit1", "&Exit", {}, [this] { close(); }},
+        {"&Pager", "Write1", "&Write", QKeySequence(Qt::Key_F4), [this] { Write1Click(); }},
+        {"&Pager", "Read1", "&Read", QKeySequence(Qt::Key_F3), [this] { Read1Click(); }},
+        {"&Pager", "Verify1", "&Verify", QKeySequence(Qt::Key_F2), [this] { Verify1Click(); }},
         {"About", "About1", "About", {}, [this] { showAbout(); }},
     };
     QMenu* current = nullptr;
@@ -269,8 +283,16 @@ void TfmMain::showEvent(QShowEvent* event) {
 }
 
 void TfmMain::FormShow() {
-    // The port list and the search for the programmer board behind the
-    // splash window run here, before the default code-plug is loaded.
+    fillPortList();
+    boardTest_->show();
+    boardTest_->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (!operations_->ProbeAllPorts()) {
+        ClosePortQuietly(services_.port);
+        warn(kBoardNotResponding);
+    }
+    boardTest_->close();
+    ClosePortQuietly(services_.port);
     LoadDefaultCodePlug();
 }
 

@@ -18,6 +18,8 @@ class QPushButton;
 class QTabWidget;
 class QAction;
 class QGroupBox;
+class QCheckBox;
+class QTimer;
 class QHBoxLayout;
 
 namespace km640 {
@@ -26,6 +28,9 @@ class TfmState;
 class TfmBoardTest;
 class TextWindow;
 class TfmAbout;
+class PagerOperations;
+class WindowOperationView;
+class ScanDetector;
 
 // The pages of the main page control; the numbers are ActivePageNumber.
 enum class Page { ChF1 = 1, ChF2, Profile, Setting, Manual, Advance, System, Debug };
@@ -78,6 +83,19 @@ public:
     // Start-up when the window is first shown: board search, default load.
     void FormShow();
 
+    // Pager operations (menu "&Pager", SYNC TIME, the serial number scanner).
+    PagerOperations& operations() { return *operations_; }
+    void Read1Click();
+    void Write1Click();
+    void Verify1Click();
+    void btnADJTimeClick();
+    void Timer1Timer();
+    void chkRTC_PCClick();
+    void cboPortChange();
+    void focusSerialNo();
+    QCheckBox* chkWriteAndRTC() const { return chkWriteAndRTC_; }
+    QLineEdit* edtRTC_User() const { return edtRTC_User_; }
+
     QComboBox* cboPort() const { return cboPort_; }
     QLabel* lblFirmVer() const { return lblFirmVer_; }
     QLineEdit* edtSerialNo() const { return edtSerialNo_; }
@@ -85,6 +103,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTopBar(QWidget* parent, QHBoxLayout* bar);
@@ -96,6 +115,11 @@ private:
     void showAbout();
     std::string resolveInStartDirectory(const std::string& name) const;
     void saveTo(const std::string& name);
+    void buildPagerControls();
+    void fillPortList();
+    bool twentyFourHourClock() const;
+    bool serialNoKeyDown(int key);
+    bool serialNoKeyPress(int key);
 
     AppServices& services_;
     CodePlugImage image_;
@@ -115,6 +139,15 @@ private:
     QPushButton* btnADJTime_ = nullptr;
     QLabel* statusPanels_[3] = {};
 
+    QCheckBox* chkWriteAndRTC_ = nullptr;
+    QLineEdit* edtRTC_User_ = nullptr;
+    QLabel* lbl12H_ = nullptr;
+    QLabel* lbl24H_ = nullptr;
+    QTimer* timer1_ = nullptr;
+
+    std::unique_ptr<WindowOperationView> operationView_;
+    std::unique_ptr<PagerOperations> operations_;
+    std::unique_ptr<ScanDetector> scanDetector_;
     std::unique_ptr<TfmState> state_;
     std::unique_ptr<TfmBoardTest> boardTest_;
     TextWindow* frmHelp_ = nullptr;

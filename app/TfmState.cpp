@@ -1,6 +1,7 @@
 #include "app/TfmState.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -42,7 +43,7 @@ QString TfmState::caption() const { return caption_->text(); }
 void TfmState::setGaugeVisible(bool visible) { gauge_->setVisible(visible); }
 void TfmState::setGaugeRange(int min, int max) { gauge_->setRange(min, max); }
 void TfmState::setGaugePosition(int position) { gauge_->setValue(position); }
-void TfmState::addToGauge(int step) { gauge_->setValue(gauge_->value() + step); }
+void TfmState::addToGauge(int step) { gauge_->setValue(std::min(gauge_->maximum(), gauge_->value() + step)); }
 int TfmState::gaugePosition() const { return gauge_->value(); }
 int TfmState::gaugeMaximum() const { return gauge_->maximum(); }
 

@@ -5,6 +5,8 @@
 #include "app/RealServices.h"
 #include "app/SingleInstance.h"
 #include "app/TfmMain.h"
+#include "link/QtSerialDeviceList.h"
+#include "link/TCommPort.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -21,7 +23,9 @@ int main(int argc, char** argv) {
     km640::QtFileDialogs dialogs;
     km640::SystemClock clock;
     km640::SystemTicks ticks;
-    km640::AppServices services{messages, dialogs, clock, ticks, QDir::currentPath().toStdString()};
+    km640::QtSerialDeviceList serialDevices;
+    km640::AppServices services{messages, dialogs, clock, ticks, serialDevices, km640::CommPort(),
+                                QDir::currentPath().toStdString()};
 
     km640::TfmMain window(services);
     QObject::connect(&instance, &km640::SingleInstance::raiseRequested, &window, [&window] {

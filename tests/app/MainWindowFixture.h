@@ -7,6 +7,7 @@
 
 #include "app/AppServices.h"
 #include "app/TfmMain.h"
+#include "link/TCommPort.h"
 #include "tests/support/FakeServices.h"
 
 namespace km640::testing {
@@ -17,16 +18,27 @@ struct MainWindowFixture {
     FakeDialogs dialogs;
     FakeClock clock;
     FakeTicks ticks;
+    // By default one USB adapter that is not there: the start-up search
+    // fails at once and says so.
+    FakeDeviceList devices;
+    TCommPort port;
     std::unique_ptr<AppServices> services;
+    std::vector<ShownMessage> startupMessages;
     std::unique_ptr<TfmMain> window;
 
     MainWindowFixture() {
-        services = std::make_unique<AppServices>(AppServices{messages, dialogs, clock, ticks, dir.path().toStdString()});
+        devices.records = {{"ttyUSB99", ""}};
+        services = std::make_unique<AppServices>(AppServices{messages, dialogs, clock, ticks, devices, port,
+                                                              dir.path().toStdString()});
     }
-    // Creates the window and runs its start-up as showing it does.
+    // Creates the window and runs its start-up as showing it does. What the
+    // start-up said is kept in startupMessages; the message record then
+    // starts empty for the test.
     TfmMain& start() {
         window = std::make_unique<TfmMain>(*services);
         window->show();
+        startupMessages = messages.shown;
+        messages.clear();
         return *window;
     }
     std::string path(const char* name) const { return (dir.path() + "/" + name).toStdString(); }

@@ -46,6 +46,14 @@ void MainWindowTest::skeleton() {
     QCOMPARE(w.activePageNumber(), 2);
 
     QCOMPARE(w.statusText(1), QString("  Ready ......"));
+    // No board at start-up: said once, and the window goes on with the defaults.
+    QCOMPARE(f.startupMessages.size(), size_t(1));
+    QCOMPARE(f.startupMessages[0].text, std::string("The Board is not responding ! \nPlease check your programer "
+                                                    "ready \nand COM port connect properly !"));
+    QCOMPARE(f.startupMessages[0].caption, std::string("KM640"));
+    QVERIFY(!f.port.IsOpen());
+    QCOMPARE(w.cboPort()->count(), 1);
+    QCOMPARE(w.cboPort()->itemText(0), QString("ttyUSB99"));
     QVERIFY(!w.lblFirmVer()->isVisible());
     QCOMPARE(w.edtSerialNo()->maxLength(), 14);
     QVERIFY(f.messages.shown.empty());
@@ -60,6 +68,10 @@ void MainWindowTest::menusAndShortcuts() {
     QVERIFY(titles.contains("About"));
     for (const char* name : {"Open1", "Save1", "SaveAs1", "Exit1", "About1"})
         QVERIFY2(w.findChild<QAction*>(name), name);
+    QCOMPARE(titles.value(1), QString("&Pager"));
+    QCOMPARE(w.findChild<QAction*>("Write1")->shortcut(), QKeySequence(Qt::Key_F4));
+    QCOMPARE(w.findChild<QAction*>("Read1")->shortcut(), QKeySequence(Qt::Key_F3));
+    QCOMPARE(w.findChild<QAction*>("Verify1")->shortcut(), QKeySequence(Qt::Key_F2));
 }
 
 void MainWindowTest::controlArrayPrefixRule() {

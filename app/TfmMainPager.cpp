@@ -1,0 +1,150 @@
+// The main window's side of the pager operations: the "&Pager" menu, the
+// port list, SYNC TIME with its one-second clock texts, and the serial number
+// field that a barcode scanner types into on the production line.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/TfmMain.h"
+#include "link/PortDiscovery.h"
+#include "pager/PagerClock.h"
+#include "pager/PagerOperations.h"
+#include "pager/ScanDetector.h"
+
+namespace km640 {
+
+void TfmMain::buildPagerControls() {
+    // The "Clock" group of the Status Setting page: whether a write also sets
+    // the pager clock, and the never-visible holders of the prepared clock
+    // string and the two sync-success texts.
+    auto* group = new QGroupBox("Clock", page(Page::Setting));
+    group->setObjectName("grpClock");
+    auto* column = new QVBoxLayout(group);
+    chkWriteAndRTC_ = new QCheckBox("SYNC DATE && TIME WITH PC", group);
+    chkWriteAndRTC_->setObjectName("chkWriteAndRTC");
+    chkWriteAndRTC_->setChecked(true);
+    column->addWidget(chkWriteAndRTC_);
+    edtRTC_User_ = new QLineEdit(group);
+    edtRTC_User_->setObjectName("edtRTC_User");
+    edtRTC_User_->setMaxLength(14);
+    edtRTC_User_->setVisible(false);
+    lbl12H_ = new QLabel(group);
+    lbl12H_->setObjectName("lbl12H");
+    lbl12H_->setVisible(false);
+    lbl24H_ = new QLabel(group);
+    lbl24H_->setObjectName("lbl24H");
+    lbl24H_->setVisible(false);
+    connect(chkWriteAndRTC_, &QCheckBox::clicked, this, [this] { chkRTC_PCClick(); });
+
+    connect(btnADJTime_, &QPushButton::clicked, this, [this] { btnADJTimeClick(); });
+    connect(cboPort_, &QComboBox::currentIndexChanged, this, [this] { cboPortChange(); });
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName("Timer1");
+    timer1_->setInterval(1000);
+    connect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    timer1_->start();
+
+    scanDetector_ = std::make_unique<ScanDetector>();
+    edtSerialNo_->installEventFilter(this);
+}
+
+void TfmMain::fillPortList() {
+    const std::vector<std::string> ports = EnumeratePorts(services_.serialDevices);
+    operations_->setPortList(ports);
+    const QSignalBlocker quiet(cboPort_);
+    cboPort_->clear();
+    for (const auto& p : ports) cboPort_->addItem(QString::fromStdString(p));
+    cboPort_->setCurrentIndex(0);
+}
+
+void TfmMain::cboPortChange() {
+    // The next operation opens the newly chosen port.
+    if (!operations_->busy()) ClosePortQuietly(services_.port);
+}
+
+void TfmMain::Read1Click() { operations_->Read(); }
+void TfmMain::Write1Click() { operations_->Write(); }
+void TfmMain::Verify1Click() { operations_->Verify(); }
+
+bool TfmMain::twentyFourHourClock() const {
+    // "Clock To Display": item 0 is "12H", item 1 "24H".
+    const auto* display = findChild<QComboBox*>("cboClockDisp");
+    return display && display->currentIndex() == 1;
+}
+
+void TfmMain::Timer1Timer() {
+    const LocalDateTime now = services_.clock.now();
+    edtRTC_User_->setText(QString::fromStdString(ClockString(now)));
+    lbl12H_->setText(QString::fromStdString(SyncSuccessText(now, false)));
+    lbl24H_->setText(QString::fromStdString(SyncSuccessText(now, true)));
+}
+
+void TfmMain::chkRTC_PCClick() { edtRTC_User_->setText(QString::fromStdString(ClockString(services_.clock.now()))); }
+
+void TfmMain::btnADJTimeClick() {
+    if (edtRTC_User_->text().isEmpty()) Timer1Timer();  // before the first tick
+    const OperationResult r = operations_->SyncTime(edtRTC_User_->text().toStdString());
+    if (r.outcome == Outcome::Busy || r.outcome == Outcome::PortError) return;
+    std::string text = r.ok() ? (twentyFourHourClock() ? lbl24H_ : lbl12H_)->text().toStdString() : " SYNC FAIL !";
+    // The prepared texts double their ampersands as label captions do.
+    for (std::size_t at = text.find("&&"); at != std::string::npos; at = text.find("&&", at + 1))
+        text.erase(at, 1);
+    services_.messages.show(text, "Information", MsgIcon::Information, MsgButtons::Ok);
+}
+
+void TfmMain::focusSerialNo() { edtSerialNo_->setFocus(Qt::OtherFocusReason); }
+
+bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edtSerialNo_) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            edtSerialNo_->clear();  // every scan starts in an empty field
+            break;
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (serialNoKeyDown(key)) return true;
+            if (serialNoKeyPress(key)) return true;
+            break;
+        }
+        default: break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Every key in the serial number field, before it changes the text.
+bool TfmMain::serialNoKeyDown(int key) {
+    const QString text = edtSerialNo_->text().trimmed();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    switch (scanDetector_->keyDown(static_cast<int>(text.size()), enter, services_.ticks.milliseconds())) {
+    case ScanDetector::Action::None: return false;
+    case ScanDetector::Action::SwallowEnter:
+        // A hand-typed number stays in the field; the key-press rule below
+        // still moves the focus on for a long one.
+        serialNoKeyPress(key);
+        return true;
+    case ScanDetector::Action::StartProduction:
+        operations_->ProductionWrite(text.toStdString(), services_.startDirectory);
+        return true;
+    }
+    return false;
+}
+
+// The Enter character after a complete number hands the focus on.
+bool TfmMain::serialNoKeyPress(int key) {
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (!enter || edtSerialNo_->text().trimmed().size() <= 10) return false;
+    commitEditing();
+    return true;
+}
+
+}  // namespace km640

@@ -1,0 +1,528 @@
+#include "pager/PagerOperations.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "link/Delay.h"
+#include "link/ECommError.h"
+#include "link/Frame.h"
+#include "link/OpenSelectedPort.h"
+#include "pager/PagerClock.h"
+#include "pager/ProductionLog.h"
+
+namespace km640 {
+
+const char* const kBoardNotResponding =
+    "The Board is not responding ! \nPlease check your programer ready \nand COM port connect properly !";
+
+namespace {
+
+constexpr int kBlockSize = 64;
+constexpr int kBlockCount = static_cast<int>(kImageSize) / kBlockSize;
+constexpr int kGaugeMax = 3200;
+constexpr int kGaugeStep = 109;
+
+constexpr const char* kReady = "  Ready ......";
+constexpr const char* kReadyShort = "  Ready .....";
+constexpr const char* kTesting = "  Target board testing ......";
+constexpr const char* kReadMcuDataFail = "Read Read MCU Data Fail !";
+
+// Address of a 64-byte block of the pager memory.
+constexpr int blockAddress(int block) { return block * kBlockSize; }
+
+std::string firmwareText(const CodePlugImage& image) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "FirmVer. %d.%d.%d", image.byte(ident::kPagerInfoBlock),
+                  image.byte(ident::kPagerInfoBlock + 1), image.byte(ident::kPagerInfoBlock + 2));
+    return buf;
+}
+
+std::string trimmed(const std::string& s) {
+    const auto b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
+}
+
+}  // namespace
+
+PagerOperations::PagerOperations(CodePlugImage& image, SerialPort& port, OperationView& view, MessageBoxes& messages,
+                                 LocalClock& clock, std::string appTitle)
+    : image_(image),
+      port_(port),
+      view_(view),
+      messages_(messages),
+      clock_(clock),
+      appTitle_(std::move(appTitle)),
+      session_(port, [this] { view_.processEvents(); }, [this] { openSelectedPortIfClosed(); }) {}
+
+std::string PagerOperations::selectedPortName() {
+    const int i = view_.selectedPortIndex();
+    if (i < 0 || i >= static_cast<int>(portList_.size())) return {};
+    return portList_[static_cast<std::size_t>(i)];
+}
+
+void PagerOperations::openSelectedPortIfClosed() {
+    if (!port_.IsOpen()) OpenSelectedPort(port_, selectedPortName(), messages_, appTitle_);
+}
+
+void ClosePortQuietly(SerialPort& port) {
+    try {
+        port.ClosePort();
+    } catch (const ECommError&) {
+    }
+}
+
+void PagerOperations::closePortQuietly() { ClosePortQuietly(port_); }
+
+// ---- Exit path ---------------------------------------------------------------
+
+OperationResult PagerOperations::guarded(const std::function<OperationResult()>& body, bool production) {
+    // The receiver lets the window handle events while it waits, so a second
+    // click could start a second exchange in the middle of the first.
+    if (busy_) return {Outcome::Busy, {}};
+    busy_ = true;
+    OperationResult result;
+    try {
+        result = body();
+    } catch (const ECommError& error) {
+        // The adapter went away or the port failed mid-transfer: whatever was
+        // running ends here, and the window is handed back to the user.
+        closePortQuietly();
+        view_.setGaugePosition(0);
+        view_.closeProgress();
+        view_.setMainEnabled(true);
+        result = {Outcome::PortError, "Comm Port Error !"};
+        view_.setStatus(0, result.text);
+        view_.setStatus(1, kReady);
+        if (production) view_.focusSerialNo();
+        char detail[64];
+        std::snprintf(detail, sizeof detail, " (error %u, %u)", error.code(), error.platformError());
+        messages_.show("The connection to the programmer board was lost." + std::string(detail),
+                       "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
+    }
+    busy_ = false;
+    return result;
+}
+
+OperationResult PagerOperations::stopWithMessage(Outcome outcome, const std::string& text, const std::string& caption,
+                                                 bool setPanel0, bool production) {
+    closePortQuietly();
+    messages_.show(text, caption, MsgIcon::Exclamation, MsgButtons::Ok);
+    view_.setStatus(1, kReadyShort);
+    if (setPanel0) view_.setStatus(0, text);
+    view_.setGaugePosition(0);
+    view_.closeProgress();
+    if (production) view_.focusSerialNo();
+    view_.setMainEnabled(true);
+    return {outcome, text};
+}
+
+OperationResult PagerOperations::boardNotResponding(const char* readyText, bool production) {
+    closePortQuietly();
+    messages_.show(kBoardNotResponding, "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
+    if (production) view_.focusSerialNo();
+    view_.setStatus(1, readyText);
+    if (!production) view_.setStatus(0, "The Board is not responding !");
+    view_.setMainEnabled(true);
+    return {Outcome::BoardNotResponding, "The Board is not responding !"};
+}
+
+// ---- Probe and identification ----------------------------------------------
+
+bool PagerOperations::probe(const std::string& portName) {
+    try {
+        port_.OpenAt(kBoardBaudRate, portName, kBoardLineFormat);
+        port_.Purge();
+    } catch (const ECommError&) {
+        closePortQuietly();
+        return false;
+    }
+    std::array<std::uint8_t, 128> buffer{};
+    return session_.RequestRead(kMemoryCommand, kReadSub, buffer, 0, 1);
+}
+
+bool PagerOperations::ProbeSelectedPort() { return probe(selectedPortName()); }
+
+bool PagerOperations::ProbeAllPorts() {
+    if (busy_) return false;
+    busy_ = true;
+    bool found = false;
+    for (std::size_t i = 0; i < portList_.size() && !found; ++i) {
+        try {
+            found = probe(portList_[i]);
+        } catch (const ECommError&) {
+            found = false;
+        }
+        if (found)
+            view_.selectPortIndex(static_cast<int>(i));
+        else
+            closePortQuietly();
+    }
+    busy_ = false;
+    return found;
+}
+
+bool PagerOperations::ReadPagerInfoBlock(bool showVersion) {
+    std::array<std::uint8_t, 100> buffer{};
+    port_.Purge();
+    if (!session_.RequestRead(kMemoryCommand, kReadSub, buffer, ident::kPagerInfoBlock, ident::kPagerInfoLength))
+        return false;
+    image_.copyIn(ident::kPagerInfoBlock, std::span<const std::uint8_t>(buffer.data(), ident::kPagerInfoLength));
+    if (showVersion) view_.showFirmwareVersion(firmwareText(image_));
+    return true;
+}
+
+PagerOperations::SerialRead PagerOperations::ReadSerialBlock() {
+    std::array<std::uint8_t, ident::kSerialBlockLength> block;
+    block.fill(0xFF);
+    if (!session_.RequestRead(kMemoryCommand, kReadSub, block, ident::kSerialNo, ident::kSerialBlockLength))
+        return SerialRead::ReadFail;
+    if (SerialBlockBlank(block)) {
+        image_.copyIn(ident::kSerialNo, block);
+        view_.setSerialNoText({});
+        return SerialRead::Done;
+    }
+    if (!SerialBlockValid(block)) return SerialRead::ChecksumFail;
+    image_.copyIn(ident::kSerialNo, block);
+    // All fourteen characters are shown: a number cut short on screen would
+    // be copied wrongly onto labels and into records.
+    view_.setSerialNoText(trimmed(SerialNumberText(image_)));
+    return SerialRead::Done;
+}
+
+// ---- Clock and reset ---------------------------------------------------------
+
+bool PagerOperations::SendClock() {
+    const auto payload = BuildClockPayload(ClockString(clock_.now()), image_.byte(167));
+    return session_.SendCommand(kControlCommand, kClockSub, payload);
+}
+
+bool PagerOperations::SendReset() {
+    const std::array<std::uint8_t, 2> data = {0x72, 0x00};
+    return session_.SendCommand(kControlCommand, kResetSub, data);
+}
+
+OperationResult PagerOperations::SyncTime(const std::string& clockText) {
+    return guarded([&]() -> OperationResult {
+        const auto payload = BuildClockPayload(trimmed(clockText), image_.byte(167));
+        if (!session_.SendCommand(kControlCommand, kClockSub, payload)) return {Outcome::WriteFail, " SYNC FAIL !"};
+        SendReset();  // its answer is not reported: the clock is set either way
+        return {Outcome::Success, "SYNC SUCCESS !"};
+    });
+}
+
+void PagerOperations::storeClockSetting() {
+    const auto bytes = ClockSettingBytes(clock_.now());
+    image_.copyIn(160, bytes);
+}
+
+void PagerOperations::clockAndReset(int pauseMs, const char* resetActivity) {
+    if (view_.syncClockOnWrite()) {
+        view_.setGaugePosition(0);
+        view_.setGaugeVisible(false);
+        view_.setProgressCaption("   Send RTC  ");
+        view_.setStatus(1, "  Send RTC ......");
+        view_.repaintProgress();
+        const bool ok = SendClock();
+        view_.setProgressCaption(ok ? "Send RTC Success" : "Send RTC Fail");
+        view_.setStatus(1, ok ? "  Send RTC Success ......" : "  Send RTC Fail ......");
+        DelayMs(pauseMs);
+    }
+    view_.setProgressCaption("  Reset KM640  ");
+    view_.setStatus(1, resetActivity);
+    view_.repaintProgress();
+    DelayMs(200);
+    const bool ok = SendReset();
+    view_.setProgressCaption(ok ? "Send Reset Success" : "Send Reset Fail");
+    view_.setStatus(1, ok ? "  Send Reset Success ......" : "  Send Reset Fail ......");
+    DelayMs(pauseMs);
+}
+
+// ---- Block transfers -----------------------------------------------------------
+
+PagerOperations::BlockOutcome PagerOperations::writeAndCompareBlocks() {
+    port_.Purge();
+    const auto& bytes = image_.bytes();
+    for (int block = 0; block < kBlockCount; ++block) {
+        BlockOutcome outcome = BlockOutcome::Success;
+        if (!session_.SendWriteBlock(kMemoryCommand, kWriteSub, bytes, blockAddress(block), kBlockSize)) {
+            outcome = BlockOutcome::WriteFail;
+        } else {
+            DelayMs(1);
+            if (!session_.RequestCompare(kMemoryCommand, kReadSub, bytes, blockAddress(block), kBlockSize))
+                outcome = BlockOutcome::VerifyFail;
+        }
+        view_.addToGauge(kGaugeStep);
+        if (outcome != BlockOutcome::Success) return outcome;
+    }
+    return BlockOutcome::Success;
+}
+
+std::string PagerOperations::blockOutcomeText(BlockOutcome outcome) {
+    switch (outcome) {
+    case BlockOutcome::Success: return " Write Success !";
+    case BlockOutcome::WriteFail: return " Write Fail !";
+    case BlockOutcome::VerifyFail: return " Verify Fail !";
+    }
+    return {};
+}
+
+// ---- Read ------------------------------------------------------------------------
+
+OperationResult PagerOperations::Read() { return guarded([this] { return doRead(); }); }
+
+OperationResult PagerOperations::doRead() {
+    view_.hideFirmwareVersion();
+    view_.setMainEnabled(false);
+    view_.setStatus(0, "");
+    view_.setStatus(1, kTesting);
+    openSelectedPortIfClosed();
+    if (!ProbeSelectedPort()) return boardNotResponding(kReadyShort, false);
+
+    view_.setGaugeVisible(false);
+    view_.setProgressCaption("Read MCU Data ...");
+    view_.showProgress();
+    view_.setStatus(1, "  Read MCU Data ......");
+    if (!ReadPagerInfoBlock(true))
+        return stopWithMessage(Outcome::IdentificationFail, "Read MCU Data  Fail !", "KM640", true, false);
+    view_.setGaugePosition(0);
+
+    view_.setProgressCaption("Read Serial No. ...");
+    view_.setStatus(1, "  Read Serial No. ......");
+    switch (ReadSerialBlock()) {
+    case SerialRead::ReadFail:
+        return stopWithMessage(Outcome::IdentificationFail, "Read Serial No. Fail !", "KM640", true, false);
+    case SerialRead::ChecksumFail:
+        return stopWithMessage(Outcome::SerialChecksumError, "Serial No. Checksum Error !", "KM640", true, false);
+    case SerialRead::Done: break;
+    }
+
+    view_.setGaugeRange(0, kGaugeMax);
+    view_.setGaugePosition(0);
+    view_.setGaugeVisible(true);
+    view_.setStatus(1, "  Read Now ......");
+    view_.setProgressCaption(" Read Now ......");
+
+    // Blocks land at their own address; the image is only replaced once all
+    // of them arrived and the pager's own checksum agrees.
+    std::vector<std::uint8_t> buffer(2064, 0);
+    port_.Purge();
+    bool allRead = true;
+    for (int block = 0; block < kBlockCount && allRead; ++block) {
+        std::span<std::uint8_t> dest(buffer.data() + blockAddress(block), kBlockSize);
+        allRead = session_.RequestRead(kMemoryCommand, kReadSub, dest, blockAddress(block), kBlockSize);
+        view_.addToGauge(kGaugeStep);
+    }
+    OperationResult result;
+    if (!allRead) {
+        result = {Outcome::ReadFail, "  Read Fail !"};
+    } else {
+        CodePlugImage read;
+        std::copy_n(buffer.begin(), kImageSize, read.bytes().begin());
+        result = ImageChecksumValid(read) ? OperationResult{Outcome::Success, " Read Success !"}
+                                          : OperationResult{Outcome::ChecksumError, "Checksum Error !"};
+    }
+    view_.setProgressCaption(result.text);
+    view_.repaintProgress();
+    closePortQuietly();
+    DelayMs(500);
+    if (result.ok()) {
+        std::copy_n(buffer.begin(), kImageSize, image_.bytes().begin());
+        view_.refreshAll();
+    }
+    view_.setGaugeVisible(false);
+    view_.closeProgress();
+    view_.setMainEnabled(true);
+    view_.setStatus(0, result.text);
+    view_.setStatus(1, kReady);
+    return result;
+}
+
+// ---- Write -----------------------------------------------------------------------
+
+OperationResult PagerOperations::Write() { return guarded([this] { return doWrite(); }); }
+
+OperationResult PagerOperations::doWrite() {
+    view_.hideFirmwareVersion();
+    view_.commitEditing();
+    view_.setMainEnabled(false);
+    view_.setStatus(0, "");
+    view_.setStatus(1, kTesting);
+    openSelectedPortIfClosed();
+    if (!ProbeSelectedPort()) return boardNotResponding(kReady, false);
+
+    StampVersion(image_);
+    view_.setGaugePosition(0);
+    view_.setGaugeVisible(false);
+    view_.setProgressCaption("Read Version ...");
+    view_.showProgress();
+    view_.setStatus(1, "  Read Version ......");
+    std::array<std::uint8_t, 100> version{};
+    if (!session_.RequestRead(kMemoryCommand, kReadSub, version, ident::kModelText, 16))
+        return stopWithMessage(Outcome::IdentificationFail, "Read Software Version Fail !", "KM600Pro", false, false);
+    // A pager last written by an old program version keeps battery levels
+    // in an older scale; the levels are set afresh before writing.
+    if (CodePlugIsOld(version[14], version[15])) {
+        LegacyBatteryPatch(image_);
+        view_.refreshBatteryLevels();
+    }
+
+    view_.setGaugePosition(0);
+    view_.setGaugeVisible(false);
+    view_.setProgressCaption("Read MCU Data ...");
+    view_.showProgress();
+    view_.setStatus(1, "  Read MCU Data ......");
+    if (!ReadPagerInfoBlock(true))
+        return stopWithMessage(Outcome::IdentificationFail, kReadMcuDataFail, "KM640", true, false);
+    view_.setGaugePosition(0);
+
+    view_.setProgressCaption("Read Serial No. ...");
+    view_.setStatus(1, "  Read Serial No. ......");
+    switch (ReadSerialBlock()) {
+    case SerialRead::ReadFail:
+        return stopWithMessage(Outcome::IdentificationFail, "Read Serial No. Fail !", "KM640", true, false);
+    case SerialRead::ChecksumFail:
+        return stopWithMessage(Outcome::SerialChecksumError, "Serial No. Checksum Error !", "KM640", true, false);
+    case SerialRead::Done: break;
+    }
+
+    storeClockSetting();
+    view_.setGaugeRange(0, kGaugeMax);
+    view_.setGaugePosition(0);
+    view_.setGaugeVisible(true);
+    view_.setProgressCaption("Write Now ......");
+    view_.setStatus(1, "  Write Now ......");
+    ImageChecksum(image_);
+
+    const BlockOutcome blocks = writeAndCompareBlocks();
+    if (blocks == BlockOutcome::Success) clockAndReset(100, "  Reset KM645 ......");
+
+    const std::string text = blockOutcomeText(blocks);
+    view_.setProgressCaption(text);
+    view_.repaintProgress();
+    closePortQuietly();
+    DelayMs(600);
+    view_.setStatus(0, text);
+    view_.setGaugePosition(0);
+    view_.closeProgress();
+    view_.setMainEnabled(true);
+    view_.setStatus(1, kReady);
+    const Outcome outcome = blocks == BlockOutcome::Success    ? Outcome::Success
+                            : blocks == BlockOutcome::WriteFail ? Outcome::WriteFail
+                                                                : Outcome::VerifyFail;
+    return {outcome, text};
+}
+
+// ---- Verify ----------------------------------------------------------------------
+
+OperationResult PagerOperations::Verify() { return guarded([this] { return doVerify(); }); }
+
+OperationResult PagerOperations::doVerify() {
+    view_.setMainEnabled(false);
+    view_.setStatus(0, "");
+    view_.setStatus(1, kTesting);
+    openSelectedPortIfClosed();
+    if (!ProbeSelectedPort()) return boardNotResponding(kReadyShort, false);
+
+    view_.setGaugeVisible(false);
+    view_.setProgressCaption("Read MCU Data ...");
+    view_.showProgress();
+    view_.setStatus(1, "  Read MCU Data ......");
+    if (!ReadPagerInfoBlock(false))
+        return stopWithMessage(Outcome::IdentificationFail, kReadMcuDataFail, "KM640", true, false);
+
+    view_.setGaugeRange(0, kGaugeMax);
+    view_.setGaugePosition(0);
+    view_.setGaugeVisible(true);
+    view_.setStatus(1, "  Verify Now ......");
+    view_.setProgressCaption(" Verify Now ......");
+    view_.repaintProgress();
+
+    port_.Purge();
+    bool equal = true;
+    for (int block = 0; block < kBlockCount && equal; ++block) {
+        equal = session_.RequestCompare(kMemoryCommand, kReadSub, image_.bytes(), blockAddress(block), kBlockSize);
+        view_.addToGauge(kGaugeStep);
+    }
+    const OperationResult result = equal ? OperationResult{Outcome::Success, " Verify Success !"}
+                                         : OperationResult{Outcome::VerifyFail, " Verify Fail !"};
+    view_.setProgressCaption(result.text);
+    view_.repaintProgress();
+    closePortQuietly();
+    DelayMs(500);
+    view_.setStatus(0, result.text);
+    view_.setGaugeVisible(false);
+    view_.setGaugePosition(0);
+    view_.closeProgress();
+    view_.setMainEnabled(true);
+    view_.setStatus(1, kReady);
+    return result;
+}
+
+// ---- Production ------------------------------------------------------------------
+
+OperationResult PagerOperations::ProductionWrite(const std::string& serialNo, const std::string& logFolder) {
+    return guarded([&] { return doProduction(serialNo, logFolder); }, true);
+}
+
+OperationResult PagerOperations::doProduction(const std::string& serialNo, const std::string& logFolder) {
+    // A production log that silently misses pagers is lost data: without a
+    // log to write to, no pager is programmed.
+    ProductionLog log;
+    if (!log.open(logFolder, clock_.now())) {
+        messages_.show("Save Error!", "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
+        return {Outcome::LogError, "Save Error!"};
+    }
+    StoreSerialNumber(image_, trimmed(serialNo));
+    StampVersion(image_);
+    view_.hideFirmwareVersion();
+    view_.commitEditing();
+    view_.setMainEnabled(false);
+    view_.setStatus(1, kTesting);
+    openSelectedPortIfClosed();
+    if (!ProbeSelectedPort()) return boardNotResponding(kReady, true);
+
+    view_.setGaugePosition(0);
+    view_.setGaugeVisible(false);
+    view_.setProgressCaption("Read MCU Data ...");
+    view_.showProgress();
+    view_.setStatus(1, "  Read MCU Data ......");
+    if (!ReadPagerInfoBlock(true))
+        return stopWithMessage(Outcome::IdentificationFail, kReadMcuDataFail, "KM640", false, true);
+
+    storeClockSetting();
+    view_.setGaugeRange(0, kGaugeMax);
+    view_.setGaugePosition(0);
+    view_.setGaugeVisible(true);
+    view_.setProgressCaption("Write Now ......");
+    view_.setStatus(1, "  Write Now ......");
+    image_.setWord(ident::kSerialChecksum, SerialChecksum(image_.span(ident::kSerialNo, ident::kSerialNoLength)));
+    ImageChecksum(image_);
+
+    const BlockOutcome blocks = writeAndCompareBlocks();
+    if (blocks == BlockOutcome::Success) clockAndReset(110, "  Reset KM640 ......");
+
+    const std::string text = blockOutcomeText(blocks);
+    view_.setProgressCaption(text);
+    // The line is on disk before the run reports its end.
+    const bool logged = log.append(DailyLogLine(clock_.now(), serialNo, text));
+    view_.repaintProgress();
+    closePortQuietly();
+    DelayMs(700);
+    view_.setGaugePosition(0);
+    view_.closeProgress();
+    view_.setMainEnabled(true);
+    view_.focusSerialNo();
+    view_.setStatus(1, kReady);
+    if (!logged) {
+        messages_.show("Save Error!", "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
+        return {Outcome::LogError, "Save Error!"};
+    }
+    const Outcome outcome = blocks == BlockOutcome::Success    ? Outcome::Success
+                            : blocks == BlockOutcome::WriteFail ? Outcome::WriteFail
+                                                                : Outcome::VerifyFail;
+    return {outcome, text};
+}
+
+}  // namespace km640

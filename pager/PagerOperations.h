@@ -1,0 +1,113 @@
+#pragma once
+// The pager operations: probe and identification, Read, Write, Verify, clock
+// sync with reset, and the production write. They run synchronously, drive
+// an OperationView, talk to the programmer board through one frame session,
+// and leave through one exit: whatever happens, the port is closed (SYNC TIME
+// keeps it open, as the board expects the next command soon), the progress
+// window is closed, the main window is enabled and the outcome is reported.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "codeplug/CodePlugImage.h"
+#include "link/FrameSession.h"
+#include "link/SerialPort.h"
+#include "pager/OperationView.h"
+#include "platform/Services.h"
+
+namespace km640 {
+
+enum class Outcome {
+    Success,
+    Busy,               // another exchange is running; nothing was done
+    BoardNotResponding,
+    IdentificationFail, // version, board data or serial number block not read
+    SerialChecksumError,
+    ReadFail,
+    ChecksumError,      // the pager's image checksum is wrong
+    WriteFail,
+    VerifyFail,
+    LogError,           // the production log cannot be written
+    PortError,          // the port failed in the middle of an exchange
+};
+
+struct OperationResult {
+    Outcome outcome = Outcome::Success;
+    std::string text;  // the outcome as the status bar shows it
+    bool ok() const { return outcome == Outcome::Success; }
+};
+
+class PagerOperations {
+public:
+    PagerOperations(CodePlugImage& image, SerialPort& port, OperationView& view, MessageBoxes& messages,
+                    LocalClock& clock, std::string appTitle);
+
+    void setPortList(std::vector<std::string> ports) { portList_ = std::move(ports); }
+    const std::vector<std::string>& portList() const { return portList_; }
+    bool busy() const { return busy_; }
+
+    // The menu operations.
+    OperationResult Read();
+    OperationResult Write();
+    OperationResult Verify();
+    // SYNC TIME: sends the clock string's time, then resets the pager.
+    OperationResult SyncTime(const std::string& clockText);
+    // One production run: the serial number goes into the image and the pager
+    // is written; the result line goes into the day's log in logFolder.
+    OperationResult ProductionWrite(const std::string& serialNo, const std::string& logFolder);
+    // The start-up search: the first port of the list on which the board
+    // answers is selected and left open.
+    bool ProbeAllPorts();
+
+    // Steps shared by the operations.
+    bool ProbeSelectedPort();
+    bool ReadPagerInfoBlock(bool showVersion);
+    enum class SerialRead { Done, ReadFail, ChecksumFail };
+    SerialRead ReadSerialBlock();
+    bool SendClock();
+    bool SendReset();
+
+    FrameSession& session() { return session_; }
+
+private:
+    enum class BlockOutcome { Success, WriteFail, VerifyFail };
+
+    OperationResult guarded(const std::function<OperationResult()>& body, bool production = false);
+    void openSelectedPortIfClosed();
+    bool probe(const std::string& portName);
+    void closePortQuietly();
+    OperationResult boardNotResponding(const char* readyText, bool production);
+    OperationResult stopWithMessage(Outcome outcome, const std::string& text, const std::string& caption,
+                                    bool setPanel0, bool production);
+    BlockOutcome writeAndCompareBlocks();
+    void clockAndReset(int pauseMs, const char* resetActivity);
+    void storeClockSetting();
+    static std::string blockOutcomeText(BlockOutcome outcome);
+    std::string selectedPortName();
+
+    OperationResult doRead();
+    OperationResult doWrite();
+    OperationResult doVerify();
+    OperationResult doProduction(const std::string& serialNo, const std::string& logFolder);
+
+    CodePlugImage& image_;
+    SerialPort& port_;
+    OperationView& view_;
+    MessageBoxes& messages_;
+    LocalClock& clock_;
+    std::string appTitle_;
+    std::vector<std::string> portList_;
+    FrameSession session_;
+    bool busy_ = false;
+};
+
+// Closes the port, ignoring a port that fails even to close (it is gone, and
+// the next open starts afresh).
+void ClosePortQuietly(SerialPort& port);
+
+// The message of a board that does not answer, with its line breaks.
+extern const char* const kBoardNotResponding;
+
+}  // namespace km640
