@@ -20,6 +20,9 @@ TEST(ToneSpacing, BandEdgesInSinglePrecision) {
         {25, 10000, 9491, true},   {25, 10000, 10000, false},
         // +/-0.1 %: 700.0 +/- 2.1, where single-precision 697.9 lies just inside.
         {1, 7000, 6979, true},     {1, 7000, 6978, false},   {1, 7000, 7022, false},
+        // The band width itself is rounded to single precision: 2057.9 +/- 1.9 % ends
+        // exactly on 2097.0, which a double-precision width would still take in.
+        {9, 20579, 20970, false}, {9, 20579, 20969, true},
         // The band is taken around the other tone, not the new one.
         {31, 30000, 28110, false}, {31, 30000, 28111, true},
     };
