@@ -18,8 +18,8 @@ struct SelcallMessage {
     bool operator==(const SelcallMessage&) const = default;
 };
 
-// Tone 1 and Tone 2 of channel F1 still carry the captions of the older pager
-// models this decoder page came from; every other tone field says "KM640".
+// The Tone 1 and Tone 2 fields of channel F1 have captions of their own ("KM600"
+// only for the Plectron range); every other tone field says "KM640".
 constexpr std::string_view kSelcallCaption = "KM640";
 constexpr std::string_view kF1ToneCaption = "KM600Pro";
 constexpr std::string_view kF1PlectronRangeCaption = "KM600";

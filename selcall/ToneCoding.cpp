@@ -66,6 +66,7 @@ std::optional<TypedTone> parseTypedTone(std::string_view text) {
     if (number.empty()) return std::nullopt;
     // A leading plus sign is a number too; from_chars takes only the minus.
     const std::string_view digits = number.front() == '+' ? number.substr(1) : number;
+    if (digits.size() != number.size() && !digits.empty() && digits.front() == '-') return std::nullopt;
     double value = 0.0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error != std::errc{} || end != digits.data() + digits.size() || !std::isfinite(value))

@@ -46,8 +46,8 @@ struct TypedTone {
 };
 
 // Reads a typed or pasted tone. Surrounding blanks are ignored; empty when the text
-// is not a finite decimal number. Values far beyond any tone range come back with
-// tenths clamped to +/-1e8, so they still fail every range test.
+// is not a finite decimal number. Values of 1e8 Hz and beyond come back with their
+// tenths held at +/-1e8, far outside every tone range.
 std::optional<TypedTone> parseTypedTone(std::string_view text);
 
 }  // namespace km640

@@ -116,7 +116,7 @@ TEST(ToneCoding, HugeTypedToneStaysFarOutOfRange) {
 }
 
 TEST(ToneCoding, TextsThatAreNoNumber) {
-    for (const char* text : {"", "   ", "abc", "12a", "1.2.3", "inf", "nan", "1e999", "0x10", "--5"})
+    for (const char* text : {"", "   ", "abc", "12a", "1.2.3", "inf", "nan", "1e999", "0x10", "--5", "+-5", "+"})
         EXPECT_FALSE(parseTypedTone(text)) << text;
 }
 
