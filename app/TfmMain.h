@@ -93,6 +93,8 @@ public:
     void chkRTC_PCClick();
     void cboPortChange();
     void focusSerialNo();
+    // Fills "COM Port" with these ports and selects the first.
+    void setPortList(const std::vector<std::string>& ports);
     QCheckBox* chkWriteAndRTC() const { return chkWriteAndRTC_; }
     QLineEdit* edtRTC_User() const { return edtRTC_User_; }
 

@@ -57,13 +57,15 @@ void TfmMain::buildPagerControls() {
     edtSerialNo_->installEventFilter(this);
 }
 
-void TfmMain::fillPortList() {
-    const std::vector<std::string> ports = EnumeratePorts(services_.serialDevices);
+void TfmMain::fillPortList() { setPortList(EnumeratePorts(services_.serialDevices)); }
+
+void TfmMain::setPortList(const std::vector<std::string>& ports) {
     operations_->setPortList(ports);
     const QSignalBlocker quiet(cboPort_);
     cboPort_->clear();
     for (const auto& p : ports) cboPort_->addItem(QString::fromStdString(p));
     cboPort_->setCurrentIndex(0);
+    cboPortChange();
 }
 
 void TfmMain::cboPortChange() {
