@@ -1,0 +1,188 @@
+// Production programming through the real window: a barcode scanner types a
+// serial number into "Serial No." and ends it with Enter; the pager in the
+// simulated board is written and the day's log gets one line per run.
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QtTest>
+
+#include "pager/PagerOperations.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/support/BoardFixture.h"
+
+using namespace km640;
+using namespace km640::testing;
+
+namespace {
+
+const char* kHeader = "-------  KM645 Programming (Barcode) Start ------- \r\n";
+
+// Types the label into the serial number field. A scanner delivers it in a
+// burst; a person takes longer than 200 ms between the second key and Enter.
+void scan(MainWindowFixture& f, const QString& label, std::uint32_t msBeforeEnter = 20) {
+    QLineEdit* field = f.window->edtSerialNo();
+    field->clear();
+    QTest::keyClicks(field, label);
+    f.ticks.ms += msBeforeEnter;
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+QByteArray logText(const MainWindowFixture& f) {
+    QFile log(f.dir.path() + "/2010-03-07.log");
+    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class ProductionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void scannedLabelWritesPagerAndLogs();
+    void typedOrShortLabelsDoNothing();
+    void fourteenCharacterNumber();
+    void failedBlockIsLogged();
+    void noBoardGivesMessageAndNoLine();
+    void unusableLogProgramsNothing();
+    void fiftyPagersInARow();
+};
+
+void ProductionTest::scannedLabelWritesPagerAndLogs() {
+    auto board = StartBoard(PagerMemory("OLD"));
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    TfmMain& w = f.start();
+    w.image().setByte(36, 77);
+    scan(f, "A1B2C3D4E5F6");
+
+    QVERIFY(f.messages.shown.empty());
+    QCOMPARE(logText(f), QByteArray(kHeader) +
+                             "2010-03-07 14:05:09  Serial No. = A1B2C3D4E5F6  Write Success !\r\n");
+    const CodePlugImage pager = board->memory();
+    QCOMPARE(QString::fromStdString(SerialNumberText(pager)), QString("A1B2C3D4E5F6"));
+    QCOMPARE(int(pager.byte(36)), 77);
+    QVERIFY(ImageChecksumValid(pager));
+    QVERIFY(SerialBlockValid(pager.span(1952, 16)));
+    QCOMPARE(board->resetCount(), 1);
+    QVERIFY(w.isEnabled());
+    QCOMPARE(w.statusText(1), QString("  Ready ......"));
+
+    // A second run the same day adds a line under the same header.
+    f.clock.time.second = 30;
+    scan(f, "A1B2C3D4E5F7");
+    QVERIFY(logText(f).endsWith("2010-03-07 14:05:30  Serial No. = A1B2C3D4E5F7  Write Success !\r\n"));
+    QCOMPARE(logText(f).count(kHeader), 1);
+}
+
+void ProductionTest::typedOrShortLabelsDoNothing() {
+    auto board = StartBoard(PagerMemory());
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    f.start();
+    scan(f, "A1B2C3D4E5F6", 400);  // typed by hand
+    scan(f, "A1B2C3D4E5", 5);      // ten characters
+    QCOMPARE(board->writeCount(), 0);
+    QVERIFY(!QFile::exists(f.dir.path() + "/2010-03-07.log"));
+    QVERIFY(f.messages.shown.empty());
+}
+
+void ProductionTest::fourteenCharacterNumber() {
+    auto board = StartBoard(PagerMemory());
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    f.start();
+    scan(f, "A1B2C3D4E5F6G7");
+    const CodePlugImage pager = board->memory();
+    QCOMPARE(QString::fromStdString(pager.text(1952, 14)), QString("A1B2C3D4E5F6G7"));
+    unsigned sum = 0;
+    for (char c : std::string("A1B2C3D4E5F6G7")) sum += static_cast<unsigned char>(c);
+    QCOMPARE(int(pager.word(1966)), int(sum));
+}
+
+void ProductionTest::failedBlockIsLogged() {
+    BoardOptions options;
+    options.faults.noWriteAckAtBlock = 5;
+    auto board = StartBoard(PagerMemory(), options);
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    f.start();
+    scan(f, "A1B2C3D4E5F6");
+    QVERIFY(logText(f).endsWith("Serial No. = A1B2C3D4E5F6  Write Fail !\r\n"));
+    QCOMPARE(board->resetCount(), 0);
+
+    options = {};
+    options.faults.corruptByte = 700;
+    auto second = StartBoard(PagerMemory(), options);
+    f.window->setPortList({second->slavePath()});
+    scan(f, "A1B2C3D4E5F8");
+    QVERIFY(logText(f).endsWith("Serial No. = A1B2C3D4E5F8  Verify Fail !\r\n"));
+}
+
+void ProductionTest::noBoardGivesMessageAndNoLine() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    scan(f, "A1B2C3D4E5F6");
+    QCOMPARE(f.messages.last(), std::string(kBoardNotResponding));
+    // Created with its header by the run, but no result line.
+    QCOMPARE(logText(f), QByteArray(kHeader));
+    QVERIFY(w.isEnabled());
+}
+
+void ProductionTest::unusableLogProgramsNothing() {
+    auto board = StartBoard(PagerMemory());
+    const CodePlugImage before = board->memory();
+    struct Case { const char* what; void (*spoil)(const QString& dir); };
+    const Case cases[] = {
+        // A log that can be neither created (the start directory is gone) ...
+        {"no start directory", [](const QString& dir) { QDir(dir).removeRecursively(); }},
+        // ... nor opened for appending (something that is not a file holds its name).
+        {"log name taken", [](const QString& dir) { QDir(dir).mkpath("2010-03-07.log"); }},
+    };
+    for (const auto& c : cases) {
+        MainWindowFixture f;
+        f.devices.records = DevicesWithBoard(*board);
+        f.start();
+        c.spoil(f.dir.path());
+        scan(f, "A1B2C3D4E5F6");
+        QCOMPARE(f.messages.shown.size(), size_t(1));
+        QCOMPARE(f.messages.last(), std::string("Save Error!"));
+        QVERIFY2(board->memory().bytes() == before.bytes(), c.what);
+        QCOMPARE(board->writeCount(), 0);
+    }
+}
+
+void ProductionTest::fiftyPagersInARow() {
+    MainWindowFixture f;
+    f.devices.records = {};
+    TfmMain& w = f.start();
+    w.image().setByte(36, 66);
+    int completed = 0;
+    QByteArray expectedLog = kHeader;
+    for (int n = 0; n < 50; ++n) {
+        BoardOptions options;
+        const bool faulty = n % 12 == 5;  // a few pagers refuse a block
+        if (faulty) options.faults.noWriteAckAtBlock = n % 32;
+        auto board = StartBoard(PagerMemory("BLANK"), options);
+        w.setPortList({board->slavePath()});
+        const QString serial = QString("KM640%1").arg(n, 7, 10, QChar('0'));
+        f.clock.time.second = n % 60;
+        scan(f, serial);
+        QVERIFY(f.messages.shown.empty());
+        expectedLog += QString("2010-03-07 14:05:%1  Serial No. = %2  %3\r\n")
+                           .arg(n % 60, 2, 10, QChar('0'))
+                           .arg(serial, faulty ? "Write Fail !" : "Write Success !")
+                           .toLatin1();
+        ++completed;
+        if (faulty) continue;
+        // The pager holds the edited code-plug with its own serial number.
+        CodePlugImage expected = w.image();
+        QVERIFY(board->memory().bytes() == expected.bytes());
+        QCOMPARE(QString::fromStdString(SerialNumberText(board->memory())), serial);
+        QCOMPARE(int(board->memory().byte(36)), 66);
+    }
+    QCOMPARE(completed, 50);
+    QCOMPARE(logText(f), expectedLog);
+}
+
+QTEST_MAIN(ProductionTest)
+#include "ProductionTest.moc"
