@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 
 #include "link/Delay.h"
 #include "link/ECommError.h"
@@ -259,35 +260,34 @@ PagerOperations::BlockOutcome PagerOperations::writeAndCompareBlocks() {
     return BlockOutcome::Success;
 }
 
-std::string PagerOperations::blockOutcomeText(BlockOutcome outcome) {
-    switch (outcome) {
-    case BlockOutcome::Success: return " Write Success !";
-    case BlockOutcome::WriteFail: return " Write Fail !";
-    case BlockOutcome::VerifyFail: return " Verify Fail !";
-    }
-    return {};
-}
+// ---- Steps the operations share --------------------------------------------------
 
-// ---- Read ------------------------------------------------------------------------
-
-OperationResult PagerOperations::Read() { return guarded([this] { return doRead(); }); }
-
-OperationResult PagerOperations::doRead() {
-    view_.hideFirmwareVersion();
+void PagerOperations::begin(bool hideFirmware, bool commit, bool clearOutcome) {
+    if (hideFirmware) view_.hideFirmwareVersion();
+    if (commit) view_.commitEditing();
     view_.setMainEnabled(false);
-    view_.setStatus(0, "");
+    if (clearOutcome) view_.setStatus(0, "");
     view_.setStatus(1, kTesting);
     openSelectedPortIfClosed();
-    if (!ProbeSelectedPort()) return boardNotResponding(kReadyShort, false);
+}
 
-    view_.setGaugeVisible(false);
-    view_.setProgressCaption("Read MCU Data ...");
-    view_.showProgress();
-    view_.setStatus(1, "  Read MCU Data ......");
-    if (!ReadPagerInfoBlock(true))
-        return stopWithMessage(Outcome::IdentificationFail, "Read MCU Data  Fail !", "KM640", true, false);
+void PagerOperations::showStep(const char* caption, const char* activity) {
     view_.setGaugePosition(0);
+    view_.setGaugeVisible(false);
+    view_.setProgressCaption(caption);
+    view_.showProgress();
+    view_.setStatus(1, activity);
+}
 
+void PagerOperations::startGauge(const char* caption, const char* activity) {
+    view_.setGaugeRange(0, kGaugeMax);
+    view_.setGaugePosition(0);
+    view_.setGaugeVisible(true);
+    view_.setProgressCaption(caption);
+    view_.setStatus(1, activity);
+}
+
+std::optional<OperationResult> PagerOperations::serialStep() {
     view_.setProgressCaption("Read Serial No. ...");
     view_.setStatus(1, "  Read Serial No. ......");
     switch (ReadSerialBlock()) {
@@ -297,46 +297,67 @@ OperationResult PagerOperations::doRead() {
         return stopWithMessage(Outcome::SerialChecksumError, "Serial No. Checksum Error !", "KM640", true, false);
     case SerialRead::Done: break;
     }
+    return std::nullopt;
+}
 
-    view_.setGaugeRange(0, kGaugeMax);
+OperationResult PagerOperations::finish(const OperationResult& result, int pauseMs, bool reportOutcome) {
+    view_.setProgressCaption(result.text);
+    view_.repaintProgress();
+    closePortQuietly();
+    DelayMs(pauseMs);
+    if (reportOutcome) view_.setStatus(0, result.text);
+    view_.setGaugeVisible(false);
     view_.setGaugePosition(0);
-    view_.setGaugeVisible(true);
-    view_.setStatus(1, "  Read Now ......");
-    view_.setProgressCaption(" Read Now ......");
+    view_.closeProgress();
+    view_.setMainEnabled(true);
+    view_.setStatus(1, kReady);
+    return result;
+}
+
+OperationResult PagerOperations::writeResult(BlockOutcome blocks) {
+    switch (blocks) {
+    case BlockOutcome::Success: return {Outcome::Success, " Write Success !"};
+    case BlockOutcome::WriteFail: return {Outcome::WriteFail, " Write Fail !"};
+    case BlockOutcome::VerifyFail: return {Outcome::VerifyFail, " Verify Fail !"};
+    }
+    return {};
+}
+
+// ---- Read ------------------------------------------------------------------------
+
+OperationResult PagerOperations::Read() { return guarded([this] { return doRead(); }); }
+
+OperationResult PagerOperations::doRead() {
+    begin(true, false, true);
+    if (!ProbeSelectedPort()) return boardNotResponding(kReadyShort, false);
+    showStep("Read MCU Data ...", "  Read MCU Data ......");
+    if (!ReadPagerInfoBlock(true))
+        return stopWithMessage(Outcome::IdentificationFail, "Read MCU Data  Fail !", "KM640", true, false);
+    if (auto stopped = serialStep()) return *stopped;
+    startGauge(" Read Now ......", "  Read Now ......");
 
     // Blocks land at their own address; the image is only replaced once all
     // of them arrived and the pager's own checksum agrees.
-    std::vector<std::uint8_t> buffer(2064, 0);
+    CodePlugImage read;
     port_.Purge();
     bool allRead = true;
     for (int block = 0; block < kBlockCount && allRead; ++block) {
-        std::span<std::uint8_t> dest(buffer.data() + blockAddress(block), kBlockSize);
+        std::span<std::uint8_t> dest(read.bytes().data() + blockAddress(block), kBlockSize);
         allRead = session_.RequestRead(kMemoryCommand, kReadSub, dest, blockAddress(block), kBlockSize);
         view_.addToGauge(kGaugeStep);
     }
-    OperationResult result;
-    if (!allRead) {
-        result = {Outcome::ReadFail, "  Read Fail !"};
-    } else {
-        CodePlugImage read;
-        std::copy_n(buffer.begin(), kImageSize, read.bytes().begin());
-        result = ImageChecksumValid(read) ? OperationResult{Outcome::Success, " Read Success !"}
-                                          : OperationResult{Outcome::ChecksumError, "Checksum Error !"};
-    }
+    const OperationResult result = !allRead                  ? OperationResult{Outcome::ReadFail, "  Read Fail !"}
+                                   : ImageChecksumValid(read) ? OperationResult{Outcome::Success, " Read Success !"}
+                                                              : OperationResult{Outcome::ChecksumError, "Checksum Error !"};
     view_.setProgressCaption(result.text);
     view_.repaintProgress();
     closePortQuietly();
     DelayMs(500);
     if (result.ok()) {
-        std::copy_n(buffer.begin(), kImageSize, image_.bytes().begin());
+        image_ = read;
         view_.refreshAll();
     }
-    view_.setGaugeVisible(false);
-    view_.closeProgress();
-    view_.setMainEnabled(true);
-    view_.setStatus(0, result.text);
-    view_.setStatus(1, kReady);
-    return result;
+    return finish(result, 0, true);
 }
 
 // ---- Write -----------------------------------------------------------------------
@@ -344,20 +365,11 @@ OperationResult PagerOperations::doRead() {
 OperationResult PagerOperations::Write() { return guarded([this] { return doWrite(); }); }
 
 OperationResult PagerOperations::doWrite() {
-    view_.hideFirmwareVersion();
-    view_.commitEditing();
-    view_.setMainEnabled(false);
-    view_.setStatus(0, "");
-    view_.setStatus(1, kTesting);
-    openSelectedPortIfClosed();
+    begin(true, true, true);
     if (!ProbeSelectedPort()) return boardNotResponding(kReady, false);
 
     StampVersion(image_);
-    view_.setGaugePosition(0);
-    view_.setGaugeVisible(false);
-    view_.setProgressCaption("Read Version ...");
-    view_.showProgress();
-    view_.setStatus(1, "  Read Version ......");
+    showStep("Read Version ...", "  Read Version ......");
     std::array<std::uint8_t, 100> version{};
     if (!session_.RequestRead(kMemoryCommand, kReadSub, version, ident::kModelText, 16))
         return stopWithMessage(Outcome::IdentificationFail, "Read Software Version Fail !", "KM600Pro", false, false);
@@ -368,50 +380,18 @@ OperationResult PagerOperations::doWrite() {
         view_.refreshBatteryLevels();
     }
 
-    view_.setGaugePosition(0);
-    view_.setGaugeVisible(false);
-    view_.setProgressCaption("Read MCU Data ...");
-    view_.showProgress();
-    view_.setStatus(1, "  Read MCU Data ......");
+    showStep("Read MCU Data ...", "  Read MCU Data ......");
     if (!ReadPagerInfoBlock(true))
         return stopWithMessage(Outcome::IdentificationFail, kReadMcuDataFail, "KM640", true, false);
     view_.setGaugePosition(0);
-
-    view_.setProgressCaption("Read Serial No. ...");
-    view_.setStatus(1, "  Read Serial No. ......");
-    switch (ReadSerialBlock()) {
-    case SerialRead::ReadFail:
-        return stopWithMessage(Outcome::IdentificationFail, "Read Serial No. Fail !", "KM640", true, false);
-    case SerialRead::ChecksumFail:
-        return stopWithMessage(Outcome::SerialChecksumError, "Serial No. Checksum Error !", "KM640", true, false);
-    case SerialRead::Done: break;
-    }
+    if (auto stopped = serialStep()) return *stopped;
 
     storeClockSetting();
-    view_.setGaugeRange(0, kGaugeMax);
-    view_.setGaugePosition(0);
-    view_.setGaugeVisible(true);
-    view_.setProgressCaption("Write Now ......");
-    view_.setStatus(1, "  Write Now ......");
+    startGauge("Write Now ......", "  Write Now ......");
     ImageChecksum(image_);
-
     const BlockOutcome blocks = writeAndCompareBlocks();
     if (blocks == BlockOutcome::Success) clockAndReset(100, "  Reset KM645 ......");
-
-    const std::string text = blockOutcomeText(blocks);
-    view_.setProgressCaption(text);
-    view_.repaintProgress();
-    closePortQuietly();
-    DelayMs(600);
-    view_.setStatus(0, text);
-    view_.setGaugePosition(0);
-    view_.closeProgress();
-    view_.setMainEnabled(true);
-    view_.setStatus(1, kReady);
-    const Outcome outcome = blocks == BlockOutcome::Success    ? Outcome::Success
-                            : blocks == BlockOutcome::WriteFail ? Outcome::WriteFail
-                                                                : Outcome::VerifyFail;
-    return {outcome, text};
+    return finish(writeResult(blocks), 600, true);
 }
 
 // ---- Verify ----------------------------------------------------------------------
@@ -419,45 +399,23 @@ OperationResult PagerOperations::doWrite() {
 OperationResult PagerOperations::Verify() { return guarded([this] { return doVerify(); }); }
 
 OperationResult PagerOperations::doVerify() {
-    view_.setMainEnabled(false);
-    view_.setStatus(0, "");
-    view_.setStatus(1, kTesting);
-    openSelectedPortIfClosed();
+    begin(false, false, true);
     if (!ProbeSelectedPort()) return boardNotResponding(kReadyShort, false);
-
-    view_.setGaugeVisible(false);
-    view_.setProgressCaption("Read MCU Data ...");
-    view_.showProgress();
-    view_.setStatus(1, "  Read MCU Data ......");
+    showStep("Read MCU Data ...", "  Read MCU Data ......");
     if (!ReadPagerInfoBlock(false))
         return stopWithMessage(Outcome::IdentificationFail, kReadMcuDataFail, "KM640", true, false);
 
-    view_.setGaugeRange(0, kGaugeMax);
-    view_.setGaugePosition(0);
-    view_.setGaugeVisible(true);
-    view_.setStatus(1, "  Verify Now ......");
-    view_.setProgressCaption(" Verify Now ......");
+    startGauge(" Verify Now ......", "  Verify Now ......");
     view_.repaintProgress();
-
     port_.Purge();
     bool equal = true;
     for (int block = 0; block < kBlockCount && equal; ++block) {
         equal = session_.RequestCompare(kMemoryCommand, kReadSub, image_.bytes(), blockAddress(block), kBlockSize);
         view_.addToGauge(kGaugeStep);
     }
-    const OperationResult result = equal ? OperationResult{Outcome::Success, " Verify Success !"}
-                                         : OperationResult{Outcome::VerifyFail, " Verify Fail !"};
-    view_.setProgressCaption(result.text);
-    view_.repaintProgress();
-    closePortQuietly();
-    DelayMs(500);
-    view_.setStatus(0, result.text);
-    view_.setGaugeVisible(false);
-    view_.setGaugePosition(0);
-    view_.closeProgress();
-    view_.setMainEnabled(true);
-    view_.setStatus(1, kReady);
-    return result;
+    return finish(equal ? OperationResult{Outcome::Success, " Verify Success !"}
+                        : OperationResult{Outcome::VerifyFail, " Verify Fail !"},
+                  500, true);
 }
 
 // ---- Production ------------------------------------------------------------------
@@ -476,53 +434,31 @@ OperationResult PagerOperations::doProduction(const std::string& serialNo, const
     }
     StoreSerialNumber(image_, trimmed(serialNo));
     StampVersion(image_);
-    view_.hideFirmwareVersion();
-    view_.commitEditing();
-    view_.setMainEnabled(false);
-    view_.setStatus(1, kTesting);
-    openSelectedPortIfClosed();
+    begin(true, true, false);
     if (!ProbeSelectedPort()) return boardNotResponding(kReady, true);
 
-    view_.setGaugePosition(0);
-    view_.setGaugeVisible(false);
-    view_.setProgressCaption("Read MCU Data ...");
-    view_.showProgress();
-    view_.setStatus(1, "  Read MCU Data ......");
+    showStep("Read MCU Data ...", "  Read MCU Data ......");
     if (!ReadPagerInfoBlock(true))
         return stopWithMessage(Outcome::IdentificationFail, kReadMcuDataFail, "KM640", false, true);
 
     storeClockSetting();
-    view_.setGaugeRange(0, kGaugeMax);
-    view_.setGaugePosition(0);
-    view_.setGaugeVisible(true);
-    view_.setProgressCaption("Write Now ......");
-    view_.setStatus(1, "  Write Now ......");
+    startGauge("Write Now ......", "  Write Now ......");
     image_.setWord(ident::kSerialChecksum, SerialChecksum(image_.span(ident::kSerialNo, ident::kSerialNoLength)));
     ImageChecksum(image_);
-
     const BlockOutcome blocks = writeAndCompareBlocks();
     if (blocks == BlockOutcome::Success) clockAndReset(110, "  Reset KM640 ......");
 
-    const std::string text = blockOutcomeText(blocks);
-    view_.setProgressCaption(text);
+    OperationResult result = writeResult(blocks);
+    view_.setProgressCaption(result.text);
     // The line is on disk before the run reports its end.
-    const bool logged = log.append(DailyLogLine(clock_.now(), serialNo, text));
-    view_.repaintProgress();
-    closePortQuietly();
-    DelayMs(700);
-    view_.setGaugePosition(0);
-    view_.closeProgress();
-    view_.setMainEnabled(true);
+    const bool logged = log.append(DailyLogLine(clock_.now(), serialNo, result.text));
+    finish(result, 700, false);
     view_.focusSerialNo();
-    view_.setStatus(1, kReady);
     if (!logged) {
         messages_.show("Save Error!", "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
         return {Outcome::LogError, "Save Error!"};
     }
-    const Outcome outcome = blocks == BlockOutcome::Success    ? Outcome::Success
-                            : blocks == BlockOutcome::WriteFail ? Outcome::WriteFail
-                                                                : Outcome::VerifyFail;
-    return {outcome, text};
+    return result;
 }
 
 }  // namespace km640

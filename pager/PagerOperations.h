@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,12 @@ private:
     BlockOutcome writeAndCompareBlocks();
     void clockAndReset(int pauseMs, const char* resetActivity);
     void storeClockSetting();
-    static std::string blockOutcomeText(BlockOutcome outcome);
+    static OperationResult writeResult(BlockOutcome outcome);
+    void begin(bool hideFirmware, bool commit, bool clearOutcome);
+    void showStep(const char* caption, const char* activity);
+    void startGauge(const char* caption, const char* activity);
+    std::optional<OperationResult> serialStep();
+    OperationResult finish(const OperationResult& result, int pauseMs, bool reportOutcome);
     std::string selectedPortName();
 
     OperationResult doRead();
