@@ -53,6 +53,8 @@ struct ExchangeCase {
     std::size_t replyLength;
 };
 
+void PrintTo(const ExchangeCase& c, std::ostream* os) { *os << c.what; }
+
 class EveryExchange : public ::testing::TestWithParam<ExchangeCase> {};
 
 TEST_P(EveryExchange, GetsAReplyThePcAccepts) {
@@ -134,6 +136,8 @@ struct SetupCase {
     FrameBytes expected;
 };
 
+void PrintTo(const SetupCase& c, std::ostream* os) { *os << c.what; }
+
 class PagerSetup : public ::testing::TestWithParam<SetupCase> {};
 
 TEST_P(PagerSetup, IsInTheMemory) {
@@ -169,6 +173,8 @@ struct FaultCase {
     // Checks the reply (empty: none came).
     std::function<bool(const std::optional<FrameBytes>&)> expected;
 };
+
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.what; }
 
 class BoardFault : public ::testing::TestWithParam<FaultCase> {};
 

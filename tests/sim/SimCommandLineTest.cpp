@@ -20,6 +20,9 @@ struct LineCase {
     std::function<bool(const SimSettings&)> holds;
 };
 
+void PrintTo(const QStringList& args, std::ostream* os) { *os << (args.isEmpty() ? "no options" : args.join(' ').toStdString()); }
+void PrintTo(const LineCase& c, std::ostream* os) { PrintTo(c.args, os); }
+
 class UnderstoodLine : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(UnderstoodLine, SetsTheBoard) {

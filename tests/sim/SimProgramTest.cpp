@@ -124,6 +124,11 @@ struct ExitCase {
     int status;
 };
 
+void PrintTo(const ExitCase& c, std::ostream* os) {
+    for (const auto& a : c.args) *os << a << ' ';
+    *os << "ends with " << c.status;
+}
+
 class SimProgramExit : public SimProgramTest, public ::testing::WithParamInterface<ExitCase> {};
 
 TEST_P(SimProgramExit, EndsWithoutABoard) {
