@@ -126,6 +126,7 @@ void TfmMain::buildTopBar(QWidget* parent, QHBoxLayout* bar) {
     cboPort_->setMinimumContentsLength(10);
     lblFirmVer_ = new QLabel(serial);
     lblFirmVer_->setObjectName("lblFirmVer");
+    lblFirmVer_->setStyleSheet("color: blue; text-decoration: underline;");
     lblFirmVer_->setVisible(false);
     serialRow->addWidget(portLabel);
     serialRow->addWidget(cboPort_);
