@@ -112,7 +112,11 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
-TfmMain::~TfmMain() = default;
+TfmMain::~TfmMain() {
+    // A field being edited commits when it loses the focus; if that happens
+    // on the way out, it happens while the window is still whole.
+    hide();
+}
 
 void TfmMain::buildTopBar(QWidget* parent, QHBoxLayout* bar) {
     auto* serial = new QGroupBox("Serial Setting", parent);

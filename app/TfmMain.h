@@ -9,6 +9,7 @@
 #include "app/AppServices.h"
 #include "app/ControlArrays.h"
 #include "app/RefreshList.h"
+#include "app/WindowHooks.h"
 #include "codeplug/CodePlugImage.h"
 
 class QLabel;
@@ -61,6 +62,13 @@ public:
 
     // Re-reads every setting control from the image, in the fixed order.
     void RefreshAll();
+
+    // Actions of one page that other pages' rules run (see WindowHooks).
+    WindowHooks& hooks() { return hooks_; }
+    // The first-click rule of the text fields: false until a click into a
+    // text field selected its whole text; a commit of such a field clears it.
+    bool selectOnFirstClick() const { return selectOnFirstClick_; }
+    void setSelectOnFirstClick(bool on) { selectOnFirstClick_ = on; }
 
     void setStatusText(int panel, const QString& text);
     QString statusText(int panel) const;
@@ -127,6 +135,8 @@ private:
     CodePlugImage image_;
     ControlArrays arrays_;
     RefreshList refresh_;
+    WindowHooks hooks_;
+    bool selectOnFirstClick_ = false;
     std::string appTitle_;
     std::string saveName_ = "default.tbl";
     std::array<std::uint8_t, 64> blankSerialRef_{};

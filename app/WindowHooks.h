@@ -1,0 +1,26 @@
+#pragma once
+// Actions that one page owns and another page's refresh has to run. The page
+// that owns an action installs it here when it is built; until then the hook
+// is empty and the caller skips it. This keeps pages from including each
+// other while the whole-image refresh still runs every rule in its order.
+
+#include <functional>
+
+namespace km640 {
+
+struct WindowHooks {
+    // The tone-system button with this tag (0 Standard, 1 User, 2 Plectron)
+    // was clicked, or checked by the refresh: store the system, show its
+    // decoder timing set and re-validate every tone.
+    std::function<void(int tag)> toneSystemClick;
+    // "One Channel" changed: switch the window between the one-channel and
+    // the two-channel layout. The box has already stored its bit.
+    std::function<void(bool oneChannel)> oneChannelLayout;
+    // The refresh chose the initial profile: show that profile's inner page.
+    std::function<void(int profile)> showProfilePage;
+    // The decoder bandwidth list was set from the image: the tone-spacing
+    // tolerance follows the chosen entry.
+    std::function<void(int entry)> decodeBandwidthShown;
+};
+
+}  // namespace km640
