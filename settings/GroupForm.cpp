@@ -16,6 +16,8 @@ namespace km640 {
 namespace {
 
 constexpr int kColumns = 3;
+// Wide enough for the longest value of the block's fields.
+constexpr int kNumberFieldWidth = 70;
 
 template <class T>
 T* named(T* w, const QString& name, int tag) {
@@ -29,6 +31,8 @@ T* named(T* w, const QString& name, int tag) {
 GroupForm::GroupForm(QWidget* parent, const QString& caption, const QString& objectName)
     : box_(new QGroupBox(caption, parent)), grid_(new QGridLayout(box_)) {
     box_->setObjectName(objectName);
+    grid_->setColumnStretch(kColumns, 1);
+    grid_->setAlignment(Qt::AlignTop);
 }
 
 void GroupForm::row(QWidget* widget) { grid_->addWidget(widget, row_++, 0, 1, kColumns); }
@@ -57,6 +61,7 @@ QRadioButton* GroupForm::radio(const QString& name, const QString& caption, int 
 
 EditField* GroupForm::edit(TfmMain& window, const QString& name, const QString& label, const QString& unit) {
     auto* field = new EditField(window, name, box_);
+    field->setMaximumWidth(kNumberFieldWidth);
     row(label, field, unit);
     return field;
 }

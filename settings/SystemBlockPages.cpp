@@ -64,12 +64,18 @@ constexpr BoxRow kDebugValues[] = {
     {"edtNTMax", "No Tone input Max. Time (0x8E)"},
 };
 
+constexpr int kSpareCell = 9;
+
 QString text(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
 QGridLayout* pageGrid(TfmMain& window, Page p) {
     QWidget* page = window.page(p);
     auto* grid = new QGridLayout(page);
     grid->setObjectName(page->objectName() + "Layout");
+    // The groups keep their natural size; the page's spare room stays at the
+    // right and at the bottom.
+    grid->setRowStretch(kSpareCell, 1);
+    grid->setColumnStretch(kSpareCell, 1);
     return grid;
 }
 
@@ -92,6 +98,7 @@ void buildStatusSetting(TfmMain& w) {
     for (const auto& row : kStatusBoxes) status.check(row.name, row.caption);
     status.label("Notice : Only usable when Priority Alert is enable.");
     columns->addWidget(status.box(), 0, 0, 3, 1);
+    columns->setRowStretch(kSpareCell, 1);
 
     GroupForm remind(setting, "Call Remind Tone", "grpCallRemindTone");
     remind.edit(w, "edtRpTM", "Repetition Time", "sec")
@@ -122,6 +129,7 @@ void buildStatusSetting(TfmMain& w) {
     bar->setRange(0, kContrastMax);
     bar->setPageStep(1);
     bar->setTickPosition(QSlider::TicksBelow);
+    bar->setMinimumWidth(160);
     contrast.row("Contrast", bar);
     auto* value = contrast.label("");
     value->setObjectName("lblContrastVal");
