@@ -88,7 +88,7 @@ public:
     // Runs the commit now, as losing the focus does.
     void commit();
 
-    TfmMain& window() const { return window_; }
+    TfmMain& mainWindow() const { return window_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
