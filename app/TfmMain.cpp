@@ -85,6 +85,7 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
     buildPages();
     buildPagerControls();
     BuildPages(*this);
+    connectClockGroup();
     buildMenus();
     buildStatusBar();
 

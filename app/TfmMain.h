@@ -126,6 +126,7 @@ private:
     std::string resolveInStartDirectory(const std::string& name) const;
     void saveTo(const std::string& name);
     void buildPagerControls();
+    void connectClockGroup();
     void fillPortList();
     bool twentyFourHourClock() const;
     bool serialNoKeyDown(int key);

@@ -22,27 +22,18 @@
 namespace km640 {
 
 void TfmMain::buildPagerControls() {
-    // The "Clock" group of the Status Setting page: whether a write also sets
-    // the pager clock, and the never-visible holders of the prepared clock
-    // string and the two sync-success texts.
-    auto* group = new QGroupBox("Clock", page(Page::Setting));
-    group->setObjectName("grpClock");
-    auto* column = new QVBoxLayout(group);
-    chkWriteAndRTC_ = new QCheckBox("SYNC DATE && TIME WITH PC", group);
-    chkWriteAndRTC_->setObjectName("chkWriteAndRTC");
-    chkWriteAndRTC_->setChecked(true);
-    column->addWidget(chkWriteAndRTC_);
-    edtRTC_User_ = new QLineEdit(group);
+    // Never-visible holders of the prepared clock string and of the two
+    // sync-success texts, refreshed every second.
+    edtRTC_User_ = new QLineEdit(this);
     edtRTC_User_->setObjectName("edtRTC_User");
     edtRTC_User_->setMaxLength(14);
     edtRTC_User_->setVisible(false);
-    lbl12H_ = new QLabel(group);
+    lbl12H_ = new QLabel(this);
     lbl12H_->setObjectName("lbl12H");
     lbl12H_->setVisible(false);
-    lbl24H_ = new QLabel(group);
+    lbl24H_ = new QLabel(this);
     lbl24H_->setObjectName("lbl24H");
     lbl24H_->setVisible(false);
-    connect(chkWriteAndRTC_, &QCheckBox::clicked, this, [this] { chkRTC_PCClick(); });
 
     connect(btnADJTime_, &QPushButton::clicked, this, [this] { btnADJTimeClick(); });
     connect(cboPort_, &QComboBox::currentIndexChanged, this, [this] { cboPortChange(); });
@@ -55,6 +46,14 @@ void TfmMain::buildPagerControls() {
 
     scanDetector_ = std::make_unique<ScanDetector>();
     edtSerialNo_->installEventFilter(this);
+}
+
+void TfmMain::connectClockGroup() {
+    // "SYNC DATE && TIME WITH PC" sits in the "Clock" group of the status
+    // settings page; it is ticked at start.
+    chkWriteAndRTC_ = findChild<QCheckBox*>("chkWriteAndRTC");
+    chkWriteAndRTC_->setChecked(true);
+    connect(chkWriteAndRTC_, &QCheckBox::clicked, this, [this] { chkRTC_PCClick(); });
 }
 
 void TfmMain::fillPortList() { setPortList(EnumeratePorts(services_.serialDevices)); }

@@ -137,6 +137,8 @@ void buildStatusSetting(TfmMain& w) {
 
     GroupForm clock(setting, "Clock", "grpClock");
     clock.list("cboClockDisp", "Clock To Display", kClockItems);
+    // Whether a write also sets the pager clock; the pager operations read it.
+    clock.check("chkWriteAndRTC", "SYNC DATE && TIME WITH PC");
     columns->addWidget(clock.box(), 3, 0);
 
     GroupForm record(setting, "Record", "grpStatusRecord");

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "codeplug/CodePlugImage.h"
+#include "codeplug/MemoryMap.h"
 #include "platform/Services.h"
 #include "sim/PtyBoard.h"
 
@@ -21,6 +22,20 @@ inline CodePlugImage PagerMemory(const std::string& serial = "A1B2C3D4E5F6") {
     img.setByte(36, 90);  // something the tests can recognise
     ImageChecksum(img);
     return img;
+}
+
+// Two images hold the same settings: every byte equal, except those the
+// window derives from other settings when it shows an image (menu counts,
+// synthesizer words, active switch settings...).
+inline bool SameSettings(const CodePlugImage& a, const CodePlugImage& b) {
+    std::array<std::uint8_t, kImageSize> mask;
+    mask.fill(0xFF);
+    for (const auto& f : memmap::fields())
+        if (f.derived())
+            for (int i = f.offset; i <= f.lastByte(); ++i) mask[static_cast<std::size_t>(i)] &= static_cast<std::uint8_t>(~f.mask());
+    for (std::size_t i = 0; i < kImageSize; ++i)
+        if ((a.bytes()[i] & mask[i]) != (b.bytes()[i] & mask[i])) return false;
+    return true;
 }
 
 inline std::unique_ptr<PtyBoard> StartBoard(const CodePlugImage& memory, BoardOptions options = {}) {
