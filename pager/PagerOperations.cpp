@@ -191,6 +191,13 @@ PagerOperations::SerialRead PagerOperations::ReadSerialBlock() {
     return SerialRead::Done;
 }
 
+std::optional<std::array<std::uint8_t, 16>> PagerOperations::ReadIdentificationBlock() {
+    std::array<std::uint8_t, 16> block{};
+    if (!session_.RequestRead(kMemoryCommand, kReadSub, block, ident::kModelText, static_cast<int>(block.size())))
+        return std::nullopt;
+    return block;
+}
+
 // ---- Clock and reset ---------------------------------------------------------
 
 bool PagerOperations::SendClock() {
@@ -259,6 +266,17 @@ PagerOperations::BlockOutcome PagerOperations::writeAndCompareBlocks() {
     return BlockOutcome::Success;
 }
 
+bool PagerOperations::readAllBlocks(std::span<std::uint8_t> buffer) {
+    port_.Purge();
+    for (int block = 0; block < kBlockCount; ++block) {
+        const auto dest = buffer.subspan(static_cast<std::size_t>(blockAddress(block)), kBlockSize);
+        const bool read = session_.RequestRead(kMemoryCommand, kReadSub, dest, blockAddress(block), kBlockSize);
+        view_.addToGauge(kGaugeStep);
+        if (!read) return false;
+    }
+    return true;
+}
+
 std::string PagerOperations::blockOutcomeText(BlockOutcome outcome) {
     switch (outcome) {
     case BlockOutcome::Success: return " Write Success !";
@@ -307,15 +325,8 @@ OperationResult PagerOperations::doRead() {
     // Blocks land at their own address; the image is only replaced once all
     // of them arrived and the pager's own checksum agrees.
     std::vector<std::uint8_t> buffer(2064, 0);
-    port_.Purge();
-    bool allRead = true;
-    for (int block = 0; block < kBlockCount && allRead; ++block) {
-        std::span<std::uint8_t> dest(buffer.data() + blockAddress(block), kBlockSize);
-        allRead = session_.RequestRead(kMemoryCommand, kReadSub, dest, blockAddress(block), kBlockSize);
-        view_.addToGauge(kGaugeStep);
-    }
     OperationResult result;
-    if (!allRead) {
+    if (!readAllBlocks(buffer)) {
         result = {Outcome::ReadFail, "  Read Fail !"};
     } else {
         CodePlugImage read;
@@ -331,6 +342,88 @@ OperationResult PagerOperations::doRead() {
         std::copy_n(buffer.begin(), kImageSize, image_.bytes().begin());
         view_.refreshAll();
     }
+    view_.setGaugeVisible(false);
+    view_.closeProgress();
+    view_.setMainEnabled(true);
+    view_.setStatus(0, result.text);
+    view_.setStatus(1, kReady);
+    return result;
+}
+
+// ---- Identify and the whole memory as it is ---------------------------------------
+
+OperationResult PagerOperations::Identify(PagerIdentity& identity) {
+    return guarded([&] { return doIdentify(identity); });
+}
+
+OperationResult PagerOperations::doIdentify(PagerIdentity& identity) {
+    view_.hideFirmwareVersion();
+    view_.setMainEnabled(false);
+    view_.setStatus(0, "");
+    view_.setStatus(1, kTesting);
+    openSelectedPortIfClosed();
+    if (!ProbeSelectedPort()) return boardNotResponding(kReadyShort, false);
+
+    view_.setGaugeVisible(false);
+    view_.setProgressCaption("Read Version ...");
+    view_.showProgress();
+    view_.setStatus(1, "  Read Version ......");
+    const auto version = ReadIdentificationBlock();
+    if (!version)
+        return stopWithMessage(Outcome::IdentificationFail, "Read Software Version Fail !", "KM600Pro", true, false);
+    identity.identificationBlock = *version;
+
+    view_.setProgressCaption("Read MCU Data ...");
+    view_.setStatus(1, "  Read MCU Data ......");
+    if (!ReadPagerInfoBlock(true))
+        return stopWithMessage(Outcome::IdentificationFail, "Read MCU Data  Fail !", "KM640", true, false);
+    const std::string firmware = firmwareText(image_);
+    identity.firmware = {image_.byte(ident::kPagerInfoBlock), image_.byte(ident::kPagerInfoBlock + 1),
+                         image_.byte(ident::kPagerInfoBlock + 2)};
+
+    view_.setProgressCaption("Read Serial No. ...");
+    view_.setStatus(1, "  Read Serial No. ......");
+    switch (ReadSerialBlock()) {
+    case SerialRead::ReadFail:
+        return stopWithMessage(Outcome::IdentificationFail, "Read Serial No. Fail !", "KM640", true, false);
+    case SerialRead::ChecksumFail:
+        return stopWithMessage(Outcome::SerialChecksumError, "Serial No. Checksum Error !", "KM640", true, false);
+    case SerialRead::Done: break;
+    }
+    identity.serialNo = trimmed(SerialNumberText(image_));
+
+    closePortQuietly();
+    view_.closeProgress();
+    view_.setMainEnabled(true);
+    view_.setStatus(0, firmware);
+    view_.setStatus(1, kReady);
+    return {Outcome::Success, firmware};
+}
+
+OperationResult PagerOperations::ReadMemory(CodePlugImage& memory) {
+    return guarded([&] { return doReadMemory(memory); });
+}
+
+OperationResult PagerOperations::doReadMemory(CodePlugImage& memory) {
+    view_.setMainEnabled(false);
+    view_.setStatus(0, "");
+    view_.setStatus(1, kTesting);
+    openSelectedPortIfClosed();
+    if (!ProbeSelectedPort()) return boardNotResponding(kReadyShort, false);
+
+    view_.setGaugeRange(0, kGaugeMax);
+    view_.setGaugePosition(0);
+    view_.setGaugeVisible(true);
+    view_.setProgressCaption(" Read Now ......");
+    view_.showProgress();
+    view_.setStatus(1, "  Read Now ......");
+    // Nothing of a half-read memory is handed out.
+    std::vector<std::uint8_t> buffer(kImageSize, 0);
+    const OperationResult result = readAllBlocks(buffer) ? OperationResult{Outcome::Success, " Read Success !"}
+                                                         : OperationResult{Outcome::ReadFail, "  Read Fail !"};
+    if (result.ok()) std::copy_n(buffer.begin(), kImageSize, memory.bytes().begin());
+    view_.setProgressCaption(result.text);
+    closePortQuietly();
     view_.setGaugeVisible(false);
     view_.closeProgress();
     view_.setMainEnabled(true);
@@ -358,12 +451,12 @@ OperationResult PagerOperations::doWrite() {
     view_.setProgressCaption("Read Version ...");
     view_.showProgress();
     view_.setStatus(1, "  Read Version ......");
-    std::array<std::uint8_t, 100> version{};
-    if (!session_.RequestRead(kMemoryCommand, kReadSub, version, ident::kModelText, 16))
+    const auto version = ReadIdentificationBlock();
+    if (!version)
         return stopWithMessage(Outcome::IdentificationFail, "Read Software Version Fail !", "KM600Pro", false, false);
     // A pager last written by an old program version keeps battery levels
     // in an older scale; the levels are set afresh before writing.
-    if (CodePlugIsOld(version[14], version[15])) {
+    if (CodePlugIsOld((*version)[14], (*version)[15])) {
         LegacyBatteryPatch(image_);
         view_.refreshBatteryLevels();
     }
