@@ -101,7 +101,7 @@ std::vector<PortHolder> findPortHolders(const fs::path& device, const PortSystem
     const fs::path canonicalDevice = fs::canonical(device, ec);
     for (const auto& process : fs::directory_iterator(view.procRoot, ec)) {
         const auto pid = pidOf(process.path().filename().string());
-        if (!pid || *pid == view.self) continue;
+        if (!pid || *pid == view.self || std::ranges::find(view.boards, *pid) != view.boards.end()) continue;
         std::error_code fdError;
         for (const auto& fd : fs::directory_iterator(process.path() / "fd", fdError)) {
             std::error_code linkError;

@@ -18,6 +18,9 @@ struct PortSystemView {
     std::filesystem::path procRoot = "/proc";
     std::vector<std::filesystem::path> lockDirs = {"/var/lock", "/run/lock", "/tmp", "/var/tmp"};
     long self = 0;  // our own process, never reported as a holder
+    // Simulated boards keep their own end of the line open; they are the
+    // board, not a program in its way.
+    std::vector<long> boards;
 };
 
 struct PortHolder {
@@ -37,7 +40,7 @@ struct PortDiagnosis {
 // any other name is a device in /dev.
 std::string portDevicePath(std::string_view port);
 
-// Processes other than view.self with the device open, from <procRoot>/<pid>/fd.
+// Processes other than view.self and view.boards with the device open, from <procRoot>/<pid>/fd.
 // Processes whose descriptors we may not look at are not found.
 std::vector<PortHolder> findPortHolders(const std::filesystem::path& device, const PortSystemView& view);
 

@@ -12,6 +12,7 @@
 #include "cli/LocalSystemClock.h"
 #include "link/Delay.h"
 #include "link/QtSerialDeviceList.h"
+#include "link/SimulatorAnnouncements.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     km640::QtSerialDeviceList devices;
     km640::cli::PortSystemView portSystem;
     portSystem.self = static_cast<long>(getpid());
+    for (const auto& board : km640::SimulatorAnnouncements().Live()) portSystem.boards.push_back(board.pid);
     km640::cli::CliContext context{std::cout, std::cerr, isatty(STDERR_FILENO) != 0, clock, devices, portSystem};
     return km640::cli::runCli(args, context);
 }
