@@ -121,6 +121,10 @@ ExitCode PagerCommands::finish(const OperationResult& result) {
     }
     const std::string text = trimmed(result.text);
     if (!text.empty() && !messages_.lastShown(result.text)) context_.out << text << "\n";
+    if (result.outcome == Outcome::BoardNotResponding) {
+        const std::string note = otherHoldersNote(portDevicePath(arguments_.port), context_.portSystem);
+        if (!note.empty()) context_.err << "km640-cli: " << note << "\n";
+    }
     return exitCodeOf(result.outcome);
 }
 

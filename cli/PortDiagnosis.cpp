@@ -150,6 +150,16 @@ std::vector<PortHolder> findPortGrabbers(const PortSystemView& view) {
     return found;
 }
 
+std::string otherHoldersNote(const fs::path& device, const PortSystemView& view) {
+    const auto holders = findPortHolders(device, view);
+    if (holders.empty()) return {};
+    std::string text = device.string() + " is also open in " + holderText(holders.front());
+    for (std::size_t i = 1; i < holders.size(); ++i) text += " and " + holderText(holders[i]);
+    text += ".";
+    for (const auto& holder : holders) text += "\n" + adviceFor(holder);
+    return text;
+}
+
 PortDiagnosis diagnosePort(std::string_view port, int systemError, const PortSystemView& view) {
     PortDiagnosis d;
     d.device = portDevicePath(port);
@@ -159,6 +169,9 @@ PortDiagnosis diagnosePort(std::string_view port, int systemError, const PortSys
         d.text = "No such port: " + d.device + ".\n\"km640-cli ports\" lists the ports of this machine.";
         return d;
     }
+    // The error number is what the system said last during the failed open;
+    // with the device there, "no such file" came from elsewhere (a lock file).
+    if (systemError == ENOENT) systemError = 0;
     if (!S_ISCHR(st.st_mode)) {
         d.kind = PortDiagnosis::Kind::NotADevice;
         d.text = d.device + " is not a serial device.";
@@ -187,7 +200,8 @@ PortDiagnosis diagnosePort(std::string_view port, int systemError, const PortSys
     d.kind = busy ? PortDiagnosis::Kind::Busy : PortDiagnosis::Kind::Unknown;
     d.text = busy ? d.device + " is busy: another program holds it."
                   : "Cannot open " + d.device +
-                        (systemError != 0 ? ": " + std::string(std::strerror(systemError)) : std::string()) + ".";
+                        (systemError != 0 ? ": " + std::string(std::strerror(systemError)) : std::string()) +
+                        ". Is another program using it?";
     for (const auto& grabber : findPortGrabbers(view))
         d.text += "\n" + holderText(grabber) + " is running and may hold it. " + adviceFor(grabber);
     return d;

@@ -52,6 +52,11 @@ std::optional<PortHolder> findLockHolder(const std::filesystem::path& device, co
 // cannot be seen (they run as root).
 std::vector<PortHolder> findPortGrabbers(const PortSystemView& view);
 
+// For a board that does not answer on a port that opened: the other programs
+// that have the port open too (ModemManager probing an adapter talks over the
+// board), with what to do about them; empty when there are none.
+std::string otherHoldersNote(const std::filesystem::path& device, const PortSystemView& view);
+
 // The diagnosis of a port that failed to open with the system error number
 // systemError (0 when unknown).
 PortDiagnosis diagnosePort(std::string_view port, int systemError, const PortSystemView& view);

@@ -100,6 +100,11 @@ TEST_F(PortDiagnosisTest, HoldersFromTheProcessTable) {
     const auto d = diagnosePort(device_, EBUSY, view_);
     EXPECT_EQ(d.kind, PortDiagnosis::Kind::Busy);
     EXPECT_TRUE(d.text.starts_with(device_ + " is in use by ModemManager (pid 812).\nModemManager probes"));
+    // A port that opened, with a board that does not answer: the other program talks over it.
+    EXPECT_TRUE(otherHoldersNote(device_, view_).starts_with(device_ + " is also open in ModemManager (pid 812).\n"
+                                                                       "ModemManager probes"));
+    view_.boards.push_back(812);
+    EXPECT_EQ(otherHoldersNote(device_, view_), "");
     EXPECT_NE(d.text.find("ENV{ID_MM_DEVICE_IGNORE}=\"1\""), std::string::npos);
 }
 
@@ -125,5 +130,9 @@ TEST_F(PortDiagnosisTest, UnseenHolderWithKnownGrabbersRunning) {
                                                 "ModemManager (pid 77) is running and may hold it. ModemManager probes"));
     const auto unknown = diagnosePort(device_, 0, view_);
     EXPECT_EQ(unknown.kind, PortDiagnosis::Kind::Unknown);
-    EXPECT_TRUE(unknown.text.starts_with("Cannot open " + device_ + ".\nModemManager (pid 77)"));
+    EXPECT_TRUE(unknown.text.starts_with("Cannot open " + device_ + ". Is another program using it?\nModemManager (pid 77)"));
+    const auto stale = diagnosePort(device_, ENOENT, PortSystemView{view_.procRoot / "none", {}, 555, {}});
+    EXPECT_EQ(stale.text, "Cannot open " + device_ + ". Is another program using it?");
+    const auto io = diagnosePort(device_, EIO, PortSystemView{view_.procRoot / "none", {}, 555, {}});
+    EXPECT_EQ(io.text, "Cannot open " + device_ + ": Input/output error. Is another program using it?");
 }
