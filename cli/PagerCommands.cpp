@@ -1,5 +1,6 @@
 #include "cli/PagerCommands.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -107,7 +108,11 @@ std::optional<ExitCode> PagerCommands::portProblem() {
         return std::nullopt;
     } catch (const ECommError& error) {
         ClosePortQuietly(port_);
-        reportPortProblem(error.code() == commerror::kOpen ? static_cast<int>(error.platformError()) : 0);
+        // The error number is whatever the system said last while Qt opened
+        // the port and handled its lock file, so only a busy device is taken
+        // from it; permission and holders are looked up afresh.
+        const bool busy = error.code() == commerror::kOpen && error.platformError() == EBUSY;
+        reportPortProblem(busy ? EBUSY : 0);
         return ExitCode::PortError;
     }
 }

@@ -57,8 +57,9 @@ std::vector<PortHolder> findPortGrabbers(const PortSystemView& view);
 // board), with what to do about them; empty when there are none.
 std::string otherHoldersNote(const std::filesystem::path& device, const PortSystemView& view);
 
-// The diagnosis of a port that failed to open with the system error number
-// systemError (0 when unknown).
+// The diagnosis of a port that failed to open; systemError is the error
+// number of that open when it is known for certain, else 0. Permission and
+// holders are looked up on the machine either way.
 PortDiagnosis diagnosePort(std::string_view port, int systemError, const PortSystemView& view);
 
 }  // namespace km640::cli
