@@ -55,12 +55,13 @@ int main(int argc, char** argv) {
 
     try {
         PtyBoard board(PagerBoard(memory, settings.board), settings.pacing, saveBack);
-        std::cout << board.slavePath() << std::endl;
-
+        // Announced before the path is printed: whoever reads the path finds
+        // the board in the port list too.
         SimulatorAnnouncements announcements;
         const SimulatorAnnouncement self{static_cast<long>(getpid()), board.slavePath()};
         if (!announcements.Announce(self))
             std::cerr << "km640-sim: the board is not announced in " << announcements.directory() << "\n";
+        std::cout << board.slavePath() << std::endl;
 
         int received = 0;
         sigwait(&stopSignals, &received);

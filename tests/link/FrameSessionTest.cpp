@@ -239,6 +239,10 @@ struct OpenCase {
     const char* message;  // nullptr: none
 };
 
+void PrintTo(const OpenCase& c, std::ostream* os) {
+    *os << (c.failure ? "code " + std::to_string(*c.failure) : std::string("opens"));
+}
+
 class OpenSelected : public ::testing::TestWithParam<OpenCase> {};
 
 TEST_P(OpenSelected, ReportsFailuresInAPlainBox) {

@@ -40,6 +40,8 @@ struct GoldenFrame {
     FrameBytes expected;
 };
 
+void PrintTo(const GoldenFrame& c, std::ostream* os) { *os << c.what; }
+
 class GoldenFrames : public ::testing::TestWithParam<GoldenFrame> {};
 
 TEST_P(GoldenFrames, AreByteExact) { EXPECT_EQ(GetParam().built, GetParam().expected) << GetParam().what; }
@@ -99,6 +101,8 @@ struct ReplyCase {
     FrameBytes reply;
     bool valid;
 };
+
+void PrintTo(const ReplyCase& c, std::ostream* os) { *os << c.what; }
 
 class DataReplies : public ::testing::TestWithParam<ReplyCase> {};
 

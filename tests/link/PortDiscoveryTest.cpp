@@ -34,6 +34,8 @@ struct DiscoveryCase {
     Names expected;
 };
 
+void PrintTo(const DiscoveryCase& c, std::ostream* os) { *os << c.what; }
+
 class Discovery : public ::testing::TestWithParam<DiscoveryCase> {};
 
 TEST_P(Discovery, ListsPortsInOrder) {
@@ -65,6 +67,8 @@ struct OrderCase {
     const char* b;
     bool less;
 };
+
+void PrintTo(const OrderCase& c, std::ostream* os) { *os << c.a << (c.less ? " before " : " not before ") << c.b; }
 
 class NaturalOrder : public ::testing::TestWithParam<OrderCase> {};
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <functional>
 #include <memory>
 
@@ -83,6 +84,18 @@ TEST_F(Exchange, FullMemoryReadIn32Blocks) {
     EXPECT_EQ(read, board->memory());
 }
 
+TEST_F(Exchange, ReadWhileTheWindowHandlesItsEvents) {
+    // The window's event loop pulls reply bytes in on its own; none may be lost.
+    Start({}, true);
+    FrameSession session(port, [] { QCoreApplication::processEvents(); });
+    CodePlugImage read;
+    for (int block = 0; block < 4; ++block)
+        ASSERT_TRUE(session.RequestRead('3', 'R', std::span<std::uint8_t>(read.bytes()).subspan(static_cast<std::size_t>(block * 64)),
+                                        block * 64, 64))
+            << block;
+    EXPECT_TRUE(std::ranges::equal(read.span(0, 256), board->memory().span(0, 256)));
+}
+
 TEST_F(Exchange, WriteEveryBlockWithAcknowledgementAndCompare) {
     Start();
     FrameSession session(port);
@@ -136,6 +149,8 @@ struct FaultCase {
     std::function<bool(FrameSession&, const CodePlugImage&)> exchange;
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.what; }
+
 class FaultyBoard : public Exchange, public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(FaultyBoard, FailsTheExchange) {
@@ -180,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"no reset acknowledgement", [](BoardFaults& f) { f.noResetAck = true; },
                   [](FrameSession& s, const CodePlugImage&) { return s.SendCommand('5', 'S', kResetData); }}));
 
-TEST_F(Exchange, TimeOutPurgesSoALateReplyCannotReachTheNextRequest) {
+TEST_F(Exchange, PortServesTheNextRequestAfterATimeOut) {
     BoardOptions options;
     options.faults.noClockAck = true;
     Start(options);
@@ -193,9 +208,15 @@ TEST_F(Exchange, TimeOutPurgesSoALateReplyCannotReachTheNextRequest) {
 TEST_F(Exchange, BoardVanishingMidExchangeRaisesInsteadOfHanging) {
     BoardOptions options;
     options.faults.silent = true;
-    Start(options);
-    // The board is unplugged while the session waits for its reply.
-    FrameSession session(port, [&] { board->Close(); });
-    EXPECT_THROW(Probe(session), ECommError);
-    EXPECT_NO_THROW(port.ClosePort());
+    // The board is unplugged while the session waits for its reply, with and
+    // without the window handling events in between.
+    for (const bool windowEvents : {false, true}) {
+        Start(options);
+        FrameSession session(port, [&] {
+            board->Close();
+            if (windowEvents) QCoreApplication::processEvents();
+        });
+        EXPECT_THROW(Probe(session), ECommError) << windowEvents;
+        EXPECT_NO_THROW(port.ClosePort()) << windowEvents;
+    }
 }

@@ -21,6 +21,12 @@ struct ParseCase {
     std::optional<SimulatorAnnouncement> expected;
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    std::string shown;
+    for (const char* p = c.text; *p; ++p) shown += *p == '\n' ? std::string("\\n") : std::string(1, *p);
+    *os << '"' << shown << '"';
+}
+
 class AnnouncementText : public ::testing::TestWithParam<ParseCase> {};
 
 // A pid that certainly belongs to no running process: a child that has ended.
