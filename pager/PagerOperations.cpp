@@ -192,6 +192,13 @@ PagerOperations::SerialRead PagerOperations::ReadSerialBlock() {
     return SerialRead::Done;
 }
 
+std::optional<std::array<std::uint8_t, 16>> PagerOperations::ReadIdentificationBlock() {
+    std::array<std::uint8_t, 16> block{};
+    if (!session_.RequestRead(kMemoryCommand, kReadSub, block, ident::kModelText, static_cast<int>(block.size())))
+        return std::nullopt;
+    return block;
+}
+
 // ---- Clock and reset ---------------------------------------------------------
 
 bool PagerOperations::SendClock() {
@@ -258,6 +265,17 @@ PagerOperations::BlockOutcome PagerOperations::writeAndCompareBlocks() {
         if (outcome != BlockOutcome::Success) return outcome;
     }
     return BlockOutcome::Success;
+}
+
+bool PagerOperations::readAllBlocks(std::span<std::uint8_t> buffer) {
+    port_.Purge();
+    for (int block = 0; block < kBlockCount; ++block) {
+        const auto dest = buffer.subspan(static_cast<std::size_t>(blockAddress(block)), kBlockSize);
+        const bool read = session_.RequestRead(kMemoryCommand, kReadSub, dest, blockAddress(block), kBlockSize);
+        view_.addToGauge(kGaugeStep);
+        if (!read) return false;
+    }
+    return true;
 }
 
 // ---- Steps the operations share --------------------------------------------------
@@ -339,13 +357,7 @@ OperationResult PagerOperations::doRead() {
     // Blocks land at their own address; the image is only replaced once all
     // of them arrived and the pager's own checksum agrees.
     CodePlugImage read;
-    port_.Purge();
-    bool allRead = true;
-    for (int block = 0; block < kBlockCount && allRead; ++block) {
-        std::span<std::uint8_t> dest(read.bytes().data() + blockAddress(block), kBlockSize);
-        allRead = session_.RequestRead(kMemoryCommand, kReadSub, dest, blockAddress(block), kBlockSize);
-        view_.addToGauge(kGaugeStep);
-    }
+    const bool allRead = readAllBlocks(read.bytes());
     const OperationResult result = !allRead                  ? OperationResult{Outcome::ReadFail, "  Read Fail !"}
                                    : ImageChecksumValid(read) ? OperationResult{Outcome::Success, " Read Success !"}
                                                               : OperationResult{Outcome::ChecksumError, "Checksum Error !"};
@@ -360,6 +372,51 @@ OperationResult PagerOperations::doRead() {
     return finish(result, 0, true);
 }
 
+// ---- Identify and the whole memory as it is ---------------------------------------
+
+OperationResult PagerOperations::Identify(PagerIdentity& identity) {
+    return guarded([&] { return doIdentify(identity); });
+}
+
+OperationResult PagerOperations::doIdentify(PagerIdentity& identity) {
+    begin(true, false, true);
+    if (!ProbeSelectedPort()) return boardNotResponding(kReadyShort, false);
+    showStep("Read Version ...", "  Read Version ......");
+    const auto version = ReadIdentificationBlock();
+    if (!version)
+        return stopWithMessage(Outcome::IdentificationFail, "Read Software Version Fail !", "KM600Pro", true, false);
+    identity.identificationBlock = *version;
+
+    view_.setProgressCaption("Read MCU Data ...");
+    view_.setStatus(1, "  Read MCU Data ......");
+    if (!ReadPagerInfoBlock(true))
+        return stopWithMessage(Outcome::IdentificationFail, "Read MCU Data  Fail !", "KM640", true, false);
+    const std::string firmware = firmwareText(image_);
+    identity.firmware = {image_.byte(ident::kPagerInfoBlock), image_.byte(ident::kPagerInfoBlock + 1),
+                         image_.byte(ident::kPagerInfoBlock + 2)};
+    if (auto stopped = serialStep()) return *stopped;
+    identity.serialNo = trimmed(SerialNumberText(image_));
+    return finish({Outcome::Success, firmware}, 0, true);
+}
+
+OperationResult PagerOperations::ReadMemory(CodePlugImage& memory) {
+    return guarded([&] { return doReadMemory(memory); });
+}
+
+OperationResult PagerOperations::doReadMemory(CodePlugImage& memory) {
+    begin(false, false, true);
+    if (!ProbeSelectedPort()) return boardNotResponding(kReadyShort, false);
+    startGauge(" Read Now ......", "  Read Now ......");
+    view_.showProgress();
+    // Nothing of a half-read memory is handed out.
+    CodePlugImage read;
+    const bool ok = readAllBlocks(read.bytes());
+    if (ok) memory = read;
+    return finish(ok ? OperationResult{Outcome::Success, " Read Success !"}
+                     : OperationResult{Outcome::ReadFail, "  Read Fail !"},
+                  0, true);
+}
+
 // ---- Write -----------------------------------------------------------------------
 
 OperationResult PagerOperations::Write() { return guarded([this] { return doWrite(); }); }
@@ -370,12 +427,12 @@ OperationResult PagerOperations::doWrite() {
 
     StampVersion(image_);
     showStep("Read Version ...", "  Read Version ......");
-    std::array<std::uint8_t, 100> version{};
-    if (!session_.RequestRead(kMemoryCommand, kReadSub, version, ident::kModelText, 16))
+    const auto version = ReadIdentificationBlock();
+    if (!version)
         return stopWithMessage(Outcome::IdentificationFail, "Read Software Version Fail !", "KM600Pro", false, false);
     // A pager last written by an old program version keeps battery levels
     // in an older scale; the levels are set afresh before writing.
-    if (CodePlugIsOld(version[14], version[15])) {
+    if (CodePlugIsOld((*version)[14], (*version)[15])) {
         LegacyBatteryPatch(image_);
         view_.refreshBatteryLevels();
     }

@@ -6,9 +6,11 @@
 // keeps it open, as the board expects the next command soon), the progress
 // window is closed, the main window is enabled and the outcome is reported.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,15 @@ struct OperationResult {
     bool ok() const { return outcome == Outcome::Success; }
 };
 
+// What a pager tells about itself: the version of the program that last
+// wrote it, its firmware version and its serial number. A part is empty when
+// the operation stopped before reading it.
+struct PagerIdentity {
+    std::optional<std::array<std::uint8_t, 16>> identificationBlock;  // model text and version bytes, from 1968
+    std::optional<std::array<std::uint8_t, 3>> firmware;
+    std::optional<std::string> serialNo;  // as the serial number field shows it; empty: no serial number
+};
+
 class PagerOperations {
 public:
     PagerOperations(CodePlugImage& image, SerialPort& port, OperationView& view, MessageBoxes& messages,
@@ -58,6 +69,14 @@ public:
     // One production run: the serial number goes into the image and the pager
     // is written; the result line goes into the day's log in logFolder.
     OperationResult ProductionWrite(const std::string& serialNo, const std::string& logFolder);
+    // Asks the pager who it is without changing anything; the fields read
+    // before a failing step are filled in.
+    OperationResult Identify(PagerIdentity& identity);
+    // Reads the pager's whole memory as it is into memory, whether or not its
+    // image checksum is right: a backup of a pager that can always be
+    // written back, or the bytes a failed Verify is explained with. The
+    // edited image is not touched.
+    OperationResult ReadMemory(CodePlugImage& memory);
     // The start-up search: the first port of the list on which the board
     // answers is selected and left open.
     bool ProbeAllPorts();
@@ -67,6 +86,9 @@ public:
     bool ReadPagerInfoBlock(bool showVersion);
     enum class SerialRead { Done, ReadFail, ChecksumFail };
     SerialRead ReadSerialBlock();
+    // The 16 bytes at 1968: model text and, in bytes 14 and 15, the version
+    // of the program that last wrote the pager.
+    std::optional<std::array<std::uint8_t, 16>> ReadIdentificationBlock();
     bool SendClock();
     bool SendReset();
 
@@ -83,6 +105,9 @@ private:
     OperationResult stopWithMessage(Outcome outcome, const std::string& text, const std::string& caption,
                                     bool setPanel0, bool production);
     BlockOutcome writeAndCompareBlocks();
+    // Reads the 32 blocks to their own addresses in buffer, advancing the
+    // gauge; false at the first block that does not arrive.
+    bool readAllBlocks(std::span<std::uint8_t> buffer);
     void clockAndReset(int pauseMs, const char* resetActivity);
     void storeClockSetting();
     static OperationResult writeResult(BlockOutcome outcome);
@@ -96,6 +121,8 @@ private:
     OperationResult doRead();
     OperationResult doWrite();
     OperationResult doVerify();
+    OperationResult doIdentify(PagerIdentity& identity);
+    OperationResult doReadMemory(CodePlugImage& memory);
     OperationResult doProduction(const std::string& serialNo, const std::string& logFolder);
 
     CodePlugImage& image_;

@@ -1,0 +1,175 @@
+#include "cli/CliArguments.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace km640::cli {
+
+namespace {
+
+enum Option : unsigned {
+    kPort = 1u << 0,
+    kOutput = 1u << 1,
+    kNoClock = 1u << 2,
+    kBackup = 1u << 3,
+    kSerial = 1u << 4,
+    kLogDir = 1u << 5,
+    kJson = 1u << 6,
+};
+
+struct OptionRule {
+    std::string_view longName;
+    std::string_view shortName;
+    Option bit;
+    std::string CliArguments::*text;  // options with a value
+    bool CliArguments::*flag;         // options without
+};
+
+constexpr OptionRule kOptions[] = {
+    {"--port", "-p", kPort, &CliArguments::port, nullptr},
+    {"--output", "-o", kOutput, &CliArguments::output, nullptr},
+    {"--no-clock", "", kNoClock, nullptr, &CliArguments::noClock},
+    {"--backup", "", kBackup, &CliArguments::backupDir, nullptr},
+    {"--serial", "", kSerial, &CliArguments::serial, nullptr},
+    {"--log-dir", "", kLogDir, &CliArguments::logDir, nullptr},
+    {"--json", "", kJson, nullptr, &CliArguments::json},
+};
+
+struct CommandRule {
+    std::string_view name;
+    Command command;
+    unsigned allowed;
+    unsigned required;
+    int files;            // file arguments without --port
+    int filesWithPort;    // file arguments with --port
+    std::string_view filesText;
+};
+
+// diff compares two files, or the pager on --port with one file.
+constexpr CommandRule kCommands[] = {
+    {"ports", Command::Ports, 0, 0, 0, 0, ""},
+    {"info", Command::Info, kPort, kPort, 0, 0, ""},
+    {"read", Command::Read, kPort | kOutput, kPort | kOutput, 0, 0, ""},
+    {"write", Command::Write, kPort | kNoClock | kBackup, kPort, 1, 1, "one code-plug file"},
+    {"verify", Command::Verify, kPort, kPort, 1, 1, "one code-plug file"},
+    {"sync-time", Command::SyncTime, kPort, kPort, 0, 0, ""},
+    {"production", Command::Production, kPort | kSerial | kLogDir, kPort | kSerial, 1, 1, "one code-plug file"},
+    {"dump", Command::Dump, kJson, 0, 1, 1, "one code-plug file"},
+    {"diff", Command::Diff, kPort | kJson, 0, 2, 1, "two code-plug files, or --port and one file"},
+    {"check", Command::Check, 0, 0, 1, 1, "one code-plug file"},
+};
+
+const OptionRule* findOption(std::string_view word) {
+    for (const auto& option : kOptions)
+        if (word == option.longName || (!option.shortName.empty() && word == option.shortName)) return &option;
+    return nullptr;
+}
+
+std::string serialProblem(const std::string& serial) {
+    if (serial.empty()) return "--serial needs a serial number";
+    if (serial.size() > kMaxSerialLength)
+        return "a serial number has at most " + std::to_string(kMaxSerialLength) + " characters";
+    const bool printable = std::ranges::all_of(serial, [](char c) { return c > ' ' && c < 0x7F; });
+    if (!printable) return "a serial number is letters and digits without blanks";
+    return {};
+}
+
+}  // namespace
+
+CliParse parseCliArguments(std::span<const std::string> args) {
+    CliParse out;
+    CliArguments& a = out.arguments;
+    const CommandRule* command = nullptr;
+    unsigned given = 0;
+    bool help = false;
+    bool optionsEnd = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string word = args[i];
+        if (!optionsEnd && word == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        if (optionsEnd || word.empty() || word[0] != '-' || word == "-") {
+            if (command != nullptr) {
+                a.files.push_back(word);
+                continue;
+            }
+            const auto* rule = std::ranges::find_if(kCommands, [&](const CommandRule& r) { return r.name == word; });
+            if (rule == std::end(kCommands)) {
+                out.error = "unknown command '" + word + "'";
+                return out;
+            }
+            command = rule;
+            a.command = rule->command;
+            continue;
+        }
+        if (word == "--help" || word == "-h") {
+            help = true;
+            continue;
+        }
+        if (word == "--quiet" || word == "-q") {
+            a.quiet = true;
+            continue;
+        }
+        std::string inlineValue;
+        bool hasInlineValue = false;
+        if (const auto eq = word.find('='); word.starts_with("--") && eq != std::string::npos) {
+            inlineValue = word.substr(eq + 1);
+            hasInlineValue = true;
+            word.resize(eq);
+        }
+        const OptionRule* option = findOption(word);
+        if (option == nullptr) {
+            out.error = "unknown option '" + word + "'";
+            return out;
+        }
+        given |= option->bit;
+        if (option->flag != nullptr) {
+            if (hasInlineValue) {
+                out.error = std::string(option->longName) + " takes no value";
+                return out;
+            }
+            a.*(option->flag) = true;
+            continue;
+        }
+        if (!hasInlineValue) {
+            if (i + 1 >= args.size()) {
+                out.error = std::string(option->longName) + " needs a value";
+                return out;
+            }
+            inlineValue = args[++i];
+        }
+        if (inlineValue.empty()) {
+            out.error = std::string(option->longName) + " needs a value";
+            return out;
+        }
+        a.*(option->text) = inlineValue;
+    }
+
+    if (help || command == nullptr) {
+        a.command = Command::Help;
+        if (!help && command == nullptr) out.error = "no command given";
+        return out;
+    }
+    for (const auto& option : kOptions) {
+        if ((given & option.bit) != 0 && (command->allowed & option.bit) == 0) {
+            out.error = std::string(option.longName) + " does not go with " + std::string(command->name);
+            return out;
+        }
+        if ((command->required & option.bit) != 0 && (given & option.bit) == 0) {
+            out.error = std::string(command->name) + " needs " + std::string(option.longName);
+            return out;
+        }
+    }
+    const int files = (given & kPort) != 0 ? command->filesWithPort : command->files;
+    if (static_cast<int>(a.files.size()) != files) {
+        out.error = files == 0 ? std::string(command->name) + " takes no file arguments"
+                               : std::string(command->name) + " takes " + std::string(command->filesText);
+        return out;
+    }
+    if ((given & kSerial) != 0) out.error = serialProblem(a.serial);
+    return out;
+}
+
+}  // namespace km640::cli

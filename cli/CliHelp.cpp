@@ -1,0 +1,96 @@
+#include "cli/CliHelp.h"
+
+#include <cstdio>
+
+#include "cli/ExitCode.h"
+
+namespace km640::cli {
+
+namespace {
+
+constexpr ExitCodeMeaning kMeanings[] = {
+    {ExitCode::Success, "success; diff: no differences; check: nothing wrong"},
+    {ExitCode::Differences, "diff: the code-plugs differ; check: something is wrong"},
+    {ExitCode::Usage, "the command line was not understood"},
+    {ExitCode::BadFile, "a code-plug file is missing, short, or cannot be read or written"},
+    {ExitCode::PortError, "the port is unknown, busy or not permitted, or failed during a transfer"},
+    {ExitCode::NoBoard, "the board does not respond on the port"},
+    {ExitCode::ReadFail, "a read failed: a memory block, the pager's identification or a checksum"},
+    {ExitCode::WriteFail, "a block or the clock was not acknowledged"},
+    {ExitCode::VerifyFail, "the pager's memory differs from the code-plug"},
+    {ExitCode::LogError, "the production log cannot be written; the pager was not programmed"},
+};
+
+constexpr const char* kUsage = R"(Usage: km640-cli [--quiet] COMMAND [OPTIONS]
+
+Programs KM640 pagers through the programmer board with the same operations as
+the KM640 window, and shows what is inside code-plug files (*.tbl).
+
+Commands with the pager (PORT is a device name such as ttyUSB0, or a full path
+such as /dev/pts/3; "km640-cli ports" lists them):
+  ports                        List the serial ports in the order the window offers them.
+  info --port PORT             Firmware version, serial number and the version of the
+                               program that last wrote the pager.
+  read --port PORT -o FILE     Read the whole pager into FILE. FILE is written only after
+                               a complete read with a correct image checksum; an existing
+                               FILE is kept as its .BAK copy.
+  write --port PORT FILE [--no-clock] [--backup DIR]
+                               Write FILE into the pager as the window's Write does: the
+                               pager's board data and serial number, the program version,
+                               the clock and the checksum are stored first, every block is
+                               read back, then the clock is set and the pager reset.
+                               --no-clock: do not set the pager's clock.
+                               --backup DIR: first read the pager's whole memory into DIR as
+                               km640-backup-YYYYMMDD-HHMMSS-SERIAL.tbl; no write when that
+                               read fails.
+  verify --port PORT FILE      Compare the pager's memory with FILE.
+  sync-time --port PORT        Set the pager's clock to this computer's clock and reset it.
+  production --port PORT FILE --serial SN [--log-dir DIR]
+                               One production write of FILE with serial number SN (at most
+                               14 characters); the result line goes into DIR/YYYY-MM-DD.log
+                               (default: the current directory).
+  diff --port PORT FILE [--json]
+                               Read the pager and name the fields that differ from FILE,
+                               to explain a failed verify.
+
+Commands with files only:
+  dump FILE [--json]           Every field with its name, offset, value as the window shows
+                               it and raw bytes; reserved bytes summarised by region.
+  diff A B [--json]            The fields that differ between two code-plugs, with both
+                               values; differing reserved bytes by offset.
+  check FILE                   What is wrong or suspicious in a code-plug: checksums, model
+                               text, stale synthesizer or decoder words, channels in
+                               different bands, tones outside the tone system or too close
+                               together, values the window does not accept.
+
+Options:
+  -p, --port PORT              The port of the programmer board.
+  -o, --output FILE            Where read stores the pager's code-plug.
+  -q, --quiet                  No progress bar. The bar is drawn on standard error only
+                               when that is a terminal.
+  -h, --help                   This text.
+
+Ports on Linux: the serial devices belong to the group "dialout"; a user outside it
+gets "permission denied" (sudo usermod -aG dialout $USER, then log in again). A port
+held by another program (often ModemManager or brltty) is busy; km640-cli names the
+program when it can find it.
+
+Exit codes:
+)";
+
+}  // namespace
+
+std::span<const ExitCodeMeaning> exitCodeMeanings() { return kMeanings; }
+
+std::string cliHelpText() {
+    std::string text = kUsage;
+    for (const auto& m : kMeanings) {
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-3d %.*s\n", toInt(m.code), static_cast<int>(m.meaning.size()),
+                      m.meaning.data());
+        text += line;
+    }
+    return text;
+}
+
+}  // namespace km640::cli

@@ -1,0 +1,36 @@
+#include "cli/CliRunner.h"
+
+#include "cli/CliArguments.h"
+#include "cli/CliHelp.h"
+#include "cli/ExitCode.h"
+#include "cli/FileCommands.h"
+#include "cli/PagerCommands.h"
+
+namespace km640::cli {
+
+int runCli(std::span<const std::string> args, CliContext& context) {
+    const CliParse parse = parseCliArguments(args);
+    if (!parse.error.empty()) {
+        context.err << "km640-cli: " << parse.error << "\nTry \"km640-cli --help\".\n";
+        return toInt(ExitCode::Usage);
+    }
+    const CliArguments& a = parse.arguments;
+    switch (a.command) {
+    case Command::Help: context.out << cliHelpText(); return toInt(ExitCode::Success);
+    case Command::Dump: return runDump(a, context.out, context.err);
+    case Command::Check: return runCheck(a, context.out, context.err);
+    case Command::Diff:
+        if (a.port.empty()) return runDiffFiles(a, context.out, context.err);
+        break;
+    case Command::Ports: return runPorts(context);
+    case Command::Info:
+    case Command::Read:
+    case Command::Write:
+    case Command::Verify:
+    case Command::SyncTime:
+    case Command::Production: break;
+    }
+    return PagerCommands(a, context).run();
+}
+
+}  // namespace km640::cli

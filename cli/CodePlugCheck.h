@@ -1,0 +1,27 @@
+#pragma once
+// `check`: what is wrong or suspicious in a code-plug, found with the
+// program's own rules and never changing it: the image checksum, the model
+// text, the serial number checksum, stale synthesizer and decoder words,
+// channels in different bands or refused by the frequency rules, tones
+// outside the range or plan of the stored tone system, tone-spacing conflicts
+// between addresses in use, and values outside what the window accepts.
+
+#include <string>
+#include <vector>
+
+#include "codeplug/CodePlugImage.h"
+
+namespace km640::cli {
+
+struct CheckFinding {
+    std::string subject;  // the field's name in the memory map, or the group of fields concerned
+    std::string problem;
+    bool operator==(const CheckFinding&) const = default;
+};
+
+std::vector<CheckFinding> checkCodePlug(const CodePlugImage& image);
+
+// One line per finding: "subject: problem".
+std::string checkText(const std::vector<CheckFinding>& findings);
+
+}  // namespace km640::cli

@@ -1,0 +1,239 @@
+#include "cli/PagerCommands.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/BackupName.h"
+#include "cli/FieldValue.h"
+#include "cli/FileCommands.h"
+#include "codeplug/CodePlugFile.h"
+#include "link/ECommError.h"
+#include "link/OpenSelectedPort.h"
+#include "link/PortDiscovery.h"
+#include "pager/PagerClock.h"
+
+namespace km640::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string trimmed(const std::string& s) {
+    const auto b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// Where WriteCodePlugFile keeps the previous file of that name.
+fs::path folderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
+
+}  // namespace
+
+int runPorts(CliContext& context) {
+    const auto records = context.devices.devices();
+    for (const auto& port : DiscoverPorts(records)) {
+        context.out << port;
+        for (const auto& record : records)
+            if (record.portName == port && !record.description.empty()) {
+                context.out << "  " << record.description;
+                break;
+            }
+        context.out << "\n";
+    }
+    return toInt(ExitCode::Success);
+}
+
+ExitCode exitCodeOf(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::Success: return ExitCode::Success;
+    case Outcome::BoardNotResponding: return ExitCode::NoBoard;
+    case Outcome::IdentificationFail:
+    case Outcome::SerialChecksumError:
+    case Outcome::ReadFail:
+    case Outcome::ChecksumError: return ExitCode::ReadFail;
+    case Outcome::WriteFail: return ExitCode::WriteFail;
+    case Outcome::VerifyFail: return ExitCode::VerifyFail;
+    case Outcome::LogError: return ExitCode::LogError;
+    case Outcome::Busy:
+    case Outcome::PortError: break;
+    }
+    return ExitCode::PortError;
+}
+
+PagerCommands::PagerCommands(const CliArguments& arguments, CliContext& context)
+    : arguments_(arguments),
+      context_(context),
+      view_(context.err, context.errIsTerminal && !arguments.quiet, !arguments.noClock),
+      messages_(context.err, view_),
+      image_(DefaultImage()),
+      operations_(image_, port_, view_, messages_, context.clock, "KM640") {
+    operations_.setPortList({arguments.port});
+    view_.selectPortIndex(0);
+}
+
+int PagerCommands::run() {
+    if (const auto problem = portProblem()) return toInt(*problem);
+    ExitCode code = ExitCode::Success;
+    switch (arguments_.command) {
+    case Command::Info: code = info(); break;
+    case Command::Read: code = read(); break;
+    case Command::Write: code = write(); break;
+    case Command::Verify: code = verify(); break;
+    case Command::SyncTime: code = syncTime(); break;
+    case Command::Production: code = production(); break;
+    case Command::Diff: code = diffWithPager(); break;
+    case Command::Help:
+    case Command::Ports:
+    case Command::Dump:
+    case Command::Check: break;
+    }
+    ClosePortQuietly(port_);
+    view_.clearLine();
+    return toInt(code);
+}
+
+void PagerCommands::reportPortProblem(int systemError) {
+    view_.clearLine();
+    const auto diagnosis = diagnosePort(arguments_.port, systemError, context_.portSystem);
+    context_.err << "km640-cli: " << diagnosis.text << "\n";
+}
+
+// The operations report a port that cannot be opened only as a board that
+// does not answer; the port is tried first so the user learns why.
+std::optional<ExitCode> PagerCommands::portProblem() {
+    try {
+        port_.OpenAt(kBoardBaudRate, arguments_.port, kBoardLineFormat);
+        port_.ClosePort();
+        return std::nullopt;
+    } catch (const ECommError& error) {
+        ClosePortQuietly(port_);
+        // The error number is whatever the system said last while Qt opened
+        // the port and handled its lock file, so only a busy device is taken
+        // from it; permission and holders are looked up afresh.
+        const bool busy = error.code() == commerror::kOpen && error.platformError() == EBUSY;
+        reportPortProblem(busy ? EBUSY : 0);
+        return ExitCode::PortError;
+    }
+}
+
+ExitCode PagerCommands::finish(const OperationResult& result) {
+    view_.clearLine();
+    if (result.outcome == Outcome::BoardNotResponding && messages_.portOpenFailed()) {
+        // The port went away or was taken between the check and the operation.
+        reportPortProblem(0);
+        return ExitCode::PortError;
+    }
+    const std::string text = trimmed(result.text);
+    if (!text.empty() && !messages_.lastShown(result.text)) context_.out << text << "\n";
+    if (result.outcome == Outcome::BoardNotResponding) {
+        const std::string note = otherHoldersNote(portDevicePath(arguments_.port), context_.portSystem);
+        if (!note.empty()) context_.err << "km640-cli: " << note << "\n";
+    }
+    return exitCodeOf(result.outcome);
+}
+
+ExitCode PagerCommands::info() {
+    PagerIdentity identity;
+    const OperationResult result = operations_.Identify(identity);
+    view_.clearLine();
+    auto& out = context_.out;
+    out << "Port: " << portDevicePath(arguments_.port) << "\n";
+    if (identity.firmware) out << view_.firmwareText() << "\n";
+    if (identity.serialNo) out << "Serial No.: " << (identity.serialNo->empty() ? "(none)" : *identity.serialNo) << "\n";
+    if (identity.identificationBlock) {
+        const auto& block = *identity.identificationBlock;
+        const std::string model(block.begin(), block.begin() + ident::kModelTextLength);
+        out << "Model text: " << quotedText(displayText(model)) << "\n";
+        out << "Software version: " << CodePlugVersion(block[14], block[15])
+            << (CodePlugIsOld(block[14], block[15]) ? " (old: a write sets the battery levels afresh)" : "") << "\n";
+    }
+    if (result.ok()) return ExitCode::Success;
+    return finish(result);
+}
+
+ExitCode PagerCommands::read() {
+    const OperationResult result = operations_.Read();
+    const ExitCode code = finish(result);
+    if (!result.ok()) return code;
+    const auto saved = WriteCodePlugFile(arguments_.output, image_, folderOf(arguments_.output));
+    if (!saved.ok) {
+        context_.err << "km640-cli: cannot write " << arguments_.output << ": " << saved.reason << "\n";
+        return ExitCode::BadFile;
+    }
+    return code;
+}
+
+std::optional<ExitCode> PagerCommands::saveBackup() {
+    CodePlugImage memory;
+    const OperationResult result = operations_.ReadMemory(memory);
+    if (!result.ok()) {
+        const ExitCode code = finish(result);
+        context_.err << "km640-cli: the pager could not be backed up; nothing was written.\n";
+        return code;
+    }
+    const fs::path folder = arguments_.backupDir;
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    const fs::path path = folder / backupFileName(context_.clock.now(), memory);
+    const auto saved = WriteCodePlugFile(path, memory, folder);
+    if (!saved.ok) {
+        context_.err << "km640-cli: cannot save the backup " << path.string() << ": " << saved.reason
+                     << "; nothing was written.\n";
+        return ExitCode::BadFile;
+    }
+    context_.out << "Backup: " << path.string() << "\n";
+    return std::nullopt;
+}
+
+ExitCode PagerCommands::write() {
+    const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
+    if (!file) return ExitCode::BadFile;
+    if (!arguments_.backupDir.empty())
+        if (const auto failed = saveBackup()) return *failed;
+    image_ = *file;
+    return finish(operations_.Write());
+}
+
+ExitCode PagerCommands::verify() {
+    const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
+    if (!file) return ExitCode::BadFile;
+    image_ = *file;
+    return finish(operations_.Verify());
+}
+
+ExitCode PagerCommands::syncTime() {
+    const LocalDateTime now = context_.clock.now();
+    const OperationResult result = operations_.SyncTime(ClockString(now));
+    const ExitCode code = finish(result);
+    if (result.ok()) {
+        char when[64];
+        std::snprintf(when, sizeof when, "%04d/%02d/%02d %02d:%02d:%02d", now.year, now.month, now.day, now.hour,
+                      now.minute, now.second);
+        context_.out << "Pager clock set to " << when << "\n";
+    }
+    return code;
+}
+
+ExitCode PagerCommands::production() {
+    const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
+    if (!file) return ExitCode::BadFile;
+    image_ = *file;
+    return finish(operations_.ProductionWrite(arguments_.serial, arguments_.logDir));
+}
+
+// A failed verify explained field by field: the pager's memory is read as it
+// is and compared with the code-plug the way Verify compares, that is with
+// the pager's own board data block in the code-plug.
+ExitCode PagerCommands::diffWithPager() {
+    auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
+    if (!file) return ExitCode::BadFile;
+    CodePlugImage memory;
+    const OperationResult result = operations_.ReadMemory(memory);
+    if (!result.ok()) return finish(result);
+    file->copyIn(ident::kPagerInfoBlock, memory.span(ident::kPagerInfoBlock, ident::kPagerInfoLength));
+    return static_cast<ExitCode>(printDifferences(*file, memory, arguments_.files[0],
+                                                  portDevicePath(arguments_.port), arguments_.json, context_.out));
+}
+
+}  // namespace km640::cli

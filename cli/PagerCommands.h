@@ -1,0 +1,60 @@
+#pragma once
+// The commands that talk to the pager: info, read, write (with its backup),
+// verify, sync-time, production and diff against the pager. Each runs the
+// window's own operation from pager/ on the port given with --port, after
+// making sure the port can be opened at all, so that a missing, forbidden or
+// busy port is explained instead of reported as a silent board.
+
+#include <optional>
+
+#include "cli/CliArguments.h"
+#include "cli/CliRunner.h"
+#include "cli/ExitCode.h"
+#include "cli/TerminalMessages.h"
+#include "cli/TerminalView.h"
+#include "codeplug/CodePlugImage.h"
+#include "link/TCommPort.h"
+#include "pager/PagerOperations.h"
+
+namespace km640::cli {
+
+// `ports`: the port list as the window's discovery builds it, with what the
+// system calls each device.
+int runPorts(CliContext& context);
+
+// The exit code of an operation's outcome.
+ExitCode exitCodeOf(Outcome outcome);
+
+class PagerCommands {
+public:
+    PagerCommands(const CliArguments& arguments, CliContext& context);
+    PagerCommands(const PagerCommands&) = delete;
+    PagerCommands& operator=(const PagerCommands&) = delete;
+
+    int run();
+
+private:
+    std::optional<ExitCode> portProblem();
+    void reportPortProblem(int systemError);
+    // Prints the outcome unless its message was just shown, and gives its exit code.
+    ExitCode finish(const OperationResult& result);
+    std::optional<ExitCode> saveBackup();
+
+    ExitCode info();
+    ExitCode read();
+    ExitCode write();
+    ExitCode verify();
+    ExitCode syncTime();
+    ExitCode production();
+    ExitCode diffWithPager();
+
+    const CliArguments& arguments_;
+    CliContext& context_;
+    TCommPort port_;
+    TerminalView view_;
+    TerminalMessages messages_;
+    CodePlugImage image_;
+    PagerOperations operations_;
+};
+
+}  // namespace km640::cli

@@ -1,0 +1,29 @@
+// km640-cli: the pager operations of the KM640 programming tool for benches
+// and production lines that are scripted, and a look into code-plug files.
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliRunner.h"
+#include "cli/LocalSystemClock.h"
+#include "link/Delay.h"
+#include "link/QtSerialDeviceList.h"
+#include "link/SimulatorAnnouncements.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    // The serial port watches its device through the Qt core's event machinery.
+    QCoreApplication application(argc, argv);
+    km640::CalibrateCounter();
+    km640::cli::LocalSystemClock clock;
+    km640::QtSerialDeviceList devices;
+    km640::cli::PortSystemView portSystem;
+    portSystem.self = static_cast<long>(getpid());
+    for (const auto& board : km640::SimulatorAnnouncements().Live()) portSystem.boards.push_back(board.pid);
+    km640::cli::CliContext context{std::cout, std::cerr, isatty(STDERR_FILENO) != 0, clock, devices, portSystem};
+    return km640::cli::runCli(args, context);
+}

@@ -1,0 +1,402 @@
+// km640-cli end to end: every command against a simulated programmer board on
+// a pseudo-terminal (pacing off), with a fixed clock and a fixed port list.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+
+#include "cli/CliRunner.h"
+#include "cli/CodePlugDiff.h"
+#include "cli/ExitCode.h"
+#include "codeplug/CodePlugFile.h"
+#include "link/TCommPort.h"
+#include "pager/PagerClock.h"
+#include "rf/ChannelRef.h"
+#include "sim/PtyBoard.h"
+#include "tests/cli/SavedImage.h"
+
+using namespace km640;
+using namespace km640::cli;
+namespace fs = std::filesystem;
+
+namespace {
+
+const LocalDateTime kSunday{2010, 3, 7, 0, 14, 5, 9};
+
+class FixedClock : public LocalClock {
+public:
+    LocalDateTime now() override { return kSunday; }
+};
+
+class FixedDevices : public SerialDeviceList {
+public:
+    std::vector<SerialDeviceRecord> records;
+    std::vector<SerialDeviceRecord> devices() override { return records; }
+};
+
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+BoardOptions withSerial(BoardOptions options = {}) {
+    options.serial = SerialBlockSetting::Number;
+    options.serialNumber = "A1B2C3D4E5F6";
+    return options;
+}
+
+class CliOverPty : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // The serial port watches its device through the Qt core.
+        static int argc = 1;
+        static char name[] = "cli_tests";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication application(argc, argv);
+    }
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("km640-cli-" + std::to_string(getpid()) + "-" +
+                                            testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        board_.reset();
+        fs::remove_all(dir_);
+    }
+
+    void startBoard(const CodePlugImage& memory, BoardOptions options = {}) {
+        board_ = std::make_unique<PtyBoard>(PagerBoard(memory, std::move(options)), false);
+    }
+    const std::string& port() const { return board_->slavePath(); }
+
+    CliRun run(std::vector<std::string> args) {
+        std::ostringstream out, err;
+        PortSystemView system;
+        system.self = getpid();
+        CliContext context{out, err, false, clock_, devices_, system};
+        const int code = runCli(args, context);
+        return {code, out.str(), err.str()};
+    }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string save(const std::string& name, const CodePlugImage& image) const {
+        std::ofstream(path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.bytes().data()), static_cast<std::streamsize>(kImageSize));
+        return path(name);
+    }
+    CodePlugImage load(const std::string& file) const {
+        const auto read = ReadCodePlugFile(file);
+        EXPECT_EQ(read.status, CodePlugFileRead::Status::Ok) << file;
+        CodePlugImage image;
+        image.bytes() = read.bytes;
+        return image;
+    }
+
+    FixedClock clock_;
+    FixedDevices devices_;
+    fs::path dir_;
+    std::unique_ptr<PtyBoard> board_;
+};
+
+std::vector<std::string> fieldNames(const CodePlugDifferences& differences) {
+    std::vector<std::string> names;
+    for (const auto& d : differences.fields) names.push_back(d.field->name);
+    return names;
+}
+
+}  // namespace
+
+TEST_F(CliOverPty, ReadThenVerifySucceeds) {
+    startBoard(clitest::savedImage(), withSerial());
+    const auto info = run({"info", "--port", port()});
+    EXPECT_EQ(info.code, 0) << info.err;
+    EXPECT_EQ(info.out, "Port: " + port() + "\nFirmVer. 1.2.10\nSerial No.: A1B2C3D4E5F6\n"
+                        "Model text: \"KM640 V119\"\nSoftware version: 119\n");
+
+    const auto read = run({"read", "--port", port(), "-o", path("pager.tbl")});
+    EXPECT_EQ(read.code, 0) << read.err;
+    EXPECT_EQ(read.out, "Read Success !\n");
+    EXPECT_EQ(load(path("pager.tbl")), board_->memory());
+
+    const auto verify = run({"verify", "--port", port(), path("pager.tbl")});
+    EXPECT_EQ(verify.code, 0) << verify.err;
+    EXPECT_EQ(verify.out, "Verify Success !\n");
+    EXPECT_EQ(board_->writeCount(), 0);
+}
+
+TEST_F(CliOverPty, WriteThenReadGivesBackTheFilesSettings) {
+    BoardOptions options = withSerial();
+    options.softwareVersion = 119;
+    startBoard(DefaultImage(), options);
+    CodePlugImage edited = clitest::savedImage();
+    setChannelUnits(edited, {Channel::F1, 0}, 1530000);
+    recomputeSynthesizerWords(edited);
+    edited.setText(1536, 12, "BENCH");
+    ImageChecksum(edited);
+    const std::string file = save("edited.tbl", edited);
+
+    const auto write = run({"write", "--port", port(), file});
+    EXPECT_EQ(write.code, 0) << write.err;
+    EXPECT_EQ(write.out, "Write Success !\n");
+    EXPECT_EQ(load(file), edited) << "the file written from is never changed";
+    // The clock went out as the fixed clock gives it, then the reset.
+    EXPECT_EQ(board_->lastClockPayload(), BuildClockPayload(ClockString(kSunday), edited.byte(167)));
+    EXPECT_EQ(board_->resetCount(), 1);
+
+    const auto read = run({"read", "--port", port(), "-o", path("back.tbl")});
+    EXPECT_EQ(read.code, 0) << read.err;
+    const CodePlugImage back = load(path("back.tbl"));
+    // Only what Write stamps differs: the clock, the pager's serial number and board data, the checksum.
+    EXPECT_EQ(fieldNames(diffCodePlugs(edited, back)),
+              (std::vector<std::string>{"ClockSetting", "ImageChecksum", "SerialNo", "SerialChecksum",
+                                        "FirmwareVersion"}));
+    EXPECT_TRUE(std::ranges::equal(back.span(160, 7), ClockSettingBytes(kSunday)));
+    EXPECT_EQ(SerialNumberText(back), "A1B2C3D4E5F6");
+}
+
+TEST_F(CliOverPty, WriteWithoutTheClockStillResets) {
+    startBoard(clitest::savedImage());
+    const auto write = run({"write", "--no-clock", "--port", port(), save("a.tbl", clitest::savedImage())});
+    EXPECT_EQ(write.code, 0) << write.err;
+    EXPECT_FALSE(board_->lastClockPayload());
+    EXPECT_EQ(board_->resetCount(), 1);
+}
+
+TEST_F(CliOverPty, SyncTimeSendsTheFixedClock) {
+    startBoard(clitest::savedImage());
+    const auto sync = run({"sync-time", "--port", port()});
+    EXPECT_EQ(sync.code, 0) << sync.err;
+    EXPECT_EQ(sync.out, "SYNC SUCCESS !\nPager clock set to 2010/03/07 14:05:09\n");
+    const PagerBoard::ClockPayload expected = {0x09, 0x05, 0x14, 0x00, 0x07, 0x03, 0x10, DefaultImage().byte(167),
+                                               0,    0,    0,    0,    0,    0,    0,    0x28};
+    EXPECT_EQ(board_->lastClockPayload(), expected);
+    EXPECT_EQ(board_->resetCount(), 1);
+}
+
+TEST_F(CliOverPty, FaultsMapToTheirExitCodes) {
+    const auto options = [](std::function<void(BoardOptions&)> set) {
+        BoardOptions o = withSerial();
+        set(o);
+        return o;
+    };
+    const struct {
+        const char* what;
+        CodePlugImage memory;
+        BoardOptions options;
+        std::string command;
+        ExitCode code;
+        std::string outcome;  // the last line on standard output
+        bool writes;          // whether blocks reached the pager
+    } cases[] = {
+        {"silent board", clitest::savedImage(), options([](BoardOptions& o) { o.faults.silent = true; }), "info",
+         ExitCode::NoBoard, "The Board is not responding !", false},
+        {"silent board on write", clitest::savedImage(), options([](BoardOptions& o) { o.faults.silent = true; }),
+         "write", ExitCode::NoBoard, "The Board is not responding !", false},
+        {"stops after block 10", clitest::savedImage(),
+         options([](BoardOptions& o) { o.faults.stopAfterBlocks = 10; }), "read", ExitCode::ReadFail, "Read Fail !",
+         false},
+        {"memory with a wrong image checksum", DefaultImage(), withSerial(), "read", ExitCode::ReadFail,
+         "Checksum Error !", false},
+        {"board data with a wrong checksum", clitest::savedImage(),
+         options([](BoardOptions& o) { o.faults.wrongChecksum = {true, 2016}; }), "read", ExitCode::ReadFail, "", false},
+        {"serial number with a wrong checksum", clitest::savedImage(),
+         options([](BoardOptions& o) { o.serial = SerialBlockSetting::WrongChecksum; }), "read", ExitCode::ReadFail,
+         "", false},
+        {"version block with a wrong header", clitest::savedImage(),
+         options([](BoardOptions& o) { o.faults.wrongHeader = {true, 1968}; }), "write", ExitCode::ReadFail, "", false},
+        {"block 5 not acknowledged", clitest::savedImage(),
+         options([](BoardOptions& o) { o.faults.noWriteAckAtBlock = 5; }), "write", ExitCode::WriteFail,
+         "Write Fail !", true},
+        {"a byte that reads back differently", clitest::savedImage(),
+         options([](BoardOptions& o) { o.faults.corruptByte = 700; }), "write", ExitCode::VerifyFail, "Verify Fail !",
+         true},
+        {"a byte that reads back differently", clitest::savedImage(),
+         options([](BoardOptions& o) { o.faults.corruptByte = 700; }), "verify", ExitCode::VerifyFail,
+         "Verify Fail !", false},
+        {"clock not acknowledged", clitest::savedImage(), options([](BoardOptions& o) { o.faults.noClockAck = true; }),
+         "sync-time", ExitCode::WriteFail, "SYNC FAIL !", false},
+        {"clock not acknowledged on write", clitest::savedImage(),
+         options([](BoardOptions& o) { o.faults.noClockAck = true; }), "write", ExitCode::Success, "Write Success !",
+         true},
+    };
+    for (const auto& c : cases) {
+        startBoard(c.memory, c.options);
+        const std::string file = save("file.tbl", clitest::savedImage());
+        std::vector<std::string> args = {c.command, "--port", port()};
+        if (c.command == "read") args.insert(args.end(), {"-o", path("out.tbl")});
+        if (c.command == "write" || c.command == "verify") args.push_back(file);
+        const auto result = run(args);
+        EXPECT_EQ(result.code, toInt(c.code)) << c.what << "\n" << result.out << result.err;
+        if (!c.outcome.empty()) {
+            EXPECT_TRUE(result.out.ends_with(c.outcome + "\n")) << c.what << ": " << result.out;
+        }
+        EXPECT_EQ(board_->writeCount() > 0, c.writes) << c.what;
+        EXPECT_FALSE(fs::exists(path("out.tbl"))) << c.what << ": a failed read leaves no file";
+        board_.reset();
+    }
+}
+
+TEST_F(CliOverPty, ReadFailuresTellTheProgramsOwnMessages) {
+    BoardOptions options = withSerial();
+    options.serial = SerialBlockSetting::WrongChecksum;
+    startBoard(clitest::savedImage(), options);
+    const auto read = run({"read", "--port", port(), "-o", path("out.tbl")});
+    EXPECT_EQ(read.err, "Serial No. Checksum Error !\n");
+    EXPECT_EQ(read.out, "");
+
+    board_.reset();
+    BoardOptions silent;
+    silent.faults.silent = true;
+    startBoard(clitest::savedImage(), silent);
+    const auto info = run({"info", "--port", port()});
+    EXPECT_EQ(info.err, "The Board is not responding ! \nPlease check your programer ready \nand COM port connect "
+                        "properly !\n");
+    EXPECT_EQ(info.out, "Port: " + port() + "\nThe Board is not responding !\n");
+}
+
+TEST_F(CliOverPty, MissingShortAndForeignFilesAreRefusedBeforeThePager) {
+    startBoard(clitest::savedImage());
+    std::ofstream(path("short.tbl"), std::ios::binary) << std::string(100, '\0');
+    CodePlugImage foreign = clitest::savedImage();
+    foreign.setText(1968, 10, "KM600 V119");
+    const std::string foreignFile = save("foreign.tbl", foreign);
+    const std::string missing = path("missing.tbl");
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"write", "--port", port(), missing}, "km640-cli: cannot read " + missing + ": No such file or directory\n"},
+        {{"verify", "--port", port(), path("short.tbl")},
+         "km640-cli: " + path("short.tbl") + " is no code-plug: the file holds 100 bytes, a code-plug has 2048\n"},
+        {{"production", "--port", port(), foreignFile, "--serial", "A1"},
+         "km640-cli: " + foreignFile + ": The file is not KM640 code-plug file.\n"},
+        {{"diff", "--port", port(), missing}, "km640-cli: cannot read " + missing + ": No such file or directory\n"},
+        {{"dump", path("short.tbl")},
+         "km640-cli: " + path("short.tbl") + " is no code-plug: the file holds 100 bytes, a code-plug has 2048\n"},
+        {{"diff", missing, foreignFile}, "km640-cli: cannot read " + missing + ": No such file or directory\n"},
+        {{"check", missing}, "km640-cli: cannot read " + missing + ": No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        const auto result = run(c.args);
+        EXPECT_EQ(result.code, toInt(ExitCode::BadFile)) << c.args.front();
+        EXPECT_EQ(result.err, c.err) << c.args.front();
+    }
+    EXPECT_EQ(board_->writeCount(), 0);
+}
+
+TEST_F(CliOverPty, UnknownAndBusyPortsAreExplained) {
+    const auto unknown = run({"info", "--port", "ttyKM640nothere"});
+    EXPECT_EQ(unknown.code, toInt(ExitCode::PortError));
+    EXPECT_EQ(unknown.err, "km640-cli: No such port: /dev/ttyKM640nothere.\n\"km640-cli ports\" lists the ports of "
+                           "this machine.\n");
+
+    startBoard(clitest::savedImage());
+    TCommPort holder;
+    holder.OpenAt(9600, port(), 1);
+    const auto busy = run({"read", "--port", port(), "-o", path("out.tbl")});
+    EXPECT_EQ(busy.code, toInt(ExitCode::PortError));
+    EXPECT_TRUE(busy.err.starts_with("km640-cli: Cannot open " + port() + ". Is another program using it?"))
+        << busy.err;
+    EXPECT_FALSE(fs::exists(path("out.tbl")));
+
+    const auto usage = run({"read", "--port", port()});
+    EXPECT_EQ(usage.code, toInt(ExitCode::Usage));
+    EXPECT_EQ(usage.err, "km640-cli: read needs --output\nTry \"km640-cli --help\".\n");
+}
+
+TEST_F(CliOverPty, PortsInTheWindowsOrderWithTheirNames) {
+    devices_.records = {{"ttyS1", ""}, {"/dev/pts/9", "km640-sim board"}, {"ttyUSB10", "FT232R USB UART"},
+                        {"ttyUSB2", "CP2102 USB to UART"}};
+    const auto ports = run({"ports"});
+    EXPECT_EQ(ports.code, 0);
+    EXPECT_EQ(ports.out, "ttyUSB2  CP2102 USB to UART\nttyUSB10  FT232R USB UART\nttyS1\n/dev/pts/9  km640-sim board\n");
+}
+
+TEST_F(CliOverPty, ProductionWriteWithItsDailyLog) {
+    startBoard(clitest::savedImage(), withSerial());
+    fs::create_directories(path("logs"));
+    const std::string file = save("line.tbl", clitest::savedImage());
+    const auto first = run({"production", "--port", port(), file, "--serial", "ZX9876543210", "--log-dir", path("logs")});
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_EQ(first.out, "Write Success !\n");
+    EXPECT_EQ(SerialNumberText(board_->memory()), "ZX9876543210");
+    std::ifstream log(path("logs") + "/2010-03-07.log", std::ios::binary);
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_EQ(text.str(), "-------  KM645 Programming (Barcode) Start ------- \r\n"
+                          "2010-03-07 14:05:09  Serial No. = ZX9876543210  Write Success !\r\n");
+
+    const int writes = board_->writeCount();
+    const auto noLog = run({"production", "--port", port(), file, "--serial", "A1", "--log-dir", path("nowhere")});
+    EXPECT_EQ(noLog.code, toInt(ExitCode::LogError));
+    EXPECT_EQ(noLog.err, "Save Error!\n");
+    EXPECT_EQ(board_->writeCount(), writes) << "no pager is programmed without its log";
+}
+
+TEST_F(CliOverPty, WriteKeepsABackupOfThePagerFirst) {
+    startBoard(DefaultImage(), withSerial());  // memory with a wrong image checksum: backed up as it is
+    const CodePlugImage before = board_->memory();
+    const auto write = run({"write", "--port", port(), save("a.tbl", clitest::savedImage()), "--backup", path("bk")});
+    EXPECT_EQ(write.code, 0) << write.err;
+    const std::string backup = path("bk") + "/km640-backup-20100307-140509-A1B2C3D4E5F6.tbl";
+    EXPECT_EQ(write.out, "Backup: " + backup + "\nWrite Success !\n");
+    EXPECT_EQ(load(backup), before);
+    EXPECT_NE(board_->memory(), before);
+
+    board_.reset();
+    BoardOptions failing = withSerial();
+    failing.faults.stopAfterBlocks = 3;
+    startBoard(clitest::savedImage(), failing);
+    const auto failed = run({"write", "--port", port(), path("a.tbl"), "--backup", path("bk2")});
+    EXPECT_EQ(failed.code, toInt(ExitCode::ReadFail));
+    EXPECT_EQ(failed.out, "Read Fail !\n");
+    EXPECT_EQ(failed.err, "km640-cli: the pager could not be backed up; nothing was written.\n");
+    EXPECT_EQ(board_->writeCount(), 0);
+    EXPECT_FALSE(fs::exists(path("bk2")));
+}
+
+TEST_F(CliOverPty, DiffAgainstThePagerExplainsAFailedVerify) {
+    startBoard(clitest::savedImage(), withSerial());
+    const std::string same = save("same.tbl", board_->memory());
+    const auto equal = run({"diff", "--port", port(), same});
+    EXPECT_EQ(equal.code, 0) << equal.err;
+    EXPECT_EQ(equal.out, "");
+
+    CodePlugImage edited = board_->memory();
+    edited.setText(1600, 12, "NIGHT");
+    const std::string file = save("edited.tbl", edited);
+    EXPECT_EQ(run({"verify", "--port", port(), file}).code, toInt(ExitCode::VerifyFail));
+    const auto diff = run({"diff", "--port", port(), file});
+    EXPECT_EQ(diff.code, toInt(ExitCode::Differences));
+    EXPECT_EQ(diff.out, "--- " + file + "\n+++ " + port() + "\nProfile[1].PName (1600): \"NIGHT\" -> \" Profile 2\"\n");
+}
+
+TEST_F(CliOverPty, FileCommandsOnTheDefaultCodePlug) {
+    const std::string file = save("default.tbl", DefaultImage());
+    const auto dump = run({"dump", file});
+    EXPECT_EQ(dump.code, 0);
+    for (const char* expected : {"1568        1520000", "256         1285.8", "1520        0.95"})
+        EXPECT_NE(dump.out.find(expected), std::string::npos) << expected;
+
+    EXPECT_EQ(run({"diff", file, file}).out, "");
+    EXPECT_EQ(run({"diff", file, file}).code, 0);
+    CodePlugImage edited = DefaultImage();
+    edited.setByte(1523, 0x55);
+    const std::string other = save("other.tbl", edited);
+    const auto diff = run({"diff", file, other});
+    EXPECT_EQ(diff.code, toInt(ExitCode::Differences));
+    EXPECT_EQ(diff.out, "--- " + file + "\n+++ " + other + "\nWbSquelch[1].Nrssi (1523): 0.95 -> 1.00\n");
+
+    const auto bad = run({"check", file});
+    EXPECT_EQ(bad.code, toInt(ExitCode::Differences));
+    EXPECT_NE(bad.out.find("ImageChecksum: stored 0x"), std::string::npos);
+    const auto good = run({"check", save("saved.tbl", clitest::savedImage())});
+    EXPECT_EQ(good.code, 0) << good.out;
+    EXPECT_EQ(good.out, "");
+}

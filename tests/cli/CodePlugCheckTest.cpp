@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cli/CodePlugCheck.h"
+#include "rf/ChannelRef.h"
+#include "selcall/ToneCoding.h"
+#include "tests/cli/SavedImage.h"
+
+using namespace km640;
+using namespace km640::cli;
+
+namespace {
+
+void setTone(CodePlugImage& image, int offset, int tenths) { image.copyIn(offset, *toneToBcd(tenths)); }
+
+bool hasFinding(const std::vector<CheckFinding>& findings, const std::string& subject, const std::string& part) {
+    for (const auto& f : findings)
+        if (f.subject == subject && f.problem.find(part) != std::string::npos) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST(CodePlugCheck, ASavedCodePlugPasses) {
+    const auto findings = checkCodePlug(clitest::savedImage());
+    EXPECT_TRUE(findings.empty()) << checkText(findings);
+}
+
+// The built-in code-plug carries decoder words for the F1 group addresses
+// that do not belong to their tone (C2AC where 1285.8 Hz gives CA88); the
+// window's refresh does not rewrite tone words, so they reach the pager.
+TEST(CodePlugCheck, TheBuiltInGroupWordsOfF1AreStale) {
+    CodePlugImage image = DefaultImage();
+    WriteModelText(image);
+    recomputeSynthesizerWords(image);
+    ImageChecksum(image);
+    const auto findings = checkCodePlug(image);
+    std::vector<CheckFinding> expected;
+    for (int record = 8; record < 12; ++record)
+        expected.push_back({"F1ToneWords[" + std::to_string(record) + "].Tone1",
+                            "stale decoder word: stored 0xC2AC, 1285.8 gives 0xCA88"});
+    EXPECT_EQ(findings, expected);
+}
+
+TEST(CodePlugCheck, FindsWhatIsWrong) {
+    const struct {
+        const char* what;
+        std::function<void(CodePlugImage&)> damage;
+        const char* subject;
+        const char* problem;
+    } cases[] = {
+        {"image checksum", [](CodePlugImage& i) { i.setByte(1951, i.byte(1951) + 1); }, "ImageChecksum",
+         ", the bytes 0 to 1949 sum to "},
+        {"model text", [](CodePlugImage& i) { i.setText(1968, 10, "KM600 V119"); }, "ModelText",
+         "\"KM600 V119\" does not name a KM640 code-plug"},
+        {"serial checksum",
+         [](CodePlugImage& i) {
+             StoreSerialNumber(i, "A1B2C3");
+             i.setByte(1967, i.byte(1967) + 1);
+         },
+         "SerialChecksum", "the serial number sums to 0x015C"},
+        {"stale synthesizer word", [](CodePlugImage& i) { setChannelUnits(i, {Channel::F1, 0}, 1530000); },
+         "Profile[0].F1PLLN", "stale synthesizer word: stored "},
+        {"channels in two bands",
+         [](CodePlugImage& i) {
+             setChannelUnits(i, {Channel::F2, 3}, 4500000);
+             recomputeSynthesizerWords(i);
+         },
+         "Channels", "VHF Profile[0].F1Freq"},
+        {"below 33 MHz",
+         [](CodePlugImage& i) {
+             setChannelUnits(i, {Channel::F1, 1}, 300000);
+             recomputeSynthesizerWords(i);
+         },
+         "Profile[1].F1Freq", "0300000: Please input a number greater than 33MHz"},
+        {"frequency off its raster",
+         [](CodePlugImage& i) {
+             i.setByte(1580, 0);  // 2.5 kHz
+             setChannelUnits(i, {Channel::F1, 0}, 1520010);
+             recomputeSynthesizerWords(i);
+         },
+         "Profile[0].F1Freq", "1520010: F1 Channel Spacing Error!"},
+        {"unknown spacing code", [](CodePlugImage& i) { i.setByte(1580, 5); }, "Profile[0].F1ChannelSpacing",
+         "code 5 is no channel spacing"},
+        {"tone outside the Standard range", [](CodePlugImage& i) { setTone(i, 259, 30000); }, "F1Tone2[0]",
+         "3000.0: Please insert a number between 288.5 to 2468.2"},
+        {"tone off the Standard plan", [](CodePlugImage& i) { setTone(i, 256, 12900); }, "F1Tone1[0]",
+         "1290.0 is no tone of the Standard plan; the window makes it "},
+        {"two equal tones of an address", [](CodePlugImage& i) { setTone(i, 259, 12858); }, "F1Tone1[0]",
+         "1285.8 is the other tone of its address too"},
+        {"tones too close in the User system",
+         [](CodePlugImage& i) {
+             i.setByte(5, 1);
+             i.SetBits(272 + 6, 0, 1, 1);  // F1 address #2 in use
+             setTone(i, 272, 12900);
+         },
+         "F1Tone1[0]", "1285.8 is too close to a tone of address #2 for the decoder bandwidth of 0.7 %"},
+        {"unreadable tone digits", [](CodePlugImage& i) { i.setByte(512 + 16, 0xFA); }, "F2Tone1[1]",
+         "the digits FA 85 80 are no tone"},
+        {"stale decoder word", [](CodePlugImage& i) { i.setWord(1456, 0x1234); }, "F2ToneWords[0].Tone1",
+         "stale decoder word: stored 0x1234, 1285.8 gives 0xCA88"},
+        {"threshold above 2.55 V", [](CodePlugImage& i) { i.setByte(1523, 0xF0); }, "WbSquelch[1].Nrssi",
+         "2.81: Please insert a number between 0 to 2.55"},
+        {"threshold order", [](CodePlugImage& i) { i.setByte(1504, 0x10); }, "NbSquelch[0].Nrssi",
+         "You must let NB_NRSSI > NB_Speaker OFF > NB_Speaker ON !"},
+        {"tone system byte", [](CodePlugImage& i) { i.setByte(5, 7); }, "ToneSystem",
+         "byte 7 is no tone system (shown as Standard)"},
+        {"decoder bandwidth byte", [](CodePlugImage& i) { i.setByte(228, 40); }, "DecodeBandwidth",
+         "byte 40 is no list entry (shown as 0.7)"},
+        {"alert tone byte", [](CodePlugImage& i) { i.setByte(256 + 14, 9); }, "F1AddrAlertTone[0]",
+         "byte 9 is no alert tone (shown as User define 1)"},
+        {"alert seconds of an address in use", [](CodePlugImage& i) { i.setByte(256 + 15, 0); },
+         "F1AddrAlertSeconds[0]", "0: "},
+    };
+    for (const auto& c : cases) {
+        CodePlugImage image = clitest::savedImage();
+        c.damage(image);
+        if (std::string(c.subject) != "ImageChecksum") ImageChecksum(image);
+        const auto findings = checkCodePlug(image);
+        EXPECT_TRUE(hasFinding(findings, c.subject, c.problem)) << c.what << ":\n" << checkText(findings);
+        EXPECT_FALSE(hasFinding(findings, "ImageChecksum", "") && std::string(c.subject) != "ImageChecksum") << c.what;
+    }
+}
+
+TEST(CodePlugCheck, OneLinePerFinding) {
+    EXPECT_EQ(checkText({{"ImageChecksum", "stored 0x0000"}, {"ToneSystem", "byte 7"}}),
+              "ImageChecksum: stored 0x0000\nToneSystem: byte 7\n");
+    EXPECT_EQ(checkText({}), "");
+}

@@ -1,0 +1,95 @@
+// What km640-cli draws and names on the terminal and on disk: the progress
+// line, the terminal view of an operation and the backup file name.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/BackupName.h"
+#include "cli/ProgressLine.h"
+#include "cli/TerminalMessages.h"
+#include "cli/TerminalView.h"
+
+using namespace km640;
+using namespace km640::cli;
+
+TEST(ProgressLine, CaptionAndGauge) {
+    const struct {
+        std::string caption;
+        GaugeState gauge;
+        int width;
+        std::string line;
+    } cases[] = {
+        {"  Target board testing ......", {0, 100, 0, false}, 10, "Target board testing ......"},
+        {"Write Now ......", {0, 3200, 0, true}, 10, "Write Now ......  [----------]  0%"},
+        {"Write Now ......", {0, 3200, 1635, true}, 10, "Write Now ......  [#####-----]  51%"},
+        {" Read Now ......", {0, 3200, 3200, true}, 10, "Read Now ......  [##########]  100%"},
+        {" Read Now ......", {0, 3200, 3488, true}, 4, "Read Now ......  [####]  100%"},
+        {" Verify Now ......", {100, 100, 50, true}, 4, "Verify Now ......"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(progressLine(c.caption, c.gauge, c.width), c.line) << c.line;
+}
+
+TEST(TerminalView, DrawsOnATerminalOnlyAndClearsForMessages) {
+    std::ostringstream quiet;
+    {
+        TerminalView view(quiet, false, true);
+        view.showProgress();
+        view.setGaugeRange(0, 3200);
+        view.setGaugeVisible(true);
+        view.addToGauge(109);
+        view.showFirmwareVersion("FirmVer. 1.2.10");
+        EXPECT_EQ(view.firmwareText(), "FirmVer. 1.2.10");
+        EXPECT_EQ(view.gauge().position, 109);
+    }
+    EXPECT_EQ(quiet.str(), "");
+
+    std::ostringstream terminal;
+    TerminalView view(terminal, true, false);
+    TerminalMessages messages(terminal, view);
+    EXPECT_FALSE(view.syncClockOnWrite());
+    view.setProgressCaption(" Read Now ......");
+    view.showProgress();
+    view.setGaugeVisible(true);
+    view.addToGauge(5000);  // never past the end
+    EXPECT_EQ(view.gauge().position, 100);
+    view.setProgressCaption("Read");
+    EXPECT_EQ(messages.show("Read Serial No. Fail !", "KM640", MsgIcon::Exclamation, MsgButtons::Ok), MsgAnswer::Ok);
+    EXPECT_EQ(messages.show("Save default?", "KM640", MsgIcon::Exclamation, MsgButtons::YesNo), MsgAnswer::No);
+    const std::string full(30, '#'), empty(30, '-');
+    EXPECT_EQ(terminal.str(), "\rRead Now ......"
+                              "\rRead Now ......  [" + empty + "]  0%"
+                              "\rRead Now ......  [" + full + "]  100%"
+                              "\rRead  [" + full + "]  100%" + std::string(11, ' ') + "\rRead  [" + full + "]  100%"
+                              "\r" + std::string(44, ' ') + "\r"
+                              "Read Serial No. Fail !\nSave default?\n");
+    EXPECT_TRUE(messages.lastShown("Save default?"));
+    EXPECT_FALSE(messages.portOpenFailed());
+    messages.show("Error opening comm port. Port already in use?", "KM640", MsgIcon::None, MsgButtons::Ok);
+    EXPECT_TRUE(messages.portOpenFailed());
+}
+
+TEST(BackupName, DateTimeAndSerialNumber) {
+    const LocalDateTime t{2010, 3, 7, 0, 14, 5, 9};
+    const struct {
+        std::function<void(CodePlugImage&)> serial;
+        std::string name;
+    } cases[] = {
+        {[](CodePlugImage& i) { StoreSerialNumber(i, "A1B2C3D4E5F6"); }, "km640-backup-20100307-140509-A1B2C3D4E5F6.tbl"},
+        {[](CodePlugImage& i) { StoreSerialNumber(i, "SN/7 x"); }, "km640-backup-20100307-140509-SN_7_x.tbl"},
+        {[](CodePlugImage& i) {
+             for (int k = 0; k < 16; ++k) i.setByte(1952 + k, 0xFF);
+         },
+         "km640-backup-20100307-140509-noserial.tbl"},
+        {[](CodePlugImage& i) {
+             StoreSerialNumber(i, "A1");
+             i.setByte(1967, 0);
+         },
+         "km640-backup-20100307-140509-badserial.tbl"},
+    };
+    for (const auto& c : cases) {
+        CodePlugImage memory;
+        c.serial(memory);
+        EXPECT_EQ(backupFileName(t, memory), c.name);
+    }
+}
