@@ -1,7 +1,6 @@
 #include "app/RealServices.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -51,19 +50,6 @@ std::optional<std::string> QtFileDialogs::saveFile(const std::string& startDir) 
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
-}
-
-LocalDateTime SystemClock::now() {
-    const QDateTime t = QDateTime::currentDateTime();
-    LocalDateTime out;
-    out.year = t.date().year();
-    out.month = t.date().month();
-    out.day = t.date().day();
-    out.dayOfWeek = t.date().dayOfWeek() % 7;  // Qt: Monday 1 .. Sunday 7
-    out.hour = t.time().hour();
-    out.minute = t.time().minute();
-    out.second = t.time().second();
-    return out;
 }
 
 }  // namespace km640

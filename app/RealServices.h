@@ -1,6 +1,6 @@
 #pragma once
-// The machine's own services: Qt message boxes and file dialogs, the local
-// clock, a monotonic millisecond tick and the serial device list.
+// The machine's own services that need the toolkit: message boxes, file
+// dialogs and a monotonic millisecond tick.
 
 #include <QElapsedTimer>
 
@@ -20,11 +20,6 @@ class QtFileDialogs : public FileDialogs {
 public:
     std::optional<std::string> openFile(const std::string& startDir) override;
     std::optional<std::string> saveFile(const std::string& startDir) override;
-};
-
-class SystemClock : public LocalClock {
-public:
-    LocalDateTime now() override;
 };
 
 class SystemTicks : public TickSource {

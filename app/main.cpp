@@ -5,6 +5,7 @@
 #include "app/RealServices.h"
 #include "app/SingleInstance.h"
 #include "app/TfmMain.h"
+#include "platform/SystemClock.h"
 #include "link/QtSerialDeviceList.h"
 #include "link/TCommPort.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/CliRunner.h"
-#include "cli/LocalSystemClock.h"
+#include "platform/SystemClock.h"
 #include "link/Delay.h"
 #include "link/QtSerialDeviceList.h"
 #include "link/SimulatorAnnouncements.h"
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     // The serial port watches its device through the Qt core's event machinery.
     QCoreApplication application(argc, argv);
     km640::CalibrateCounter();
-    km640::cli::LocalSystemClock clock;
+    km640::SystemClock clock;
     km640::QtSerialDeviceList devices;
     km640::cli::PortSystemView portSystem;
     portSystem.self = static_cast<long>(getpid());

@@ -1,11 +1,11 @@
-#include "cli/LocalSystemClock.h"
+#include "platform/SystemClock.h"
 
 #include <algorithm>
 #include <ctime>
 
-namespace km640::cli {
+namespace km640 {
 
-LocalDateTime LocalSystemClock::now() {
+LocalDateTime SystemClock::now() {
     const std::time_t t = std::time(nullptr);
     std::tm local{};
     localtime_r(&t, &local);
@@ -20,4 +20,4 @@ LocalDateTime LocalSystemClock::now() {
     return out;
 }
 
-}  // namespace km640::cli
+}  // namespace km640
