@@ -140,6 +140,7 @@ void AddressPage::buildCaptions(QVBoxLayout* column) {
         auto* label = sized(new QLabel(kColumns[c].caption, this), static_cast<Column>(c));
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignCenter);
+        label->setFixedHeight(2 * label->fontMetrics().lineSpacing() + 2);
         // The Alert Tone Type caption is set narrow, so it reads on two lines.
         if (c == col::AlertToneType) label->setContentsMargins(16, 0, 16, 0);
         captions->addWidget(label);

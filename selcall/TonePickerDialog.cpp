@@ -102,7 +102,6 @@ void TonePickerDialog::refuseCell(int row, int column, int previousRow, int prev
 void TonePickerDialog::showFor(Client client) {
     client_ = std::move(client);
     show();
-    raise();
     activateWindow();
 }
 
