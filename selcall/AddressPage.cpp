@@ -32,10 +32,11 @@ struct ColumnDef {
     int width;
 };
 constexpr ColumnDef kColumns[col::Count] = {
-    {"Call No.", 82},  {"Mark", 100},         {"Tone 1", 64},        {"Tone 2", 64},       {"P1", 26},
-    {"P2", 26},        {"P3", 26},            {"P4", 26},            {"Alert        Tone Type", 96},
-    {"Alert Pattern", 54}, {"Alert Time", 120}, {"Pr. Alert", 48},   {"Vir.Ch.", 48},      {"SW-A", 40},
-    {"SW-B", 40},      {"SW-C", 40},          {"SW-D", 40},
+    {"Call No.", 82},   {"Mark", 100},          {"Tone 1", 64},         {"Tone 2", 64},
+    {"P1", 26},         {"P2", 26},             {"P3", 26},             {"P4", 26},
+    {"Alert        Tone Type", 96},             {"Alert Pattern", 54},  {"Alert Time", 120},
+    {"Pr. Alert", 48},  {"Vir.Ch.", 48},
+    {"SW-A", 40},       {"SW-B", 40},           {"SW-C", 40},           {"SW-D", 40},
 };
 
 // The gap between two cells, the same in the caption row and in every address row.
@@ -163,7 +164,8 @@ QCheckBox* AddressPage::flagBox(const AddressFlagColumn& column, int record, QWi
 }
 
 EditField* AddressPage::buildToneField(ToneColumn column, int record, QWidget* parent) {
-    auto* field = new EditField(window_, name("edt", column == ToneColumn::Tone2 ? "T2" : "T1", record), parent, record);
+    const char* family = column == ToneColumn::Tone2 ? "T2" : "T1";
+    auto* field = new EditField(window_, name("edt", family, record), parent, record);
     tones_.attach(*field, ToneField{channel_, column, record});
     return field;
 }
@@ -180,12 +182,14 @@ QWidget* AddressPage::buildRow(int k) {
     row.callNo = sized(new QCheckBox(QString::fromStdString(callNumberCaption(k)), rowWidget), col::CallNo);
     row.callNo->setObjectName(name("chk", "CON", k));
     SetControlTag(row.callNo, k);
-    connect(row.callNo, &QCheckBox::clicked, this, [this, box = row.callNo](bool on) { chkCONClick(ControlTag(box), on); });
+    connect(row.callNo, &QCheckBox::clicked, this,
+            [this, box = row.callNo](bool on) { chkCONClick(ControlTag(box), on); });
     line->addWidget(row.callNo);
 
     row.mark = sized(new EditField(window_, name("edt", "Mark", k), rowWidget, k), col::Mark);
     row.mark->setMaxLength(address::kNameLength);
-    row.mark->setKeyFilter(KeyFilter::text()).setFirstClickSelects().setOnCommit([this](EditField& f) { edtMarkExit(f); });
+    row.mark->setKeyFilter(KeyFilter::text()).setFirstClickSelects().setOnCommit(
+        [this](EditField& f) { edtMarkExit(f); });
     line->addWidget(row.mark);
 
     row.tone1 = sized(buildToneField(group ? ToneColumn::Group : ToneColumn::Tone1, k, rowWidget), col::Tone1);
@@ -202,12 +206,14 @@ QWidget* AddressPage::buildRow(int k) {
         line->addWidget(row.profiles[static_cast<std::size_t>(p)]);
     }
 
-    auto combo = [&](const char* family, const QStringList& texts, Column column, void (AddressPage::*handler)(int, int)) {
+    using ListHandler = void (AddressPage::*)(int record, int item);
+    auto combo = [&](const char* family, const QStringList& texts, Column column, ListHandler handler) {
         auto* box = sized(new QComboBox(rowWidget), column);
         box->setObjectName(name("cbo", family, k));
         SetControlTag(box, k);
         box->addItems(texts);
-        connect(box, &QComboBox::activated, this, [this, box, handler](int item) { (this->*handler)(ControlTag(box), item); });
+        connect(box, &QComboBox::activated, this,
+                [this, box, handler](int item) { (this->*handler)(ControlTag(box), item); });
         line->addWidget(box);
         return box;
     };
@@ -394,7 +400,8 @@ void AddressPage::edtATMExit(EditField& field) {
 void AddressPage::mouseMoveEvent(QMouseEvent* event) {
     // Only the page itself and its captions count, not the rows and their cells.
     QWidget* child = childAt(event->position().toPoint());
-    if (!child || (qobject_cast<QLabel*>(child) && child->parentWidget() == this)) tones_.pageBackgroundPointer(channel_);
+    if (!child || (qobject_cast<QLabel*>(child) && child->parentWidget() == this))
+        tones_.pageBackgroundPointer(channel_);
     QWidget::mouseMoveEvent(event);
 }
 

@@ -6,8 +6,8 @@
 namespace km640 {
 
 TfmPlectronTbl::TfmPlectronTbl(QWidget* parent)
-    : TonePickerDialog(parent, "fmPlectronTbl", latin1Text(kPlectronTableCaption), kPlectronGridColumns, kPlectronGridRows,
-                       latin1Text(kPlectronPanelCaption), false) {
+    : TonePickerDialog(parent, "fmPlectronTbl", latin1Text(kPlectronTableCaption), kPlectronGridColumns,
+                       kPlectronGridRows, latin1Text(kPlectronPanelCaption), false) {
     for (int column = 0; column < kPlectronGridColumns; ++column)
         for (int row = 0; row < kPlectronGridRows; ++row) {
             const auto tone = plectronGridTone(column, row);
