@@ -28,6 +28,8 @@
 #include "app/TfmBoardTest.h"
 #include "app/TfmState.h"
 #include "codeplug/CodePlugFile.h"
+#include "selcall/TfmPlectronTbl.h"
+#include "selcall/TfmToneTbl.h"
 
 namespace km640 {
 namespace fs = std::filesystem;
@@ -94,6 +96,8 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
     boardTest_ = std::make_unique<TfmBoardTest>();
     frmHelp_ = MakeTfrmHelp(this);
     fmAbout_ = new TfmAbout(this);
+    fmToneTbl_ = new TfmToneTbl(this);
+    fmPlectronTbl_ = new TfmPlectronTbl(this);
     frmDfRMsg_ = MakeTfrmDfRMsg(this);
 
     operationView_ = std::make_unique<WindowOperationView>(*this);

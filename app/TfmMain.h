@@ -29,6 +29,8 @@ class TfmState;
 class TfmBoardTest;
 class TextWindow;
 class TfmAbout;
+class TfmToneTbl;
+class TfmPlectronTbl;
 class PagerOperations;
 class WindowOperationView;
 class ScanDetector;
@@ -54,6 +56,9 @@ public:
     // The fixed help texts opened by the "Help" links.
     TextWindow& frmHelp() const { return *frmHelp_; }
     TextWindow& frmDfRMsg() const { return *frmDfRMsg_; }
+    // The tone-table pickers of the Standard and the Plectron tone system.
+    TfmToneTbl& fmToneTbl() const { return *fmToneTbl_; }
+    TfmPlectronTbl& fmPlectronTbl() const { return *fmPlectronTbl_; }
     // The application title: the window caption at start, "KM640 V1.1.9".
     const std::string& appTitle() const { return appTitle_; }
     // The page last selected, 0 until the first page change.
@@ -165,6 +170,8 @@ private:
     std::unique_ptr<TfmBoardTest> boardTest_;
     TextWindow* frmHelp_ = nullptr;
     TfmAbout* fmAbout_ = nullptr;
+    TfmToneTbl* fmToneTbl_ = nullptr;
+    TfmPlectronTbl* fmPlectronTbl_ = nullptr;
     TextWindow* frmDfRMsg_ = nullptr;
 };
 

@@ -3,7 +3,13 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "codeplug/MemoryMap.h"
+
 namespace km640 {
+
+namespace {
+constexpr std::string_view kNotADigitText = "Please insert a numeric !";
+}  // namespace
 
 std::string callNumberCaption(int record) {
     if (record < 0 || record >= address::kRecordCount) throw std::out_of_range("call address");
@@ -28,11 +34,28 @@ std::uint8_t alertToneByte(const AlertTone& tone) {
     return static_cast<std::uint8_t>(tone.pattern);
 }
 
+AddressRowContext addressRowContext(const CodePlugImage& image) {
+    auto value = [&image](const memmap::Field& field) { return memmap::readNumber(image, field); };
+    AddressRowContext context;
+    for (int p = 0; p < static_cast<int>(context.profileOn.size()); ++p)
+        context.profileOn[static_cast<std::size_t>(p)] = value(memmap::field("Profile[{}].PON", p)) != 0;
+    context.fixedAlertTimeEnabled = value(memmap::field("FixedAlertTimeEnable")) == 1;
+    context.vibratorInChargerDisabled = value(memmap::field("DisableVibratorInCharger")) != 0;
+    context.oneChannel = value(memmap::field("TwoChannelMode")) == 0;
+    return context;
+}
+
+bool profileColumnEnabled(CallChannel channel, int profile, const AddressRowContext& context) {
+    return context.profileOn.at(static_cast<std::size_t>(profile)) &&
+           !(channel == CallChannel::F2 && context.oneChannel);
+}
+
 AddressRowEnabling addressRowEnabling(CallChannel channel, bool inUse, AlertToneType alertType,
                                       const AddressRowContext& context) {
     AddressRowEnabling cells;
     cells.mark = inUse;
-    for (std::size_t p = 0; p < cells.profiles.size(); ++p) cells.profiles[p] = inUse && context.profileOn[p];
+    for (std::size_t p = 0; p < cells.profiles.size(); ++p)
+        cells.profiles[p] = inUse && profileColumnEnabled(channel, static_cast<int>(p), context);
     cells.alertPattern = inUse && alertType == AlertToneType::UserDefine;
     cells.alertTime = inUse && context.fixedAlertTimeEnabled;
     cells.vibratorInCharger = inUse && !context.vibratorInChargerDisabled &&
@@ -40,10 +63,26 @@ AddressRowEnabling addressRowEnabling(CallChannel channel, bool inUse, AlertTone
     return cells;
 }
 
-SelcallMessage alertSecondsKeyMessage() { return {"Please insert a numeric !", std::string(kSelcallCaption)}; }
+AddressRowEnabling addressRowEnabling(const CodePlugImage& image, CallChannel channel, int record,
+                                      const AddressRowContext& context) {
+    if (record < 0 || record >= address::kRecordCount) throw std::out_of_range("call address");
+    const int offset = address::recordOffset(channel, record);
+    const bool inUse = image.GetBits(offset + address::kFlags, address::kAddrOnBit, 1) != 0;
+    return addressRowEnabling(channel, inUse, alertToneFromByte(image.byte(offset + address::kAlertTone)).type,
+                              context);
+}
+
+SelcallMessage alertSecondsKeyMessage() { return {std::string(kNotADigitText), std::string(kSelcallCaption)}; }
 
 SelcallMessage alertSecondsRangeMessage() {
     return {"Please insert a number between 1 and 127 !", std::string(kSelcallCaption)};
+}
+
+KeyDecision alertSecondsKey(char32_t key) {
+    static constexpr KeyMessage kNotADigit{kNotADigitText, kSelcallCaption, KeyMessageIcon::Warning};
+    if (key == kKeyEnter) return {KeyVerdict::Commit};
+    if (key == kKeyBackspace || (key >= U'0' && key <= U'9')) return {KeyVerdict::Pass};
+    return {KeyVerdict::Refuse, kNotADigit};
 }
 
 AlertSecondsResult commitAlertSeconds(CodePlugImage& image, CallChannel channel, int record,

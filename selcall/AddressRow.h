@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "codeplug/CodePlugImage.h"
+#include "codeplug/KeyFilters.h"
 #include "selcall/AddressLayout.h"
 #include "selcall/SelcallMessage.h"
 
@@ -51,12 +52,27 @@ struct AddressRowEnabling {
     bool vibratorInCharger = false;
 };
 
+// The context as the image holds it: a profile is on while its on byte is not 0
+// (its "ON" box is ticked), the fixed alert time only while its byte is 1.
+AddressRowContext addressRowContext(const CodePlugImage& image);
+
+// Whether the column of profile 1..4 (index 0..3) takes part on a channel page:
+// the profile is on, and for F2 the pager also uses its second channel.
+bool profileColumnEnabled(CallChannel channel, int profile, const AddressRowContext& context);
+
 AddressRowEnabling addressRowEnabling(CallChannel channel, bool inUse, AlertToneType alertType,
+                                      const AddressRowContext& context);
+// The same for record 0..11 as the image holds it (in use, alert tone byte).
+AddressRowEnabling addressRowEnabling(const CodePlugImage& image, CallChannel channel, int record,
                                       const AddressRowContext& context);
 
 // Messages of the alert seconds field.
 SelcallMessage alertSecondsKeyMessage();    // a non-digit typed
 SelcallMessage alertSecondsRangeMessage();  // outside 1..127
+
+// The key rule of the seconds field: digits and Backspace go in, Enter commits,
+// anything else typed is refused with alertSecondsKeyMessage().
+KeyDecision alertSecondsKey(char32_t key);
 
 enum class AlertSecondsOutcome { Reshown, OutOfRange, Stored };
 struct AlertSecondsResult {

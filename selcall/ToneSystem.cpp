@@ -48,4 +48,10 @@ int decoderTimingSet(ToneSystem system) {
     return system == ToneSystem::Plectron ? kPlectronTimingSet : kStdTimingSet;
 }
 
+std::array<int, 5> decoderTimingOffsets(ToneSystem system) {
+    std::array<int, 5> offsets{};
+    for (std::size_t i = 0; i < offsets.size(); ++i) offsets[i] = decoderTimingSet(system) + kTimingFieldPositions[i];
+    return offsets;
+}
+
 }  // namespace km640

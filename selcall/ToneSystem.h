@@ -48,6 +48,11 @@ TonePicker tonePickerFor(ToneSystem system);
 constexpr int kPlectronTimingSet = 112;  // 0x070
 constexpr int kStdTimingSet = 128;       // 0x080
 constexpr std::array<int, 5> kTimingFieldPositions = {0, 2, 4, 6, 8};
+// The timing fields of the "Advance" page that show those bytes, in the same order.
+constexpr std::array<std::string_view, 5> kTimingFieldNames = {"edtT1Min", "edtT1Max", "edtT2Min", "edtT2Max",
+                                                               "edtGroupMin"};
 int decoderTimingSet(ToneSystem system);
+// The image offsets the five timing fields show in a tone system.
+std::array<int, 5> decoderTimingOffsets(ToneSystem system);
 
 }  // namespace km640

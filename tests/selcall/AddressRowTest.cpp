@@ -45,14 +45,82 @@ TEST(AddressRow, EnablingRules) {
     EXPECT_EQ(unused.profiles, (std::array<bool, 4>{}));
 
     context.oneChannel = true;
-    EXPECT_TRUE(addressRowEnabling(CallChannel::F1, true, AlertToneType::Standard, context).vibratorInCharger);
-    EXPECT_FALSE(addressRowEnabling(CallChannel::F2, true, AlertToneType::Standard, context).vibratorInCharger);
+    const auto f1OneChannel = addressRowEnabling(CallChannel::F1, true, AlertToneType::Standard, context);
+    EXPECT_TRUE(f1OneChannel.vibratorInCharger);
+    EXPECT_EQ(f1OneChannel.profiles, (std::array<bool, 4>{true, true, false, true}));
+    // Without its second channel the pager has no F2 profile membership to edit.
+    const auto f2OneChannel = addressRowEnabling(CallChannel::F2, true, AlertToneType::Standard, context);
+    EXPECT_FALSE(f2OneChannel.vibratorInCharger);
+    EXPECT_EQ(f2OneChannel.profiles, (std::array<bool, 4>{}));
+    EXPECT_FALSE(profileColumnEnabled(CallChannel::F2, 0, context));
+    EXPECT_TRUE(profileColumnEnabled(CallChannel::F1, 0, context));
+    EXPECT_FALSE(profileColumnEnabled(CallChannel::F1, 2, context));
     context.oneChannel = false;
     context.vibratorInChargerDisabled = true;
     context.fixedAlertTimeEnabled = false;
     const auto noVib = addressRowEnabling(CallChannel::F1, true, AlertToneType::Standard, context);
     EXPECT_FALSE(noVib.vibratorInCharger);
     EXPECT_FALSE(noVib.alertTime);
+}
+
+TEST(AddressRow, ContextFromTheImage) {
+    const struct {
+        const char* what;
+        int offset;
+        std::uint8_t value;
+        AddressRowContext context;
+    } cases[] = {
+        // The built-in code-plug: profile 1 on, two channels, no fixed alert time.
+        {"built-in", 1536 + 12, 1, {{true, false, false, false}, false, false, false}},
+        {"profile 3 on by a byte of 2", 1536 + 2 * 64 + 12, 2, {{true, false, true, false}, false, false, false}},
+        {"profile 1 off", 1536 + 12, 0, {{false, false, false, false}, false, false, false}},
+        {"fixed alert time", 45, 1, {{true, false, false, false}, true, false, false}},
+        {"fixed alert time byte 2", 45, 2, {{true, false, false, false}, false, false, false}},
+        {"vibrator in charger disabled", 17, 0x02, {{true, false, false, false}, false, true, false}},
+        {"one channel", 1, 0x00, {{true, false, false, false}, false, false, true}},
+    };
+    for (const auto& c : cases) {
+        CodePlugImage image = DefaultImage();
+        image.setByte(c.offset, c.value);
+        const auto context = addressRowContext(image);
+        EXPECT_EQ(context.profileOn, c.context.profileOn) << c.what;
+        EXPECT_EQ(context.fixedAlertTimeEnabled, c.context.fixedAlertTimeEnabled) << c.what;
+        EXPECT_EQ(context.vibratorInChargerDisabled, c.context.vibratorInChargerDisabled) << c.what;
+        EXPECT_EQ(context.oneChannel, c.context.oneChannel) << c.what;
+    }
+}
+
+TEST(AddressRow, EnablingOfAStoredRow) {
+    CodePlugImage image = DefaultImage();
+    AddressRowContext context;
+    context.profileOn = {true, false, false, false};
+    // Record 0 of F1 is in use in the built-in code-plug, record 1 is not.
+    image.setByte(256 + 14, 3);
+    const auto used = addressRowEnabling(image, CallChannel::F1, 0, context);
+    EXPECT_TRUE(used.mark && used.alertPattern && used.profiles[0]);
+    image.setByte(256 + 14, 17);
+    EXPECT_FALSE(addressRowEnabling(image, CallChannel::F1, 0, context).alertPattern);
+    const auto unused = addressRowEnabling(image, CallChannel::F1, 1, context);
+    EXPECT_FALSE(unused.mark || unused.profiles[0]);
+}
+
+TEST(AddressRow, AlertSecondsKeys) {
+    const struct {
+        char32_t key;
+        KeyVerdict verdict;
+    } cases[] = {{U'0', KeyVerdict::Pass}, {U'9', KeyVerdict::Pass},   {kKeyBackspace, KeyVerdict::Pass},
+                 {kKeyEnter, KeyVerdict::Commit}, {U'.', KeyVerdict::Refuse}, {U'a', KeyVerdict::Refuse},
+                 {U' ', KeyVerdict::Refuse}, {U'-', KeyVerdict::Refuse}};
+    for (const auto& c : cases) {
+        const KeyDecision d = alertSecondsKey(c.key);
+        EXPECT_EQ(d.verdict, c.verdict) << int(c.key);
+        if (d.verdict == KeyVerdict::Refuse) {
+            EXPECT_EQ(d.message.text, alertSecondsKeyMessage().text);
+            EXPECT_EQ(d.message.caption, "KM640");
+            EXPECT_EQ(d.message.icon, KeyMessageIcon::Warning);
+        }
+    }
+    EXPECT_EQ(alertSecondsKeyMessage().text, "Please insert a numeric !");
 }
 
 TEST(AddressRow, AlertSeconds) {

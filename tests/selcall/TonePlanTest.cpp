@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "codeplug/CodePlugImage.h"
 #include "selcall/TonePlan.h"
 #include "selcall/ToneSystem.h"
 
@@ -109,6 +110,25 @@ TEST(TonePlan, StoredToneSystemByte) {
     EXPECT_EQ(decoderTimingSet(ToneSystem::Plectron), 112);
     EXPECT_EQ(decoderTimingSet(ToneSystem::User), 128);
     EXPECT_EQ(decoderTimingSet(ToneSystem::Standard), 128);
+}
+
+TEST(TonePlan, TimingFieldsShowTheSetOfTheToneSystem) {
+    // The built-in code-plug's two timing sets as the five fields show them.
+    const struct {
+        ToneSystem system;
+        std::array<int, 5> offsets;
+        std::array<int, 5> shown;
+    } cases[] = {
+        {ToneSystem::Plectron, {112, 114, 116, 118, 120}, {5, 5, 4, 4, 45}},
+        {ToneSystem::Standard, {128, 130, 132, 134, 136}, {8, 15, 5, 16, 125}},
+        {ToneSystem::User, {128, 130, 132, 134, 136}, {8, 15, 5, 16, 125}},
+    };
+    const CodePlugImage image = DefaultImage();
+    for (const auto& c : cases) {
+        const auto offsets = decoderTimingOffsets(c.system);
+        EXPECT_EQ(offsets, c.offsets);
+        for (std::size_t i = 0; i < offsets.size(); ++i) EXPECT_EQ(image.byte(offsets[i]), c.shown[i]) << i;
+    }
 }
 
 }  // namespace

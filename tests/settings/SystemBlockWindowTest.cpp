@@ -179,6 +179,9 @@ void SystemBlockWindowTest::refreshStoresOnlyTheDerivedBytes() {
     expected.setByte(28, 4);  // idle menu: highest item 3
     const std::uint8_t profile1Switches[] = {0x16, 0x04, 0x02, 0x03};
     expected.copyIn(64, profile1Switches);
+    // The tones are re-validated on loading: the F1 group addresses get the
+    // decoder word of their 1285.8 Hz tone.
+    for (int r = 8; r < 12; ++r) expected.setWord(1408 + 4 * r, 0xCA88);
     for (int k = 0; k < static_cast<int>(kImageSize); ++k)
         QVERIFY2(w.image().byte(k) == expected.byte(k), qPrintable(QString("byte %1").arg(k)));
 }
@@ -387,13 +390,11 @@ void SystemBlockWindowTest::refreshReachesOtherPagesThroughHooksAndArrays() {
         c->setObjectName(name);
         SetControlTag(c, tag);
     };
-    auto* on = new QCheckBox(host);
-    add(on, "chkF1CON3", 3);
-    on->setChecked(true);
-    auto* vibrator = new QCheckBox(host);
-    add(vibrator, "chkF1VCh3", 3);
-    auto* offRow = new QCheckBox(host);
-    add(offRow, "chkF2VCh0", 0);
+    // The address rows are real: address 3 of F1 is switched on in the
+    // loaded images below, the first F2 address off.
+    auto* vibrator = w.arrays().as<QCheckBox>("chkF1VCh", 3);
+    auto* offRow = w.arrays().as<QCheckBox>("chkF2VCh", 0);
+    QVERIFY(vibrator && offRow);
     auto* prompt7 = new QLineEdit(host);
     add(prompt7, "edtManuItm7", 7);
     auto* prompt9 = new QLineEdit(host);
@@ -410,6 +411,8 @@ void SystemBlockWindowTest::refreshReachesOtherPagesThroughHooksAndArrays() {
     w.hooks().decodeBandwidthShown = [&](int entry) { bandwidths.push_back(entry); };
 
     load(w, [](CodePlugImage& i) {
+        i.SetBits(256 + 16 * 3 + 6, 0, 1, 1);
+        i.SetBits(512 + 6, 0, 0, 1);
         i.setByte(5, 2);
         i.setByte(18, 1);
         i.setByte(29, 0x08);  // idle: only "Set Date and Time"
@@ -426,7 +429,11 @@ void SystemBlockWindowTest::refreshReachesOtherPagesThroughHooksAndArrays() {
     QVERIFY(!prompt9->isEnabled());  // follows "Clear Read Message"
     QVERIFY(!line2->isEnabled());    // the version is shown instead
 
-    load(w, [](CodePlugImage& i) { i.SetBits(17, 1, 1, 1); i.setByte(1400, 0); });
+    load(w, [](CodePlugImage& i) {
+        i.SetBits(256 + 16 * 3 + 6, 0, 1, 1);
+        i.SetBits(17, 1, 1, 1);
+        i.setByte(1400, 0);
+    });
     QVERIFY(!vibrator->isEnabled());
     QVERIFY(line2->isEnabled());
     QVERIFY(prompt9->isEnabled());

@@ -1,0 +1,70 @@
+#pragma once
+// The tone fields of both channel pages as the user edits them: the key rule,
+// clearing on entry, the commit with its messages, the pending tone field that F9
+// and a double-click serve with the picker of the tone system, the pending-conflict
+// marker, and the re-validation of every tone when the tone system or the decoder
+// bandwidth changes. The decisions are made by commitTone and its kin; this class
+// shows them.
+
+#include <QObject>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "selcall/SelcallMessage.h"
+#include "selcall/ToneCommit.h"
+#include "selcall/ToneField.h"
+
+namespace km640 {
+
+class TfmMain;
+class EditField;
+class AddressPage;
+
+class ToneEditing : public QObject {
+    Q_OBJECT
+public:
+    explicit ToneEditing(TfmMain& window);
+
+    void setPages(AddressPage& f1, AddressPage& f2);
+    // Makes a page's field a tone field.
+    void attach(EditField& edit, const ToneField& field);
+
+    // The tone field F9 serves, and the address of the last spacing conflict.
+    std::optional<ToneField> pendingToneField() const { return pending_; }
+    std::optional<int> pendingConflict() const { return conflict_; }
+
+    // Commits a tone field with the text it holds. returnFocus: a tone out of range
+    // sends the focus back into the field for a new entry.
+    void commitToneField(const ToneField& field, bool returnFocus);
+    // F9 and a double-click: the picker of the tone system for the pending field;
+    // nothing in the User system or without a pending field.
+    void openToneTable();
+    // The pointer moved over a page outside its rows.
+    void pageBackgroundPointer(CallChannel channel);
+
+    // A "Tone System" button with this tag was clicked or set by the refresh.
+    void radToneSystem0Click(int tag);
+    // A decoder bandwidth entry was picked.
+    void cboDBWClick(int entry);
+
+private:
+    void entered(const ToneField& field);
+    void doubleClicked(const ToneField& field);
+    void pick(const std::string& tone);
+    void leave();
+    void applyMarker(const ToneCommitResult& result);
+    void applyRevalidation(const std::vector<ToneRevalidation>& fields);
+    void showMessage(const SelcallMessage& message);
+    void showTimingSet();
+    AddressPage& page(CallChannel channel) const;
+    EditField& edit(const ToneField& field) const;
+
+    TfmMain& window_;
+    std::array<AddressPage*, 2> pages_{};
+    std::optional<ToneField> pending_;
+    std::optional<int> conflict_;
+};
+
+}  // namespace km640
