@@ -1,12 +1,13 @@
 #include "app/Pages.h"
 
 #include "app/TfmMain.h"
+#include "settings/ProfilesPage.h"
 
 namespace km640 {
 
 void BuildPages(TfmMain& window) {
     // Each page folder adds its builder call here as it lands.
-    (void)window;
+    BuildProfilesPage(window);
 }
 
 }  // namespace km640
