@@ -167,7 +167,7 @@ void FunctionSwitches::showSwitches() {
     }
 }
 
-void FunctionSwitches::setLayout(ChannelLayout layout) {
+void FunctionSwitches::setLayout(ChannelLayout layout, bool restoreMemories) {
     layout_ = layout;
     const auto& memory = layout == ChannelLayout::Two ? twoChannelMemory_ : oneChannelMemory_;
     for (int p = 0; p < profiles::kProfileCount; ++p) {
@@ -177,9 +177,10 @@ void FunctionSwitches::setLayout(ChannelLayout layout) {
             QComboBox* hidden = layout == ChannelLayout::Two ? s.oneChannel : s.twoChannel;
             const int entry = memory[static_cast<std::size_t>(p)][static_cast<std::size_t>(sw)];
             shown->setVisible(true);
+            hidden->setVisible(false);
+            if (!restoreMemories) continue;
             shown->setCurrentIndex(entry);
             modeClick(layout, p, sw, entry);
-            hidden->setVisible(false);
         }
     }
 }

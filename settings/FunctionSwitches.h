@@ -29,9 +29,11 @@ public:
     // Whole-image refresh: alert types and push-to-listen as stored, then the
     // mode list in use selects the stored mode and runs its rule.
     void showSwitches();
-    // "One Channel" changed: every switch shows the layout's list at the
-    // entry last chosen there, and that entry's rule runs.
-    void setLayout(profiles::ChannelLayout layout);
+    // "One Channel" changed: every switch shows the layout's list. When the
+    // user changed it, each list goes to the entry last chosen in it and that
+    // entry's rule runs; when a code-plug arriving in the other layout
+    // changed it, the lists wait for the refresh to show the stored modes.
+    void setLayout(profiles::ChannelLayout layout, bool restoreMemories);
 
     // The list of a switch in a layout (for the page's tests and rules).
     QComboBox* modeList(int profile, int sw, profiles::ChannelLayout layout) const;

@@ -108,8 +108,12 @@ ProfilesPage::ProfilesPage(TfmMain& window, ChannelGroups& channels, FunctionSwi
     for (int p = 0; p < kProfileCount; ++p) pages_->addTab(buildProfile(p), profileCaption(p));
     column->addWidget(pages_);
 
+    window.refreshList().add(RefreshStep::AddressRows, [this] { imageArriving_ = true; });
     window.refreshList().add(RefreshStep::SystemBlock, [this] { showInitialProfile(); });
-    window.refreshList().add(RefreshStep::Profiles, [this] { showProfiles(); });
+    window.refreshList().add(RefreshStep::Profiles, [this] {
+        showProfiles();
+        imageArriving_ = false;
+    });
 }
 
 void ProfilesPage::buildInitialProfile(QWidget* page) {
@@ -308,10 +312,14 @@ void ProfilesPage::showProfiles() {
 }
 
 void ProfilesPage::setOneChannel(bool oneChannel) {
+    // The switch modes of a code-plug being loaded are its own: the mode
+    // memories of the window must not overwrite them.
+    const bool fromImage = imageArriving_;
     oneChannel_ = oneChannel;
     crossPage::setF2AddressRowsEnabled(window_, !oneChannel);
+    imageArriving_ = fromImage;  // the address rows were shown again by their refresh step
     channels_.setOneChannel(oneChannel);
-    switches_.setLayout(oneChannel ? profiles::ChannelLayout::One : profiles::ChannelLayout::Two);
+    switches_.setLayout(oneChannel ? profiles::ChannelLayout::One : profiles::ChannelLayout::Two, !fromImage);
     window_.page(Page::ChF2)->setEnabled(!oneChannel);
     if (!oneChannel) showProfiles();
 }

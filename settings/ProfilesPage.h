@@ -77,6 +77,9 @@ private:
     QTabWidget* pages_ = nullptr;
     int profilesOnCount_ = 0;  // ProfilesOnCount
     bool oneChannel_ = false;
+    // Set from the first step of the whole-image refresh until the profiles
+    // are shown: a layout change meanwhile comes with the code-plug.
+    bool imageArriving_ = false;
 };
 
 }  // namespace km640
