@@ -23,6 +23,7 @@ private slots:
     void upperBandCommitCarriesEveryChannel();
     void bandLoadsItsWideBandPresets();
     void refusedEntriesAndSpacingClicks();
+    void channelThatCannotFollowIsNamed();
     void thresholdRules();
 };
 
@@ -128,6 +129,21 @@ void ChannelGroupsTest::refusedEntriesAndSpacingClicks() {
     pw.pick("cboF2SQL1", 0);
     QCOMPARE(pw.byte(kProfile + kRecord + 62), 1);
     QCOMPARE(pw.byte(kProfile + kRecord + 63), 0);
+}
+
+void ChannelGroupsTest::channelThatCannotFollowIsNamed() {
+    ProfileWindow pw;
+    pw.pick("cboF1CS2", 2);  // profile 3 F1 fixed at "12.5 K" (152.1250 MHz is on that raster)
+    QCOMPARE(pw.byte(kProfile + 2 * kRecord + 44), 2);
+    pw.enterText("edtF1Freq0", "0450025");
+    QCOMPARE(QString::fromStdString(pw.lastMessage()), QString("F1 Channel Spacing Error!"));
+    // Profile 3 keeps its frequency; its field offers the one it could not take.
+    QCOMPARE(pw.text("edtF1Freq2"), QString("0450025"));
+    const std::uint8_t kept[] = {0x01, 0x52, 0x12, 0x50};
+    for (int k = 0; k < 4; ++k) QCOMPARE(pw.byte(kProfile + 2 * kRecord + 32 + k), kept[k]);
+    QCOMPARE(pw.text("edtF1Freq3"), QString("0450025"));
+    QCOMPARE(pw.text("edtF2Freq3"), QString("0450025"));
+    QVERIFY(pw.w.edtNull()->hasFocus());
 }
 
 void ChannelGroupsTest::thresholdRules() {
