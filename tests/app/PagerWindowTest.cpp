@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "app/TfmState.h"
+#include "codeplug/MemoryMap.h"
 #include "link/ECommError.h"
 #include "pager/PagerOperations.h"
 #include "tests/app/MainWindowFixture.h"
@@ -18,6 +19,19 @@ using namespace km640;
 using namespace km640::testing;
 
 namespace {
+
+// The image read from a pager, as the refresh that follows the read leaves
+// it: every byte is the pager's except the values the refresh derives and
+// stores (synthesizer words, menu counts, the active switch settings).
+bool readAsStored(const CodePlugImage& image, const CodePlugImage& pager) {
+    std::vector<bool> derived(kImageSize, false);
+    for (const auto& field : memmap::fields())
+        if (field.derived())
+            for (int b = field.offset; b <= field.lastByte(); ++b) derived[static_cast<std::size_t>(b)] = true;
+    for (std::size_t b = 0; b < kImageSize; ++b)
+        if (!derived[b] && image.bytes()[b] != pager.bytes()[b]) return false;
+    return true;
+}
 
 // Starts the window with the board as the second listed port.
 TfmMain& startWithBoard(MainWindowFixture& f, const PtyBoard& board) {
@@ -87,7 +101,7 @@ void PagerWindowTest::readReplacesImage() {
     QCOMPARE(w.statusText(0), QString(" Read Success !"));
     QCOMPARE(w.statusText(1), QString("  Ready ......"));
     QVERIFY(f.messages.shown.empty());
-    QVERIFY(w.image().bytes() == board->memory().bytes());
+    QVERIFY(readAsStored(w.image(), board->memory()));
     QCOMPARE(w.edtSerialNo()->text(), QString("A1B2C3D4E5F6"));
     QVERIFY(w.lblFirmVer()->isVisibleTo(&w));
     QCOMPARE(w.lblFirmVer()->text(), QString("FirmVer. 1.2.10"));
