@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QVBoxLayout>
 
 #include "app/ControlArrays.h"
 #include "app/EditField.h"
@@ -31,14 +30,10 @@ constexpr ThresholdColumn kColumns[] = {ThresholdColumn::Nrssi, ThresholdColumn:
 // Two decimals of a volt; Enter commits at once and again on leaving.
 constexpr int kThresholdDecimals = 2;
 
-QLayout* pageLayout(QWidget* page) { return page->layout() ? page->layout() : new QVBoxLayout(page); }
-
 }  // namespace
 
-ThresholdTables::ThresholdTables(TfmMain& window) : QObject(&window), window_(window) {
-    QWidget* page = window.page(Page::Advance);
-    QLayout* layout = pageLayout(page);
-    for (const auto& def : kTables) layout->addWidget(buildTable(def.table, page));
+ThresholdTables::ThresholdTables(TfmMain& window, QLayout* page) : QObject(&window), window_(window) {
+    for (const auto& def : kTables) page->addWidget(buildTable(def.table, page->parentWidget()));
     window.refreshList().add(RefreshStep::Thresholds, [this] {
         for (const auto& def : kTables) showTable(def.table);
     });
@@ -53,8 +48,11 @@ QGroupBox* ThresholdTables::buildTable(ThresholdTable table, QWidget* parent) {
     const TableDef& def = kTables[table == ThresholdTable::Wide ? 0 : 1];
     auto* group = new QGroupBox(def.caption, parent);
     group->setObjectName(def.objectName);
+    group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* grid = new QGridLayout(group);
-    for (int c = 0; c < 3; ++c) grid->addWidget(new QLabel(kColumnCaptions[static_cast<std::size_t>(c)], group), 0, 1 + 2 * c);
+    for (int c = 0; c < 3; ++c)
+        grid->addWidget(new QLabel(kColumnCaptions[static_cast<std::size_t>(c)], group), 0, 1 + 2 * c, 1, 2);
+    grid->setColumnStretch(7, 1);
     for (int level = 0; level < thresholdLayout::kLevelCount; ++level) {
         grid->addWidget(new QLabel(QString("Level %1").arg(level + 1), group), level + 1, 0);
         for (const ThresholdColumn column : kColumns) {

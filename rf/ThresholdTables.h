@@ -10,6 +10,7 @@
 #include "rf/SquelchThresholds.h"
 
 class QGroupBox;
+class QLayout;
 
 namespace km640 {
 
@@ -18,8 +19,9 @@ class EditField;
 
 class ThresholdTables : public QObject {
 public:
-    // Builds both groups on the "Advance" page and registers their refresh.
-    explicit ThresholdTables(TfmMain& window);
+    // Builds both groups into the layout of the "Advance" page and
+    // registers their refresh.
+    ThresholdTables(TfmMain& window, QLayout* page);
 
     // Every field of a table shows its stored byte again.
     void showTable(ThresholdTable table);

@@ -78,19 +78,28 @@ void setRecordByte(CodePlugImage& image, const char* member, int profile, std::u
     image.setByte(FieldRef::of(std::string("Profile[{}].") + member, profile).offset, value);
 }
 
+// The layout of a page that other folders fill as well: the first to add a
+// group gives the page its layout and takes in what was placed on it before.
+QLayout* sharedPageLayout(QWidget* page) {
+    if (page->layout()) return page->layout();
+    const auto placed = page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    auto* layout = new QVBoxLayout(page);
+    for (QWidget* w : placed) layout->addWidget(w);
+    return layout;
+}
+
 }  // namespace
 
 void BuildProfilesPage(TfmMain& window) {
-    auto* thresholds = new ThresholdTables(window);
+    auto* thresholds = new ThresholdTables(window, sharedPageLayout(window.page(Page::Advance)));
     auto* channels = new ChannelGroups(window, *thresholds);
     auto* switches = new FunctionSwitches(window);
     if (!window.findChild<QCheckBox*>("chkOTCh")) {
-        QWidget* setting = window.page(Page::Setting);
-        QLayout* layout = setting->layout() ? setting->layout() : new QVBoxLayout(setting);
-        auto* status = new QGroupBox("Status", setting);
+        QLayout* setting = sharedPageLayout(window.page(Page::Setting));
+        auto* status = new QGroupBox("Status", setting->parentWidget());
         status->setObjectName("grpStatus");
         (new QVBoxLayout(status))->addWidget(BuildOneChannelBox(window, status));
-        layout->addWidget(status);
+        setting->addWidget(status);
     }
     auto* page = new ProfilesPage(window, *channels, *switches);
     window.hooks().oneChannelLayout = [page](bool oneChannel) { page->setOneChannel(oneChannel); };
