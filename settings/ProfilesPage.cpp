@@ -29,7 +29,7 @@ using profiles::kProfileCount;
 
 namespace {
 
-constexpr int kNameLength = 12;
+constexpr int kNameLength = 12;  // what the name field takes; the record holds as many
 constexpr int kDelayDecimals = 1;
 
 QString profileCaption(int profile) { return QString("Profile %1").arg(profile + 1); }
@@ -218,8 +218,8 @@ void ProfilesPage::radProf0Click(QRadioButton& button) {
 
 void ProfilesPage::edtPName0Exit(EditField& field) {
     // A blank name is a name too: twelve blanks. Leading blanks are kept.
-    window_.image().setText(FieldRef::of("Profile[{}].PName", ControlTag(&field)).offset, kNameLength,
-                            field.text().toLatin1().toStdString());
+    const auto name = FieldRef::of("Profile[{}].PName", ControlTag(&field));
+    window_.image().setText(name.offset, name.length, field.text().toLatin1().toStdString());
     showProfiles();
 }
 
@@ -299,7 +299,8 @@ void ProfilesPage::showProfiles() {
     for (int p = 0; p < kProfileCount; ++p) {
         Profile& P = profiles_[static_cast<std::size_t>(p)];
         const auto name = FieldRef::of("Profile[{}].PName", p);
-        P.name->setText(QString::fromLatin1(displayText(image.text(name.offset, kNameLength)).c_str()));
+        const std::string shown = displayText(image.text(name.offset, name.length));
+        P.name->setText(QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size())));
         const bool on = recordByte(image, "PON", p) != 0;
         {
             const QSignalBlocker quiet(P.on);
