@@ -96,9 +96,14 @@ ThresholdCommit commitThreshold(CodePlugImage& image, ThresholdTable table, int 
     if (typed.empty()) return {ThresholdCommit::Outcome::Blank, thresholdText(image.byte(offset)), {}, 0};
     const auto volts = parseDecimal(typed);
     if (!volts) return {ThresholdCommit::Outcome::NotANumber, std::string(text), {}, 0};
+    return commitThreshold(image, table, level, column, *volts);
+}
 
-    const std::string shown = voltsText(*volts);
-    if (const auto message = thresholdRangeMessage(*volts))
+ThresholdCommit commitThreshold(CodePlugImage& image, ThresholdTable table, int level, ThresholdColumn column,
+                                double volts) {
+    const int offset = thresholdOffset(table, level, column);
+    const std::string shown = voltsText(volts);
+    if (const auto message = thresholdRangeMessage(volts))
         return {ThresholdCommit::Outcome::Refused, shown, *message, 0};
 
     auto storedHundredths = [&](ThresholdColumn c) {
@@ -110,7 +115,7 @@ ThresholdCommit commitThreshold(CodePlugImage& image, ThresholdTable table, int 
     if (const auto message = thresholdOrderMessage(table, row))
         return {ThresholdCommit::Outcome::Refused, shown, *message, 0};
 
-    const std::uint8_t code = ThresholdCodeFromVolts(static_cast<float>(*volts));
+    const std::uint8_t code = ThresholdCodeFromVolts(static_cast<float>(volts));
     image.setByte(offset, code);
     return {ThresholdCommit::Outcome::Stored, shown, {}, code};
 }

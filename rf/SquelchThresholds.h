@@ -69,5 +69,10 @@ struct ThresholdCommit {
 // their stored bytes as shown; the typed value with its "%1.2f" form.
 ThresholdCommit commitThreshold(CodePlugImage& image, ThresholdTable table, int level, ThresholdColumn column,
                                 std::string_view text);
+// The same for a value the window has already read from the field (it reads
+// signs and blanks its own way and reports a text that is no number itself);
+// the outcome is Refused or Stored.
+ThresholdCommit commitThreshold(CodePlugImage& image, ThresholdTable table, int level, ThresholdColumn column,
+                                double volts);
 
 }  // namespace km640

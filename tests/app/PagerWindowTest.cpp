@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "app/TfmState.h"
+#include "codeplug/MemoryMap.h"
 #include "link/ECommError.h"
 #include "pager/PagerOperations.h"
 #include "tests/app/MainWindowFixture.h"

@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "rf/ChannelRef.h"
 #include "app/EditField.h"
 #include "tests/app/MainWindowFixture.h"
 
@@ -182,6 +183,8 @@ void SystemBlockWindowTest::refreshStoresOnlyTheDerivedBytes() {
     // The tones are re-validated on loading: the F1 group addresses get the
     // decoder word of their 1285.8 Hz tone.
     for (int r = 8; r < 12; ++r) expected.setWord(1408 + 4 * r, 0xCA88);
+    // and every channel's synthesizer words are computed afresh.
+    recomputeSynthesizerWords(expected);
     for (int k = 0; k < static_cast<int>(kImageSize); ++k)
         QVERIFY2(w.image().byte(k) == expected.byte(k), qPrintable(QString("byte %1").arg(k)));
 }
@@ -401,8 +404,8 @@ void SystemBlockWindowTest::refreshReachesOtherPagesThroughHooksAndArrays() {
     add(prompt9, "edtManuItm9", 9);
     auto* line2 = new QLineEdit(host);
     add(line2, "edtLogo1", 1);
-    auto* profile2 = new QRadioButton(host);
-    add(profile2, "radProf1", 1);
+    auto* profile2 = w.arrays().as<QRadioButton>("radProf", 1);
+    QVERIFY(profile2);
     w.arrays().build(&w);
 
     std::vector<int> systems, pages, bandwidths;

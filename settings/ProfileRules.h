@@ -1,0 +1,87 @@
+#pragma once
+// What the profile pages mean, free of the window toolkit: the list texts of
+// a profile, the function-switch mode codes in the one- and two-channel
+// layouts, which modes allow push-to-listen, the reset-delay entry and the
+// initial profile's switch copy.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "codeplug/CodePlugImage.h"
+
+namespace km640::profiles {
+
+constexpr int kProfileCount = 4;
+constexpr int kSwitchCount = 4;  // SW-A to SW-D
+
+constexpr std::string_view kCaption = "KM640";
+constexpr std::string_view kProfileInUse = "The Profile is being used for KM640 !";
+
+// ---- Function switches -------------------------------------------------------
+
+// The two-channel mode list: the entry is the mode code.
+constexpr std::array<std::string_view, 7> kTwoChannelModes{
+    "Monitor F1", "Monitor F2", "Selective Call F1", "Selective Call F2", "Normal Scan", "Silent Scan",
+    "Priority Scan F1"};
+// The one-channel mode list: the entry is half the mode code (codes 0 and 2).
+constexpr std::array<std::string_view, 2> kOneChannelModes{"Monitor F1", "Selective Call F1"};
+constexpr std::array<std::string_view, 3> kAlertTypes{"Beep", "Vibrate", "Vibrate & Beep"};
+// Push-to-listen alerts by vibration only.
+constexpr int kPushToListenAlert = 1;
+
+enum class ChannelLayout { Two, One };
+
+// The mode code an entry of the layout's list stores.
+std::uint8_t modeCode(ChannelLayout layout, int entry);
+// The entry showing a stored mode code; nothing when the layout's list has no
+// entry for it (a code only a loaded image brings; the byte is then kept).
+std::optional<int> modeEntry(ChannelLayout layout, std::uint8_t code);
+// Push-to-listen is for the selective-call modes and silent scan only: in a
+// monitor or audible scan mode the speaker is open anyway.
+bool modeAllowsPushToListen(ChannelLayout layout, int entry);
+// The alert-type entry of the switch byte's alert bits; nothing beyond the list.
+std::optional<int> alertTypeEntry(std::uint8_t alertBits);
+
+// Image offsets of one switch byte of a profile and of the active switch copy.
+int switchByteOffset(int profile, int sw);
+// Copies the four switch bytes of a profile into ActiveSwitchSettings.
+void copyActiveSwitchSettings(CodePlugImage& image, int profile);
+
+// ---- Reset control -----------------------------------------------------------
+
+// The reset list of a profile: entry 6 reads differently on the first profile.
+std::vector<std::string_view> resetControlItems(int profile);
+// The delay fields belong to the methods that wait: "Delay N sec Auto Reset",
+// "Time-Out RESET" and "Delay AUTO N with Revert".
+bool resetDelayShown(int resetEntry);
+
+// How the delay field shows a stored delay (half seconds): "%01.1f".
+std::string resetDelayText(std::uint8_t halfSeconds);
+
+constexpr std::string_view kResetDelayRange = "Please insert a number between 1 to 127.5";
+constexpr std::string_view kResetDelayStep = "The interval is 0.5 second.";
+constexpr std::string_view kResetDelayStepCaption = "KM6640";
+
+struct ResetDelayEntry {
+    enum class Outcome {
+        OutOfRange,     // the range message; the typed text and the focus stay
+        NotHalfSecond,  // the step message; the stored delay is shown again
+        Stored,         // halfSeconds is stored and shownText shown
+    };
+    Outcome outcome;
+    std::uint8_t halfSeconds = 0;
+    std::string shownText;
+};
+// Judges a typed delay in seconds: 0 to 127.5 in steps of 0.5.
+ResetDelayEntry judgeResetDelay(double seconds);
+
+// ---- Profiles on ---------------------------------------------------------------
+
+// The profiles whose on byte is exactly 1 (a loaded 2 shows "ON" but is not counted).
+int profilesOnCount(const CodePlugImage& image);
+
+}  // namespace km640::profiles
