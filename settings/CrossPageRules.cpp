@@ -73,6 +73,11 @@ void selProfileAfterRefresh(TfmMain& window, bool singleProfileOn) {
 }
 
 void showProfileColumn(TfmMain& window, int profile, bool profileOn, bool oneChannel) {
+    // The address pages apply all of a row's rules from the image when they are there.
+    if (window.hooks().profileOnChanged) {
+        window.hooks().profileOnChanged();
+        return;
+    }
     ControlArrays& arrays = window.arrays();
     const std::string column = std::to_string(profile + 1);
     for (int i = 0; i < kAddressCount; ++i) {
@@ -95,6 +100,10 @@ void setF2AddressRowsEnabled(TfmMain& window, bool enabled) {
     }
     for (QWidget* on : arrays.family("chkF2CON")) setEnabled(on, true);
     // The address page shows its rows again with its own enabling rules.
+    if (window.hooks().addressRowsChanged) {
+        window.hooks().addressRowsChanged();
+        return;
+    }
     window.refreshList().runStep(RefreshStep::AddressRows);
     const bool chargerVibration = FieldRef::of("DisableVibratorInCharger").get(window.image()) == 0;
     for (int i = 0; i < kAddressCount; ++i)

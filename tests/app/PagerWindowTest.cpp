@@ -37,18 +37,16 @@ struct GaugeWatch {
     }
 };
 
-// Runs action once, as soon as the condition holds, from the window's event
-// handling (which the operations keep running while they wait for replies).
-void whenTrue(std::function<bool()> condition, std::function<void()> action) {
-    auto* poll = new QTimer;
-    poll->setInterval(1);
-    QObject::connect(poll, &QTimer::timeout, [poll, condition, action] {
-        if (!condition()) return;
-        poll->stop();
-        poll->deleteLater();
+// Runs action once, when the block transfer of an operation has begun (the
+// gauge takes its first step), in the middle of the operation.
+void onFirstBlock(TfmMain& w, std::function<void()> action) {
+    auto* gauge = w.state().findChild<QProgressBar*>("Gauge1");
+    auto done = std::make_shared<bool>(false);
+    QObject::connect(gauge, &QProgressBar::valueChanged, gauge, [done, action](int v) {
+        if (*done || v == 0) return;
+        *done = true;
         action();
     });
-    poll->start();
 }
 
 }  // namespace
@@ -220,7 +218,7 @@ void PagerWindowTest::adapterVanishingMidRead() {
     TfmMain& w = startWithBoard(f, *board);
     const CodePlugImage before = w.image();
     // The adapter is pulled once the read is under way.
-    whenTrue([&] { return w.state().isVisible(); }, [&] { board->Close(); });
+    onFirstBlock(w, [&] { board->Close(); });
     w.Read1Click();
     QVERIFY(w.isEnabled());
     QVERIFY(!w.state().isVisible());
@@ -288,7 +286,7 @@ void PagerWindowTest::secondClickWhileBusyIsIgnored() {
     int clicksDuringRead = 0;
     // While the read waits for replies the window handles events; a click
     // on SYNC TIME then must not start a second exchange.
-    whenTrue([&] { return w.state().isVisible(); }, [&] {
+    onFirstBlock(w, [&] {
         w.btnADJTimeClick();
         ++clicksDuringRead;
     });

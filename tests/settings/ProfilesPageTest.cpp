@@ -38,8 +38,11 @@ struct MenuStandIns {
     QCheckBox* f2Vibrator;
 };
 
+// The page's own control where it is built, a stand-in in the control
+// arrays where it is not.
 template <class T>
 T* standIn(ProfileWindow& pw, Page page, const char* objectName, int tag) {
+    if (auto* existing = pw.w.findChild<T*>(objectName)) return existing;
     auto* control = new T(pw.w.page(page));
     control->setObjectName(objectName);
     SetControlTag(control, tag);
