@@ -184,8 +184,10 @@ void PagerWindowTest::writePatchesOldBatteryLevels() {
     MainWindowFixture f;
     TfmMain& w = startWithBoard(f, *board);
     w.image().setByte(240, 138);
-    w.image().setByte(241, 140);
-    w.image().setByte(242, 142);
+    w.image().setByte(241, 142);
+    w.image().setByte(242, 160);
+    w.RefreshAll();
+    QCOMPARE(w.findChild<QComboBox*>("cboBatHigh")->currentText(), QString("3.75V"));
     w.Write1Click();
     QCOMPARE(w.statusText(0), QString(" Write Success !"));
     QCOMPARE(int(board->memory().byte(240)), 0x95);
@@ -193,6 +195,10 @@ void PagerWindowTest::writePatchesOldBatteryLevels() {
     QCOMPARE(int(board->memory().byte(242)), 0xA6);
     QCOMPARE(int(board->memory().byte(1982)), 0x01);
     QCOMPARE(int(board->memory().byte(1983)), 0x19);
+    // The battery lists show the new levels.
+    QCOMPARE(w.findChild<QComboBox*>("cboBatLow")->currentText(), QString("3.50V"));
+    QCOMPARE(w.findChild<QComboBox*>("cboBatMed")->currentText(), QString("3.75V"));
+    QCOMPARE(w.findChild<QComboBox*>("cboBatHigh")->currentText(), QString("3.90V"));
 }
 
 void PagerWindowTest::writeWithoutAcknowledgement() {
