@@ -20,9 +20,14 @@ bool windowFocusChange(Qt::FocusReason reason) {
     return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
 }
 
+
+MsgIcon iconOf(KeyMessageIcon icon) { return icon == KeyMessageIcon::Error ? MsgIcon::Error : MsgIcon::Warning; }
+
+}  // namespace
+
 // The character a key event types, as the filters see it; 0 for keys that
 // type nothing (arrows, Delete, shortcuts with Ctrl), which are not filtered.
-char32_t typedCharacter(const QKeyEvent* event) {
+char32_t TypedCharacter(const QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Backspace: return kKeyBackspace;
     case Qt::Key_Return:
@@ -34,10 +39,6 @@ char32_t typedCharacter(const QKeyEvent* event) {
     const char32_t c = text.toUcs4().value(0);
     return c < 0x20 || c == 0x7F ? 0 : c;
 }
-
-MsgIcon iconOf(KeyMessageIcon icon) { return icon == KeyMessageIcon::Error ? MsgIcon::Error : MsgIcon::Warning; }
-
-}  // namespace
 
 EditField::EditField(TfmMain& window, const QString& objectName, QWidget* parent, int tag)
     : QLineEdit(parent), window_(window) {
@@ -81,7 +82,7 @@ EditField& EditField::setOnCommit(Action action) {
 }
 
 void EditField::keyPressEvent(QKeyEvent* event) {
-    const char32_t key = typedCharacter(event);
+    const char32_t key = TypedCharacter(event);
     if (!filter_ || key == 0) {
         QLineEdit::keyPressEvent(event);
         return;

@@ -109,6 +109,10 @@ private:
     bool returning_ = false;  // the focus comes back after a refusal: no entry rule
 };
 
+// The character a key event types, as the key rules see it (Backspace 8,
+// Enter 13); 0 for keys that type nothing (arrows, Delete, shortcuts).
+char32_t TypedCharacter(const QKeyEvent* event);
+
 // Shows a message in one of the window's three styles.
 void ShowMessage(TfmMain& window, MessageStyle style, const std::string& text, const std::string& caption = "KM640");
 

@@ -63,18 +63,6 @@ QStringList items(const std::array<std::string_view, N>& texts) {
     return list;
 }
 
-// The character a key types as the key rules see it; 0 for keys that type none.
-char32_t typedKey(const QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Backspace: return kKeyBackspace;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return kKeyEnter;
-    default: break;
-    }
-    const QString text = event->text();
-    const char32_t c = text.isEmpty() ? 0 : text.toUcs4().value(0);
-    return c < 0x20 || c == 0x7F ? 0 : c;
-}
 
 // The key rule of the alert seconds fields, which has its own message.
 class AlertSecondsKeys : public QObject {
@@ -82,7 +70,7 @@ public:
     AlertSecondsKeys(TfmMain& window, QObject* parent) : QObject(parent), window_(window) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
-        const char32_t key = typedKey(static_cast<QKeyEvent*>(event));
+        const char32_t key = TypedCharacter(static_cast<QKeyEvent*>(event));
         if (key == 0) return false;
         const KeyDecision d = alertSecondsKey(key);
         switch (d.verdict) {
