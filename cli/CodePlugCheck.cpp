@@ -5,6 +5,7 @@
 #include <map>
 
 #include "cli/FieldValue.h"
+#include "cli/ShownSetting.h"
 #include "rf/ChannelCommit.h"
 #include "rf/ChannelRef.h"
 #include "rf/ChannelSpacing.h"
@@ -12,8 +13,8 @@
 #include "rf/FrequencyBcd.h"
 #include "rf/SquelchThresholds.h"
 #include "selcall/AddressRow.h"
-#include "selcall/ToneCoding.h"
 #include "selcall/DecodeBandwidth.h"
+#include "selcall/ToneCoding.h"
 #include "selcall/ToneCommit.h"
 #include "selcall/ToneSpacing.h"
 
@@ -58,7 +59,7 @@ public:
         integrity();
         channels();
         tones();
-        selcallSettings();
+        shownSettings();
         thresholds();
         addresses();
         return std::move(findings_);
@@ -92,9 +93,6 @@ private:
                 const std::string frequency = nameAt(at(profileLayout::kFrequency));
                 if (const auto refusal = frequencyEntryRefusal(channel, units, spacingItemOfCode(code)))
                     add(frequency, valueAt(image_, at(profileLayout::kFrequency)) + ": " + std::string(*refusal));
-                if (code > 2 && (code < kAutoCodeBase || code > kAutoCodeBase + 2))
-                    add(nameAt(at(profileLayout::kSpacingCode)),
-                        "code " + std::to_string(code) + " is no channel spacing (shown as \"Auto\")");
 
                 const SynthesizerWords words = channelWords(image_, ref);
                 const std::pair<int, std::uint32_t> stored[] = {{profileLayout::kPllnWord, words.plln},
@@ -159,15 +157,12 @@ private:
         }
     }
 
-    void selcallSettings() {
-        const std::uint8_t system = image_.byte(kToneSystemOffset);
-        if (static_cast<std::uint8_t>(toneSystemFromByte(system)) != system)
-            add("ToneSystem", "byte " + std::to_string(system) + " is no tone system (shown as " +
-                                  valueAt(image_, kToneSystemOffset) + ")");
-        const std::uint8_t bandwidth = image_.byte(kDecodeBandwidthOffset);
-        if (decodeBandwidthIndex(bandwidth) != bandwidth)
-            add("DecodeBandwidth", "byte " + std::to_string(bandwidth) + " is no list entry (shown as " +
-                                       valueAt(image_, kDecodeBandwidthOffset) + ")");
+    // Settings the window shows as something other than the stored value: a
+    // byte no list entry or button stands for, a code it corrects.
+    void shownSettings() {
+        for (const auto& field : memmap::fields())
+            if (const auto shown = shownSetting(image_, field); shown && !shown->problem.empty())
+                add(field.name, shown->problem);
     }
 
     void thresholds() {
@@ -192,11 +187,6 @@ private:
     void addresses() {
         for (const CallChannel channel : {CallChannel::F1, CallChannel::F2}) {
             for (int record = 0; record < address::kRecordCount; ++record) {
-                const int alertTone = address::recordOffset(channel, record) + address::kAlertTone;
-                const std::uint8_t stored = image_.byte(alertTone);
-                if (alertToneByte(alertToneFromByte(stored)) != stored)
-                    add(nameAt(alertTone), "byte " + std::to_string(stored) + " is no alert tone (shown as " +
-                                               valueAt(image_, alertTone) + ")");
                 if (!addressInUse(image_, channel, record)) continue;
                 const int seconds = address::recordOffset(channel, record) + address::kAlertSeconds;
                 CodePlugImage copy = image_;
