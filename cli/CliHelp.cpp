@@ -61,7 +61,9 @@ Commands with files only:
   check FILE                   What is wrong or suspicious in a code-plug: checksums, model
                                text, stale synthesizer or decoder words, channels in
                                different bands, tones outside the tone system or too close
-                               together, values the window does not accept.
+                               together, values the window does not accept or shows as
+                               another, menu counts and switch settings the window would
+                               store differently.
 
 Options:
   -p, --port PORT              The port of the programmer board.

@@ -5,6 +5,8 @@
 #include <map>
 
 #include "cli/FieldValue.h"
+#include "cli/ShownSetting.h"
+#include "codeplug/MemoryMap.h"
 #include "rf/ChannelCommit.h"
 #include "rf/ChannelRef.h"
 #include "rf/ChannelSpacing.h"
@@ -12,10 +14,12 @@
 #include "rf/FrequencyBcd.h"
 #include "rf/SquelchThresholds.h"
 #include "selcall/AddressRow.h"
-#include "selcall/ToneCoding.h"
 #include "selcall/DecodeBandwidth.h"
+#include "selcall/ToneCoding.h"
 #include "selcall/ToneCommit.h"
 #include "selcall/ToneSpacing.h"
+#include "settings/ProfileRules.h"
+#include "settings/SystemBlock.h"
 
 namespace km640::cli {
 
@@ -58,9 +62,11 @@ public:
         integrity();
         channels();
         tones();
-        selcallSettings();
+        shownSettings();
         thresholds();
         addresses();
+        menuCounts();
+        profileRules();
         return std::move(findings_);
     }
 
@@ -92,9 +98,6 @@ private:
                 const std::string frequency = nameAt(at(profileLayout::kFrequency));
                 if (const auto refusal = frequencyEntryRefusal(channel, units, spacingItemOfCode(code)))
                     add(frequency, valueAt(image_, at(profileLayout::kFrequency)) + ": " + std::string(*refusal));
-                if (code > 2 && (code < kAutoCodeBase || code > kAutoCodeBase + 2))
-                    add(nameAt(at(profileLayout::kSpacingCode)),
-                        "code " + std::to_string(code) + " is no channel spacing (shown as \"Auto\")");
 
                 const SynthesizerWords words = channelWords(image_, ref);
                 const std::pair<int, std::uint32_t> stored[] = {{profileLayout::kPllnWord, words.plln},
@@ -159,15 +162,12 @@ private:
         }
     }
 
-    void selcallSettings() {
-        const std::uint8_t system = image_.byte(kToneSystemOffset);
-        if (static_cast<std::uint8_t>(toneSystemFromByte(system)) != system)
-            add("ToneSystem", "byte " + std::to_string(system) + " is no tone system (shown as " +
-                                  valueAt(image_, kToneSystemOffset) + ")");
-        const std::uint8_t bandwidth = image_.byte(kDecodeBandwidthOffset);
-        if (decodeBandwidthIndex(bandwidth) != bandwidth)
-            add("DecodeBandwidth", "byte " + std::to_string(bandwidth) + " is no list entry (shown as " +
-                                       valueAt(image_, kDecodeBandwidthOffset) + ")");
+    // Settings the window shows as something other than the stored value: a
+    // byte no list entry or button stands for, a code it corrects.
+    void shownSettings() {
+        for (const auto& field : memmap::fields())
+            if (const auto shown = shownSetting(image_, field); shown && !shown->problem.empty())
+                add(field.name, shown->problem);
     }
 
     void thresholds() {
@@ -192,11 +192,6 @@ private:
     void addresses() {
         for (const CallChannel channel : {CallChannel::F1, CallChannel::F2}) {
             for (int record = 0; record < address::kRecordCount; ++record) {
-                const int alertTone = address::recordOffset(channel, record) + address::kAlertTone;
-                const std::uint8_t stored = image_.byte(alertTone);
-                if (alertToneByte(alertToneFromByte(stored)) != stored)
-                    add(nameAt(alertTone), "byte " + std::to_string(stored) + " is no alert tone (shown as " +
-                                               valueAt(image_, alertTone) + ")");
                 if (!addressInUse(image_, channel, record)) continue;
                 const int seconds = address::recordOffset(channel, record) + address::kAlertSeconds;
                 CodePlugImage copy = image_;
@@ -204,6 +199,52 @@ private:
                 if (result.outcome == AlertSecondsOutcome::OutOfRange)
                     add(nameAt(seconds), std::to_string(image_.byte(seconds)) + ": " +
                                              oneLine(result.message ? result.message->text : ""));
+            }
+        }
+    }
+
+    std::uint32_t number(const memmap::Field& field) const { return memmap::readNumber(image_, field); }
+    std::uint32_t number(std::string_view name) const { return number(memmap::field(name)); }
+
+    // The counts the window stores from the items of their menu at every refresh.
+    void menuCounts() {
+        static constexpr std::pair<std::string_view, std::string_view> kMenus[] = {
+            {"PowerOnMenuItems", "PowerOnMenuCount"}, {"IdleMenuItems", "IdleMenuCount"}};
+        for (const auto& [items, count] : kMenus) {
+            const std::uint32_t stored = number(count);
+            const std::uint32_t counted = sysblock::MenuCount(static_cast<std::uint8_t>(number(items)));
+            if (stored != counted)
+                add(std::string(count),
+                    "stored " + std::to_string(stored) + ", the menu items give " + std::to_string(counted));
+        }
+    }
+
+    // The initial profile stays on and the active switch settings copy its
+    // switches; push-to-listen belongs to the modes that keep the speaker
+    // closed, and the window's refresh switches it off in the others.
+    void profileRules() {
+        const std::uint32_t initial = number("InitialProfile");
+        if (initial < static_cast<std::uint32_t>(profiles::kProfileCount)) {
+            const int profile = static_cast<int>(initial);
+            const std::string caption = profiles::profileCaption(profile);
+            if (number(memmap::field("Profile[{}].PON", profile)) == 0)
+                add("InitialProfile", caption + " is switched off, which the window refuses for the initial profile");
+            CodePlugImage copy = image_;
+            profiles::copyActiveSwitchSettings(copy, profile);
+            const auto& active = memmap::field("ActiveSwitchSettings");
+            if (rawBytesText(copy, active) != rawBytesText(image_, active))
+                add(active.name, "stored " + rawBytesText(image_, active) + ", the switches of " + caption +
+                                     ", the initial profile, are " + rawBytesText(copy, active));
+        }
+        const auto layout = number("TwoChannelMode") != 0 ? profiles::ChannelLayout::Two : profiles::ChannelLayout::One;
+        for (int profile = 0; profile < profiles::kProfileCount; ++profile) {
+            for (int sw = 0; sw < profiles::kSwitchCount; ++sw) {
+                const auto& pushToListen = memmap::field("Profile[{}].Switch{}.PushToListen", profile, sw);
+                const auto& mode = memmap::field("Profile[{}].Switch{}.Mode", profile, sw);
+                const auto entry = profiles::modeEntry(layout, static_cast<std::uint8_t>(number(mode)));
+                if (number(pushToListen) != 0 && entry && !profiles::modeAllowsPushToListen(layout, *entry))
+                    add(pushToListen.name, "on in the mode " + fieldValueText(image_, mode) +
+                                               ", whose speaker is open anyway; the window switches it off");
             }
         }
     }

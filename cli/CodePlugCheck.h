@@ -4,7 +4,10 @@
 // text, the serial number checksum, stale synthesizer and decoder words,
 // channels in different bands or refused by the frequency rules, tones
 // outside the range or plan of the stored tone system, tone-spacing conflicts
-// between addresses in use, and values outside what the window accepts.
+// between addresses in use, values outside what the window accepts (list
+// bytes no entry stands for, thresholds, alert seconds, an initial profile
+// switched off, push-to-listen in a mode without it) and derived values the
+// window would store differently (menu counts, the active switch settings).
 
 #include <string>
 #include <vector>

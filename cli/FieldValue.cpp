@@ -3,14 +3,11 @@
 #include <array>
 #include <cstdio>
 
-#include "rf/ChannelSpacing.h"
+#include "cli/ShownSetting.h"
 #include "rf/FrequencyBcd.h"
 #include "rf/SquelchThresholds.h"
 #include "rf/SynthesizerWords.h"
-#include "selcall/AddressRow.h"
-#include "selcall/DecodeBandwidth.h"
 #include "selcall/ToneCoding.h"
-#include "selcall/ToneSystem.h"
 
 namespace km640::cli {
 
@@ -24,40 +21,6 @@ std::string formatted(const char* format, auto... values) {
     std::snprintf(buf, sizeof buf, format, values...);
     return buf;
 }
-
-// Settings shown as an entry of a list whose texts the program already knows,
-// by the name pattern of their declaration. The other lists live with their
-// pages and are added here as those pages land.
-struct ListField {
-    std::string_view pattern;
-    std::string (*text)(std::uint32_t value);
-};
-
-std::string toneSystemText(std::uint32_t v) {
-    return std::string(kToneSystemNames[static_cast<std::size_t>(toneSystemFromByte(static_cast<std::uint8_t>(v)))]);
-}
-std::string decodeBandwidthText(std::uint32_t v) {
-    return decodeBandwidthItem(decodeBandwidthIndex(static_cast<std::uint8_t>(v)));
-}
-std::string spacingText(std::uint32_t v) {
-    return std::string(kSpacingItems[static_cast<std::size_t>(spacingItemOfCode(static_cast<std::uint8_t>(v)))]);
-}
-std::string alertToneText(std::uint32_t v) {
-    const AlertTone tone = alertToneFromByte(static_cast<std::uint8_t>(v));
-    std::string text(kAlertToneTypeItems[static_cast<std::size_t>(tone.type)]);
-    if (tone.type == AlertToneType::UserDefine)
-        text += " " + std::string(kAlertPatternItems[static_cast<std::size_t>(tone.pattern)]);
-    return text;
-}
-std::string alertTimeText(std::uint32_t v) { return std::string(kAlertTimeItems[v & 1u]); }
-
-constexpr ListField kListFields[] = {
-    {"ToneSystem", toneSystemText},
-    {"DecodeBandwidth", decodeBandwidthText},
-    {"Profile[{}].{}ChannelSpacing", spacingText},
-    {"{}AddrAlertTone[{}]", alertToneText},
-    {"{}AddrAlertTime[{}]", alertTimeText},
-};
 
 std::string flagText(std::uint32_t v) {
     if (v == 0) return "off";
@@ -153,8 +116,7 @@ std::string quotedText(std::string_view text) {
 std::string fieldValueText(const CodePlugImage& image, const Field& field) {
     const auto raw = memmap::readField(image, field);
     const auto number = [&] { return memmap::readNumber(image, field); };
-    for (const auto& list : kListFields)
-        if (field.def != nullptr && field.def->name == list.pattern) return list.text(number());
+    if (const auto shown = shownSetting(image, field)) return shown->text;
 
     switch (field.encoding) {
     case Encoding::Flag: return flagText(number());

@@ -17,8 +17,8 @@ std::string fieldPlace(const memmap::Field& field);
 std::string rawBytesText(const CodePlugImage& image, const memmap::Field& field);
 
 // The value as the window shows it: "1520000", "1285.8", "0.95", "12.5 K",
-// "\"KM640 V119\"". Settings whose list texts live with their pages show the
-// stored number.
+// "WB", "3.50V", "\"KM640 V119\"" (list entries and coded settings: see
+// ShownSetting.h).
 std::string fieldValueText(const CodePlugImage& image, const memmap::Field& field);
 
 // A text field's shown text in double quotes, with bytes that are not

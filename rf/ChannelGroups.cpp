@@ -11,15 +11,13 @@
 #include "rf/ChannelSpacing.h"
 #include "rf/FrequencyBcd.h"
 #include "rf/RfMessages.h"
+#include "rf/SquelchThresholds.h"
 #include "rf/ThresholdTables.h"
 
 namespace km640 {
 
 namespace {
 
-constexpr const char* kBandwidthItems[] = {"WB", "NB"};
-constexpr int kWideBandItem = 0;
-constexpr const char* kSquelchItems[] = {"1", "2", "3", "4", "5"};
 // Seven digits of 100 Hz are typed; an eighth digit only a loaded code-plug
 // can bring is still shown whole.
 constexpr int kFrequencyDigits = 7;
@@ -45,6 +43,11 @@ QLabel* makeWordLabel(const QString& name, int profile, QWidget* parent) {
     SetControlTag(label, profile);
     label->setMinimumWidth(70);
     return label;
+}
+
+template <std::size_t N>
+void addItems(QComboBox* list, const std::array<std::string_view, N>& items) {
+    for (const auto item : items) list->addItem(QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size())));
 }
 
 void selectStored(QComboBox* list, int entry) {
@@ -79,7 +82,7 @@ QGroupBox* ChannelGroups::build(Channel channel, int profile, QWidget* parent) {
     grid->addWidget(new QLabel("00Hz", group), 0, 2);
 
     c.spacing = makeList(controlName("cbo", channel, "CS", profile), profile, group);
-    for (const auto item : kSpacingItems) c.spacing->addItem(QString::fromLatin1(item.data(), static_cast<int>(item.size())));
+    addItems(c.spacing, kSpacingItems);
     connect(c.spacing, &QComboBox::activated, this,
             [this, channel, list = c.spacing](int item) { spacingClick(channel, *list, item); });
     auto* spacingLabel = new QLabel("Channel Space", group);
@@ -88,7 +91,7 @@ QGroupBox* ChannelGroups::build(Channel channel, int profile, QWidget* parent) {
     grid->addWidget(c.spacing, 1, 1, 1, 2);
 
     c.bandwidth = makeList(controlName("cbo", channel, "BW", profile), profile, group);
-    for (const char* item : kBandwidthItems) c.bandwidth->addItem(item);
+    addItems(c.bandwidth, kBandwidthItems);
     connect(c.bandwidth, &QComboBox::activated, this, [this, channel, list = c.bandwidth](int item) {
         choiceClick(channel, profileLayout::kBandwidth, *list, item);
     });
@@ -96,7 +99,7 @@ QGroupBox* ChannelGroups::build(Channel channel, int profile, QWidget* parent) {
     grid->addWidget(c.bandwidth, 2, 1, 1, 2);
 
     c.squelch = makeList(controlName("cbo", channel, "SQL", profile), profile, group);
-    for (const char* item : kSquelchItems) c.squelch->addItem(item);
+    addItems(c.squelch, kSquelchItems);
     connect(c.squelch, &QComboBox::activated, this, [this, channel, list = c.squelch](int item) {
         choiceClick(channel, profileLayout::kSquelch, *list, item);
     });

@@ -18,6 +18,13 @@ namespace km640 {
 enum class ThresholdTable { Narrow, Wide };
 enum class ThresholdColumn { Nrssi = 0, SpeakerOff = 1, SpeakerOn = 2 };
 
+// Items of a channel's "Bandwidth" and "S.Q.L." lists; the stored byte is the
+// item. The bandwidth picks the table (WB the wide, NB the narrow one), the
+// squelch item the level ("Level 1" to "Level 5").
+constexpr std::array<std::string_view, 2> kBandwidthItems = {"WB", "NB"};
+constexpr int kWideBandItem = 0;
+constexpr std::array<std::string_view, 5> kSquelchItems = {"1", "2", "3", "4", "5"};
+
 // One level in hundredths of a volt.
 struct ThresholdLevel {
     int nrssi;

@@ -14,6 +14,8 @@ constexpr double kLongestResetDelay = 127.5;
 
 }  // namespace
 
+std::string profileCaption(int profile) { return "Profile " + std::to_string(profile + 1); }
+
 std::uint8_t modeCode(ChannelLayout layout, int entry) {
     return static_cast<std::uint8_t>(layout == ChannelLayout::One ? entry * 2 : entry);
 }

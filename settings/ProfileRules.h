@@ -21,6 +21,9 @@ constexpr int kSwitchCount = 4;  // SW-A to SW-D
 constexpr std::string_view kCaption = "KM640";
 constexpr std::string_view kProfileInUse = "The Profile is being used for KM640 !";
 
+// "Profile 1" to "Profile 4": the inner pages and the initial-profile buttons.
+std::string profileCaption(int profile);
+
 // ---- Function switches -------------------------------------------------------
 
 // The two-channel mode list: the entry is the mode code.

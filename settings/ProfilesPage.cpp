@@ -32,7 +32,7 @@ namespace {
 constexpr int kNameLength = 12;  // what the name field takes; the record holds as many
 constexpr int kDelayDecimals = 1;
 
-QString profileCaption(int profile) { return QString("Profile %1").arg(profile + 1); }
+QString profileCaption(int profile) { return QString::fromStdString(profiles::profileCaption(profile)); }
 
 template <class T>
 T* profileControl(T* control, const char* family, int profile) {

@@ -5,6 +5,7 @@
 #include "cli/CodePlugCheck.h"
 #include "rf/ChannelRef.h"
 #include "selcall/ToneCoding.h"
+#include "settings/ProfileRules.h"
 #include "tests/cli/SavedImage.h"
 
 using namespace km640;
@@ -22,15 +23,43 @@ bool hasFinding(const std::vector<CheckFinding>& findings, const std::string& su
 
 }  // namespace
 
+namespace km640::cli {
+void PrintTo(const CheckFinding& finding, std::ostream* out) { *out << finding.subject << ": " << finding.problem; }
+}  // namespace km640::cli
+
+// Also after edits the window makes itself.
 TEST(CodePlugCheck, ASavedCodePlugPasses) {
-    const auto findings = checkCodePlug(clitest::savedImage());
-    EXPECT_TRUE(findings.empty()) << checkText(findings);
+    const struct {
+        const char* what;
+        std::function<void(CodePlugImage&)> edit;
+    } cases[] = {
+        {"as saved", [](CodePlugImage&) {}},
+        {"push-to-listen on a selective call of the initial profile",
+         [](CodePlugImage& i) {
+             i.setByte(1559, 0x92);
+             profiles::copyActiveSwitchSettings(i, 0);
+         }},
+        {"a second profile made the initial one",
+         [](CodePlugImage& i) {
+             i.setByte(1600 + 12, 1);
+             i.setByte(18, 1);
+             profiles::copyActiveSwitchSettings(i, 1);
+         }},
+    };
+    for (const auto& c : cases) {
+        CodePlugImage image = clitest::savedImage();
+        c.edit(image);
+        ImageChecksum(image);
+        const auto findings = checkCodePlug(image);
+        EXPECT_TRUE(findings.empty()) << c.what << ":\n" << checkText(findings);
+    }
 }
 
 // The built-in code-plug carries decoder words for the F1 group addresses
 // that do not belong to their tone (C2AC where 1285.8 Hz gives CA88); the
-// window's refresh does not rewrite tone words, so they reach the pager.
-TEST(CodePlugCheck, TheBuiltInGroupWordsOfF1AreStale) {
+// window's refresh does not rewrite tone words, so they reach the pager. Its
+// menu counts and active switch settings are stale too, until a refresh.
+TEST(CodePlugCheck, WhatTheBuiltInCodePlugHolds) {
     CodePlugImage image = DefaultImage();
     WriteModelText(image);
     recomputeSynthesizerWords(image);
@@ -40,6 +69,10 @@ TEST(CodePlugCheck, TheBuiltInGroupWordsOfF1AreStale) {
     for (int record = 8; record < 12; ++record)
         expected.push_back({"F1ToneWords[" + std::to_string(record) + "].Tone1",
                             "stale decoder word: stored 0xC2AC, 1285.8 gives 0xCA88"});
+    expected.push_back({"PowerOnMenuCount", "stored 8, the menu items give 7"});
+    expected.push_back({"IdleMenuCount", "stored 8, the menu items give 4"});
+    expected.push_back({"ActiveSwitchSettings",
+                        "stored 00 11 22 03, the switches of Profile 1, the initial profile, are 16 04 02 03"});
     EXPECT_EQ(findings, expected);
 }
 
@@ -82,7 +115,18 @@ TEST(CodePlugCheck, FindsWhatIsWrong) {
          },
          "Profile[0].F1Freq", "1520010: F1 Channel Spacing Error!"},
         {"unknown spacing code", [](CodePlugImage& i) { i.setByte(1580, 5); }, "Profile[0].F1ChannelSpacing",
-         "code 5 is no channel spacing"},
+         "stored 5 is no channel spacing code (shown as Auto)"},
+        {"narrow band on a low-band channel",
+         [](CodePlugImage& i) {
+             for (int p = 0; p < 4; ++p)
+                 for (const Channel c : {Channel::F1, Channel::F2}) setChannelUnits(i, {c, p}, 450000);
+             recomputeSynthesizerWords(i);
+             i.setByte(1582, 1);
+         },
+         "Profile[0].F1Bandwidth",
+         "NB is stored for a low-band channel, which receives in wide band only (shown as WB)"},
+        {"squelch level beyond the list", [](CodePlugImage& i) { i.setByte(1599, 5); }, "Profile[0].F2Squelch",
+         "stored 5 is no squelch level; the window selects none"},
         {"tone outside the Standard range", [](CodePlugImage& i) { setTone(i, 259, 30000); }, "F1Tone2[0]",
          "3000.0: Please insert a number between 288.5 to 2468.2"},
         {"tone off the Standard plan", [](CodePlugImage& i) { setTone(i, 256, 12900); }, "F1Tone1[0]",
@@ -105,11 +149,37 @@ TEST(CodePlugCheck, FindsWhatIsWrong) {
         {"threshold order", [](CodePlugImage& i) { i.setByte(1504, 0x10); }, "NbSquelch[0].Nrssi",
          "You must let NB_NRSSI > NB_Speaker OFF > NB_Speaker ON !"},
         {"tone system byte", [](CodePlugImage& i) { i.setByte(5, 7); }, "ToneSystem",
-         "byte 7 is no tone system (shown as Standard)"},
+         "stored 7 is no tone system (shown as Standard)"},
         {"decoder bandwidth byte", [](CodePlugImage& i) { i.setByte(228, 40); }, "DecodeBandwidth",
-         "byte 40 is no list entry (shown as 0.7)"},
+         "stored 40 is no decoder bandwidth; the window selects none, and the tone spacing counts with 0.7 %"},
         {"alert tone byte", [](CodePlugImage& i) { i.setByte(256 + 14, 9); }, "F1AddrAlertTone[0]",
-         "byte 9 is no alert tone (shown as User define 1)"},
+         "stored 9 is no alert tone (shown as User define 1)"},
+        {"alert period", [](CodePlugImage& i) { i.setByte(248, 7); }, "BatteryAlertPeriod",
+         "stored 7 is no alert period (shown as 2 min)"},
+        {"battery code not in the table", [](CodePlugImage& i) { i.setByte(240, 150); }, "BatteryGaugeLevels[0]",
+         "stored 150 is no battery code; the window keeps its selection"},
+        {"battery voltage beyond its list", [](CodePlugImage& i) { i.setByte(240, 177); }, "BatteryGaugeLevels[0]",
+         "stored 177 is 4.15V, which its list (3.70V to 3.50V) does not offer"},
+        {"record sections beyond the list", [](CodePlugImage& i) { i.setByte(83, 5); }, "RecordSections",
+         "stored 5 is no record section entry"},
+        {"stale menu count", [](CodePlugImage& i) { i.setByte(21, 8); }, "PowerOnMenuCount",
+         "stored 8, the menu items give 7"},
+        {"initial profile beyond the four", [](CodePlugImage& i) { i.setByte(18, 4); }, "InitialProfile",
+         "stored 4 is no profile; the window selects none"},
+        {"initial profile switched off", [](CodePlugImage& i) { i.setByte(18, 1); }, "InitialProfile",
+         "Profile 2 is switched off, which the window refuses for the initial profile"},
+        {"stale active switch settings", [](CodePlugImage& i) { i.setByte(64, 0); }, "ActiveSwitchSettings",
+         "stored 00 04 02 03, the switches of Profile 1, the initial profile, are 16 04 02 03"},
+        {"reset control beyond the list", [](CodePlugImage& i) { i.setByte(1616, 7); }, "Profile[1].ResetControl",
+         "stored 7 is no reset control; the window selects none"},
+        {"mode code of the other layout",
+         [](CodePlugImage& i) { i.SetBits(1, 2, 0, 1); },  // one channel: SW-D holds "Selective Call F2"
+         "Profile[0].SwitchD.Mode", "stored 3 is no one-channel mode (shown as Selective Call F1)"},
+        {"alert type beyond the list", [](CodePlugImage& i) { i.setByte(1557, 0x56); }, "Profile[0].SwitchA.AlertType",
+         "stored 5 is no alert type; the window keeps its selection"},
+        {"push-to-listen in a scan that listens", [](CodePlugImage& i) { i.setByte(1558, 0x84); },
+         "Profile[0].SwitchB.PushToListen",
+         "on in the mode Normal Scan, whose speaker is open anyway; the window switches it off"},
         {"alert seconds of an address in use", [](CodePlugImage& i) { i.setByte(256 + 15, 0); },
          "F1AddrAlertSeconds[0]", "0: "},
     };

@@ -26,7 +26,26 @@ TEST(FieldValue, DefaultCodePlugAsTheWindowShowsIt) {
         {"TwoChannelMode", "on", "EE"},
         {"F1AddrOn[1]", "off", "62"},
         {"IdleMenuItems", "{1,3}", "0A"},
-        {"MsgReadStatus", "127.5", "FF"},
+        {"MsgReadStatus", "255", "FF"},
+        {"PlayShowMessageTime", "4", "08"},
+        {"BacklightAutoOff", "10", "14"},
+        {"InitialProfile", "Profile 1", "00"},
+        {"RemindToneType", "Same as alert type", "00"},
+        {"PriorityScanPeriod", "1 Second", "0A"},
+        {"RecordSections", "16 sections (Max. 30 s)", "03"},
+        {"AuxDbData", "2", "01"},
+        {"Clock24h", "12H", "FC"},
+        {"BatteryGaugeLevels[0]", "3.50V", "95"},
+        {"BatteryGaugeLevels[2]", "3.90V", "A6"},
+        {"BatteryAlertPeriod", "10 min", "14"},
+        {"Profile[0].ResetControl", "Time-Out RESET", "04"},
+        {"Profile[0].ResetDelay", "8.0", "10"},
+        {"Profile[0].SwitchA.Mode", "Priority Scan F1", "16"},
+        {"Profile[0].SwitchA.AlertType", "Vibrate", "16"},
+        {"Profile[1].SwitchB.Mode", "Silent Scan", "25"},
+        {"Profile[1].SwitchB.AlertType", "Vibrate & Beep", "25"},
+        {"Profile[0].F1Bandwidth", "WB", "00"},
+        {"Profile[0].F1Squelch", "4", "03"},
         {"CarrierOffDelay", "10", "0A"},
         {"ClockSetting", "2009/01/01 12:00:00 Tue", "00 00 12 02 01 01 09"},
         {"TonalityHz[0]", "200", "02 00"},
@@ -52,6 +71,20 @@ TEST(FieldValue, ValuesAForeignCodePlugHolds) {
     image.setByte(1580, 9);    // a spacing code no list entry has
     image.setByte(270, 5);     // alert tone: user pattern 6
     image.setByte(163, 9);     // a day of week the pager does not have
+    image.setByte(19, 240);    // message read status: twice the shown number
+    image.setByte(176, 255);   // backlight endless
+    image.SetBits(169, 0, 1, 1);
+    image.setByte(83, 9);      // a record section entry the list does not have
+    image.setByte(240, 150);   // a code the battery table does not have
+    image.setByte(241, 177);   // 4.15 V, beyond the medium list
+    image.setByte(242, 177);
+    image.setByte(248, 7);     // an alert period the pager does not know
+    image.setByte(1552, 6);    // reset entry 6 reads differently on the first profile
+    image.setByte(1616, 6);
+    image.setByte(1562, 255);
+    image.setByte(1557, 0x56); // alert type 5, beyond the list
+    image.setByte(1582, 1);    // narrow band on a VHF channel
+    image.setByte(1599, 7);    // squelch beyond the five levels
     const struct {
         const char* field;
         const char* value;
@@ -61,6 +94,20 @@ TEST(FieldValue, ValuesAForeignCodePlugHolds) {
         {"Profile[0].F1ChannelSpacing", "Auto"},
         {"F1AddrAlertTone[0]", "User define 6"},
         {"ClockSetting", "2009/01/01 12:00:00 day 9"},
+        {"MsgReadStatus", "120"},
+        {"BacklightAutoOff", "255"},
+        {"Clock24h", "24H"},
+        {"RecordSections", "9 (no entry)"},
+        {"BatteryGaugeLevels[0]", "150 (no entry)"},
+        {"BatteryGaugeLevels[1]", "4.15V (no entry)"},
+        {"BatteryGaugeLevels[2]", "4.15V"},
+        {"BatteryAlertPeriod", "2 min"},
+        {"Profile[0].ResetControl", "Manual Reset Until Press Reset"},
+        {"Profile[1].ResetControl", "Manual Reset With Recording Stop"},
+        {"Profile[0].ResetDelay", "127.5"},
+        {"Profile[0].SwitchA.AlertType", "5 (no entry)"},
+        {"Profile[0].F1Bandwidth", "NB"},
+        {"Profile[0].F2Squelch", "7 (no entry)"},
     };
     for (const auto& c : cases) EXPECT_EQ(fieldValueText(image, memmap::field(c.field)), c.value) << c.field;
 }
