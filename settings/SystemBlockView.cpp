@@ -126,7 +126,6 @@ constexpr NumberDef kTimingNumbers[] = {
 };
 constexpr int kPlectronSet = 0;
 constexpr int kStandardSet = 1;
-constexpr int kPlectronToneSystem = 2;
 
 struct ListDef {
     const char* name;
