@@ -21,6 +21,13 @@ struct WindowHooks {
     // The decoder bandwidth list was set from the image: the tone-spacing
     // tolerance follows the chosen entry.
     std::function<void(int entry)> decodeBandwidthShown;
+    // The user picked a decoder bandwidth entry: store it and re-validate
+    // every tone against the new spacing.
+    std::function<void(int entry)> decodeBandwidthClick;
+    // A setting the address rows depend on changed ("Enable Fixed Alert
+    // Time", "Disable Vibrator In Charger", "One Channel"): every row of both
+    // channels is shown again from the image, with its enabling.
+    std::function<void()> addressRowsChanged;
 };
 
 }  // namespace km640

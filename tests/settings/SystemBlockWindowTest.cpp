@@ -380,8 +380,8 @@ void SystemBlockWindowTest::refreshRunsClicksOnlyWhenAStandardBoxChanges() {
 void SystemBlockWindowTest::refreshReachesOtherPagesThroughHooksAndArrays() {
     MainWindowFixture f;
     TfmMain& w = f.start();
-    // Controls of the address rows, prompts and logo lines as their pages add
-    // them, filed into the control arrays.
+    // Controls of the address rows and profiles as their pages add them,
+    // filed into the control arrays; the prompts and logo lines are real.
     QWidget* host = w.page(Page::Debug);
     auto add = [&](QWidget* c, const QString& name, int tag) {
         c->setObjectName(name);
@@ -394,12 +394,9 @@ void SystemBlockWindowTest::refreshReachesOtherPagesThroughHooksAndArrays() {
     add(vibrator, "chkF1VCh3", 3);
     auto* offRow = new QCheckBox(host);
     add(offRow, "chkF2VCh0", 0);
-    auto* prompt7 = new QLineEdit(host);
-    add(prompt7, "edtManuItm7", 7);
-    auto* prompt9 = new QLineEdit(host);
-    add(prompt9, "edtManuItm9", 9);
-    auto* line2 = new QLineEdit(host);
-    add(line2, "edtLogo1", 1);
+    QWidget* prompt7 = control(w, "edtManuItm7");
+    QWidget* prompt9 = control(w, "edtManuItm9");
+    QWidget* line2 = control(w, "edtLogo1");
     auto* profile2 = new QRadioButton(host);
     add(profile2, "radProf1", 1);
     w.arrays().build(&w);
