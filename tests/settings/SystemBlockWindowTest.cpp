@@ -13,44 +13,10 @@
 
 #include "app/EditField.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/settings/SettingsWindow.h"
 
 using namespace km640;
 using namespace km640::testing;
-
-namespace {
-
-template <class T = QWidget>
-T* control(TfmMain& w, const char* name) {
-    return w.findChild<T*>(name);
-}
-
-// What a control shows, as one text: a box "on"/"off", a list its entry.
-QString shown(QWidget* c) {
-    if (auto* b = qobject_cast<QAbstractButton*>(c)) return b->isChecked() ? "on" : "off";
-    if (auto* e = qobject_cast<QLineEdit*>(c)) return e->text();
-    if (auto* l = qobject_cast<QComboBox*>(c)) return l->currentText();
-    if (auto* s = qobject_cast<QSlider*>(c)) return QString::number(s->value());
-    if (auto* l = qobject_cast<QLabel*>(c)) return l->text();
-    return "?";
-}
-
-// Replaces the image as Open does and shows it.
-void load(TfmMain& w, const std::function<void(CodePlugImage&)>& change) {
-    CodePlugImage img = DefaultImage();
-    change(img);
-    w.image() = img;
-    w.RefreshAll();
-}
-
-void type(QWidget* w, const char* keys) {
-    for (const char* k = keys; *k; ++k) {
-        if (*k == '\b') QTest::keyClick(w, Qt::Key_Backspace);
-        else if (*k == '\r') QTest::keyClick(w, Qt::Key_Return);
-        else QTest::keyClick(w, *k);
-    }
-}
-
-}  // namespace
 
 class SystemBlockWindowTest : public QObject {
     Q_OBJECT
