@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 
 #include "app/EditField.h"
 #include "app/TfmMain.h"
@@ -115,6 +116,7 @@ void SystemBlockEditing::wireNumbers() {
 void SystemBlockEditing::wireLists() {
     const FieldRef recordSections = FieldRef::of("RecordSections");
     const FieldRef recordTime = FieldRef::of("RecordTime");
+    auto* recordTimeField = NeedControl<QLineEdit>(&w_, "edtRecTM");
     const FieldRef auxDb = FieldRef::of("AuxDbData");
     const FieldRef auxDbCopy = FieldRef::of("AuxDbDataCopy");
     const FieldRef decodeBandwidth = FieldRef::of("DecodeBandwidth");
@@ -131,6 +133,8 @@ void SystemBlockEditing::wireLists() {
          [=, this](int entry) {
              recordSections.set(image(), static_cast<std::uint8_t>(entry));
              recordTime.set(image(), kRecordSectionSeconds[static_cast<std::size_t>(entry)]);
+             // The record time field on the hidden page shows the new time too.
+             recordTimeField->setText(QString::number(recordTime.get(image())));
          }},
         {"cboCircle", coded("PriorityScanPeriod", kPriorityScanCodes)},
         {"cboPeriodBat", coded("BatteryAlertPeriod", kAlertPeriodCodes)},

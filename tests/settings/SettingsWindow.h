@@ -73,6 +73,7 @@ inline EditField* enter(TfmMain& w, const char* name, const char* keys) {
     if (!e) return nullptr;
     showPageOf(w, e);
     e->setFocus(Qt::MouseFocusReason);
+    if (!e->hasFocus()) QTest::qFail(qPrintable(e->objectName() + " cannot be entered"), __FILE__, __LINE__);
     e->selectAll();
     type(e, keys);
     if (e->hasFocus()) w.commitEditing();

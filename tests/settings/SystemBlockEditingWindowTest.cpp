@@ -184,6 +184,7 @@ void SystemBlockEditingWindowTest::listPicks() {
             QVERIFY2(w.image().byte(offset) == value, qPrintable(QString("%1 byte %2").arg(c.list).arg(offset)));
         QVERIFY2(w.image() == expected, c.list);
     }
+    QCOMPARE(shown(control(w, "edtRecTM")), QString("120"));  // the hidden field follows its byte
     QCOMPARE(bandwidths, std::vector<int>{5});
     QVERIFY(f.messages.shown.empty());
 }
