@@ -24,6 +24,9 @@ struct WindowHooks {
     // The user picked a decoder bandwidth entry: store it and re-validate
     // every tone against the new spacing.
     std::function<void(int entry)> decodeBandwidthClick;
+    // A profile's "ON" box changed: the profile boxes P1..P4 of the call
+    // addresses and their column captions follow the profile-on bytes.
+    std::function<void()> profileOnChanged;
     // A setting the address rows depend on changed ("Enable Fixed Alert
     // Time", "Disable Vibrator In Charger", "One Channel"): every row of both
     // channels is shown again from the image, with its enabling.

@@ -119,7 +119,6 @@ void SystemBlockEditing::wireLists() {
     auto* recordTimeField = NeedControl<QLineEdit>(&w_, "edtRecTM");
     const FieldRef auxDb = FieldRef::of("AuxDbData");
     const FieldRef auxDbCopy = FieldRef::of("AuxDbDataCopy");
-    const FieldRef decodeBandwidth = FieldRef::of("DecodeBandwidth");
     auto coded = [this](const char* field, std::span<const std::uint8_t> codes) {
         return [this, f = FieldRef::of(field), codes](int entry) { f.set(image(), codes[static_cast<std::size_t>(entry)]); };
     };
@@ -142,11 +141,6 @@ void SystemBlockEditing::wireLists() {
          [=, this](int entry) {
              auxDb.set(image(), static_cast<std::uint8_t>(entry));
              auxDbCopy.set(image(), static_cast<std::uint8_t>(entry));
-         }},
-        {"cboDBW",
-         [=, this](int entry) {
-             decodeBandwidth.set(image(), static_cast<std::uint8_t>(entry));
-             if (w_.hooks().decodeBandwidthClick) w_.hooks().decodeBandwidthClick(entry);
          }},
     };
     for (const auto& d : defs)

@@ -6,9 +6,9 @@
 //
 // The decoder timing fields write into the timing set of the tone system
 // chosen at the moment of the commit. The address rows are shown again
-// through the addressRowsChanged hook, the tones re-validated after a new
-// decoder bandwidth through decodeBandwidthClick; both belong to the channel
-// pages and are skipped while those are not there.
+// through the addressRowsChanged hook, which belongs to the channel pages and
+// is skipped while those are not there. The decoder bandwidth list goes to
+// the channel pages as a whole (SystemBlockView passes its picks on).
 
 #include <QObject>
 #include <array>

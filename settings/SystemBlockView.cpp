@@ -261,6 +261,10 @@ void SystemBlockView::wire() {
     }
     for (int k = 0; k < 2; ++k) connect(lcmVop_[k], &QRadioButton::clicked, this, [this, k] { applyLcmPreset(k); });
     connect(contrast_, &QSlider::valueChanged, this, &SystemBlockView::contrastMoved);
+    // A new decoder bandwidth changes the tone spacing every tone must keep.
+    connect(decodeBandwidth_, &QComboBox::activated, this, [this](int entry) {
+        if (w_.hooks().decodeBandwidthClick) w_.hooks().decodeBandwidthClick(entry);
+    });
 
     for (const char* name : kSectionFields)
         need<EditField>(&w_, name)->setOnBlank([this](EditField&) { refreshSection(); });
@@ -341,6 +345,11 @@ void SystemBlockView::chargerRule() { enableChargerBoxes(true); }
 // address is on and the charger vibrator is not switched off pager-wide; the
 // click rule also keeps the F2 boxes off in one-channel mode.
 void SystemBlockView::enableChargerBoxes(bool oneChannelCounts) {
+    // The address pages know all of a row's enabling rules; they follow the image.
+    if (w_.hooks().addressRowsChanged) {
+        w_.hooks().addressRowsChanged();
+        return;
+    }
     const bool chargerOff = box("chkDVCh").box->isChecked();
     const bool oneChannel = box("chkOTCh").box->isChecked();
     for (int ch = 1; ch <= 2; ++ch) {

@@ -58,7 +58,6 @@ void editEveryPage(TfmMain& w) {
     // "Advance".
     pick(w, "cboBatHigh", "4.10V");
     pick(w, "cboPeriodBat", "5 min");
-    pick(w, "cboDBW", "1.5");
     click(w, "chkQBatLow");
     click(w, "chkEATM");
     enter(w, "edtT2Max", "20");
@@ -107,7 +106,7 @@ void BehaviourPagesRoundTripTest::editedSavedAndReopenedShowsTheSame() {
         {"edtTonality0", "1000"}, {"edtAPat2", "DD------"},   {"edtLEDPat5", "10000000"},
         {"edtVibrPat7", "01010000"}, {"chk1IdelM2", "on"},    {"chk1IdelM1", "off"},
         {"edtManuItm12", "     JA"}, {"edtManuItm14", "SEITEN"}, {"cboBatHigh", "4.10V"},
-        {"cboPeriodBat", "5 min"}, {"cboDBW", "1.5"},         {"chkQBatLow", "off"},
+        {"cboPeriodBat", "5 min"}, {"chkQBatLow", "off"},
         {"chkEATM", "on"},        {"edtT2Max", "20"},         {"edtGapTM", "40"},
         {"edtGroupMin", "100"},   {"chk1POM0", "on"},         {"chk1POM5", "on"},
         {"chk1POM2", "on"},       {"edtPOMPwd", "5678"},      {"edtMsgRS", "30"},

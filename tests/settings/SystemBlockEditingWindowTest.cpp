@@ -174,7 +174,9 @@ void SystemBlockEditingWindowTest::listPicks() {
         {"cboPeriodBat", "30 min", {{248, 60}}},
         {"cboPeriodBat", "Disable", {{248, 0}}},
         {"cboAUXDB", "3", {{86, 2}, {87, 2}}},
-        {"cboDBW", "1.1", {{228, 5}}},
+        // The decoder bandwidth is stored by the channel pages, which also
+        // re-validate every tone against it.
+        {"cboDBW", "1.1", {}},
     };
     for (const auto& c : cases) {
         CodePlugImage expected = w.image();
@@ -220,9 +222,6 @@ void SystemBlockEditingWindowTest::batteryOrderRule() {
 void SystemBlockEditingWindowTest::fixedAlertTime() {
     MainWindowFixture f;
     TfmMain& w = startActive(f);
-    int rowsShown = 0;
-    w.hooks().addressRowsChanged = [&] { ++rowsShown; };
-
     // Every address alerts for a fixed time, with the other flag bits set too.
     load(w, [](CodePlugImage& i) {
         i.setByte(45, 0);
@@ -230,6 +229,8 @@ void SystemBlockEditingWindowTest::fixedAlertTime() {
             for (int a = 0; a < 12; ++a) i.setByte(channel + 16 * a + 6, 0xFF);
     });
     const CodePlugImage loaded = w.image();
+    int rowsShown = 0;
+    w.hooks().addressRowsChanged = [&] { ++rowsShown; };
 
     f.messages.answers = {MsgAnswer::Cancel};
     click(w, "chkEATM");
