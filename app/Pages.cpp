@@ -4,6 +4,7 @@
 #include "selcall/ChannelPages.h"
 #include "settings/ProfilesPage.h"
 #include "settings/SystemBlockView.h"
+#include "settings/TextsAndAlerts.h"
 
 namespace km640 {
 
@@ -14,6 +15,7 @@ void BuildPages(TfmMain& window) {
     BuildChannelPages(window);
     BuildSystemBlock(window);
     BuildProfilesPage(window);
+    BuildTextsAndAlerts(window);
 }
 
 }  // namespace km640

@@ -16,8 +16,10 @@ namespace km640 {
 namespace {
 
 constexpr int kColumns = 3;
-// Wide enough for the longest value of the block's fields.
+// Wide enough for the longest value of the block's fields, and never so
+// narrow that a three-digit value is cut off.
 constexpr int kNumberFieldWidth = 70;
+constexpr int kNumberFieldMinWidth = 50;
 
 template <class T>
 T* named(T* w, const QString& name, int tag) {
@@ -62,6 +64,7 @@ QRadioButton* GroupForm::radio(const QString& name, const QString& caption, int 
 EditField* GroupForm::edit(TfmMain& window, const QString& name, const QString& label, const QString& unit) {
     auto* field = new EditField(window, name, box_);
     field->setMaximumWidth(kNumberFieldWidth);
+    field->setMinimumWidth(kNumberFieldMinWidth);
     row(label, field, unit);
     return field;
 }

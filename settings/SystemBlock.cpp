@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "codeplug/KeyFilters.h"
+
 namespace km640::sysblock {
 
 namespace {
@@ -66,6 +68,27 @@ std::optional<int> AlertPeriodEntry(std::uint8_t code) {
     return std::nullopt;
 }
 
+int ListVoltHundredths(std::string_view entry) {
+    auto digit = [&](std::size_t k) { return k < entry.size() ? entry[k] - '0' : 0; };
+    return digit(0) * 100 + digit(2) * 10 + digit(3);
+}
+
+bool BatteryOrderRefused(BatteryLevel changed, int low, int medium, int high) {
+    switch (changed) {
+    case BatteryLevel::High: return low >= high || medium >= high;
+    case BatteryLevel::Medium: return medium >= high || low >= medium;
+    case BatteryLevel::Low: return low >= medium || low >= high;
+    }
+    return true;
+}
+
+std::array<std::uint8_t, 4> PasswordBytes(std::string_view typed) {
+    const std::string_view digits = TrimBlanks(typed).substr(0, 4);
+    std::array<std::uint8_t, 4> bytes{};
+    for (std::size_t k = 0; k < digits.size(); ++k) bytes[k] = static_cast<std::uint8_t>(digits[k]);
+    return bytes;
+}
+
 std::uint8_t MenuCount(std::uint8_t items) {
     for (int bit = 7; bit >= 0; --bit)
         if (items & (1u << bit)) return static_cast<std::uint8_t>(bit + 1);
@@ -75,6 +98,18 @@ std::uint8_t MenuCount(std::uint8_t items) {
 int MsgReadStatusShown(std::uint8_t byte) { return byte == 0 || byte == 1 || byte == 255 ? byte : byte >> 1; }
 
 int BacklightShown(std::uint8_t byte) { return byte == 255 ? 255 : byte >> 1; }
+
+bool MsgReadStatusAccepted(int shown) { return shown == 255 || (shown >= 0 && shown <= 120); }
+
+std::uint8_t MsgReadStatusStored(int shown) {
+    return static_cast<std::uint8_t>(shown == 0 || shown == 1 || shown == 255 ? shown : shown * 2);
+}
+
+bool BacklightAccepted(int seconds) { return seconds == 255 || (seconds >= 1 && seconds <= 127); }
+
+std::uint8_t BacklightStored(int seconds) { return static_cast<std::uint8_t>(seconds == 255 ? 255 : seconds * 2); }
+
+int DecodingTimeMinimum(std::uint8_t toneSystem) { return toneSystem == kPlectronToneSystem ? 0 : 5; }
 
 std::vector<std::string> DecodeBandwidthItems() {
     std::vector<std::string> items;

@@ -44,10 +44,21 @@ std::optional<int> AlertPeriodEntry(std::uint8_t code);
 // What an unknown period is corrected to ("2 min").
 constexpr std::uint8_t kAlertPeriodFallback = 4;
 
+// A battery list entry read back as hundredths of a volt: the first digit
+// and the two digits after the point ("4.15V" gives 415).
+int ListVoltHundredths(std::string_view entry);
+// The gauge needs High > Medium > Low: whether choosing a level breaks that
+// order against the two others (all in hundredths of a volt).
+bool BatteryOrderRefused(BatteryLevel changed, int low, int medium, int high);
+
 // ---- Menus -----------------------------------------------------------------
 
 // A menu's item count: 1 + the number of the highest item switched on, 0 when none.
 std::uint8_t MenuCount(std::uint8_t items);
+
+// The power-on menu password as stored: the trimmed text, at most four
+// characters, zero bytes after them.
+std::array<std::uint8_t, 4> PasswordBytes(std::string_view typed);
 
 // ---- How bytes are shown ---------------------------------------------------
 
@@ -55,11 +66,29 @@ std::uint8_t MenuCount(std::uint8_t items);
 int MsgReadStatusShown(std::uint8_t byte);
 // Backlight auto-off: 255 (endless) as such, otherwise half the byte (seconds).
 int BacklightShown(std::uint8_t byte);
+// The message read status a number is stored as: 0, 1 and 255 as such,
+// otherwise twice the number (half seconds); the pager knows 0-120 and 255.
+bool MsgReadStatusAccepted(int shown);
+std::uint8_t MsgReadStatusStored(int shown);
+// Backlight auto-off: 1-127 seconds (stored doubled) or 255 for endless.
+bool BacklightAccepted(int seconds);
+std::uint8_t BacklightStored(int seconds);
 // A byte counting half units (play/show message time).
 inline int HalvedShown(std::uint8_t byte) { return byte >> 1; }
 // Priority scan period list entry: the byte in tenths of "1 Second"; a value
 // beyond the list shows no entry.
 inline int PriorityScanEntry(std::uint8_t byte) { return byte / 10; }
+// What each entry stores, in units of 100 ms.
+constexpr std::array<std::uint8_t, 3> kPriorityScanCodes{5, 10, 20};
+
+// ---- Decoder timing ----------------------------------------------------------
+
+// The tone system byte of the Plectron system, whose decoder has its own
+// timing set.
+constexpr std::uint8_t kPlectronToneSystem = 2;
+// The shortest decoding time a tone system allows (units of 20 ms): the
+// Plectron decoder takes 0, the others need at least 5.
+int DecodingTimeMinimum(std::uint8_t toneSystem);
 
 // ---- Display drive (LCM) ---------------------------------------------------
 
@@ -82,6 +111,8 @@ constexpr std::array<std::string_view, 3> kPriorityScanItems{"0.5 Second", "1 Se
 constexpr std::array<std::string_view, 5> kRecordSectionItems{
     "4 section (Max. 120 s)", "8 sections (Max. 60 s)", "12 sections (Max. 40 s)", "16 sections (Max. 30 s)",
     "32 sections (Max. 15 s)"};
+// The longest message, in seconds, of each record section entry.
+constexpr std::array<std::uint8_t, 5> kRecordSectionSeconds{120, 60, 40, 30, 15};
 constexpr std::array<std::string_view, 2> kClockItems{"12H", "24H"};
 constexpr std::array<std::string_view, 8> kAuxDbItems{"1", "2", "3", "4", "5", "6", "7", "8"};
 // Decoder bandwidth: "0.1" to "3.1" per cent in steps of 0.2 (16 entries).

@@ -14,9 +14,12 @@
 //              power-on menu (1, 2), "Record" (1, 3). Cell (0, 1) is free for
 //              the squelch tables.
 //   "System": the group "System" at (0, 0).
-//   "Menu && Alert Patterns": the group "Menu Prompts" at (0, 1).
-// The group "Power On Logo" (grpPowerOnLogo) holds "Show Version"; the logo
-// lines go into its grid layout from row 1 on.
+//   "Menu && Alert Patterns": the group "Menu Prompts" at (0, 1); "Prompts
+//              Edit" takes (0, 0) over two rows, "Alert Tonality" (1, 1),
+//              "Alert Patterns" (0, 2) over two rows.
+//   "Debug": the group "Debug" at (0, 0), the hidden prompts at (0, 1).
+// The group "Power On Logo" (grpPowerOnLogo) holds "Show Version" in row 2;
+// the logo lines take rows 0 and 1 of its grid layout.
 
 namespace km640 {
 

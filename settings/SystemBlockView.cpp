@@ -11,7 +11,10 @@
 
 #include "app/EditField.h"
 #include "app/TfmMain.h"
+#include "settings/MenuBoxes.h"
+#include "settings/NeedControl.h"
 #include "settings/SystemBlock.h"
+#include "settings/SystemBlockEditing.h"
 #include "settings/SystemBlockPages.h"
 
 namespace km640 {
@@ -22,9 +25,7 @@ using namespace sysblock;
 
 template <class T>
 T* need(QObject* root, const char* name) {
-    T* w = root->findChild<T*>(name);
-    if (!w) throw std::logic_error(std::string("the system block has no control ") + name);
-    return w;
+    return NeedControl<T>(root, name);
 }
 
 int asIs(std::uint8_t b) { return b; }
@@ -126,7 +127,6 @@ constexpr NumberDef kTimingNumbers[] = {
 };
 constexpr int kPlectronSet = 0;
 constexpr int kStandardSet = 1;
-constexpr int kPlectronToneSystem = 2;
 
 struct ListDef {
     const char* name;
@@ -157,6 +157,8 @@ constexpr int kSelProfileItem = 7;
 void BuildSystemBlock(TfmMain& window) {
     BuildSystemBlockPages(window);
     auto* view = new SystemBlockView(window);
+    new SystemBlockEditing(window, *view);
+    new MenuBoxes(window);
     RefreshList& r = window.refreshList();
     r.add(RefreshStep::SystemBlock, [view] { view->refreshSection(); });
     r.add(RefreshStep::Profiles, [view] { view->refreshAfterProfiles(); });

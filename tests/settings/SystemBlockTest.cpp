@@ -103,3 +103,61 @@ TEST(FieldRef, ResolvesByNameAndRefusesUnknownNames) {
     FieldRef::of("DisablePowerSave").set(img, 1);
     EXPECT_EQ(img.byte(49), 0x01 | 0x02);  // the other bits of byte 49 stay
 }
+
+TEST(SystemBlock, StoredValuesOfTypedNumbers) {
+    struct Case { int typed; bool readAccepted; std::uint8_t readStored; bool lightAccepted; std::uint8_t lightStored; };
+    const Case cases[] = {
+        {0, true, 0, false, 0},      {1, true, 1, true, 2},        {2, true, 4, true, 4},
+        {60, true, 120, true, 120},  {120, true, 240, true, 240},  {121, false, 0, true, 242},
+        {127, false, 0, true, 254},  {128, false, 0, false, 0},    {254, false, 0, false, 0},
+        {255, true, 255, true, 255}, {256, false, 0, false, 0},    {-1, false, 0, false, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MsgReadStatusAccepted(c.typed), c.readAccepted) << c.typed;
+        if (c.readAccepted) {
+            EXPECT_EQ(MsgReadStatusStored(c.typed), c.readStored) << c.typed;
+        }
+        EXPECT_EQ(BacklightAccepted(c.typed), c.lightAccepted) << c.typed;
+        if (c.lightAccepted) {
+            EXPECT_EQ(BacklightStored(c.typed), c.lightStored) << c.typed;
+        }
+    }
+    EXPECT_EQ(DecodingTimeMinimum(0), 5);
+    EXPECT_EQ(DecodingTimeMinimum(1), 5);
+    EXPECT_EQ(DecodingTimeMinimum(kPlectronToneSystem), 0);
+}
+
+TEST(SystemBlock, BatteryOrder) {
+    using L = BatteryLevel;
+    struct Case { L changed; int low; int medium; int high; bool refused; };
+    const Case cases[] = {
+        {L::High, 350, 375, 400, false},
+        {L::High, 350, 375, 375, true},   // medium = high
+        {L::High, 370, 360, 370, true},   // low = high, although the changed pair is in order
+        {L::Medium, 370, 360, 390, true}, // medium below low
+        {L::Medium, 350, 390, 390, true},
+        {L::Medium, 350, 380, 390, false},
+        {L::Low, 370, 370, 415, true},
+        {L::Low, 365, 370, 415, false},
+        // Only the changed level is judged: a medium above the high level
+        // does not stop a low level below both.
+        {L::Low, 350, 395, 390, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BatteryOrderRefused(c.changed, c.low, c.medium, c.high), c.refused)
+            << static_cast<int>(c.changed) << " " << c.low << " " << c.medium << " " << c.high;
+    for (auto level : {L::Low, L::Medium, L::High})
+        for (const auto& item : BatteryListItems(level))
+            EXPECT_EQ(VoltText(ListVoltHundredths(item)), item);
+}
+
+TEST(SystemBlock, PasswordBytes) {
+    struct Case { const char* typed; std::array<std::uint8_t, 4> bytes; };
+    const Case cases[] = {
+        {"1234", {'1', '2', '3', '4'}},
+        {"42", {'4', '2', 0, 0}},
+        {" 7 ", {'7', 0, 0, 0}},
+        {"98765", {'9', '8', '7', '6'}},  // a pasted fifth digit is cut off
+    };
+    for (const auto& c : cases) EXPECT_EQ(PasswordBytes(c.typed), c.bytes) << c.typed;
+}

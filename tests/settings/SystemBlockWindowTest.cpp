@@ -14,44 +14,10 @@
 #include "rf/ChannelRef.h"
 #include "app/EditField.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/settings/SettingsWindow.h"
 
 using namespace km640;
 using namespace km640::testing;
-
-namespace {
-
-template <class T = QWidget>
-T* control(TfmMain& w, const char* name) {
-    return w.findChild<T*>(name);
-}
-
-// What a control shows, as one text: a box "on"/"off", a list its entry.
-QString shown(QWidget* c) {
-    if (auto* b = qobject_cast<QAbstractButton*>(c)) return b->isChecked() ? "on" : "off";
-    if (auto* e = qobject_cast<QLineEdit*>(c)) return e->text();
-    if (auto* l = qobject_cast<QComboBox*>(c)) return l->currentText();
-    if (auto* s = qobject_cast<QSlider*>(c)) return QString::number(s->value());
-    if (auto* l = qobject_cast<QLabel*>(c)) return l->text();
-    return "?";
-}
-
-// Replaces the image as Open does and shows it.
-void load(TfmMain& w, const std::function<void(CodePlugImage&)>& change) {
-    CodePlugImage img = DefaultImage();
-    change(img);
-    w.image() = img;
-    w.RefreshAll();
-}
-
-void type(QWidget* w, const char* keys) {
-    for (const char* k = keys; *k; ++k) {
-        if (*k == '\b') QTest::keyClick(w, Qt::Key_Backspace);
-        else if (*k == '\r') QTest::keyClick(w, Qt::Key_Return);
-        else QTest::keyClick(w, *k);
-    }
-}
-
-}  // namespace
 
 class SystemBlockWindowTest : public QObject {
     Q_OBJECT
@@ -386,24 +352,14 @@ void SystemBlockWindowTest::refreshRunsClicksOnlyWhenAStandardBoxChanges() {
 void SystemBlockWindowTest::refreshReachesOtherPagesThroughHooksAndArrays() {
     MainWindowFixture f;
     TfmMain& w = f.start();
-    // Controls of the address rows, prompts and logo lines as their pages add
-    // them, filed into the control arrays.
-    QWidget* host = w.page(Page::Debug);
-    auto add = [&](QWidget* c, const QString& name, int tag) {
-        c->setObjectName(name);
-        SetControlTag(c, tag);
-    };
-    // The address rows are real: address 3 of F1 is switched on in the
-    // loaded images below, the first F2 address off.
+    // The controls of the other pages are real: address 3 of F1 is switched
+    // on in the loaded images below, the first F2 address off.
     auto* vibrator = w.arrays().as<QCheckBox>("chkF1VCh", 3);
     auto* offRow = w.arrays().as<QCheckBox>("chkF2VCh", 0);
     QVERIFY(vibrator && offRow);
-    auto* prompt7 = new QLineEdit(host);
-    add(prompt7, "edtManuItm7", 7);
-    auto* prompt9 = new QLineEdit(host);
-    add(prompt9, "edtManuItm9", 9);
-    auto* line2 = new QLineEdit(host);
-    add(line2, "edtLogo1", 1);
+    QWidget* prompt7 = control(w, "edtManuItm7");
+    QWidget* prompt9 = control(w, "edtManuItm9");
+    QWidget* line2 = control(w, "edtLogo1");
     auto* profile2 = w.arrays().as<QRadioButton>("radProf", 1);
     QVERIFY(profile2);
     w.arrays().build(&w);

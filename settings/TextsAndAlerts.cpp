@@ -1,0 +1,19 @@
+#include "settings/TextsAndAlerts.h"
+
+#include "app/TfmMain.h"
+#include "settings/AlertsView.h"
+#include "settings/PromptsLogoView.h"
+
+namespace km640 {
+
+void BuildTextsAndAlerts(TfmMain& window) {
+    auto* texts = new PromptsLogoView(window);
+    auto* alerts = new AlertsView(window);
+    RefreshList& r = window.refreshList();
+    r.add(RefreshStep::AlertsPromptsLogo, [alerts] { alerts->showTonality(); });
+    r.add(RefreshStep::AlertsPromptsLogo, [texts] { texts->showPrompts(); });
+    r.add(RefreshStep::AlertsPromptsLogo, [alerts] { alerts->showPatterns(); });
+    r.add(RefreshStep::AlertsPromptsLogo, [texts] { texts->showLogo(); });
+}
+
+}  // namespace km640
