@@ -35,6 +35,24 @@ inline QString shown(QWidget* c) {
 
 // Starts the window and waits until it holds the keyboard focus, so that
 // fields can be entered and left.
+// One control as a new user finds it: on its page, showing a value, usable or not.
+struct ShownControl {
+    const char* name;
+    Page page;
+    const char* shows;
+    bool enabled;
+};
+
+inline void verifyShown(TfmMain& w, std::initializer_list<ShownControl> rows) {
+    for (const auto& r : rows) {
+        QWidget* c = w.findChild<QWidget*>(r.name);
+        QVERIFY2(c, r.name);
+        QVERIFY2(w.page(r.page)->isAncestorOf(c), r.name);
+        QCOMPARE(shown(c), QString(r.shows));
+        QVERIFY2(c->isEnabled() == r.enabled, r.name);
+    }
+}
+
 inline TfmMain& startActive(MainWindowFixture& f) {
     TfmMain& w = f.start();
     w.resize(1300, 900);

@@ -37,8 +37,7 @@ private slots:
 void SystemBlockWindowTest::newUserSeesTheDefaultCodePlug() {
     MainWindowFixture f;
     TfmMain& w = f.start();
-    struct Row { const char* name; Page page; const char* shows; bool enabled; };
-    const Row rows[] = {
+    verifyShown(w, {
         {"chkOTCh", Page::Setting, "off", true},
         {"chkDV", Page::Setting, "off", true},
         {"chkDVCh", Page::Setting, "off", true},
@@ -105,14 +104,8 @@ void SystemBlockWindowTest::newUserSeesTheDefaultCodePlug() {
         {"edtWaitT1", Page::Debug, "100", true},
         {"edtTBT", Page::Debug, "150", true},
         {"edtNTMax", Page::Debug, "15", true},
-    };
-    for (const auto& r : rows) {
-        QWidget* c = control(w, r.name);
-        QVERIFY2(c, r.name);
-        QVERIFY2(w.page(r.page)->isAncestorOf(c), r.name);
-        QCOMPARE(shown(c), QString(r.shows));
-        QVERIFY2(c->isEnabled() == r.enabled, r.name);
-    }
+    });
+    if (QTest::currentTestFailed()) return;
     // The idle items "Keyin Password" and "Set Password" are never shown.
     w.pageControl()->setCurrentWidget(w.page(Page::Manual));
     QVERIFY(!control(w, "chk1IdelM0")->isVisible());

@@ -42,8 +42,7 @@ private slots:
 void TextsAndAlertsWindowTest::newUserSeesTheDefaultCodePlug() {
     MainWindowFixture f;
     TfmMain& w = f.start();
-    struct Row { const char* name; Page page; const char* shows; bool enabled; };
-    const Row rows[] = {
+    verifyShown(w, {
         {"edtTonality0", Page::Manual, "200", true},
         {"edtTonality1", Page::Manual, "400", true},
         {"edtTonality2", Page::Manual, "900", true},
@@ -65,14 +64,8 @@ void TextsAndAlertsWindowTest::newUserSeesTheDefaultCodePlug() {
         {"edtManuItm5", Page::Debug, "Set new PW", false},
         {"edtLogo0", Page::Setting, "   NORVEX", true},
         {"edtLogo1", Page::Setting, "   KM-640", false},  // the version is shown instead
-    };
-    for (const auto& r : rows) {
-        QWidget* c = control(w, r.name);
-        QVERIFY2(c, r.name);
-        QVERIFY2(w.page(r.page)->isAncestorOf(c), r.name);
-        QCOMPARE(shown(c), QString(r.shows));
-        QVERIFY2(c->isEnabled() == r.enabled, r.name);
-    }
+    });
+    if (QTest::currentTestFailed()) return;
     for (const char* family : {"edtTonality", "edtAPat", "edtLEDPat", "edtVibrPat", "edtManuItm", "edtLogo"})
         for (QWidget* c : w.arrays().family(family)) QVERIFY2(c, family);
     QCOMPARE(w.arrays().family("edtManuItm").size(), std::size_t(15));
