@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, if missing.
 set -euo pipefail
+# postgresql: the tests start a real PostgreSQL server (initdb, pg_ctl) for the
+# shared production record; libqt6sql6-*: the Qt SQL drivers of the record.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev
-          libgl1-mesa-dev fonts-liberation)
+          libgl1-mesa-dev fonts-liberation libqt6sql6-sqlite libqt6sql6-psql postgresql)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

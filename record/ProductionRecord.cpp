@@ -1,0 +1,357 @@
+#include "record/ProductionRecord.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <atomic>
+
+#include "record/RecordSchema.h"
+
+namespace km640 {
+
+namespace {
+
+// Keys of the PostgreSQL locks that serialise schema upgrades and claims
+// across stations; SQLite serialises both with BEGIN IMMEDIATE.
+constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(640001)";
+constexpr const char* kClaimLock = "SELECT pg_advisory_xact_lock(640002)";
+// How long a SQLite writer waits for another process to finish its write.
+constexpr int kSqliteBusyMs = 30000;
+
+constexpr const char* kRunColumns =
+    "id, started_utc, started_local, station, port, serial, firmware, outcome, state, repeat_of, program_version, "
+    "codeplug_sha256, codeplug_file, duration_ms";
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s(const QVariant& v) { return v.toString().toStdString(); }
+
+QString nextConnectionName() {
+    static std::atomic<int> counter{0};
+    return QString("km640-record-%1").arg(++counter);
+}
+
+// libpq reads "key=value" pairs; a value with blanks or quotes is quoted.
+QString connectOption(const std::string& key, const std::string& value) {
+    std::string quoted = "'";
+    for (const char c : value) {
+        if (c == '\'' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return q(key + "=" + quoted + "'");
+}
+
+struct Where {
+    QString clause;
+    QVariantList values;
+};
+
+Where whereOf(const RecordFilter& f) {
+    Where w;
+    QStringList parts;
+    auto add = [&](const std::string& value, const char* condition) {
+        if (value.empty()) return;
+        parts << condition;
+        w.values << q(value);
+    };
+    add(f.serial, "serial = ?");
+    add(f.station, "station = ?");
+    add(f.since, "substr(started_local, 1, 10) >= ?");
+    add(f.until, "substr(started_local, 1, 10) <= ?");
+    if (!parts.isEmpty()) w.clause = " WHERE " + parts.join(" AND ");
+    return w;
+}
+
+}  // namespace
+
+ProductionRecord::ProductionRecord() : connectionName_(nextConnectionName()) {}
+
+ProductionRecord::~ProductionRecord() {
+    close();
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+bool ProductionRecord::isOpen() const {
+    return QSqlDatabase::contains(connectionName_) && QSqlDatabase::database(connectionName_, false).isOpen();
+}
+
+void ProductionRecord::close() {
+    if (QSqlDatabase::contains(connectionName_)) QSqlDatabase::database(connectionName_, false).close();
+}
+
+bool ProductionRecord::fail(const std::string& what, const QString& detail) {
+    error_ = "the production record " + RecordDisplayName(location_) + " " + what;
+    if (!detail.trimmed().isEmpty()) error_ += ": " + detail.trimmed().toStdString();
+    return false;
+}
+
+int ProductionRecord::latestSchemaVersion() { return LatestSchemaVersion(); }
+
+bool ProductionRecord::open(const RecordLocation& location) { return openAtSchemaVersion(location, LatestSchemaVersion()); }
+
+bool ProductionRecord::openAtSchemaVersion(const RecordLocation& location, int version) {
+    error_.clear();
+    close();
+    if (!connect(location) || !migrate(version)) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool ProductionRecord::connect(const RecordLocation& location) {
+    location_ = location;
+    const QString driver = sqlite() ? "QSQLITE" : "QPSQL";
+    QSqlDatabase db = QSqlDatabase::contains(connectionName_) ? QSqlDatabase::database(connectionName_, false)
+                                                             : QSqlDatabase::addDatabase(driver, connectionName_);
+    if (db.driverName() != driver) {
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
+        db = QSqlDatabase::addDatabase(driver, connectionName_);
+    }
+    if (!db.isValid())
+        return fail("cannot be opened", sqlite() ? "the Qt SQL driver for SQLite (libqt6sql6-sqlite) is missing"
+                                                 : "the Qt SQL driver for PostgreSQL (libqt6sql6-psql) is missing");
+    if (sqlite()) {
+        db.setDatabaseName(q(location.sqliteFile));
+        db.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteBusyMs));
+    } else {
+        db.setHostName(q(location.host));
+        if (location.port != 0) db.setPort(location.port);
+        db.setUserName(q(location.user));
+        db.setPassword(q(location.password));
+        db.setDatabaseName(q(location.database));
+        // A server that does not answer must not hang the line for ever.
+        QStringList options;
+        bool timeoutGiven = false;
+        for (const auto& [key, value] : location.options) {
+            options << connectOption(key, value);
+            timeoutGiven = timeoutGiven || key == "connect_timeout";
+        }
+        if (!timeoutGiven) options << "connect_timeout=10";
+        db.setConnectOptions(options.join(';'));
+    }
+    if (!db.open()) return fail("cannot be opened", db.lastError().text());
+    if (sqlite()) {
+        // WAL lets the stations' processes on this PC read while one writes;
+        // FULL keeps a finished run on disk through a power cut.
+        QSqlQuery mode(db);
+        if (!mode.exec("PRAGMA journal_mode=WAL") || !mode.next() || mode.value(0).toString() != "wal")
+            return fail("cannot be opened", mode.lastError().text().isEmpty() ? "it cannot be put in WAL mode"
+                                                                                : mode.lastError().text());
+        QSqlQuery sync(db);
+        if (!sync.exec("PRAGMA synchronous=FULL")) return fail("cannot be opened", sync.lastError().text());
+    }
+    return true;
+}
+
+bool ProductionRecord::beginLocked(Lock lock) {
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    QSqlQuery query(db);
+    if (sqlite()) return query.exec("BEGIN IMMEDIATE");
+    if (!db.transaction()) return false;
+    if (query.exec(lock == Lock::Schema ? kSchemaLock : kClaimLock)) return true;
+    db.rollback();
+    return false;
+}
+
+bool ProductionRecord::commit() { return QSqlDatabase::database(connectionName_, false).commit(); }
+void ProductionRecord::rollback() { QSqlDatabase::database(connectionName_, false).rollback(); }
+
+bool ProductionRecord::migrate(int upTo) {
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (!beginLocked(Lock::Schema)) return fail("cannot be opened", db.lastError().text());
+    const auto failed = [&](const QSqlQuery& query) {
+        const QString detail = query.lastError().text();
+        rollback();
+        return fail("cannot be set up", detail);
+    };
+    int version = 0;
+    {
+        QSqlQuery query(db);
+        if (!query.exec("CREATE TABLE IF NOT EXISTS km640_schema (version INTEGER NOT NULL)")) return failed(query);
+        if (!query.exec("SELECT version FROM km640_schema")) return failed(query);
+        if (query.next()) {
+            version = query.value(0).toInt();
+        } else {
+            query.finish();
+            if (!query.exec("INSERT INTO km640_schema (version) VALUES (0)")) return failed(query);
+        }
+        query.finish();
+    }
+    if (version > LatestSchemaVersion()) {
+        rollback();
+        return fail("cannot be used",
+                    QString("it was made by a newer program (schema version %1; this program knows up to %2)")
+                        .arg(version)
+                        .arg(LatestSchemaVersion()));
+    }
+    for (const auto& migration : SchemaMigrations(sqlite() ? SqlDialect::Sqlite : SqlDialect::Postgres)) {
+        if (migration.version <= version || migration.version > upTo) continue;
+        QSqlQuery query(db);
+        for (const auto& statement : migration.statements)
+            if (!query.exec(q(statement))) return failed(query);
+        query.prepare("UPDATE km640_schema SET version = ?");
+        query.addBindValue(migration.version);
+        if (!query.exec()) return failed(query);
+    }
+    if (!commit()) return fail("cannot be set up", db.lastError().text());
+    return true;
+}
+
+int ProductionRecord::schemaVersion() {
+    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    if (!query.exec("SELECT version FROM km640_schema") || !query.next()) return 0;
+    return query.value(0).toInt();
+}
+
+bool ProductionRecord::findEarlier(const std::string& serial, std::optional<EarlierRun>& earlier) {
+    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    query.prepare(
+        "SELECT id, started_local, station, port, state FROM production_run"
+        " WHERE serial = ? AND state IN ('programmed', 'running') ORDER BY id DESC LIMIT 1");
+    query.addBindValue(q(serial));
+    if (!query.exec()) return fail("cannot be read", query.lastError().text());
+    earlier.reset();
+    if (query.next())
+        earlier = EarlierRun{query.value(0).toLongLong(), s(query.value(1)), s(query.value(2)), s(query.value(3)),
+                             query.value(4).toString() == "running"};
+    query.finish();
+    return true;
+}
+
+std::optional<EarlierRun> ProductionRecord::earlierRun(const std::string& serial) {
+    std::optional<EarlierRun> earlier;
+    findEarlier(serial, earlier);
+    return earlier;
+}
+
+std::optional<std::int64_t> ProductionRecord::insertRun(const RunStart& start, RunState state,
+                                                        const std::string& outcome,
+                                                        std::optional<std::int64_t> repeatOf) {
+    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    query.prepare(QString("INSERT INTO production_run (started_utc, started_local, station, port, serial, outcome, "
+                          "state, repeat_of, program_version, codeplug_sha256, codeplug_file)"
+                          " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"));
+    for (const auto* text : {&start.startedUtc, &start.startedLocal, &start.station, &start.port, &start.serial,
+                             &outcome})
+        query.addBindValue(q(*text));
+    query.addBindValue(QString(RunStateName(state)));
+    query.addBindValue(repeatOf ? QVariant(qlonglong{*repeatOf}) : QVariant(QMetaType::fromType<qlonglong>()));
+    for (const auto* text : {&start.programVersion, &start.codePlugSha256, &start.codePlugFile})
+        query.addBindValue(q(*text));
+    if (!query.exec() || !query.next()) {
+        fail("cannot be written", query.lastError().text());
+        return std::nullopt;
+    }
+    const std::int64_t id = query.value(0).toLongLong();
+    query.finish();
+    return id;
+}
+
+Claim ProductionRecord::claim(const RunStart& start, bool allowRepeat) {
+    Claim claim;
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (!db.isOpen() && !open(location_)) {
+        claim.error = error_;
+        return claim;
+    }
+    if (!beginLocked(Lock::Claims)) {
+        fail("cannot be written", db.lastError().text());
+        claim.error = error_;
+        // A connection the server dropped is opened afresh for the next run.
+        close();
+        return claim;
+    }
+    std::optional<EarlierRun> earlier;
+    std::optional<std::int64_t> id;
+    if (findEarlier(start.serial, earlier)) {
+        claim.earlier = earlier;
+        const bool refused = earlier && !allowRepeat;
+        claim.kind = refused ? Claim::Kind::Refused : Claim::Kind::Granted;
+        id = refused ? insertRun(start, RunState::Refused, kRefusedOutcome, earlier->id)
+                     : insertRun(start, RunState::Running, {}, earlier ? std::optional(earlier->id) : std::nullopt);
+    }
+    if (!id || !commit()) {
+        if (id) fail("cannot be written", db.lastError().text());
+        rollback();
+        close();
+        return {Claim::Kind::Failed, 0, std::nullopt, error_};
+    }
+    claim.runId = *id;
+    return claim;
+}
+
+bool ProductionRecord::recordRefusal(const RunStart& start, const EarlierRun& earlier) {
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (!db.isOpen() && !open(location_)) return false;
+    return insertRun(start, RunState::Refused, kRefusedOutcome, earlier.id).has_value();
+}
+
+bool ProductionRecord::finish(std::int64_t runId, const RunEnd& end) {
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    QSqlQuery query(db);
+    query.prepare("UPDATE production_run SET state = ?, outcome = ?, firmware = ?, duration_ms = ? WHERE id = ?");
+    query.addBindValue(QString(RunStateName(end.state)));
+    query.addBindValue(q(end.outcome));
+    query.addBindValue(q(end.firmware));
+    query.addBindValue(qlonglong{end.durationMs});
+    query.addBindValue(qlonglong{runId});
+    if (!query.exec()) {
+        fail("cannot be written", query.lastError().text());
+        close();
+        return false;
+    }
+    if (query.numRowsAffected() != 1) return fail("cannot be written", QString("run %1 is missing").arg(runId));
+    return true;
+}
+
+std::optional<std::vector<RecordedRun>> ProductionRecord::runs(const RecordFilter& filter) {
+    const Where where = whereOf(filter);
+    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    query.prepare(QString("SELECT %1 FROM production_run%2 ORDER BY id").arg(kRunColumns, where.clause));
+    for (const auto& v : where.values) query.addBindValue(v);
+    if (!query.exec()) {
+        fail("cannot be read", query.lastError().text());
+        return std::nullopt;
+    }
+    std::vector<RecordedRun> runs;
+    while (query.next()) {
+        RecordedRun r;
+        r.id = query.value(0).toLongLong();
+        r.startedUtc = s(query.value(1));
+        r.startedLocal = s(query.value(2));
+        r.station = s(query.value(3));
+        r.port = s(query.value(4));
+        r.serial = s(query.value(5));
+        r.firmware = s(query.value(6));
+        r.outcome = s(query.value(7));
+        r.state = RunStateFromName(s(query.value(8))).value_or(RunState::Running);
+        if (!query.value(9).isNull()) r.repeatOf = query.value(9).toLongLong();
+        r.programVersion = s(query.value(10));
+        r.codePlugSha256 = s(query.value(11));
+        r.codePlugFile = s(query.value(12));
+        r.durationMs = query.value(13).toLongLong();
+        runs.push_back(std::move(r));
+    }
+    return runs;
+}
+
+std::optional<std::vector<DayOutcomeCount>> ProductionRecord::summary(const RecordFilter& filter) {
+    const Where where = whereOf(filter);
+    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    query.prepare(QString("SELECT substr(started_local, 1, 10),"
+                          " CASE WHEN state = 'running' THEN '(unfinished)' ELSE outcome END, COUNT(*)"
+                          " FROM production_run%1 GROUP BY 1, 2 ORDER BY 1, 2")
+                      .arg(where.clause));
+    for (const auto& v : where.values) query.addBindValue(v);
+    if (!query.exec()) {
+        fail("cannot be read", query.lastError().text());
+        return std::nullopt;
+    }
+    std::vector<DayOutcomeCount> counts;
+    while (query.next()) counts.push_back({s(query.value(0)), s(query.value(1)), query.value(2).toLongLong()});
+    return counts;
+}
+
+}  // namespace km640

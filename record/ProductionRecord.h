@@ -1,0 +1,111 @@
+#pragma once
+// The production record: every production run of every station, in one
+// database through Qt SQL. A station keeps its own SQLite file (WAL mode, so
+// several processes on the PC append at once); stations that share a
+// PostgreSQL database share one record, and then one serial number cannot be
+// programmed on two of them.
+//
+// A run is claimed before anything is sent to the board: in one transaction
+// the record looks for an earlier successful (or still running) run of the
+// serial number and, unless a repeat was allowed, inserts the new run only
+// when there is none. Two stations scanning the same label at once are
+// serialised by that transaction, so only one of them is let through. The
+// run's row is completed when the pager's outcome is known.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "record/RecordUrl.h"
+#include "record/RecordedRun.h"
+
+namespace km640 {
+
+// What a claim records about the run before the pager is touched.
+struct RunStart {
+    std::string startedUtc;
+    std::string startedLocal;
+    std::string station;
+    std::string port;
+    std::string serial;
+    std::string programVersion;
+    std::string codePlugSha256;
+    std::string codePlugFile;
+};
+
+// What the run's row is completed with.
+struct RunEnd {
+    RunState state = RunState::Failed;  // Programmed or Failed
+    std::string outcome;
+    std::string firmware;
+    std::int64_t durationMs = 0;
+};
+
+struct Claim {
+    enum class Kind { Granted, Refused, Failed };
+    Kind kind = Kind::Failed;
+    std::int64_t runId = 0;       // Granted: the new run; Refused: the recorded refusal
+    std::optional<EarlierRun> earlier;  // Refused always; Granted when it is a repeat
+    std::string error;            // Failed
+};
+
+class ProductionRecord {
+public:
+    ProductionRecord();
+    ~ProductionRecord();
+    ProductionRecord(const ProductionRecord&) = delete;
+    ProductionRecord& operator=(const ProductionRecord&) = delete;
+
+    // Connects, and creates or upgrades the schema. False with error() set
+    // when the record cannot be used; nothing may be programmed then.
+    bool open(const RecordLocation& location);
+    bool isOpen() const;
+    void close();
+    const std::string& error() const { return error_; }
+    const RecordLocation& location() const { return location_; }
+
+    // The check and the insert in one transaction. With allowRepeat the run
+    // is let through and marked as a repeat of the earlier one; without it a
+    // serial number with an earlier successful or unfinished run is refused,
+    // and the refusal itself is recorded.
+    Claim claim(const RunStart& start, bool allowRepeat);
+    // Records a run that was refused before it was claimed (the operator
+    // answered No to the window's question).
+    bool recordRefusal(const RunStart& start, const EarlierRun& earlier);
+    // The latest successful or unfinished run of a serial number.
+    std::optional<EarlierRun> earlierRun(const std::string& serial);
+    bool finish(std::int64_t runId, const RunEnd& end);
+
+    std::optional<std::vector<RecordedRun>> runs(const RecordFilter& filter);
+    std::optional<std::vector<DayOutcomeCount>> summary(const RecordFilter& filter);
+
+    // The schema version the record is at, and the latest this program knows.
+    int schemaVersion();
+    static int latestSchemaVersion();
+    // For tests of upgrades: a record at an older schema, as an older
+    // program left it.
+    bool openAtSchemaVersion(const RecordLocation& location, int version);
+
+private:
+    bool connect(const RecordLocation& location);
+    bool migrate(int upTo);
+    enum class Lock { Schema, Claims };
+    bool beginLocked(Lock lock);
+    bool commit();
+    void rollback();
+    bool fail(const std::string& what, const QString& detail);
+    // False when the record cannot be read; earlier is set when there is one.
+    bool findEarlier(const std::string& serial, std::optional<EarlierRun>& earlier);
+    std::optional<std::int64_t> insertRun(const RunStart& start, RunState state, const std::string& outcome,
+                                          std::optional<std::int64_t> repeatOf);
+    bool sqlite() const { return location_.kind == RecordLocation::Kind::Sqlite; }
+
+    QString connectionName_;
+    RecordLocation location_;
+    std::string error_;
+};
+
+}  // namespace km640

@@ -1,0 +1,110 @@
+#include "record/RecordListing.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace km640 {
+
+namespace {
+
+using Row = std::vector<std::string>;
+
+std::string joinedCsv(const Row& row) {
+    std::string line;
+    for (std::size_t i = 0; i < row.size(); ++i) line += (i ? "," : "") + CsvField(row[i]);
+    return line + "\r\n";
+}
+
+// A text from the database goes to a terminal: control characters would
+// move the cursor or worse, so they are shown as '?'.
+std::string printable(const std::string& text) {
+    std::string out = text;
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return out;
+}
+
+// Columns padded to their widest cell, two blanks apart, no trailing blanks.
+std::string aligned(const std::vector<Row>& rows) {
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows)
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (widths.size() <= i) widths.push_back(0);
+            widths[i] = std::max(widths[i], row[i].size());
+        }
+    std::string text;
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            line += printable(row[i]);
+            if (i + 1 < row.size()) line += std::string(widths[i] - row[i].size() + 2, ' ');
+        }
+        text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
+    }
+    return text;
+}
+
+std::string localShown(const std::string& local) {
+    std::string text = local;
+    if (text.size() > 10 && text[10] == 'T') text[10] = ' ';
+    return text;
+}
+
+}  // namespace
+
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string DurationText(std::int64_t ms) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%lld.%lld s", static_cast<long long>(ms / 1000),
+                  static_cast<long long>(ms % 1000 / 100));
+    return buf;
+}
+
+std::string RunsCsv(std::span<const RecordedRun> runs) {
+    std::string text = joinedCsv({"id", "started_utc", "started_local", "station", "port", "serial", "firmware",
+                                  "outcome", "state", "repeat_of", "program_version", "codeplug_sha256",
+                                  "codeplug_file", "duration_ms"});
+    for (const auto& r : runs)
+        text += joinedCsv({std::to_string(r.id), r.startedUtc, r.startedLocal, r.station, r.port, r.serial,
+                           r.firmware, r.outcome, RunStateName(r.state),
+                           r.repeatOf ? std::to_string(*r.repeatOf) : std::string(), r.programVersion,
+                           r.codePlugSha256, r.codePlugFile, std::to_string(r.durationMs)});
+    return text;
+}
+
+std::string RunsTable(std::span<const RecordedRun> runs) {
+    if (runs.empty()) return "No runs recorded.\n";
+    std::vector<Row> rows{{"Started", "Station", "Port", "Serial No.", "Firmware", "Outcome", "Duration"}};
+    for (const auto& r : runs) {
+        std::string outcome = r.state == RunState::Running ? "(unfinished)" : r.outcome;
+        if (r.repeatOf && r.state != RunState::Refused) outcome += " (repeat)";
+        rows.push_back({localShown(r.startedLocal), r.station, r.port, r.serial, r.firmware, outcome,
+                        r.state == RunState::Running ? std::string() : DurationText(r.durationMs)});
+    }
+    return aligned(rows);
+}
+
+std::string SummaryCsv(std::span<const DayOutcomeCount> counts) {
+    std::string text = joinedCsv({"day", "outcome", "runs"});
+    for (const auto& c : counts) text += joinedCsv({c.day, c.outcome, std::to_string(c.runs)});
+    return text;
+}
+
+std::string SummaryTable(std::span<const DayOutcomeCount> counts) {
+    if (counts.empty()) return "No runs recorded.\n";
+    std::vector<Row> rows{{"Day", "Outcome", "Runs"}};
+    for (const auto& c : counts) rows.push_back({c.day, c.outcome, std::to_string(c.runs)});
+    return aligned(rows);
+}
+
+}  // namespace km640

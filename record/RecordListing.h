@@ -1,0 +1,24 @@
+#pragma once
+// The production record as text: a table for the terminal, and RFC 4180 CSV
+// (quoted where needed, lines ending in CR LF) for the quality department's
+// spreadsheets.
+
+#include <span>
+#include <string>
+
+#include "record/RecordedRun.h"
+
+namespace km640 {
+
+std::string RunsCsv(std::span<const RecordedRun> runs);
+std::string RunsTable(std::span<const RecordedRun> runs);
+std::string SummaryCsv(std::span<const DayOutcomeCount> counts);
+std::string SummaryTable(std::span<const DayOutcomeCount> counts);
+
+// One field as RFC 4180 wants it.
+std::string CsvField(const std::string& text);
+
+// "41.2 s"
+std::string DurationText(std::int64_t ms);
+
+}  // namespace km640

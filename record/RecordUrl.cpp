@@ -1,0 +1,222 @@
+#include "record/RecordUrl.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace km640 {
+
+namespace {
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// "%2F" and friends; nullopt for a broken escape.
+std::optional<std::string> percentDecoded(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) return std::nullopt;
+        const int high = hexValue(text[i + 1]);
+        const int low = hexValue(text[i + 2]);
+        if (high < 0 || low < 0) return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return out;
+}
+
+std::optional<int> portNumber(const std::string& text) {
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    int port = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        port = port * 10 + (c - '0');
+    }
+    if (port < 1 || port > 65535) return std::nullopt;
+    return port;
+}
+
+struct Splitter {
+    std::string& error;
+    // Decodes one part of the URL, naming it in the error.
+    bool decode(const std::string& raw, const char* what, std::string& into) {
+        const auto decoded = percentDecoded(raw);
+        if (!decoded) {
+            error = std::string("broken %-escape in the ") + what + " of the record URL";
+            return false;
+        }
+        into = *decoded;
+        return true;
+    }
+};
+
+bool parseHostPort(const std::string& hostPort, RecordLocation& loc, Splitter& split) {
+    std::string host = hostPort;
+    std::string port;
+    if (host.starts_with('[')) {  // [::1]:5432
+        const auto close = host.find(']');
+        if (close == std::string::npos) {
+            split.error = "an unclosed '[' in the host of the record URL";
+            return false;
+        }
+        if (close + 1 < host.size()) {
+            if (host[close + 1] != ':') {
+                split.error = "the record URL's host is not followed by ':port'";
+                return false;
+            }
+            port = host.substr(close + 2);
+        }
+        host = host.substr(1, close - 1);
+    } else if (const auto colon = host.rfind(':'); colon != std::string::npos) {
+        port = host.substr(colon + 1);
+        host.resize(colon);
+        if (port.empty()) {
+            split.error = "the record URL has ':' but no port number";
+            return false;
+        }
+    }
+    if (!split.decode(host, "host", loc.host)) return false;
+    if (!port.empty()) {
+        const auto number = portNumber(port);
+        if (!number) {
+            split.error = "'" + port + "' is not a port number (1 to 65535)";
+            return false;
+        }
+        loc.port = *number;
+    }
+    return true;
+}
+
+bool applyParameter(const std::string& key, const std::string& value, RecordLocation& loc, std::string& error) {
+    if (key == "host") {
+        loc.host = value;
+    } else if (key == "port") {
+        const auto number = portNumber(value);
+        if (!number) {
+            error = "'" + value + "' is not a port number (1 to 65535)";
+            return false;
+        }
+        loc.port = *number;
+    } else if (key == "user") {
+        loc.user = value;
+    } else if (key == "password") {
+        loc.password = value;
+    } else if (key == "dbname") {
+        loc.database = value;
+    } else {
+        // The database client takes its options as "key=value" pairs
+        // separated by ';', so neither may hold one.
+        if (key.empty() || key.find_first_of(";= ") != std::string::npos || value.find(';') != std::string::npos) {
+            error = "the record URL parameter '" + key + "' cannot be passed on";
+            return false;
+        }
+        loc.options.emplace_back(key, value);
+    }
+    return true;
+}
+
+RecordUrlParse parsePostgres(const std::string& rest) {
+    RecordUrlParse out;
+    RecordLocation& loc = out.location;
+    loc.kind = RecordLocation::Kind::Postgres;
+    Splitter split{out.error};
+
+    std::string main = rest;
+    std::string query;
+    if (const auto q = main.find('?'); q != std::string::npos) {
+        query = main.substr(q + 1);
+        main.resize(q);
+    }
+    std::string authority = main;
+    if (const auto slash = main.find('/'); slash != std::string::npos) {
+        authority = main.substr(0, slash);
+        if (!split.decode(main.substr(slash + 1), "database name", loc.database)) return out;
+    }
+    if (const auto at = authority.rfind('@'); at != std::string::npos) {
+        const std::string userInfo = authority.substr(0, at);
+        authority = authority.substr(at + 1);
+        const auto colon = userInfo.find(':');
+        if (!split.decode(userInfo.substr(0, colon), "user name", loc.user)) return out;
+        if (colon != std::string::npos && !split.decode(userInfo.substr(colon + 1), "password", loc.password))
+            return out;
+    }
+    if (!authority.empty() && !parseHostPort(authority, loc, split)) return out;
+
+    std::size_t start = 0;
+    while (start < query.size()) {
+        auto end = query.find('&', start);
+        if (end == std::string::npos) end = query.size();
+        const std::string pair = query.substr(start, end - start);
+        start = end + 1;
+        if (pair.empty()) continue;
+        const auto eq = pair.find('=');
+        if (eq == std::string::npos) {
+            out.error = "the record URL parameter '" + pair + "' has no value";
+            return out;
+        }
+        std::string key, value;
+        if (!split.decode(pair.substr(0, eq), "parameters", key) ||
+            !split.decode(pair.substr(eq + 1), "parameters", value))
+            return out;
+        if (!applyParameter(key, value, loc, out.error)) return out;
+    }
+    return out;
+}
+
+}  // namespace
+
+RecordUrlParse ParseRecordUrl(const std::string& text) {
+    RecordUrlParse out;
+    if (text.empty()) {
+        out.error = "no production record given";
+        return out;
+    }
+    for (const char* scheme : {"postgresql://", "postgres://"})
+        if (text.starts_with(scheme)) return parsePostgres(text.substr(std::string(scheme).size()));
+    if (text.starts_with("sqlite:")) {
+        std::string path = text.substr(7);
+        if (path.starts_with("//")) path = path.substr(2);
+        if (path.empty()) out.error = "sqlite: needs a file name";
+        out.location.sqliteFile = path;
+        return out;
+    }
+    if (const auto sep = text.find("://"); sep != std::string::npos) {
+        out.error = "unknown kind of production record '" + text.substr(0, sep) +
+                    "': use postgresql://... or a SQLite file";
+        return out;
+    }
+    out.location.sqliteFile = text;
+    return out;
+}
+
+std::string RecordDisplayName(const RecordLocation& location) {
+    if (location.kind == RecordLocation::Kind::Sqlite) return location.sqliteFile;
+    std::string text = "postgresql://";
+    if (!location.user.empty()) text += location.user + (location.password.empty() ? "@" : ":***@");
+    if (!location.host.empty() && location.host.front() != '/') text += location.host;
+    if (location.port != 0) text += ":" + std::to_string(location.port);
+    text += "/" + location.database;
+    if (!location.host.empty() && location.host.front() == '/') text += "?host=" + location.host;
+    return text;
+}
+
+RecordLocation DefaultRecordLocation(const std::string& logFolder) {
+    RecordLocation location;
+    location.sqliteFile = (std::filesystem::path(logFolder.empty() ? "." : logFolder) / kDefaultRecordFile).string();
+    return location;
+}
+
+RecordUrlParse ChooseRecord(const std::string& given, const char* environment, const std::string& logFolder) {
+    if (!given.empty()) return ParseRecordUrl(given);
+    if (environment != nullptr && *environment != '\0') return ParseRecordUrl(environment);
+    return {DefaultRecordLocation(logFolder), {}};
+}
+
+}  // namespace km640

@@ -1,0 +1,38 @@
+#include "record/RecordedRun.h"
+
+namespace km640 {
+
+namespace {
+constexpr struct {
+    RunState state;
+    const char* name;
+} kStateNames[] = {
+    {RunState::Running, "running"},
+    {RunState::Programmed, "programmed"},
+    {RunState::Failed, "failed"},
+    {RunState::Refused, "refused"},
+};
+}  // namespace
+
+const char* RunStateName(RunState state) {
+    for (const auto& s : kStateNames)
+        if (s.state == state) return s.name;
+    return "running";
+}
+
+std::string EarlierRunText(const std::string& serial, const EarlierRun& earlier) {
+    std::string when = earlier.startedLocal;
+    if (when.size() > 10 && when[10] == 'T') when[10] = ' ';
+    const std::string where = " at station " + earlier.station + " (port " + earlier.port + ")";
+    if (earlier.unfinished)
+        return serial + " is being programmed" + where + " since " + when + ", or that run never finished";
+    return serial + " was programmed on " + when + where;
+}
+
+std::optional<RunState> RunStateFromName(const std::string& name) {
+    for (const auto& s : kStateNames)
+        if (name == s.name) return s.state;
+    return std::nullopt;
+}
+
+}  // namespace km640

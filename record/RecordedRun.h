@@ -1,0 +1,68 @@
+#pragma once
+// One production run as the production record keeps it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace km640 {
+
+// What became of the pager. Running: claimed and being programmed (a run
+// that never finished because its station died stays so). Refused: its
+// serial number had been programmed before and it was not programmed again.
+enum class RunState { Running, Programmed, Failed, Refused };
+
+const char* RunStateName(RunState state);  // "running", "programmed", ...
+std::optional<RunState> RunStateFromName(const std::string& name);
+
+struct RecordedRun {
+    std::int64_t id = 0;
+    std::string startedUtc;    // "2024-05-02T07:30:12.345Z"
+    std::string startedLocal;  // "2024-05-02T09:30:12+02:00", the station's own clock
+    std::string station;
+    std::string port;
+    std::string serial;
+    std::string firmware;      // "1.2.3"; empty when it was not read
+    std::string outcome;       // as the day's log or the command line shows it
+    RunState state = RunState::Running;
+    std::optional<std::int64_t> repeatOf;  // the earlier successful run of this serial number
+    std::string programVersion;
+    std::string codePlugSha256;
+    std::string codePlugFile;
+    std::int64_t durationMs = 0;
+};
+
+// The per-day count of one outcome, for the quality department's summary.
+struct DayOutcomeCount {
+    std::string day;  // "2024-05-02", the station's local date
+    std::string outcome;
+    std::int64_t runs = 0;
+};
+
+// Which runs a listing shows; empty parts match every run. Dates are the
+// stations' local dates, "YYYY-MM-DD", both ends included.
+struct RecordFilter {
+    std::string serial;
+    std::string station;
+    std::string since;
+    std::string until;
+};
+
+// The earlier run a repeated serial number is refused for.
+struct EarlierRun {
+    std::int64_t id = 0;
+    std::string startedLocal;
+    std::string station;
+    std::string port;
+    bool unfinished = false;  // still running, or its station died during it
+};
+
+// "A1B2C3D4E5F6 was programmed on 2024-05-02 09:30:12+02:00 at station
+// line-2 (port /dev/ttyUSB0)", or for a run that has not finished "... is
+// being programmed at station ... since ...".
+std::string EarlierRunText(const std::string& serial, const EarlierRun& earlier);
+
+// The outcome a refused run is recorded with.
+inline constexpr const char* kRefusedOutcome = "Refused: programmed before";
+
+}  // namespace km640

@@ -1,0 +1,331 @@
+// The production record in real databases: SQLite files in temporary
+// folders and a PostgreSQL server the test starts. Every test runs on both.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <filesystem>
+#include <fstream>
+
+#include "record/ProductionRecord.h"
+#include "record/RecordListing.h"
+#include "tests/record/RecordBackends.h"
+
+using namespace km640;
+using namespace km640::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+RunStart startOf(const std::string& serial, const std::string& station = "line-1",
+                 const std::string& local = "2024-05-02T09:30:12+02:00") {
+    RunStart s;
+    s.startedUtc = "2024-05-02T07:30:12.000Z";
+    s.startedLocal = local;
+    s.station = station;
+    s.port = "/dev/ttyUSB0";
+    s.serial = serial;
+    s.programVersion = "1.1.9";
+    s.codePlugSha256 = std::string(64, '0');
+    s.codePlugFile = "line.tbl";
+    return s;
+}
+
+RunEnd endOf(RunState state, const std::string& outcome) { return {state, outcome, "1.2.3", 41000}; }
+
+class ProductionRecordTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        KM640_SKIP_WITHOUT_POSTGRES(GetParam());
+        folder_ = fs::temp_directory_path() / ("km640-record-" + std::to_string(getpid()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        url_ = freshRecordUrl(GetParam(), folder_);
+        ASSERT_FALSE(url_.empty());
+        location_ = ParseRecordUrl(url_).location;
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    // A second way into the same database, as another program would have it.
+    void rawExec(const QString& statement) {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(GetParam() == Backend::Sqlite ? "QSQLITE" : "QPSQL", "raw");
+            db.setDatabaseName(QString::fromStdString(GetParam() == Backend::Sqlite ? location_.sqliteFile
+                                                                                     : location_.database));
+            db.setHostName(QString::fromStdString(location_.host));
+            db.setUserName(QString::fromStdString(location_.user));
+            ASSERT_TRUE(db.open());
+            QSqlQuery query(db);
+            ASSERT_TRUE(query.exec(statement));
+        }
+        QSqlDatabase::removeDatabase("raw");
+    }
+
+    fs::path folder_;
+    std::string url_;
+    RecordLocation location_;
+};
+
+}  // namespace
+
+TEST_P(ProductionRecordTest, CreatesItsSchemaAndUpgradesOlderRecords) {
+    {
+        ProductionRecord record;
+        // A record as the first program version left it, with a run in it.
+        ASSERT_TRUE(record.openAtSchemaVersion(location_, 1)) << record.error();
+        EXPECT_EQ(record.schemaVersion(), 1);
+        const Claim claim = record.claim(startOf("A1B2C3D4E5F6"), false);
+        ASSERT_EQ(claim.kind, Claim::Kind::Granted) << claim.error;
+        ASSERT_TRUE(record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !")));
+    }
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    EXPECT_EQ(record.schemaVersion(), ProductionRecord::latestSchemaVersion());
+    const auto runs = record.runs({});
+    ASSERT_TRUE(runs);
+    ASSERT_EQ(runs->size(), 1u);
+    EXPECT_EQ((*runs)[0].outcome, "Write Success !");
+    EXPECT_EQ(record.claim(startOf("A1B2C3D4E5F6"), false).kind, Claim::Kind::Refused);
+
+    // Opening it again changes nothing.
+    record.close();
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    EXPECT_EQ(record.runs({})->size(), 2u);
+}
+
+TEST_P(ProductionRecordTest, RecordOfANewerProgramIsNotTouched) {
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.open(location_)) << record.error();
+    }
+    rawExec(QString("UPDATE km640_schema SET version = %1").arg(ProductionRecord::latestSchemaVersion() + 1));
+    ProductionRecord record;
+    EXPECT_FALSE(record.open(location_));
+    EXPECT_NE(record.error().find("newer program"), std::string::npos) << record.error();
+}
+
+// The life of one serial number on the line.
+TEST_P(ProductionRecordTest, SerialNumberIsProgrammedOnlyOnce) {
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    const std::string serial = "A1B2C3D4E5F6";
+
+    const Claim first = record.claim(startOf(serial, "line-1"), false);
+    ASSERT_EQ(first.kind, Claim::Kind::Granted) << first.error;
+    EXPECT_FALSE(first.earlier);
+
+    // While it is being programmed, another station is refused.
+    const Claim during = record.claim(startOf(serial, "line-2"), false);
+    ASSERT_EQ(during.kind, Claim::Kind::Refused);
+    ASSERT_TRUE(during.earlier);
+    EXPECT_TRUE(during.earlier->unfinished);
+    EXPECT_EQ(during.earlier->station, "line-1");
+
+    // A failed write may be tried again.
+    ASSERT_TRUE(record.finish(first.runId, endOf(RunState::Failed, "Verify Fail !")));
+    EXPECT_FALSE(record.earlierRun(serial));
+    const Claim retry = record.claim(startOf(serial, "line-2", "2024-05-02T10:00:00+02:00"), false);
+    ASSERT_EQ(retry.kind, Claim::Kind::Granted);
+    ASSERT_TRUE(record.finish(retry.runId, endOf(RunState::Programmed, "Write Success !")));
+
+    // Once programmed, it is refused with when and where ...
+    const Claim again = record.claim(startOf(serial, "line-3"), false);
+    ASSERT_EQ(again.kind, Claim::Kind::Refused);
+    EXPECT_EQ(again.earlier->id, retry.runId);
+    EXPECT_EQ(again.earlier->station, "line-2");
+    EXPECT_EQ(again.earlier->startedLocal, "2024-05-02T10:00:00+02:00");
+    EXPECT_FALSE(again.earlier->unfinished);
+    // ... unless the repeat is allowed, and then it is marked as one.
+    const Claim repeat = record.claim(startOf(serial, "line-3"), true);
+    ASSERT_EQ(repeat.kind, Claim::Kind::Granted);
+    EXPECT_EQ(repeat.earlier->id, retry.runId);
+    ASSERT_TRUE(record.finish(repeat.runId, endOf(RunState::Programmed, "Write Success !")));
+    // The window's "No" is recorded too.
+    ASSERT_TRUE(record.recordRefusal(startOf(serial, "line-4"), *record.earlierRun(serial)));
+
+    // Other serial numbers are not affected.
+    EXPECT_EQ(record.claim(startOf("A1B2C3D4E5F7"), false).kind, Claim::Kind::Granted);
+
+    const auto runs = record.runs({serial, {}, {}, {}});
+    ASSERT_TRUE(runs);
+    const struct {
+        const char* station;
+        RunState state;
+        const char* outcome;
+        std::optional<std::int64_t> repeatOf;
+    } expected[] = {
+        {"line-1", RunState::Failed, "Verify Fail !", std::nullopt},
+        {"line-2", RunState::Refused, kRefusedOutcome, first.runId},
+        {"line-2", RunState::Programmed, "Write Success !", std::nullopt},
+        {"line-3", RunState::Refused, kRefusedOutcome, retry.runId},
+        {"line-3", RunState::Programmed, "Write Success !", retry.runId},
+        {"line-4", RunState::Refused, kRefusedOutcome, repeat.runId},
+    };
+    ASSERT_EQ(runs->size(), std::size(expected));
+    for (std::size_t i = 0; i < runs->size(); ++i) {
+        SCOPED_TRACE(i);
+        const RecordedRun& r = (*runs)[i];
+        EXPECT_EQ(r.station, expected[i].station);
+        EXPECT_EQ(r.state, expected[i].state);
+        EXPECT_EQ(r.outcome, expected[i].outcome);
+        EXPECT_EQ(r.repeatOf, expected[i].repeatOf);
+        EXPECT_EQ(r.serial, serial);
+        EXPECT_EQ(r.port, "/dev/ttyUSB0");
+        EXPECT_EQ(r.programVersion, "1.1.9");
+        EXPECT_EQ(r.codePlugFile, "line.tbl");
+    }
+    EXPECT_EQ((*runs)[2].firmware, "1.2.3");
+    EXPECT_EQ((*runs)[2].durationMs, 41000);
+}
+
+TEST_P(ProductionRecordTest, ListingsByDayStationAndSerial) {
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    const struct {
+        const char* serial;
+        const char* station;
+        const char* local;
+        RunState state;
+        const char* outcome;
+    } runs[] = {
+        {"SN0000000001", "line-1", "2024-04-30T23:59:59+02:00", RunState::Programmed, "Write Success !"},
+        {"SN0000000002", "line-1", "2024-05-01T00:00:00+02:00", RunState::Programmed, "Write Success !"},
+        {"SN0000000003", "line-2", "2024-05-01T12:00:00+02:00", RunState::Failed, "Verify Fail !"},
+        {"SN0000000004", "line-2", "2024-05-01T13:00:00+02:00", RunState::Programmed, "Write Success !"},
+        {"SN0000000005", "line-1", "2024-05-02T08:00:00+02:00", RunState::Programmed, "Write Success !"},
+        {"SN0000000006", "line-2", "2024-05-02T09:00:00+02:00", RunState::Running, ""},
+    };
+    for (const auto& r : runs) {
+        const Claim claim = record.claim(startOf(r.serial, r.station, r.local), false);
+        ASSERT_EQ(claim.kind, Claim::Kind::Granted) << claim.error;
+        if (r.state != RunState::Running) {
+            ASSERT_TRUE(record.finish(claim.runId, endOf(r.state, r.outcome)));
+        }
+    }
+    const auto serials = [&](const RecordFilter& filter) {
+        std::string text;
+        const auto runs = record.runs(filter);
+        for (const auto& run : runs.value()) text += run.serial.substr(11) + " ";
+        return text;
+    };
+    EXPECT_EQ(serials({}), "1 2 3 4 5 6 ");
+    EXPECT_EQ(serials({"SN0000000004", {}, {}, {}}), "4 ");
+    EXPECT_EQ(serials({{}, "line-2", {}, {}}), "3 4 6 ");
+    EXPECT_EQ(serials({{}, {}, "2024-05-01", "2024-05-01"}), "2 3 4 ");
+    EXPECT_EQ(serials({{}, {}, "2024-05-01", {}}), "2 3 4 5 6 ");
+    EXPECT_EQ(serials({{}, "line-1", {}, "2024-05-01"}), "1 2 ");
+    EXPECT_EQ(serials({"nothing", {}, {}, {}}), "");
+
+    const auto summary = record.summary({});
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(SummaryCsv(*summary),
+              "day,outcome,runs\r\n"
+              "2024-04-30,Write Success !,1\r\n"
+              "2024-05-01,Verify Fail !,1\r\n"
+              "2024-05-01,Write Success !,2\r\n"
+              "2024-05-02,(unfinished),1\r\n"
+              "2024-05-02,Write Success !,1\r\n");
+    EXPECT_EQ(SummaryCsv(*record.summary({{}, "line-2", "2024-05-02", {}})),
+              "day,outcome,runs\r\n2024-05-02,(unfinished),1\r\n");
+}
+
+// Stations scanning the same label at once: each process claims it at the
+// same moment; the transaction lets exactly one through, and every attempt
+// is recorded once.
+TEST_P(ProductionRecordTest, SameLabelOnManyStationsAtOnce) {
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.open(location_)) << record.error();
+    }
+    constexpr int kStations = 6;
+    int gate[2];
+    ASSERT_EQ(pipe(gate), 0);
+    std::vector<pid_t> children;
+    for (int i = 0; i < kStations; ++i) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(gate[1]);
+            char c;
+            // Every station waits here until the parent opens the gate.
+            const bool released = read(gate[0], &c, 1) == 0;
+            ProductionRecord record;
+            if (!released || !record.open(location_)) _exit(3);
+            const Claim claim = record.claim(startOf("SAMELABEL0001", "line-" + std::to_string(i)), false);
+            if (claim.kind == Claim::Kind::Granted)
+                _exit(record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !")) ? 0 : 4);
+            _exit(claim.kind == Claim::Kind::Refused ? 1 : 2);
+        }
+        children.push_back(child);
+    }
+    close(gate[0]);
+    close(gate[1]);
+    int granted = 0, refused = 0;
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        const int code = WEXITSTATUS(status);
+        ASSERT_TRUE(code == 0 || code == 1) << "station ended with " << code;
+        (code == 0 ? granted : refused)++;
+    }
+    EXPECT_EQ(granted, 1);
+    EXPECT_EQ(refused, kStations - 1);
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    const auto runs = record.runs({"SAMELABEL0001", {}, {}, {}});
+    ASSERT_EQ(runs->size(), static_cast<std::size_t>(kStations));
+    int programmed = 0;
+    for (const auto& run : *runs) programmed += run.state == RunState::Programmed;
+    EXPECT_EQ(programmed, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, ProductionRecordTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         backendName);
+
+// A record that cannot be used is reported with its name (never its
+// password) and what the database said.
+TEST(ProductionRecordOpen, UnusableRecords) {
+    const fs::path folder = fs::temp_directory_path() / ("km640-badrecord-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::ofstream(folder / "notes.sqlite") << "this is a day's log, not a database\r\n";
+    const struct {
+        std::string url;
+        const char* says;
+    } cases[] = {
+        {(folder / "missing" / "km640-production.sqlite").string(), "cannot be opened"},
+        {(folder / "notes.sqlite").string(), "not a database"},
+        {"postgresql://km640:s3cret@/km640?host=" + (folder / "nosocket").string(), "cannot be opened"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        ProductionRecord record;
+        EXPECT_FALSE(record.open(ParseRecordUrl(c.url).location));
+        EXPECT_FALSE(record.isOpen());
+        EXPECT_NE(record.error().find(c.says), std::string::npos) << record.error();
+        EXPECT_EQ(record.error().find("s3cret"), std::string::npos) << record.error();
+        // Nothing can be claimed in it.
+        EXPECT_EQ(record.claim(startOf("A1B2C3D4E5F6"), false).kind, Claim::Kind::Failed);
+    }
+    fs::remove_all(folder);
+}
+
+TEST(ProductionRecordOpen, MissingPostgresDatabase) {
+    KM640_SKIP_WITHOUT_POSTGRES(Backend::Postgres);
+    ASSERT_TRUE(SharedPostgres::usable()) << SharedPostgres::server()->error();
+    ProductionRecord record;
+    EXPECT_FALSE(record.open(ParseRecordUrl(SharedPostgres::server()->url("nosuchdb")).location));
+    EXPECT_NE(record.error().find("nosuchdb"), std::string::npos) << record.error();
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    SharedPostgres::install();
+    return RUN_ALL_TESTS();
+}
