@@ -1,6 +1,8 @@
 #include "pager/ProductionLog.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +17,30 @@ std::string trimmed(const std::string& s) {
     const auto e = s.find_last_not_of(" \t\r\n");
     return s.substr(b, e - b + 1);
 }
+
+// Several km640-cli processes, one per board, append to the same day's log.
+// Each write happens under an exclusive lock on the file, so a line never
+// interleaves with another, and the header goes in by whichever process
+// finds the file empty while holding the lock: exactly once, and first.
+class LogLock {
+public:
+    explicit LogLock(int fd) : fd_(fd), locked_(lock(fd)) {}
+    ~LogLock() {
+        if (locked_) ::flock(fd_, LOCK_UN);
+    }
+    LogLock(const LogLock&) = delete;
+    LogLock& operator=(const LogLock&) = delete;
+    bool locked() const { return locked_; }
+
+private:
+    static bool lock(int fd) {
+        while (::flock(fd, LOCK_EX) != 0)
+            if (errno != EINTR) return false;
+        return true;
+    }
+    int fd_;
+    bool locked_;
+};
 
 bool writeAll(int fd, const std::string& text) {
     std::size_t done = 0;
@@ -51,21 +77,23 @@ ProductionLog::~ProductionLog() {
 
 bool ProductionLog::open(const std::filesystem::path& folder, const LocalDateTime& now) {
     path_ = folder / DailyLogName(now);
-    // Create the day's file only if it is new, so that exactly one run writes the header.
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd_ >= 0) {
-        if (!writeAll(fd_, DailyLogHeader())) {
-            ::close(fd_);
-            fd_ = -1;
-            return false;
-        }
-        return true;
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) return false;
+    const LogLock lock(fd_);
+    struct stat file {};
+    const bool ok = lock.locked() && ::fstat(fd_, &file) == 0 && S_ISREG(file.st_mode) &&
+                    (file.st_size > 0 || writeAll(fd_, DailyLogHeader()));
+    if (!ok) {
+        ::close(fd_);
+        fd_ = -1;
     }
-    if (errno != EEXIST) return false;
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    return fd_ >= 0;
+    return ok;
 }
 
-bool ProductionLog::append(const std::string& line) { return fd_ >= 0 && writeAll(fd_, line); }
+bool ProductionLog::append(const std::string& line) {
+    if (fd_ < 0) return false;
+    const LogLock lock(fd_);
+    return lock.locked() && writeAll(fd_, line);
+}
 
 }  // namespace km640

@@ -18,9 +18,12 @@ std::string DailyLogHeader();
 // serial and result are trimmed of blanks.
 std::string DailyLogLine(const LocalDateTime& t, const std::string& serial, const std::string& result);
 
-// The log of one production run. Opening creates the day's file with its
-// header, or opens an existing one for appending. A line is flushed to disk
-// as soon as it is written, so a crash right after a run does not lose it.
+// The log of one production run. Opening creates the day's file, or opens
+// an existing one for appending; the header goes into a file that is still
+// empty. Several processes (one per board) may log into the same folder at
+// once: the header and every line are written under a lock on the file, so
+// the header comes once and first and lines never mix. A line is flushed to
+// disk as soon as it is written, so a crash right after a run does not lose it.
 class ProductionLog {
 public:
     // False when the file can be neither created nor opened for appending.

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
+#include <vector>
 
 #include "pager/PagerClock.h"
 #include "pager/ProductionLog.h"
@@ -75,6 +79,57 @@ TEST(ProductionLog, HeaderOnceAndLinesWithCrLf) {
     ProductionLog nowhere;
     EXPECT_FALSE(nowhere.open(dir / "missing-folder", t));
     EXPECT_FALSE(nowhere.append("x"));
+    std::filesystem::remove_all(dir);
+}
+
+// Stations on one PC share the log folder: each process opens the day's log
+// (the first of the day among them) and appends its lines while the others
+// do the same.
+TEST(ProductionLog, ManyProcessesAppendAtOnce) {
+    const auto dir = std::filesystem::temp_directory_path() / ("km640-logs-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const LocalDateTime t{2012, 4, 25, 3, 9, 30, 12};
+    constexpr int kProcesses = 8;
+    constexpr int kLines = 200;
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(gate[1]);
+            char c;
+            if (::read(gate[0], &c, 1) != 0) ::_exit(3);  // everybody starts when the gate opens
+            for (int n = 0; n < kLines; ++n) {
+                ProductionLog log;
+                const std::string serial = "P" + std::to_string(p) + "N" + std::to_string(n) + std::string(40, 'x');
+                if (!log.open(dir, t) || !log.append(DailyLogLine(t, serial, "Write Success !"))) ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::stringstream text(slurp(dir / "2012-04-25.log"));
+    std::string line;
+    ASSERT_TRUE(std::getline(text, line));
+    EXPECT_EQ(line + "\n", DailyLogHeader());
+    std::set<std::string> seen;
+    while (std::getline(text, line)) {
+        const auto from = line.find("= ") + 2;
+        const std::string serial = line.substr(from, line.find("  Write") - from);
+        EXPECT_EQ(line + "\n", DailyLogLine(t, serial, "Write Success !")) << "a line is whole";
+        EXPECT_TRUE(seen.insert(serial).second) << "no line twice: " << serial;
+    }
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(kProcesses * kLines));
     std::filesystem::remove_all(dir);
 }
 
