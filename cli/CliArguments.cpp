@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "record/RecordUrl.h"
+#include "record/RunTime.h"
+
 namespace km640::cli {
 
 namespace {
@@ -15,6 +18,14 @@ enum Option : unsigned {
     kSerial = 1u << 4,
     kLogDir = 1u << 5,
     kJson = 1u << 6,
+    kRecord = 1u << 7,
+    kStation = 1u << 8,
+    kSince = 1u << 9,
+    kUntil = 1u << 10,
+    kCsv = 1u << 11,
+    kSummary = 1u << 12,
+    kSerialFromStdin = 1u << 13,
+    kAllowRepeat = 1u << 14,
 };
 
 struct OptionRule {
@@ -33,6 +44,14 @@ constexpr OptionRule kOptions[] = {
     {"--serial", "", kSerial, &CliArguments::serial, nullptr},
     {"--log-dir", "", kLogDir, &CliArguments::logDir, nullptr},
     {"--json", "", kJson, nullptr, &CliArguments::json},
+    {"--record", "", kRecord, &CliArguments::record, nullptr},
+    {"--station", "", kStation, &CliArguments::station, nullptr},
+    {"--since", "", kSince, &CliArguments::since, nullptr},
+    {"--until", "", kUntil, &CliArguments::until, nullptr},
+    {"--csv", "", kCsv, nullptr, &CliArguments::csv},
+    {"--summary", "", kSummary, nullptr, &CliArguments::summary},
+    {"--serial-from-stdin", "", kSerialFromStdin, nullptr, &CliArguments::serialFromStdin},
+    {"--allow-repeat", "", kAllowRepeat, nullptr, &CliArguments::allowRepeat},
 };
 
 struct CommandRule {
@@ -53,7 +72,12 @@ constexpr CommandRule kCommands[] = {
     {"write", Command::Write, kPort | kNoClock | kBackup, kPort, 1, 1, "one code-plug file"},
     {"verify", Command::Verify, kPort, kPort, 1, 1, "one code-plug file"},
     {"sync-time", Command::SyncTime, kPort, kPort, 0, 0, ""},
-    {"production", Command::Production, kPort | kSerial | kLogDir, kPort | kSerial, 1, 1, "one code-plug file"},
+    // production needs one of --serial and --serial-from-stdin (checked below).
+    {"production", Command::Production,
+     kPort | kSerial | kLogDir | kRecord | kStation | kSerialFromStdin | kAllowRepeat, kPort, 1, 1,
+     "one code-plug file"},
+    {"records", Command::Records, kRecord | kLogDir | kSerial | kStation | kSince | kUntil | kCsv | kSummary, 0, 0,
+     0, ""},
     {"dump", Command::Dump, kJson, 0, 1, 1, "one code-plug file"},
     {"diff", Command::Diff, kPort | kJson, 0, 2, 1, "two code-plug files, or --port and one file"},
     {"check", Command::Check, 0, 0, 1, 1, "one code-plug file"},
@@ -65,6 +89,12 @@ const OptionRule* findOption(std::string_view word) {
     return nullptr;
 }
 
+std::string dateProblem(const char* option, const std::string& date) {
+    return IsRecordDate(date) ? std::string() : std::string(option) + " takes a date as YYYY-MM-DD";
+}
+
+}  // namespace
+
 std::string serialProblem(const std::string& serial) {
     if (serial.empty()) return "--serial needs a serial number";
     if (serial.size() > kMaxSerialLength)
@@ -74,7 +104,12 @@ std::string serialProblem(const std::string& serial) {
     return {};
 }
 
-}  // namespace
+std::string scannedSerialProblem(const std::string& serial) {
+    if (serial.size() < kMinScannedSerialLength || serial.size() > kMaxSerialLength)
+        return "a scanned serial number has " + std::to_string(kMinScannedSerialLength) + " to " +
+               std::to_string(kMaxSerialLength) + " characters";
+    return serialProblem(serial);
+}
 
 CliParse parseCliArguments(std::span<const std::string> args) {
     CliParse out;
@@ -168,7 +203,15 @@ CliParse parseCliArguments(std::span<const std::string> args) {
                                : std::string(command->name) + " takes " + std::string(command->filesText);
         return out;
     }
+    if (a.command == Command::Production && ((given & kSerial) != 0) == a.serialFromStdin) {
+        out.error = a.serialFromStdin ? "production takes --serial or --serial-from-stdin, not both"
+                                      : "production needs --serial or --serial-from-stdin";
+        return out;
+    }
     if ((given & kSerial) != 0) out.error = serialProblem(a.serial);
+    if (out.error.empty() && (given & kRecord) != 0) out.error = ParseRecordUrl(a.record).error;
+    if (out.error.empty() && (given & kSince) != 0) out.error = dateProblem("--since", a.since);
+    if (out.error.empty() && (given & kUntil) != 0) out.error = dateProblem("--until", a.until);
     return out;
 }
 

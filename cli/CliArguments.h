@@ -7,7 +7,7 @@
 
 namespace km640::cli {
 
-enum class Command { Help, Ports, Info, Read, Write, Verify, SyncTime, Production, Dump, Diff, Check };
+enum class Command { Help, Ports, Info, Read, Write, Verify, SyncTime, Production, Records, Dump, Diff, Check };
 
 struct CliArguments {
     Command command = Command::Help;
@@ -15,11 +15,19 @@ struct CliArguments {
     std::string port;                // a device name ("ttyUSB0") or a full path ("/dev/pts/3")
     std::string output;              // read -o
     std::string backupDir;           // write --backup
-    std::string serial;              // production --serial
-    std::string logDir = ".";        // production --log-dir
+    std::string serial;              // production --serial; records --serial
+    std::string logDir = ".";        // production --log-dir; records --log-dir (where the default record is)
+    std::string record;              // production, records --record: a PostgreSQL URL or a SQLite file
+    std::string station;             // production --station; records --station
+    std::string since;               // records --since DATE
+    std::string until;               // records --until DATE
     bool json = false;
     bool quiet = false;
     bool noClock = false;
+    bool serialFromStdin = false;    // production --serial-from-stdin
+    bool allowRepeat = false;        // production --allow-repeat
+    bool csv = false;                // records --csv
+    bool summary = false;            // records --summary
     bool operator==(const CliArguments&) const = default;
 };
 
@@ -33,5 +41,13 @@ CliParse parseCliArguments(std::span<const std::string> args);
 
 // The longest serial number the pager's serial block holds.
 constexpr std::size_t kMaxSerialLength = 14;
+// The shortest label the window takes from a barcode scanner.
+constexpr std::size_t kMinScannedSerialLength = 11;
+
+// Why a text is no serial number for --serial, or empty.
+std::string serialProblem(const std::string& serial);
+// Why a line read from a scanner is no serial number, or empty: the
+// window's scanner rule (11 to 14 characters) and --serial's.
+std::string scannedSerialProblem(const std::string& serial);
 
 }  // namespace km640::cli

@@ -5,6 +5,7 @@
 #include "cli/ExitCode.h"
 #include "cli/FileCommands.h"
 #include "cli/PagerCommands.h"
+#include "cli/RecordCommands.h"
 
 namespace km640::cli {
 
@@ -23,6 +24,7 @@ int runCli(std::span<const std::string> args, CliContext& context) {
         if (a.port.empty()) return runDiffFiles(a, context.out, context.err);
         break;
     case Command::Ports: return runPorts(context);
+    case Command::Records: return runRecords(a, context);
     case Command::Info:
     case Command::Read:
     case Command::Write:

@@ -3,12 +3,14 @@
 // exit code out. The program wires the machine's clock, serial devices and
 // process table; tests wire a fixed clock and a simulated board.
 
+#include <istream>
 #include <ostream>
 #include <span>
 #include <string>
 
 #include "cli/PortDiagnosis.h"
 #include "platform/Services.h"
+#include "record/RunTime.h"
 
 namespace km640::cli {
 
@@ -19,6 +21,15 @@ struct CliContext {
     LocalClock& clock;
     SerialDeviceList& devices;
     PortSystemView portSystem;
+    // production --serial-from-stdin reads the scanned labels here.
+    std::istream* in = nullptr;
+    // The station name a production run is recorded with unless --station
+    // gives one.
+    std::string hostName = {};
+    // KM640_RECORD: the production record when --record gives none.
+    std::string recordEnvironment = {};
+    // The times production runs are recorded with; the machine's when null.
+    RecordClock* recordClock = nullptr;
 };
 
 // args: the words after the program name.

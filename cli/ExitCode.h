@@ -17,7 +17,9 @@ enum class ExitCode : int {
     ReadFail = 6,     // the pager's memory or identification could not be read
     WriteFail = 7,    // a block or the clock was not acknowledged
     VerifyFail = 8,   // the pager's memory differs from the code-plug
-    LogError = 9,     // the production log cannot be written; no pager was programmed
+    LogError = 9,     // the production log or record cannot be opened; no pager was programmed
+    RecordLost = 11,  // the pager's outcome is printed, but its run is missing from the production record
+    RepeatRefused = 12,  // the serial number was programmed before; nothing was sent to the board
 };
 
 struct ExitCodeMeaning {

@@ -11,7 +11,10 @@
 #include "link/ECommError.h"
 #include "link/OpenSelectedPort.h"
 #include "link/PortDiscovery.h"
+#include "cli/RecordCommands.h"
 #include "pager/PagerClock.h"
+#include "record/CodePlugFingerprint.h"
+#include "record/RecordListing.h"
 
 namespace km640::cli {
 
@@ -19,10 +22,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// An outcome or a scanned line without the blanks and line ends around it.
 std::string trimmed(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
+    const auto b = s.find_first_not_of(" \t\r\n");
     if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
 }
 
 // Where WriteCodePlugFile keeps the previous file of that name.
@@ -85,6 +89,7 @@ int PagerCommands::run() {
     case Command::Diff: code = diffWithPager(); break;
     case Command::Help:
     case Command::Ports:
+    case Command::Records:
     case Command::Dump:
     case Command::Check: break;
     }
@@ -117,7 +122,7 @@ std::optional<ExitCode> PagerCommands::portProblem() {
     }
 }
 
-ExitCode PagerCommands::finish(const OperationResult& result) {
+ExitCode PagerCommands::finish(const OperationResult& result, bool printOutcome) {
     view_.clearLine();
     if (result.outcome == Outcome::BoardNotResponding && messages_.portOpenFailed()) {
         // The port went away or was taken between the check and the operation.
@@ -125,7 +130,7 @@ ExitCode PagerCommands::finish(const OperationResult& result) {
         return ExitCode::PortError;
     }
     const std::string text = trimmed(result.text);
-    if (!text.empty() && !messages_.lastShown(result.text)) context_.out << text << "\n";
+    if (printOutcome && !text.empty() && !messages_.lastShown(result.text)) context_.out << text << "\n";
     if (result.outcome == Outcome::BoardNotResponding) {
         const std::string note = otherHoldersNote(portDevicePath(arguments_.port), context_.portSystem);
         if (!note.empty()) context_.err << "km640-cli: " << note << "\n";
@@ -215,11 +220,93 @@ ExitCode PagerCommands::syncTime() {
     return code;
 }
 
+// Every run is recorded; without a record to write to, no pager is
+// programmed, as without the day's log.
 ExitCode PagerCommands::production() {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
     if (!file) return ExitCode::BadFile;
-    image_ = *file;
-    return finish(operations_.ProductionWrite(arguments_.serial, arguments_.logDir));
+    const RecordUrlParse choice = chosenRecord(arguments_, context_);
+    ProductionRecord record;
+    if (!choice.error.empty() || !record.open(choice.location)) {
+        context_.err << "km640-cli: " << (choice.error.empty() ? record.error() : choice.error)
+                     << "; no pager was programmed.\n";
+        return ExitCode::LogError;
+    }
+    SystemRecordClock machineClock;
+    ProductionRun run(operations_, record, context_.recordClock ? *context_.recordClock : machineClock);
+    std::error_code ec;
+    const fs::path filePath = fs::absolute(arguments_.files[0], ec);
+    const RunDescription description{arguments_.station.empty() ? context_.hostName : arguments_.station,
+                                     portDevicePath(arguments_.port), ec ? arguments_.files[0] : filePath.string(),
+                                     CodePlugSha256(*file)};
+    if (arguments_.serialFromStdin) return productionFromStdin(run, *file, description);
+    return producePager(run, arguments_.serial, *file, description, false).code;
+}
+
+PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, const std::string& serial, const CodePlugImage& codePlug,
+                                     const RunDescription& description, bool scanned) {
+    image_ = codePlug;
+    const ProductionReport report =
+        run.run(serial, arguments_.logDir, description, arguments_.allowRepeat ? RepeatPolicy::Allow : RepeatPolicy::Refuse);
+    view_.clearLine();
+    std::string outcome = report.outcome;
+    ExitCode code = ExitCode::Success;
+    switch (report.kind) {
+    case ProductionReport::Kind::RecordUnavailable:
+        context_.err << "km640-cli: " << report.recordError << "; " << serial << " was not programmed.\n";
+        outcome = "Not programmed: no production record";
+        code = ExitCode::LogError;
+        break;
+    case ProductionReport::Kind::Refused:
+        context_.err << "km640-cli: " << EarlierRunText(serial, *report.earlier)
+                     << "; not programmed again (--allow-repeat programs it anyway).\n";
+        outcome = kRefusedOutcome;
+        code = ExitCode::RepeatRefused;
+        break;
+    case ProductionReport::Kind::Finished:
+        code = finish(report.result, !scanned);
+        if (report.earlier && report.programmed) outcome += " (repeat)";
+        if (report.recordLost()) {
+            context_.err << "km640-cli: " << serial << ": " << report.outcome
+                         << ", but the run could not be written into the production record: " << report.recordError
+                         << "\n";
+            code = ExitCode::RecordLost;
+        }
+        break;
+    }
+    if (scanned) {
+        std::string when = report.startedLocal.substr(0, 19);
+        if (when.size() > 10) when[10] = ' ';
+        context_.out << when << "  " << serial << "  " << outcome;
+        if (report.kind == ProductionReport::Kind::Finished) context_.out << "  " << DurationText(report.durationMs);
+        context_.out << std::endl;
+    }
+    return {code, report.programmed};
+}
+
+// One pager per line, as a barcode scanner (a keyboard) types the labels,
+// until the end of the input; then how many were programmed.
+ExitCode PagerCommands::productionFromStdin(ProductionRun& run, const CodePlugImage& codePlug,
+                                            const RunDescription& description) {
+    int programmed = 0, failed = 0, refused = 0;
+    std::optional<ExitCode> firstProblem;
+    std::string line;
+    const auto prompt = [&] { context_.err << "Scan the next serial number (Ctrl-D ends): " << std::flush; };
+    for (prompt(); context_.in && std::getline(*context_.in, line); prompt()) {
+        const std::string serial = trimmed(line);
+        if (serial.empty()) continue;
+        if (const std::string problem = scannedSerialProblem(serial); !problem.empty()) {
+            context_.err << "km640-cli: \"" << serial << "\" is not read as a serial number: " << problem
+                         << "; scan it again.\n";
+            continue;
+        }
+        const auto [code, wasProgrammed] = producePager(run, serial, codePlug, description, true);
+        (wasProgrammed ? programmed : code == ExitCode::RepeatRefused ? refused : failed)++;
+        if (code != ExitCode::Success && !firstProblem) firstProblem = code;
+    }
+    context_.err << "\n";
+    context_.out << "Programmed: " << programmed << "  Failed: " << failed << "  Refused: " << refused << std::endl;
+    return firstProblem.value_or(ExitCode::Success);
 }
 
 // A failed verify explained field by field: the pager's memory is read as it

@@ -15,6 +15,7 @@
 #include "codeplug/CodePlugImage.h"
 #include "link/TCommPort.h"
 #include "pager/PagerOperations.h"
+#include "pager/ProductionRun.h"
 
 namespace km640::cli {
 
@@ -36,8 +37,9 @@ public:
 private:
     std::optional<ExitCode> portProblem();
     void reportPortProblem(int systemError);
-    // Prints the outcome unless its message was just shown, and gives its exit code.
-    ExitCode finish(const OperationResult& result);
+    // Prints the outcome unless its message was just shown (or printOutcome
+    // is false), and gives its exit code.
+    ExitCode finish(const OperationResult& result, bool printOutcome = true);
     std::optional<ExitCode> saveBackup();
 
     ExitCode info();
@@ -46,6 +48,16 @@ private:
     ExitCode verify();
     ExitCode syncTime();
     ExitCode production();
+    // One pager of a production run: its report on the terminal and its
+    // exit code. A line per pager goes to standard output when scanned.
+    struct PagerProduced {
+        ExitCode code;
+        bool programmed;  // the pager holds the code-plug, even if its record is missing
+    };
+    PagerProduced producePager(ProductionRun& run, const std::string& serial, const CodePlugImage& codePlug,
+                               const RunDescription& description, bool scanned);
+    ExitCode productionFromStdin(ProductionRun& run, const CodePlugImage& codePlug,
+                                 const RunDescription& description);
     ExitCode diffWithPager();
 
     const CliArguments& arguments_;

@@ -10,7 +10,8 @@ MsgAnswer TerminalMessages::show(const std::string& text, const std::string&, Ms
     if (text.starts_with("Error opening comm port")) portOpenFailed_ = true;
     // Nobody is there to agree to anything.
     switch (buttons) {
-    case MsgButtons::YesNo: return MsgAnswer::No;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoDefaultNo: return MsgAnswer::No;
     case MsgButtons::OkCancel: return MsgAnswer::Cancel;
     case MsgButtons::Ok: break;
     }

@@ -83,6 +83,7 @@ OperationResult PagerOperations::guarded(const std::function<OperationResult()>&
     // click could start a second exchange in the middle of the first.
     if (busy_) return {Outcome::Busy, {}};
     busy_ = true;
+    firmwareRead_.reset();
     OperationResult result;
     try {
         result = body();
@@ -170,6 +171,7 @@ bool PagerOperations::ReadPagerInfoBlock(bool showVersion) {
     if (!session_.RequestRead(kMemoryCommand, kReadSub, buffer, ident::kPagerInfoBlock, ident::kPagerInfoLength))
         return false;
     image_.copyIn(ident::kPagerInfoBlock, std::span<const std::uint8_t>(buffer.data(), ident::kPagerInfoLength));
+    firmwareRead_ = {buffer[0], buffer[1], buffer[2]};
     if (showVersion) view_.showFirmwareVersion(firmwareText(image_));
     return true;
 }

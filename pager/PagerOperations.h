@@ -93,6 +93,9 @@ public:
     bool SendReset();
 
     FrameSession& session() { return session_; }
+    // The firmware version the last operation read from the board data
+    // block; empty when it stopped before.
+    const std::optional<std::array<std::uint8_t, 3>>& firmwareRead() const { return firmwareRead_; }
 
 private:
     enum class BlockOutcome { Success, WriteFail, VerifyFail };
@@ -134,6 +137,7 @@ private:
     std::vector<std::string> portList_;
     FrameSession session_;
     bool busy_ = false;
+    std::optional<std::array<std::uint8_t, 3>> firmwareRead_;
 };
 
 // Closes the port, ignoring a port that fails even to close (it is gone, and

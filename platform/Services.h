@@ -12,7 +12,9 @@
 namespace km640 {
 
 enum class MsgIcon { None, Exclamation, Error, Warning, Information };
-enum class MsgButtons { Ok, OkCancel, YesNo };
+// YesNoDefaultNo: a question whose safe answer is No, so that an Enter
+// typed by habit (or by a barcode scanner) does not say Yes.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 class MessageBoxes {
@@ -45,6 +47,15 @@ class LocalClock {
 public:
     virtual ~LocalClock() = default;
     virtual LocalDateTime now() = 0;
+};
+
+// What the program keeps between runs: the window's production record
+// and station name. Keys are "group/name"; a missing key reads as empty.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    virtual std::string value(const std::string& key) = 0;
+    virtual void setValue(const std::string& key, const std::string& value) = 0;
 };
 
 // Millisecond tick count, used to tell a barcode scanner from a person typing.

@@ -4,6 +4,7 @@
 // return scripted paths, a clock and a tick count the test sets.
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ public:
         }
         switch (buttons) {
         case MsgButtons::YesNo: return MsgAnswer::Yes;
+        case MsgButtons::YesNoDefaultNo: return MsgAnswer::No;  // what Enter gives
         default: return MsgAnswer::Ok;
         }
     }
@@ -37,7 +39,7 @@ public:
     void clear() { shown.clear(); }
 
     std::vector<ShownMessage> shown;
-    std::deque<MsgAnswer> answers;  // scripted answers; OK or Yes when empty
+    std::deque<MsgAnswer> answers;  // scripted answers; else the default button (OK, Yes, or No)
 };
 
 class FakeDialogs : public FileDialogs {
@@ -72,6 +74,13 @@ class FakeTicks : public TickSource {
 public:
     std::uint32_t milliseconds() override { return ms; }
     std::uint32_t ms = 1000;
+};
+
+class FakeSettings : public SettingsStore {
+public:
+    std::string value(const std::string& key) override { return values[key]; }
+    void setValue(const std::string& key, const std::string& value) override { values[key] = value; }
+    std::map<std::string, std::string> values;
 };
 
 class FakeDeviceList : public SerialDeviceList {

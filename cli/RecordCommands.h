@@ -1,0 +1,17 @@
+#pragma once
+// `records`: the production record's runs for the quality department, as a
+// table, as RFC 4180 CSV, or counted per day and outcome.
+
+#include "cli/CliArguments.h"
+#include "cli/CliRunner.h"
+#include "record/RecordUrl.h"
+
+namespace km640::cli {
+
+int runRecords(const CliArguments& arguments, CliContext& context);
+
+// The record --record, KM640_RECORD or the log folder names; the error
+// names where a bad URL came from.
+RecordUrlParse chosenRecord(const CliArguments& arguments, const CliContext& context);
+
+}  // namespace km640::cli

@@ -1,0 +1,79 @@
+#include "pager/ProductionRun.h"
+
+namespace km640 {
+
+namespace {
+
+std::string trimmed(const std::string& s) {
+    const auto b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
+}
+
+std::string firmwareText(const std::optional<std::array<std::uint8_t, 3>>& firmware) {
+    if (!firmware) return {};
+    return std::to_string((*firmware)[0]) + "." + std::to_string((*firmware)[1]) + "." +
+           std::to_string((*firmware)[2]);
+}
+
+}  // namespace
+
+const char* ProgramVersionText() { return KM640_VERSION; }
+
+ProductionReport ProductionRun::run(const std::string& serial, const std::string& logFolder,
+                                    const RunDescription& description, RepeatPolicy policy,
+                                    const std::function<bool(const EarlierRun&)>& askRepeat) {
+    ProductionReport report;
+    // A second scan while a run is going on is not a run of its own.
+    if (operations_.busy()) {
+        report.kind = ProductionReport::Kind::Finished;
+        report.result = {Outcome::Busy, {}};
+        return report;
+    }
+    const std::int64_t startMs = clock_.steadyMs();
+    const RunTime now = clock_.now();
+    RunStart start{UtcText(now),           LocalText(now),
+                   description.station,    description.port,
+                   trimmed(serial),        ProgramVersionText(),
+                   description.codePlugSha256, description.codePlugFile};
+    report.startedLocal = start.startedLocal;
+
+    bool allowRepeat = policy == RepeatPolicy::Allow;
+    if (policy == RepeatPolicy::Ask) {
+        // The question is asked outside the claim's transaction: no station
+        // waits for an operator to answer.
+        if (const auto earlier = record_.earlierRun(start.serial)) {
+            report.earlier = earlier;
+            if (!askRepeat || !askRepeat(*earlier)) {
+                report.kind = ProductionReport::Kind::Refused;
+                report.declined = true;
+                if (!record_.recordRefusal(start, *earlier)) report.recordError = record_.error();
+                return report;
+            }
+            allowRepeat = true;
+        }
+    }
+    const Claim claim = record_.claim(start, allowRepeat);
+    report.earlier = claim.earlier;
+    if (claim.kind == Claim::Kind::Failed) {
+        report.recordError = claim.error;
+        return report;
+    }
+    if (claim.kind == Claim::Kind::Refused) {
+        report.kind = ProductionReport::Kind::Refused;
+        return report;
+    }
+
+    report.kind = ProductionReport::Kind::Finished;
+    report.result = operations_.ProductionWrite(serial, logFolder);
+    report.programmed = report.result.ok();
+    report.outcome = trimmed(report.result.text);
+    report.firmware = firmwareText(operations_.firmwareRead());
+    report.durationMs = clock_.steadyMs() - startMs;
+    const RunEnd end{report.programmed ? RunState::Programmed : RunState::Failed, report.outcome, report.firmware,
+                     report.durationMs};
+    if (!record_.finish(claim.runId, end)) report.recordError = record_.error();
+    return report;
+}
+
+}  // namespace km640

@@ -1,0 +1,240 @@
+// km640-cli production on a production line: every run in the production
+// record (SQLite in the log folder here), a serial number that was
+// programmed before refused, labels read from a scanner on standard input,
+// and the record listed for the quality department.
+
+#include <gtest/gtest.h>
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include "cli/ExitCode.h"
+#include "record/CodePlugFingerprint.h"
+#include "record/ProductionRecord.h"
+#include "tests/cli/CliFixture.h"
+
+using namespace km640;
+using namespace km640::cli;
+
+namespace {
+
+class CliProduction : public CliOverPty {
+protected:
+    void SetUp() override {
+        CliOverPty::SetUp();
+        startBoard(clitest::savedImage(), withSerial());
+        fs::create_directories(path("logs"));
+        file_ = save("line.tbl", clitest::savedImage());
+    }
+    std::vector<std::string> production(std::vector<std::string> more) {
+        std::vector<std::string> args{"production", "--port", port(), file_, "--log-dir", path("logs")};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    }
+    std::vector<RecordedRun> recorded(const std::string& record = {}) {
+        ProductionRecord r;
+        EXPECT_TRUE(r.open(ParseRecordUrl(record.empty() ? path("logs/km640-production.sqlite") : record).location))
+            << r.error();
+        return r.runs({}).value_or(std::vector<RecordedRun>{});
+    }
+    std::string logText() {
+        std::ifstream log(path("logs/2010-03-07.log"), std::ios::binary);
+        std::stringstream text;
+        text << log.rdbuf();
+        return text.str();
+    }
+    std::string file_;
+};
+
+const char* kLogHeader = "-------  KM645 Programming (Barcode) Start ------- \r\n";
+
+}  // namespace
+
+TEST_F(CliProduction, EveryRunIsRecordedAndARepeatIsRefused) {
+    const auto first = run(production({"--serial", "ZX9876543210"}));
+    ASSERT_EQ(first.code, 0) << first.err;
+    EXPECT_EQ(first.out, "Write Success !\n");
+
+    const int writes = board_->writeCount();
+    const auto again = run(production({"--serial", "ZX9876543210", "--station", "line-2"}));
+    EXPECT_EQ(again.code, toInt(ExitCode::RepeatRefused));
+    EXPECT_EQ(again.out, "");
+    EXPECT_EQ(again.err,
+              "km640-cli: ZX9876543210 was programmed on 2010-03-07 14:05:09+01:00 at station bench-pc (port " +
+                  port() + "); not programmed again (--allow-repeat programs it anyway).\n");
+    EXPECT_EQ(board_->writeCount(), writes) << "nothing is sent to the board";
+
+    const auto repeat = run(production({"--serial", "ZX9876543210", "--allow-repeat"}));
+    EXPECT_EQ(repeat.code, 0) << repeat.err;
+
+    const auto runs = recorded();
+    ASSERT_EQ(runs.size(), 3u);
+    const RecordedRun& r = runs[0];
+    EXPECT_EQ(r.startedUtc, "2010-03-07T13:05:09.000Z");
+    EXPECT_EQ(r.startedLocal, "2010-03-07T14:05:09+01:00");
+    EXPECT_EQ(r.station, "bench-pc");
+    EXPECT_EQ(r.port, port());
+    EXPECT_EQ(r.serial, "ZX9876543210");
+    EXPECT_EQ(r.firmware, "1.2.10");
+    EXPECT_EQ(r.outcome, "Write Success !");
+    EXPECT_EQ(r.state, RunState::Programmed);
+    EXPECT_EQ(r.programVersion, "1.1.9");
+    EXPECT_EQ(r.codePlugFile, file_);
+    EXPECT_EQ(r.codePlugSha256, CodePlugSha256(load(file_)));
+    EXPECT_EQ(r.durationMs, 1500);
+    EXPECT_EQ(runs[1].station, "line-2");
+    EXPECT_EQ(runs[1].state, RunState::Refused);
+    EXPECT_EQ(runs[1].repeatOf, r.id);
+    EXPECT_EQ(runs[2].state, RunState::Programmed);
+    EXPECT_EQ(runs[2].repeatOf, r.id);
+    // The day's log knows only the runs that reached the board.
+    EXPECT_EQ(logText(), std::string(kLogHeader) +
+                             "2010-03-07 14:05:09  Serial No. = ZX9876543210  Write Success !\r\n"
+                             "2010-03-07 14:05:09  Serial No. = ZX9876543210  Write Success !\r\n");
+}
+
+TEST_F(CliProduction, LabelsFromAScannerOnStandardInput) {
+    const auto scanned = run(production({"--serial-from-stdin"}),
+                             "ZX9876543210\r\n\n   \nSHORT1\nZX9876543211  \nZX9876543210\n");
+    EXPECT_EQ(scanned.code, toInt(ExitCode::RepeatRefused)) << scanned.err;
+    EXPECT_EQ(scanned.out,
+              "2010-03-07 14:05:09  ZX9876543210  Write Success !  1.5 s\n"
+              "2010-03-07 14:05:09  ZX9876543211  Write Success !  1.5 s\n"
+              "2010-03-07 14:05:09  ZX9876543210  Refused: programmed before\n"
+              "Programmed: 2  Failed: 0  Refused: 1\n");
+    const std::string prompt = "Scan the next serial number (Ctrl-D ends): ";
+    EXPECT_EQ(scanned.err.find(prompt), 0u);
+    EXPECT_NE(scanned.err.find("\"SHORT1\" is not read as a serial number: a scanned serial number has 11 to 14 "
+                               "characters; scan it again."),
+              std::string::npos);
+    EXPECT_NE(scanned.err.find("ZX9876543210 was programmed on"), std::string::npos);
+    EXPECT_EQ(SerialNumberText(board_->memory()), "ZX9876543211");
+    EXPECT_EQ(recorded().size(), 3u);
+
+    // A board that does not answer fails its pagers; the run goes on.
+    BoardOptions silent = withSerial();
+    silent.faults.silent = true;
+    startBoard(clitest::savedImage(), silent);
+    const auto gone = run(production({"--serial-from-stdin"}), "ZX0000000001\nZX0000000002\n");
+    EXPECT_EQ(gone.code, toInt(ExitCode::NoBoard));
+    EXPECT_EQ(gone.out,
+              "2010-03-07 14:05:09  ZX0000000001  The Board is not responding !  1.5 s\n"
+              "2010-03-07 14:05:09  ZX0000000002  The Board is not responding !  1.5 s\n"
+              "Programmed: 0  Failed: 2  Refused: 0\n");
+
+    const auto empty = run(production({"--serial-from-stdin"}), "");
+    EXPECT_EQ(empty.code, 0);
+    EXPECT_EQ(empty.out, "Programmed: 0  Failed: 0  Refused: 0\n");
+}
+
+TEST_F(CliProduction, NoRecordNoProgramming) {
+    const struct {
+        std::string record;       // --record
+        std::string environment;  // KM640_RECORD
+        const char* says;
+    } cases[] = {
+        {path("missing/r.sqlite"), "", "cannot be opened"},
+        {"", "postgresql://km640@/km640?host=" + path("nosocket"), "cannot be opened"},
+        {"", "mysql://db/km640", "KM640_RECORD: unknown kind of production record 'mysql'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        recordEnvironment_ = c.environment;
+        auto args = production({"--serial", "ZX9876543210"});
+        if (!c.record.empty()) args.insert(args.end(), {"--record", c.record});
+        const auto refused = run(args);
+        EXPECT_EQ(refused.code, toInt(ExitCode::LogError));
+        EXPECT_NE(refused.err.find(c.says), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find("no pager was programmed"), std::string::npos) << refused.err;
+    }
+    EXPECT_EQ(board_->writeCount(), 0);
+    EXPECT_FALSE(fs::exists(path("logs/2010-03-07.log")));
+}
+
+// A record elsewhere, a log folder that is gone: the day's log refuses the
+// run, and the record says so.
+TEST_F(CliProduction, LogFailureIsRecorded) {
+    const std::string record = path("record.sqlite");
+    auto args = production({"--serial", "ZX9876543210", "--record", record});
+    args[5] = path("nowhere");  // --log-dir
+    const auto noLog = run(args);
+    EXPECT_EQ(noLog.code, toInt(ExitCode::LogError));
+    EXPECT_EQ(noLog.err, "Save Error!\n");
+    EXPECT_EQ(board_->writeCount(), 0);
+    const auto runs = recorded(record);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].state, RunState::Failed);
+    EXPECT_EQ(runs[0].outcome, "Save Error!");
+}
+
+// The record takes the claim but refuses the outcome (a full disk, a
+// dropped server): the pager is programmed, and that is said, with its own
+// exit code.
+TEST_F(CliProduction, RecordLostAfterProgramming) {
+    ASSERT_EQ(run(production({"--serial", "ZX0000000000"})).code, 0);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "sabotage");
+        db.setDatabaseName(QString::fromStdString(path("logs/km640-production.sqlite")));
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.exec("CREATE TRIGGER full_disk BEFORE UPDATE ON production_run "
+                               "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    }
+    QSqlDatabase::removeDatabase("sabotage");
+    const auto lost = run(production({"--serial", "ZX9876543210"}));
+    EXPECT_EQ(lost.code, toInt(ExitCode::RecordLost));
+    EXPECT_EQ(lost.out, "Write Success !\n");
+    EXPECT_NE(lost.err.find("ZX9876543210: Write Success !, but the run could not be written into the production "
+                            "record"),
+              std::string::npos)
+        << lost.err;
+    EXPECT_NE(lost.err.find("database or disk is full"), std::string::npos) << lost.err;
+    EXPECT_EQ(SerialNumberText(board_->memory()), "ZX9876543210");
+    // Its row stays unfinished, so the label is still not programmed twice.
+    const auto again = run(production({"--serial", "ZX9876543210"}));
+    EXPECT_EQ(again.code, toInt(ExitCode::RepeatRefused));
+    EXPECT_NE(again.err.find("is being programmed at station bench-pc"), std::string::npos) << again.err;
+}
+
+TEST_F(CliProduction, RecordsForTheQualityDepartment) {
+    ASSERT_EQ(run(production({"--serial", "ZX9876543210"})).code, 0);
+    ASSERT_EQ(run(production({"--serial", "ZX9876543211", "--station", "line, \"2\""})).code, 0);
+    ASSERT_EQ(run(production({"--serial", "ZX9876543210"})).code, toInt(ExitCode::RepeatRefused));
+    const std::vector<std::string> logs{"--log-dir", path("logs")};
+    const auto records = [&](std::vector<std::string> more) {
+        std::vector<std::string> args{"records"};
+        args.insert(args.end(), logs.begin(), logs.end());
+        args.insert(args.end(), more.begin(), more.end());
+        return run(args);
+    };
+
+    const auto csv = records({"--csv"});
+    ASSERT_EQ(csv.code, 0) << csv.err;
+    std::vector<std::string> lines;
+    std::stringstream text(csv.out);
+    for (std::string line; std::getline(text, line, '\n');) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u) << csv.out;
+    EXPECT_EQ(lines[0].rfind("id,started_utc,started_local,station,", 0), 0u);
+    EXPECT_NE(lines[2].find(",\"line, \"\"2\"\"\","), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find(",Refused: programmed before,refused,1,"), std::string::npos) << lines[3];
+    for (const auto& line : lines) EXPECT_EQ(line.back(), '\r');
+
+    const auto one = records({"--serial", "ZX9876543211"});
+    EXPECT_EQ(one.code, 0);
+    EXPECT_NE(one.out.find("ZX9876543211  1.2.10    Write Success !  1.5 s"), std::string::npos) << one.out;
+    EXPECT_EQ(one.out.find("ZX9876543210"), std::string::npos);
+
+    EXPECT_EQ(records({"--summary"}).out,
+              "Day         Outcome                     Runs\n"
+              "2010-03-07  Refused: programmed before  1\n"
+              "2010-03-07  Write Success !             2\n");
+    EXPECT_EQ(records({"--summary", "--csv", "--station", "bench-pc"}).out,
+              "day,outcome,runs\r\n2010-03-07,Refused: programmed before,1\r\n2010-03-07,Write Success !,1\r\n");
+    EXPECT_EQ(records({"--since", "2010-03-08"}).out, "No runs recorded.\n");
+    EXPECT_EQ(records({"--until", "2010-03-07", "--csv"}).out, csv.out);
+
+    const auto none = run({"records", "--log-dir", path("empty")});
+    EXPECT_EQ(none.code, toInt(ExitCode::LogError));
+    EXPECT_EQ(none.err, "km640-cli: there is no production record " + path("empty/km640-production.sqlite") + "\n");
+    EXPECT_FALSE(fs::exists(path("empty")));
+}
