@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Services.h"
+#include "record/RunTime.h"
 
 namespace km640 {
 
@@ -21,6 +22,14 @@ struct AppServices {
     // "default.tbl" and relative save names live here, and so does the
     // production log.
     std::string startDirectory;
+    // The production record: the window's settings (none: nothing is
+    // kept), KM640_RECORD from the environment, the station name runs are
+    // recorded with when the settings give none, and the record's clock
+    // (none: the machine's).
+    SettingsStore* settings = nullptr;
+    std::string recordEnvironment = {};
+    std::string hostName = {};
+    RecordClock* recordClock = nullptr;
 };
 
 }  // namespace km640

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QSettings>
 
 namespace km640 {
 
@@ -22,6 +23,11 @@ MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& capti
     case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Cancel: return MsgAnswer::Cancel;
@@ -29,6 +35,14 @@ MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& capti
     case QMessageBox::No: return MsgAnswer::No;
     default: return MsgAnswer::Ok;
     }
+}
+
+std::string QtSettingsStore::value(const std::string& key) {
+    return QSettings("KM640", "km640").value(QString::fromStdString(key)).toString().toStdString();
+}
+
+void QtSettingsStore::setValue(const std::string& key, const std::string& value) {
+    QSettings("KM640", "km640").setValue(QString::fromStdString(key), QString::fromStdString(value));
 }
 
 namespace {

@@ -22,6 +22,14 @@ public:
     std::optional<std::string> saveFile(const std::string& startDir) override;
 };
 
+// The window's settings in the user's Qt settings file
+// (~/.config/KM640/km640.conf).
+class QtSettingsStore : public SettingsStore {
+public:
+    std::string value(const std::string& key) override;
+    void setValue(const std::string& key, const std::string& value) override;
+};
+
 class SystemTicks : public TickSource {
 public:
     SystemTicks() { timer_.start(); }

@@ -23,6 +23,7 @@
 #include "link/Delay.h"
 #include "pager/PagerOperations.h"
 #include "pager/ScanDetector.h"
+#include "record/ProductionRecord.h"
 #include "app/TextWindow.h"
 #include "app/TfmAbout.h"
 #include "app/TfmBoardTest.h"
@@ -226,6 +227,8 @@ void TfmMain::buildMenus() {
         {"&Pager", "Write1", "&Write", QKeySequence(Qt::Key_F4), [this] { Write1Click(); }},
         {"&Pager", "Read1", "&Read", QKeySequence(Qt::Key_F3), [this] { Read1Click(); }},
         {"&Pager", "Verify1", "&Verify", QKeySequence(Qt::Key_F2), [this] { Verify1Click(); }},
+        {"&Pager", nullptr, nullptr, {}, {}},
+        {"&Pager", "ProductionRecord1", "Production &Record...", {}, [this] { editProductionRecord(); }},
         {"About", "About1", "About", {}, [this] { showAbout(); }},
     };
     QMenu* current = nullptr;
@@ -336,6 +339,7 @@ void TfmMain::LoadDefaultCodePlug() {
         }
     }
     if (!loaded) BuildDefaultThresholds(image_);
+    codePlugSource_ = loaded ? path : "(built-in defaults)";
     RefreshAll();
 }
 
@@ -358,6 +362,7 @@ void TfmMain::OpenCodePlug() {
     RefreshAll();
     StampVersion(image_);
     setTitleWithPath(*chosen);
+    codePlugSource_ = *chosen;
 }
 
 void TfmMain::saveTo(const std::string& name) {
@@ -385,6 +390,7 @@ void TfmMain::SaveCodePlugAs() {
     saveName_ = *chosen;
     saveTo(saveName_);
     setTitleWithPath(*chosen);
+    codePlugSource_ = *chosen;
 }
 
 }  // namespace km640

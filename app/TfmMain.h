@@ -34,6 +34,7 @@ class TfmPlectronTbl;
 class PagerOperations;
 class WindowOperationView;
 class ScanDetector;
+class ProductionRecord;
 
 // The pages of the main page control; the numbers are ActivePageNumber.
 enum class Page { ChF1 = 1, ChF2, Profile, Setting, Manual, Advance, System, Debug };
@@ -108,6 +109,14 @@ public:
     void focusSerialNo();
     // Fills "COM Port" with these ports and selects the first.
     void setPortList(const std::vector<std::string>& ports);
+    // The production write of a scanned serial number, with its run in the
+    // production record; a serial number that the record shows programmed
+    // before is asked about (default No).
+    void RunProductionWrite(const std::string& serialNo);
+    // "Production Record...": where the record lives and the station name.
+    void editProductionRecord();
+    // Where the code-plug in the window came from, as runs are recorded.
+    const std::string& codePlugSource() const { return codePlugSource_; }
     QCheckBox* chkWriteAndRTC() const { return chkWriteAndRTC_; }
     QLineEdit* edtRTC_User() const { return edtRTC_User_; }
 
@@ -136,6 +145,10 @@ private:
     bool twentyFourHourClock() const;
     bool serialNoKeyDown(int key);
     bool serialNoKeyPress(int key);
+    // The production record, opened at the first run and again when its
+    // setting changed or its connection failed; null when it cannot be
+    // opened, and then the message has been shown.
+    ProductionRecord* productionRecord();
 
     AppServices& services_;
     CodePlugImage image_;
@@ -145,6 +158,9 @@ private:
     bool selectOnFirstClick_ = false;
     std::string appTitle_;
     std::string saveName_ = "default.tbl";
+    std::string codePlugSource_;
+    std::unique_ptr<ProductionRecord> record_;
+    std::string recordChoice_;  // what record_ was opened from
     std::array<std::uint8_t, 64> blankSerialRef_{};
     int activePageNumber_ = 0;
     bool shownOnce_ = false;

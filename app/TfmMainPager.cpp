@@ -72,7 +72,9 @@ void TfmMain::cboPortChange() {
     if (!operations_->busy()) ClosePortQuietly(services_.port);
 }
 
-void TfmMain::Read1Click() { operations_->Read(); }
+void TfmMain::Read1Click() {
+    if (operations_->Read().ok()) codePlugSource_ = "(read from the pager)";
+}
 void TfmMain::Write1Click() { operations_->Write(); }
 void TfmMain::Verify1Click() { operations_->Verify(); }
 
@@ -134,7 +136,7 @@ bool TfmMain::serialNoKeyDown(int key) {
         serialNoKeyPress(key);
         return true;
     case ScanDetector::Action::StartProduction:
-        operations_->ProductionWrite(text.toStdString(), services_.startDirectory);
+        RunProductionWrite(text.toStdString());
         return true;
     }
     return false;

@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QDir>
+#include <QSysInfo>
+#include <cstdlib>
 
 #include "app/AppServices.h"
 #include "app/RealServices.h"
@@ -25,8 +27,12 @@ int main(int argc, char** argv) {
     km640::SystemClock clock;
     km640::SystemTicks ticks;
     km640::QtSerialDeviceList serialDevices;
+    km640::QtSettingsStore settings;
     km640::AppServices services{messages, dialogs, clock, ticks, serialDevices, km640::CommPort(),
                                 QDir::currentPath().toStdString()};
+    services.settings = &settings;
+    services.hostName = QSysInfo::machineHostName().toStdString();
+    if (const char* record = std::getenv("KM640_RECORD")) services.recordEnvironment = record;
 
     km640::TfmMain window(services);
     QObject::connect(&instance, &km640::SingleInstance::raiseRequested, &window, [&window] {

@@ -2,7 +2,9 @@
 // Builds the main window offscreen on fake services, in a temporary start
 // directory.
 
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 #include "app/AppServices.h"
@@ -21,6 +23,7 @@ struct MainWindowFixture {
     // By default one USB adapter that is not there: the start-up search
     // fails at once and says so.
     FakeDeviceList devices;
+    FakeSettings settings;
     TCommPort port;
     std::unique_ptr<AppServices> services;
     std::vector<ShownMessage> startupMessages;
@@ -30,6 +33,8 @@ struct MainWindowFixture {
         devices.records = {{"ttyUSB99", ""}};
         services = std::make_unique<AppServices>(AppServices{messages, dialogs, clock, ticks, devices, port,
                                                               dir.path().toStdString()});
+        services->settings = &settings;
+        services->hostName = "bench-pc";
     }
     // Creates the window and runs its start-up as showing it does. What the
     // start-up said is kept in startupMessages; the message record then
@@ -43,5 +48,15 @@ struct MainWindowFixture {
     }
     std::string path(const char* name) const { return (dir.path() + "/" + name).toStdString(); }
 };
+
+// Types the label into the serial number field. A scanner delivers it in a
+// burst; a person takes longer than 200 ms between the second key and Enter.
+inline void scan(MainWindowFixture& f, const QString& label, std::uint32_t msBeforeEnter = 20) {
+    QLineEdit* field = f.window->edtSerialNo();
+    field->clear();
+    QTest::keyClicks(field, label);
+    f.ticks.ms += msBeforeEnter;
+    QTest::keyClick(field, Qt::Key_Return);
+}
 
 }  // namespace km640::testing

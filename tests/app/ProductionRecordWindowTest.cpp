@@ -1,0 +1,170 @@
+// The window's production write with its production record: every scanned
+// pager recorded, a serial number programmed before asked about (default
+// No), a record that cannot be used stops the line, and the "Production
+// Record" setting through its real controls.
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/ProductionRecordDialog.h"
+#include "record/CodePlugFingerprint.h"
+#include "record/ProductionRecord.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/support/BoardFixture.h"
+
+using namespace km640;
+using namespace km640::testing;
+
+namespace {
+
+std::vector<RecordedRun> recorded(const std::string& file) {
+    ProductionRecord record;
+    if (!record.open(ParseRecordUrl(file).location)) return {};
+    return record.runs({}).value_or(std::vector<RecordedRun>{});
+}
+
+}  // namespace
+
+class ProductionRecordWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyScanIsRecorded();
+    void repeatedSerialIsAskedAboutDefaultNo();
+    void unusableRecordProgramsNothing();
+    void settingThroughItsDialog();
+};
+
+void ProductionRecordWindowTest::everyScanIsRecorded() {
+    auto board = StartBoard(PagerMemory("OLD"));
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    f.settings.values[kStationSetting] = "line-7";
+    TfmMain& w = f.start();
+    scan(f, "A1B2C3D4E5F6");
+    QVERIFY(f.messages.shown.empty());
+    const std::string settings = CodePlugSha256(w.image());
+
+    BoardOptions failing;
+    failing.faults.noWriteAckAtBlock = 3;
+    auto second = StartBoard(PagerMemory("OLD"), failing);
+    w.setPortList({second->slavePath()});
+    scan(f, "A1B2C3D4E5F7");
+
+    const auto runs = recorded(f.path("km640-production.sqlite"));
+    QCOMPARE(runs.size(), size_t(2));
+    QCOMPARE(runs[0].serial, std::string("A1B2C3D4E5F6"));
+    QCOMPARE(runs[0].station, std::string("line-7"));
+    QCOMPARE(runs[0].port, board->slavePath());
+    QCOMPARE(runs[0].outcome, std::string("Write Success !"));
+    QVERIFY(runs[0].state == RunState::Programmed);
+    QCOMPARE(runs[0].firmware, std::string("1.2.10"));
+    QCOMPARE(runs[0].codePlugFile, std::string("(built-in defaults)"));
+    // The same code-plug, whatever serial number and clock each pager got.
+    QCOMPARE(runs[0].codePlugSha256, settings);
+    QCOMPARE(runs[1].codePlugSha256, settings);
+    QCOMPARE(runs[1].outcome, std::string("Write Fail !"));
+    QVERIFY(runs[1].state == RunState::Failed);
+}
+
+void ProductionRecordWindowTest::repeatedSerialIsAskedAboutDefaultNo() {
+    auto board = StartBoard(PagerMemory("OLD"));
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    f.start();
+    scan(f, "A1B2C3D4E5F6");
+    QVERIFY(f.messages.shown.empty());
+    const int writes = board->writeCount();
+
+    // Enter on the question is No: nothing goes to the pager.
+    scan(f, "A1B2C3D4E5F6");
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    const ShownMessage question = f.messages.shown[0];
+    QVERIFY(question.buttons == MsgButtons::YesNoDefaultNo);
+    QCOMPARE(question.caption, std::string("KM640"));
+    QVERIFY2(question.text.starts_with("Serial No. A1B2C3D4E5F6 was programmed on ") &&
+                 question.text.find(" at station bench-pc (port " + board->slavePath() + ")") != std::string::npos &&
+                 question.text.ends_with("Program this serial number again?"),
+             question.text.c_str());
+    QCOMPARE(board->writeCount(), writes);
+    QVERIFY(f.window->isEnabled());
+
+    // Yes programs it again, as a repeat.
+    f.messages.clear();
+    f.messages.answers = {MsgAnswer::Yes};
+    scan(f, "A1B2C3D4E5F6");
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QVERIFY(board->writeCount() > writes);
+
+    const auto runs = recorded(f.path("km640-production.sqlite"));
+    QCOMPARE(runs.size(), size_t(3));
+    QVERIFY(runs[1].state == RunState::Refused);
+    QCOMPARE(runs[1].repeatOf, std::optional<std::int64_t>(runs[0].id));
+    QVERIFY(runs[2].state == RunState::Programmed);
+    QCOMPARE(runs[2].repeatOf, std::optional<std::int64_t>(runs[0].id));
+}
+
+void ProductionRecordWindowTest::unusableRecordProgramsNothing() {
+    auto board = StartBoard(PagerMemory());
+    const struct {
+        const char* record;
+        const char* says;
+    } cases[] = {
+        {"/nonexistent-folder/record.sqlite", "The production record /nonexistent-folder/record.sqlite cannot be "
+                                              "opened"},
+        {"mysql://db/km640", "The production record setting is not understood: unknown kind"},
+    };
+    for (const auto& c : cases) {
+        MainWindowFixture f;
+        f.devices.records = DevicesWithBoard(*board);
+        f.settings.values[kRecordSetting] = c.record;
+        TfmMain& w = f.start();
+        scan(f, "A1B2C3D4E5F6");
+        QCOMPARE(f.messages.shown.size(), size_t(1));
+        QVERIFY2(f.messages.last().starts_with(c.says), f.messages.last().c_str());
+        QVERIFY(f.messages.last().ends_with("The pager was not programmed."));
+        QCOMPARE(board->writeCount(), 0);
+        QVERIFY(!QFile::exists(f.dir.path() + "/2010-03-07.log"));
+        QVERIFY(w.isEnabled());
+    }
+    // The record's folder is the start folder that went away.
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    f.start();
+    f.dir.remove();
+    scan(f, "A1B2C3D4E5F6");
+    QVERIFY2(f.messages.last().find("km640-production.sqlite cannot be opened") != std::string::npos,
+             f.messages.last().c_str());
+    QCOMPARE(board->writeCount(), 0);
+}
+
+void ProductionRecordWindowTest::settingThroughItsDialog() {
+    FakeSettings settings;
+    settings.values[kRecordSetting] = "/srv/old.sqlite";
+    ProductionRecordDialog dialog(nullptr, settings, "bench-pc");
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.edtRecord()->text(), QString("/srv/old.sqlite"));
+    QCOMPARE(dialog.edtStation()->placeholderText(), QString("bench-pc"));
+    QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+
+    dialog.edtRecord()->clear();
+    QTest::keyClicks(dialog.edtRecord(), "postgresql://line@db:99999/km640");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(dialog.lblProblem()->text().contains("not a port number"));
+    QCOMPARE(settings.values[kRecordSetting], std::string("/srv/old.sqlite"));
+
+    dialog.edtRecord()->clear();
+    QTest::keyClicks(dialog.edtRecord(), "postgresql://line@db/km640");
+    QTest::keyClicks(dialog.edtStation(), "line-3 ");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(settings.values[kRecordSetting], std::string("postgresql://line@db/km640"));
+    QCOMPARE(settings.values[kStationSetting], std::string("line-3"));
+}
+
+QTEST_MAIN(ProductionRecordWindowTest)
+#include "ProductionRecordWindowTest.moc"
