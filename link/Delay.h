@@ -1,18 +1,21 @@
 #pragma once
-// Millisecond pauses of the board exchanges. They are busy waits on the
-// steady clock: the board's timing is tighter than what a sleeping thread is
-// woken for. The cost of one clock reading is measured once at start-up and
-// taken off every pause twice (the two readings that frame it).
+// Millisecond pauses of the board exchanges. The board needs every pause to
+// last at least as long as asked; a little longer does no harm. The thread
+// sleeps until a deadline on the steady clock, so a pause costs no processor
+// time: a service laptop stays cool and one PC can drive several boards.
 
 #include <cstdint>
 
 namespace km640 {
 
-// Measures the cost of one clock reading; run once before the first pause.
+// Prepares the calling thread for its pauses: asks the kernel to wake it as
+// close to its deadlines as it can (the smallest timer slack), and measures
+// the cost of one clock reading. Run once, on the thread that talks to the
+// board, before the first pause.
 void CalibrateCounter();
-// The measured cost in clock ticks (0 before calibration).
+// The measured cost of one clock reading, in clock ticks (0 before calibration).
 std::int64_t CounterCalibration();
-// Waits ms milliseconds without giving the thread up.
+// Pauses for ms milliseconds, never less; the thread sleeps meanwhile.
 void DelayMs(int ms);
 
 }  // namespace km640

@@ -28,19 +28,31 @@ bool FrameSession::SendRaw(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+bool FrameSession::awaitByte(std::chrono::steady_clock::time_point deadline) {
+    using namespace std::chrono;
+    while (port_.PendingInput() == 0) {
+        const auto now = steady_clock::now();
+        if (now >= deadline) return false;
+        // Rounded up: waking a little late costs nothing, waking early costs a turn.
+        auto wait = ceil<milliseconds>(deadline - now);
+        if (processEvents_) {
+            processEvents_();
+            wait = std::min(wait, milliseconds(kPollMs));
+        }
+        port_.WaitForInput(static_cast<int>(wait.count()));
+    }
+    return true;
+}
+
 bool FrameSession::ReceiveReply(std::span<std::uint8_t> buffer, int timeoutFactor) {
     if (!port_.IsOpen()) return false;
+    const auto byteTimeout = std::chrono::milliseconds(kByteTimeoutMs) * std::max(timeoutFactor, 1);
     std::size_t position = 0;
     while (position < buffer.size()) {
-        int emptyPolls = 0;
-        while (port_.PendingInput() == 0) {
-            if (processEvents_) processEvents_();
-            DelayMs(kPollMs);
-            if (++emptyPolls > kEmptyPollLimit * timeoutFactor) {
-                // Stale bytes must not reach the next request.
-                port_.Purge();
-                return false;
-            }
+        if (!awaitByte(std::chrono::steady_clock::now() + byteTimeout)) {
+            // Stale bytes must not reach the next request.
+            port_.Purge();
+            return false;
         }
         std::array<std::uint8_t, 1> byte{};
         const bool arrived = port_.Read(byte) == 1;

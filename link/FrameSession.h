@@ -7,9 +7,11 @@
 // The calls return true on success and false on any failed exchange (no
 // reply in time, wrong checksum, wrong echoed header, different data); a port
 // that fails underneath raises ECommError out of the call. While waiting for
-// reply bytes the session polls every 5 ms and calls processEvents in
-// between, so a window stays painted.
+// reply bytes the thread sleeps on the port and wakes when a byte arrives;
+// with a processEvents hook it also wakes every 5 ms to let the window handle
+// its events, so the progress window stays painted.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -23,11 +25,16 @@ class FrameSession {
 public:
     using Hook = std::function<void()>;
 
-    // Pause after every successful block or read exchange, and the poll step.
+    // Pause after every successful block or read exchange.
     static constexpr int kSettleMs = 5;
+    // Longest stretch between two turns of the window's events while a reply
+    // is awaited.
     static constexpr int kPollMs = 5;
-    // Empty polls per reply byte before giving up (about half a second).
+    // A reply byte must come within this time of the previous one (or of the
+    // start of the wait), times the caller's factor: the board's half second,
+    // counted as a hundred and one 5 ms steps.
     static constexpr int kEmptyPollLimit = 100;
+    static constexpr int kByteTimeoutMs = (kEmptyPollLimit + 1) * kPollMs;
 
     // processEvents: lets the window handle its events while a reply is
     // awaited. openSelectedPort: opens the port chosen in the window; used by
@@ -39,7 +46,7 @@ public:
     // False if the port is closed, else the bytes are written.
     bool SendRaw(std::span<const std::uint8_t> bytes);
     // Fills the whole buffer with reply bytes. Fails (after purging the port)
-    // when no byte comes for more than 100 x timeoutFactor empty polls.
+    // when no byte comes for kByteTimeoutMs x timeoutFactor.
     bool ReceiveReply(std::span<std::uint8_t> buffer, int timeoutFactor = 1);
 
     // Sends count image bytes from address as one block; with the write
@@ -62,6 +69,8 @@ public:
     bool replySynced() const { return sync_.replySynced(); }
 
 private:
+    // Sleeps until a reply byte is waiting or the deadline passes.
+    bool awaitByte(std::chrono::steady_clock::time_point deadline);
     bool receiveAck(std::span<const std::uint8_t> expected);
 
     SerialPort& port_;

@@ -49,6 +49,10 @@ public:
     virtual void Purge() = 0;
     // Bytes received and waiting to be read.
     virtual std::size_t PendingInput() = 0;
+    // Waits up to ms milliseconds for received bytes and returns how many are
+    // waiting (0 when none came in time). Returns as soon as a byte is there;
+    // the thread sleeps meanwhile.
+    virtual std::size_t WaitForInput(int ms) = 0;
 
     // Closes, then opens the named port afresh with this rate and line format.
     void OpenAt(std::uint32_t baudRate, const std::string& name, int lineFormat);

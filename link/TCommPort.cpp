@@ -178,11 +178,16 @@ void TCommPort::Purge() {
     }
 }
 
-std::size_t TCommPort::PendingInput() {
+std::size_t TCommPort::PendingInput() { return WaitForInput(0); }
+
+std::size_t TCommPort::WaitForInput(int ms) {
     requireOpen();
     // bytesAvailable only counts what was pulled in from the device, which
-    // happens in the event loop or while waiting; look without waiting.
-    if (!port_->waitForReadyRead(0) || portFailed()) {
+    // happens in the event loop or while waiting. Waiting pulls in whatever
+    // the device holds and returns as soon as it had something; with bytes
+    // already pulled in, it only looks.
+    const int wait = port_->bytesAvailable() > 0 ? 0 : std::max(ms, 0);
+    if (!port_->waitForReadyRead(wait)) {
         if (portFailed()) {
             const ECommError error(commerror::kStatus);
             port_->clearError();

@@ -1,7 +1,7 @@
 #pragma once
 // The serial port the programmer board hangs on, over QSerialPort. Works
 // without a running event loop: writes are pushed out before Write returns,
-// and input is pulled in by polling when asked for. A port name is a device
+// and input is pulled in when asked for, by waiting on the device. A port name is a device
 // name ("ttyUSB0" opens /dev/ttyUSB0) or a full path ("/dev/pts/3").
 
 #include <memory>
@@ -40,6 +40,7 @@ public:
     std::size_t Read(std::span<std::uint8_t> buffer) override;
     void Purge() override;
     std::size_t PendingInput() override;
+    std::size_t WaitForInput(int ms) override;
 
     LineSettings Settings() const { return settings_; }
 

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/TfmState.h"
@@ -49,6 +50,22 @@ void onFirstBlock(TfmMain& w, std::function<void()> action) {
     });
 }
 
+// Counts the paints of a window.
+class PaintCount : public QObject {
+public:
+    explicit PaintCount(QWidget* window) : window_(window) { window->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_ && event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+
+private:
+    QWidget* window_;
+};
+
 }  // namespace
 
 class PagerWindowTest : public QObject {
@@ -65,6 +82,7 @@ private slots:
     void noBoardForOperations();
     void syncTimeSendsClockAndReset();
     void secondClickWhileBusyIsIgnored();
+    void progressWindowRepaintsWhileAwaitingReplies();
 };
 
 void PagerWindowTest::startUpFindsBoardOnThirdPort() {
@@ -305,3 +323,24 @@ void PagerWindowTest::secondClickWhileBusyIsIgnored() {
 
 QTEST_MAIN(PagerWindowTest)
 #include "PagerWindowTest.moc"
+
+void PagerWindowTest::progressWindowRepaintsWhileAwaitingReplies() {
+    // A board at the pace of a real line: every reply keeps the window
+    // waiting for about 80 ms.
+    auto board = std::make_unique<PtyBoard>(PagerBoard(PagerMemory(), {}), true);
+    MainWindowFixture f;
+    TfmMain& w = startWithBoard(f, *board);
+    PaintCount painted(&w.state());
+    // The desktop asks the progress window to paint itself again and again
+    // (another window moved over it); only the window's own event handling
+    // can answer, and it gets its turns while replies are awaited.
+    QTimer exposed;
+    QObject::connect(&exposed, &QTimer::timeout, &w.state(), [&w] { w.state().update(); });
+    exposed.start(10);
+    w.Read1Click();
+    exposed.stop();
+    QCOMPARE(w.statusText(0), QString(" Read Success !"));
+    // About four seconds of waiting: hundreds of chances; a handful would
+    // mean the window froze between its explicit repaints.
+    QVERIFY2(painted.paints >= 100, std::to_string(painted.paints).c_str());
+}

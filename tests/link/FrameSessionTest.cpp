@@ -1,4 +1,4 @@
-// The exchanges against a board kept in memory: fast, and every poll, purge
+// The exchanges against a board kept in memory: fast, and every wait, purge
 // and opening is counted.
 
 #include "link/FrameSession.h"
@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <map>
+#include <thread>
 #include <optional>
 
 #include "codeplug/CodePlugImage.h"
@@ -19,8 +22,13 @@ using namespace km640;
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
 // A port with a board behind it: every write is answered by the responder,
-// whose bytes then wait as input.
+// whose bytes then wait as input. A byte listed in gapsMs (by its place in
+// the reply) arrives that long after the byte before it; waiting for input
+// sleeps, as on a real port.
 class AnsweringPort : public SerialPort {
 public:
     using Responder = std::function<FrameBytes(std::span<const std::uint8_t>)>;
@@ -46,33 +54,55 @@ public:
         if (bytes.empty()) return 0;
         ++writes;
         const auto reply = responder_(bytes);
-        input_.insert(input_.end(), reply.begin(), reply.end());
+        auto arrival = Clock::now();
+        for (std::size_t i = 0; i < reply.size(); ++i) {
+            if (const auto gap = gapsMs.find(i); gap != gapsMs.end()) arrival += milliseconds(gap->second);
+            input_.push_back(reply[i]);
+            arrivals_.push_back(arrival);
+        }
         return bytes.size();
     }
     std::size_t Read(std::span<std::uint8_t> buffer) override {
         requireOpen();
-        const auto n = std::min(buffer.size(), input_.size());
+        const auto n = std::min(buffer.size(), arrived());
         std::copy_n(input_.begin(), n, buffer.begin());
         input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
+        arrivals_.erase(arrivals_.begin(), arrivals_.begin() + static_cast<std::ptrdiff_t>(n));
         if (n < buffer.size()) buffer[n] = 0;
         return n;
     }
     void Purge() override {
         requireOpen();
         input_.clear();
+        arrivals_.clear();
         ++purges;
     }
     std::size_t PendingInput() override {
         requireOpen();
         if (statusFailure) throw ECommError(*statusFailure, 0);
-        return input_.size();
+        return arrived();
+    }
+    std::size_t WaitForInput(int ms) override {
+        waitsMs.push_back(ms);
+        if (PendingInput() > 0) return PendingInput();
+        auto until = Clock::now() + milliseconds(ms);
+        if (!arrivals_.empty()) until = std::min(until, arrivals_.front());
+        std::this_thread::sleep_until(until);
+        return PendingInput();
     }
 
     LineSettings settings() const { return settings_; }
     std::optional<std::uint8_t> openFailure, statusFailure;
     int opens = 0, writes = 0, purges = 0;
+    std::map<std::size_t, int> gapsMs;
+    std::vector<int> waitsMs;
 
 private:
+    std::size_t arrived() const {
+        const auto now = Clock::now();
+        return static_cast<std::size_t>(
+            std::find_if(arrivals_.begin(), arrivals_.end(), [now](auto t) { return t > now; }) - arrivals_.begin());
+    }
     void requireOpen() const {
         if (!open_) throw ECommError(commerror::kNotOpen, 0);
     }
@@ -81,6 +111,7 @@ private:
     std::string name_;
     LineSettings settings_;
     FrameBytes input_;
+    std::vector<Clock::time_point> arrivals_;
 };
 
 // A responder that is a simulated board.
@@ -116,23 +147,52 @@ const std::array<std::uint8_t, 2> kResetData{0x72, 0x00};
 
 }  // namespace
 
-TEST(FrameSession, ReplyThatNeverCompletesTimesOutAfter101EmptyPollsAndPurges) {
-    // A probe wants 16 bytes; this board sends only the first 15.
-    AnsweringPort port([](std::span<const std::uint8_t> request) {
-        PagerBoard board(DefaultImage(), {});
-        auto reply = board.Receive(request).at(0).bytes;
-        reply.pop_back();
-        return reply;
-    });
-    port.OpenPort({});
-    int eventRounds = 0;
-    FrameSession session(port, [&] { ++eventRounds; });
-    std::array<std::uint8_t, 1> destination{0xEE};
+// A probe wants 16 bytes; this board sends only the first 15.
+FrameBytes replyShortOfItsLastByte(std::span<const std::uint8_t> request) {
+    PagerBoard board(DefaultImage(), {});
+    auto reply = board.Receive(request).at(0).bytes;
+    reply.pop_back();
+    return reply;
+}
 
-    EXPECT_FALSE(session.RequestRead('3', 'R', destination, 0, 1));
-    EXPECT_EQ(eventRounds, 101) << "the window is served on every empty poll";
-    EXPECT_EQ(port.purges, 1);
-    EXPECT_EQ(destination[0], 0xEE);
+TEST(FrameSession, ReplyThatNeverCompletesTimesOutAfterHalfASecondAndPurges) {
+    for (const bool window : {true, false}) {
+        SCOPED_TRACE(window ? "with a window to serve" : "without a window");
+        AnsweringPort port(replyShortOfItsLastByte);
+        port.OpenPort({});
+        int eventRounds = 0;
+        FrameSession session(port, window ? FrameSession::Hook([&] { ++eventRounds; }) : FrameSession::Hook());
+        std::array<std::uint8_t, 1> destination{0xEE};
+
+        const auto start = Clock::now();
+        EXPECT_FALSE(session.RequestRead('3', 'R', destination, 0, 1));
+        EXPECT_GE(Clock::now() - start, milliseconds(FrameSession::kByteTimeoutMs)) << "never given up early";
+        EXPECT_EQ(port.purges, 1);
+        EXPECT_EQ(destination[0], 0xEE);
+        ASSERT_FALSE(port.waitsMs.empty());
+        const int longestWait = *std::ranges::max_element(port.waitsMs);
+        if (window) {
+            // The window gets its turn at least every 5 ms of the wait.
+            EXPECT_LE(longestWait, FrameSession::kPollMs);
+            EXPECT_GE(eventRounds, 50);
+        } else {
+            // Nothing to serve: the thread sleeps through the wait in one go.
+            EXPECT_EQ(eventRounds, 0);
+            EXPECT_GE(longestWait, FrameSession::kByteTimeoutMs - 1);
+        }
+    }
+}
+
+TEST(FrameSession, EveryReplyByteGetsItsOwnHalfSecond) {
+    // Two long silences inside one reply: together longer than the time-out,
+    // each shorter.
+    AnsweringPort port(boardResponder(board()));
+    port.gapsMs = {{0, 300}, {8, 300}};
+    port.OpenPort({});
+    FrameSession session(port);
+    std::array<std::uint8_t, 1> destination{};
+    EXPECT_TRUE(session.RequestRead('3', 'R', destination, 0, 1));
+    EXPECT_EQ(port.purges, 0);
 }
 
 TEST(FrameSession, RejectedReplyLeavesTheDestinationUntouched) {

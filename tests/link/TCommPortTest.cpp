@@ -107,6 +107,32 @@ TEST_F(TCommPortTest, PendingInputCountsWithoutAnEventLoopAndPurgeDiscards) {
     EXPECT_EQ(port.PendingInput(), 0u);
 }
 
+TEST_F(TCommPortTest, PendingInputKeepsCountingBytesThatComeLater) {
+    line.Send("abc");
+    ASSERT_EQ(waitForInput(port, 3), 3u);
+    line.Send("de");
+    EXPECT_EQ(waitForInput(port, 5), 5u);
+}
+
+TEST_F(TCommPortTest, WaitForInputWakesWhenAByteArrives) {
+    // The far end answers a little later, on its own thread; the wait would
+    // otherwise last ten seconds.
+    std::thread answer([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        line.Send("x");
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.WaitForInput(10'000), 1u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    answer.join();
+    // With nothing on the line, the wait lasts its time and reports nothing.
+    std::array<std::uint8_t, 1> byte{};
+    ASSERT_EQ(port.Read(byte), 1u);
+    const auto quiet = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.WaitForInput(20), 0u);
+    EXPECT_GE(std::chrono::steady_clock::now() - quiet, std::chrono::milliseconds(20));
+}
+
 TEST_F(TCommPortTest, NameCannotChangeWhileOpen) {
     try {
         port.SetPortName("ttyS1");
@@ -187,6 +213,7 @@ const FailingOperation kByteOperations[] = {
     {"Read", [](TCommPort& p) { std::array<std::uint8_t, 1> b{}; p.Read(b); }, commerror::kRead},
     {"Purge", [](TCommPort& p) { p.Purge(); }, commerror::kPurge},
     {"PendingInput", [](TCommPort& p) { p.PendingInput(); }, commerror::kStatus},
+    {"WaitForInput", [](TCommPort& p) { p.WaitForInput(50); }, commerror::kStatus},
 };
 
 TEST(TCommPort, ByteOperationsOnAClosedPortRaiseCode7) {
