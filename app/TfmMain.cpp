@@ -282,7 +282,16 @@ MsgAnswer TfmMain::plainMessage(const std::string& text) {
 
 void TfmMain::commitEditing() { edtNull_->setFocus(Qt::OtherFocusReason); }
 
-void TfmMain::RefreshAll() { refresh_.run(); }
+void TfmMain::RefreshAll() {
+    const ShownBeforeRefresh shown = hooks_.shownBeforeRefresh ? hooks_.shownBeforeRefresh() : shownByNewWindow();
+    normalisation_ = normaliseCodePlug(image_, shown);
+    refresh_.run();
+    showRefreshMessages(normalisation_.messages);
+}
+
+void TfmMain::showRefreshMessages(const std::vector<RefreshMessage>& messages) {
+    for (const RefreshMessage& m : messages) services_.messages.show(m.text, m.caption, m.icon, MsgButtons::Ok);
+}
 
 void TfmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

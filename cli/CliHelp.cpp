@@ -27,7 +27,10 @@ Programs KM640 pagers through the programmer board with the same operations as
 the KM640 window, and shows what is inside code-plug files (*.tbl).
 
 Commands with the pager (PORT is a device name such as ttyUSB0, or a full path
-such as /dev/pts/3; "km640-cli ports" lists them):
+such as /dev/pts/3; "km640-cli ports" lists them). A FILE they send or compare is
+taken as the window opens it: normalised as the window shows it (the messages the
+window would show go to standard error), so it reaches the pager with the bytes
+the window's Write would send:
   ports                        List the serial ports in the order the window offers them.
   info --port PORT             Firmware version, serial number and the version of the
                                program that last wrote the pager.
@@ -43,7 +46,11 @@ such as /dev/pts/3; "km640-cli ports" lists them):
                                --backup DIR: first read the pager's whole memory into DIR as
                                km640-backup-YYYYMMDD-HHMMSS-SERIAL.tbl; no write when that
                                read fails.
-  verify --port PORT FILE      Compare the pager's memory with FILE.
+  verify --port PORT FILE      Whether the pager holds what writing FILE put there: the
+                               pager's memory compared with FILE as write sends it, with
+                               the clock, version, board data and serial number that a
+                               write takes from the pager or stamps as the pager holds
+                               them. The fields that differ are listed as diff does.
   sync-time --port PORT        Set the pager's clock to this computer's clock and reset it.
   production --port PORT FILE --serial SN [--log-dir DIR]
                                One production write of FILE with serial number SN (at most
@@ -59,11 +66,12 @@ Commands with files only:
   diff A B [--json]            The fields that differ between two code-plugs, with both
                                values; differing reserved bytes by offset.
   check FILE                   What is wrong or suspicious in a code-plug: checksums, model
-                               text, stale synthesizer or decoder words, channels in
-                               different bands, tones outside the tone system or too close
-                               together, values the window does not accept or shows as
-                               another, menu counts and switch settings the window would
-                               store differently.
+                               text, channels in different bands, tones outside the tone
+                               system or too close together, values the window does not
+                               accept or shows as another, and every field normalisation
+                               changes (stale synthesizer or decoder words, menu counts,
+                               switch settings...) with the value stored and the value
+                               written.
 
 Options:
   -p, --port PORT              The port of the programmer board.

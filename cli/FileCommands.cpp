@@ -4,7 +4,9 @@
 #include "cli/CodePlugDiff.h"
 #include "cli/CodePlugDump.h"
 #include "cli/ExitCode.h"
+#include "cli/TerminalMessages.h"
 #include "codeplug/CodePlugFile.h"
+#include "settings/CodePlugNormalisation.h"
 
 namespace km640::cli {
 
@@ -35,6 +37,8 @@ std::optional<CodePlugImage> loadCodePlugForPager(const std::string& path, std::
     }
     if (CodePlugIsOld(image->byte(ident::kVersionBcd), image->byte(ident::kVersionBcd + 1)))
         LegacyBatteryPatch(*image);
+    for (const RefreshMessage& message : normaliseCodePlug(*image).messages)
+        err << "km640-cli: " << path << ": " << messageLine(message.text) << "\n";
     StampVersion(*image);
     return image;
 }

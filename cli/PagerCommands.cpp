@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli/BackupName.h"
+#include "cli/CodePlugDiff.h"
 #include "cli/FieldValue.h"
 #include "cli/FileCommands.h"
 #include "codeplug/CodePlugFile.h"
@@ -12,6 +13,7 @@
 #include "link/OpenSelectedPort.h"
 #include "link/PortDiscovery.h"
 #include "pager/PagerClock.h"
+#include "pager/WriteStamps.h"
 
 namespace km640::cli {
 
@@ -195,11 +197,24 @@ ExitCode PagerCommands::write() {
     return finish(operations_.Write());
 }
 
+// Does the pager hold what writing the file put there? The pager's memory is
+// read whole and compared with the file as a write sends it, with what the
+// write takes from the pager or stamps at the time of writing (clock, version,
+// board data and serial number) as the pager holds them.
 ExitCode PagerCommands::verify() {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
     if (!file) return ExitCode::BadFile;
-    image_ = *file;
-    return finish(operations_.Verify());
+    CodePlugImage memory;
+    const OperationResult result = operations_.ReadMemory(memory);
+    if (!result.ok()) return finish(result);
+    view_.clearLine();
+    const auto differences = diffCodePlugs(AsWrittenTo(*file, memory), memory);
+    if (differences.empty()) {
+        context_.out << "Verify Success !\n";
+        return ExitCode::Success;
+    }
+    context_.out << diffText(differences, arguments_.files[0], portDevicePath(arguments_.port)) << "Verify Fail !\n";
+    return ExitCode::VerifyFail;
 }
 
 ExitCode PagerCommands::syncTime() {
@@ -223,16 +238,15 @@ ExitCode PagerCommands::production() {
 }
 
 // A failed verify explained field by field: the pager's memory is read as it
-// is and compared with the code-plug the way Verify compares, that is with
-// the pager's own board data block in the code-plug.
+// is and compared with the code-plug the way verify compares.
 ExitCode PagerCommands::diffWithPager() {
-    auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
+    const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
     if (!file) return ExitCode::BadFile;
     CodePlugImage memory;
     const OperationResult result = operations_.ReadMemory(memory);
     if (!result.ok()) return finish(result);
-    file->copyIn(ident::kPagerInfoBlock, memory.span(ident::kPagerInfoBlock, ident::kPagerInfoLength));
-    return static_cast<ExitCode>(printDifferences(*file, memory, arguments_.files[0],
+    view_.clearLine();
+    return static_cast<ExitCode>(printDifferences(AsWrittenTo(*file, memory), memory, arguments_.files[0],
                                                   portDevicePath(arguments_.port), arguments_.json, context_.out));
 }
 

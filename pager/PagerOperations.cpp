@@ -222,7 +222,7 @@ OperationResult PagerOperations::SyncTime(const std::string& clockText) {
 
 void PagerOperations::storeClockSetting() {
     const auto bytes = ClockSettingBytes(clock_.now());
-    image_.copyIn(160, bytes);
+    image_.copyIn(kClockSettingOffset, bytes);
 }
 
 void PagerOperations::clockAndReset(int pauseMs, const char* resetActivity) {

@@ -17,6 +17,7 @@
 #include "link/TCommPort.h"
 #include "pager/PagerClock.h"
 #include "rf/ChannelRef.h"
+#include "selcall/ToneCoding.h"
 #include "sim/PtyBoard.h"
 #include "tests/cli/SavedImage.h"
 
@@ -128,6 +129,42 @@ TEST_F(CliOverPty, ReadThenVerifySucceeds) {
     EXPECT_EQ(verify.code, 0) << verify.err;
     EXPECT_EQ(verify.out, "Verify Success !\n");
     EXPECT_EQ(board_->writeCount(), 0);
+}
+
+// verify asks whether the pager holds what writing the file put there: the
+// clock, version stamp, board data and serial number a write takes from the
+// pager or stamps then are the pager's; anything else that differs is named.
+TEST_F(CliOverPty, VerifyFindsWhatTheWriteLeft) {
+    BoardOptions options = withSerial();
+    options.softwareVersion = 117;  // last written by another program version
+    startBoard(clitest::savedImage(), options);
+    EXPECT_EQ(run({"read", "--port", port(), "-o", path("pager.tbl")}).code, 0);
+    const auto unchanged = run({"verify", "--port", port(), path("pager.tbl")});
+    EXPECT_EQ(unchanged.code, 0) << unchanged.out;
+
+    // A file the window never showed: a stale menu count, which the write
+    // normalises, and two equal tones, which the window refuses with a message.
+    CodePlugImage file = clitest::savedImage();
+    file.setByte(21, 8);
+    file.copyIn(259, *toneToBcd(12858));
+    const std::string bench = save("bench.tbl", file);
+    const auto write = run({"write", "--port", port(), bench});
+    EXPECT_EQ(write.code, 0) << write.err;
+    EXPECT_NE(write.err.find("km640-cli: " + bench + ": Tone Frequency Error! Please check the tone spacing rule."),
+              std::string::npos)
+        << write.err;
+    EXPECT_EQ(board_->memory().byte(21), 7);
+    EXPECT_EQ(board_->memory().byte(166), 0x10);  // this computer's clock went in
+    const auto verify = run({"verify", "--port", port(), bench});
+    EXPECT_EQ(verify.code, 0) << verify.out;
+    EXPECT_EQ(verify.out, "Verify Success !\n");
+
+    file.setText(1600, 12, "NIGHT");
+    save("bench.tbl", file);
+    const auto changed = run({"verify", "--port", port(), bench});
+    EXPECT_EQ(changed.code, toInt(ExitCode::VerifyFail));
+    EXPECT_EQ(changed.out, "--- " + bench + "\n+++ " + port() +
+                               "\nProfile[1].PName (1600): \"NIGHT\" -> \" Profile 2\"\nVerify Fail !\n");
 }
 
 TEST_F(CliOverPty, WriteThenReadGivesBackTheFilesSettings) {
