@@ -114,18 +114,20 @@ OperationResult PagerOperations::stopWithMessage(Outcome outcome, const std::str
     if (setPanel0) view_.setStatus(0, text);
     view_.setGaugePosition(0);
     view_.closeProgress();
-    if (production) view_.focusSerialNo();
     view_.setMainEnabled(true);
+    // Only an enabled window takes the focus; the next scan must not be lost.
+    if (production) view_.focusSerialNo();
     return {outcome, text};
 }
 
 OperationResult PagerOperations::boardNotResponding(const char* readyText, bool production) {
     closePortQuietly();
     messages_.show(kBoardNotResponding, "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
-    if (production) view_.focusSerialNo();
     view_.setStatus(1, readyText);
     if (!production) view_.setStatus(0, "The Board is not responding !");
     view_.setMainEnabled(true);
+    // Only an enabled window takes the focus; the next scan must not be lost.
+    if (production) view_.focusSerialNo();
     return {Outcome::BoardNotResponding, "The Board is not responding !"};
 }
 

@@ -43,6 +43,7 @@ private slots:
     void fourteenCharacterNumber();
     void failedBlockIsLogged();
     void noBoardGivesMessageAndNoLine();
+    void stoppedRunHandsTheFocusBackForTheNextScan();
     void unusableLogProgramsNothing();
     void fiftyPagersInARow();
 };
@@ -126,6 +127,34 @@ void ProductionTest::noBoardGivesMessageAndNoLine() {
     // Created with its header by the run, but no result line.
     QCOMPARE(logText(f), QByteArray(kHeader));
     QVERIFY(w.isEnabled());
+}
+
+void ProductionTest::stoppedRunHandsTheFocusBackForTheNextScan() {
+    BoardOptions noBoardData;
+    noBoardData.faults.wrongChecksum = {true, 2016};
+    auto board = StartBoard(PagerMemory(), noBoardData);
+    const struct {
+        const char* what;
+        std::vector<SerialDeviceRecord> devices;
+        const char* message;
+    } cases[] = {
+        {"no board", {{"ttyUSB99", ""}}, kBoardNotResponding},
+        {"board data not read", DevicesWithBoard(*board), "Read Read MCU Data Fail !"},
+    };
+    for (const auto& c : cases) {
+        MainWindowFixture f;
+        f.devices.records = c.devices;
+        TfmMain& w = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        scan(f, "A1B2C3D4E5F6");
+        QCOMPARE(f.messages.last(), std::string(c.message));
+        QVERIFY(w.isEnabled());
+        // The progress window may have had the activation; the main window
+        // gets it back with the serial number field focused.
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY2(w.edtSerialNo()->hasFocus(), c.what);
+        QVERIFY2(w.edtSerialNo()->text().isEmpty(), c.what);
+    }
 }
 
 void ProductionTest::unusableLogProgramsNothing() {
