@@ -10,6 +10,7 @@
 #include "pager/PagerOperations.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/BoardFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 using namespace km640;
 using namespace km640::testing;
@@ -44,6 +45,7 @@ private slots:
     void failedBlockIsLogged();
     void noBoardGivesMessageAndNoLine();
     void stoppedRunHandsTheFocusBackForTheNextScan();
+    void fullLogDiskShowsTheOutcomeAndSaveError();
     void unusableLogProgramsNothing();
     void fiftyPagersInARow();
 };
@@ -155,6 +157,34 @@ void ProductionTest::stoppedRunHandsTheFocusBackForTheNextScan() {
         QVERIFY2(w.edtSerialNo()->hasFocus(), c.what);
         QVERIFY2(w.edtSerialNo()->text().isEmpty(), c.what);
     }
+}
+
+void ProductionTest::fullLogDiskShowsTheOutcomeAndSaveError() {
+    auto board = StartBoard(PagerMemory());
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    TfmMain& w = f.start();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    // The morning's runs are in the log when the disk fills up.
+    QByteArray morning = kHeader;
+    for (int n = 0; n < 20; ++n) morning += "2010-03-07 09:00:00  Serial No. = A1B2C3D4E5" + QByteArray::number(10 + n) + "  Write Success !\r\n";
+    QFile log(f.dir.path() + "/2010-03-07.log");
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    log.write(morning);
+    log.close();
+    {
+        // Room for a few more bytes, not for the run's line.
+        FileSizeLimit full(static_cast<rlim_t>(morning.size()) + 10);
+        scan(f, "A1B2C3D4E5F6");
+    }
+    QCOMPARE(board->resetCount(), 1);
+    QCOMPARE(w.statusText(0), QString(" Write Success !"));
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QCOMPARE(f.messages.last(), std::string("Save Error!"));
+    QCOMPARE(logText(f), morning);
+    QVERIFY(w.isEnabled());
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(w.edtSerialNo()->hasFocus());
 }
 
 void ProductionTest::unusableLogProgramsNothing() {
