@@ -341,7 +341,7 @@ void TfmMain::LoadDefaultCodePlug() {
         } else {
             // A damaged default file must not feed the image garbage: the
             // built-in code-plug is used and the user is told why.
-            warn("default.tbl could not be loaded (" + read.reason + ").\nThe built-in defaults are used.");
+            warn("\"" + path + "\" could not be loaded: " + read.reason + ".\nThe built-in defaults are used.");
         }
     }
     if (!loaded) BuildDefaultThresholds(image_);
@@ -372,8 +372,9 @@ void TfmMain::OpenCodePlug() {
 void TfmMain::saveTo(const std::string& name) {
     ImageChecksum(image_);
     StampVersion(image_);
-    const auto result = WriteCodePlugFile(resolveInStartDirectory(name), image_, services_.startDirectory);
-    if (!result.ok) warn("The code-plug could not be saved to \"" + name + "\": " + result.reason + ".");
+    const auto result =
+        WriteCodePlugFile(resolveInStartDirectory(name), image_, services_.startDirectory, BackupRule::FirstBackupOnly);
+    if (!result.ok()) warn("The code-plug could not be saved to \"" + name + "\": " + result.reason + ".");
 }
 
 void TfmMain::SaveCodePlug() {

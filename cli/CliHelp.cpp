@@ -12,13 +12,16 @@ constexpr ExitCodeMeaning kMeanings[] = {
     {ExitCode::Success, "success; diff: no differences; check: nothing wrong"},
     {ExitCode::Differences, "diff: the code-plugs differ; check: something is wrong"},
     {ExitCode::Usage, "the command line was not understood"},
-    {ExitCode::BadFile, "a code-plug file is missing, short, or cannot be read or written"},
+    {ExitCode::BadFile, "a code-plug file is missing, short, not a regular file, or cannot be read or written"},
     {ExitCode::PortError, "the port is unknown, busy or not permitted, or failed during a transfer"},
     {ExitCode::NoBoard, "the board does not respond on the port"},
     {ExitCode::ReadFail, "a read failed: a memory block, the pager's identification or a checksum"},
-    {ExitCode::WriteFail, "a block or the clock was not acknowledged"},
+    {ExitCode::WriteFail, "a block was not acknowledged; sync-time: the clock was not acknowledged (write and "
+                          "production end with 0 when only the clock or the reset is not acknowledged)"},
     {ExitCode::VerifyFail, "the pager's memory differs from the code-plug"},
-    {ExitCode::LogError, "the production log cannot be written; the pager was not programmed"},
+    {ExitCode::LogNotOpened, "production: the day's log cannot be opened or created; the pager was not programmed"},
+    {ExitCode::LogLineLost, "production: the pager was written (the outcome line says how it went), but its "
+                            "log line could not be written"},
 };
 
 constexpr const char* kUsage = R"(Usage: km640-cli [--quiet] COMMAND [OPTIONS]
@@ -35,8 +38,12 @@ the window's Write would send:
   info --port PORT             Firmware version, serial number and the version of the
                                program that last wrote the pager.
   read --port PORT -o FILE     Read the whole pager into FILE. FILE is written only after
-                               a complete read with a correct image checksum; an existing
-                               FILE is kept as its .BAK copy.
+                               a complete read with a correct image checksum. An existing
+                               FILE is never overwritten: it is renamed to the first free
+                               name of NAME.BAK, NAME.1.BAK, NAME.2.BAK, ... beside it (NAME:
+                               FILE without folder and extension), and when it cannot be
+                               kept nothing is written. A directory, named pipe or device
+                               under the name FILE is refused and left alone.
   write --port PORT FILE [--no-clock] [--backup DIR]
                                Write FILE into the pager as the window's Write does: the
                                pager's board data and serial number, the program version,
@@ -93,12 +100,27 @@ Exit codes:
 std::span<const ExitCodeMeaning> exitCodeMeanings() { return kMeanings; }
 
 std::string cliHelpText() {
+    // "  7   a block was not acknowledged; ...", wrapped under its first word.
+    constexpr std::size_t kWidth = 84;
+    const std::string indent(6, ' ');
     std::string text = kUsage;
     for (const auto& m : kMeanings) {
-        char line[160];
-        std::snprintf(line, sizeof line, "  %-3d %.*s\n", toInt(m.code), static_cast<int>(m.meaning.size()),
-                      m.meaning.data());
-        text += line;
+        char number[16];
+        std::snprintf(number, sizeof number, "  %-3d ", toInt(m.code));
+        std::string line = number;
+        std::string_view rest = m.meaning;
+        while (!rest.empty()) {
+            const auto end = rest.find(' ');
+            const std::string_view word = rest.substr(0, end);
+            if (line.size() > indent.size() && line.size() + 1 + word.size() > kWidth) {
+                text += line + "\n";
+                line = indent;
+            }
+            if (line.size() > indent.size()) line += ' ';
+            line += word;
+            rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        }
+        text += line + "\n";
     }
     return text;
 }

@@ -21,6 +21,9 @@ std::optional<CodePlugImage> loadCodePlug(const std::string& path, std::ostream&
     case CodePlugFileRead::Status::TooShort:
         err << "km640-cli: " << path << " is no code-plug: " << read.reason << "\n";
         break;
+    case CodePlugFileRead::Status::NotAFile:
+        err << "km640-cli: " << path << " " << read.reason << "\n";
+        break;
     case CodePlugFileRead::Status::IoError:
         err << "km640-cli: cannot read " << path << ": " << read.reason << "\n";
         break;

@@ -11,8 +11,9 @@
 
 namespace km640::cli {
 
-// A code-plug file as it is; a missing, unreadable or short file is reported
-// on err and gives nothing.
+// A code-plug file as it is; a missing, unreadable or short file, and a
+// directory, named pipe or device in its place, is reported on err and gives
+// nothing.
 std::optional<CodePlugImage> loadCodePlug(const std::string& path, std::ostream& err);
 
 // A code-plug file as the window opens it before it goes to a pager: a file

@@ -131,13 +131,14 @@ void ToneEditing::leave() {
 }
 
 void ToneEditing::pageBackgroundPointer(CallChannel channel) {
+    // A pending spacing conflict keeps the tone edit, so the user can still
+    // correct the tone from the table.
     if (conflict_) return;
-    window_.commitEditing();
-    // Leaving the rows ends the tone edit; a spacing conflict raised by the commit
-    // just now keeps it, so the user can still correct the tone from the table.
-    if (conflict_) return;
+    // Leaving the rows ends the tone edit first; the commit that follows makes
+    // the field it commits the pending one again, so F9 still serves it.
     pending_.reset();
     page(channel).lblToneTbl()->setVisible(false);
+    window_.commitEditing();
 }
 
 // ---- Tone system and decoder bandwidth -------------------------------------------
