@@ -11,15 +11,17 @@ enum class ExitCode : int {
     Success = 0,
     Differences = 1,  // diff: the code-plugs differ; check: something is wrong
     Usage = 2,        // the command line was not understood
-    BadFile = 3,      // a code-plug file is missing, short or cannot be read or written
+    BadFile = 3,      // a code-plug file is missing, short, not a regular file, or cannot be read or written
     PortError = 4,    // the port is unknown, busy, not permitted, or failed mid-transfer
     NoBoard = 5,      // the board did not answer on the port
     ReadFail = 6,     // the pager's memory or identification could not be read
-    WriteFail = 7,    // a block or the clock was not acknowledged
-    VerifyFail = 8,   // the pager's memory differs from the code-plug
-    LogError = 9,     // the production log or record cannot be opened; no pager was programmed
-    RecordLost = 11,  // the pager's outcome is printed, but its run is missing from the production record
-    RepeatRefused = 12,  // the serial number was programmed before; nothing was sent to the board
+    WriteFail = 7,     // a block was not acknowledged; sync-time: the clock was not acknowledged
+    VerifyFail = 8,    // the pager's memory differs from the code-plug
+    LogNotOpened = 9,  // production: the day's log or the production record cannot be opened; the pager was not
+                       // programmed; records: the record cannot be read
+    LogLineLost = 10,  // production: the pager was written, but its log line could not be written
+    RecordLost = 11,   // production: the pager's outcome is printed, but its run is missing from the production record
+    RepeatRefused = 12,  // production: the serial number was programmed before; nothing was sent to the board
 };
 
 struct ExitCodeMeaning {

@@ -56,6 +56,7 @@ private:
     };
     PagerProduced producePager(ProductionRun& run, const std::string& serial, const CodePlugImage& codePlug,
                                const RunDescription& description, bool scanned);
+    std::optional<ExitCode> reportLog(const ProductionResult& production);
     ExitCode productionFromStdin(ProductionRun& run, const CodePlugImage& codePlug,
                                  const RunDescription& description);
     ExitCode diffWithPager();

@@ -18,13 +18,13 @@ int runRecords(const CliArguments& arguments, CliContext& context) {
     const RecordUrlParse choice = chosenRecord(arguments, context);
     if (!choice.error.empty()) {
         context.err << "km640-cli: " << choice.error << "\n";
-        return toInt(ExitCode::LogError);
+        return toInt(ExitCode::LogNotOpened);
     }
     // Looking at the record must not leave an empty one behind where
     // there was none.
     if (choice.location.kind == RecordLocation::Kind::Sqlite && !std::filesystem::exists(choice.location.sqliteFile)) {
         context.err << "km640-cli: there is no production record " << choice.location.sqliteFile << "\n";
-        return toInt(ExitCode::LogError);
+        return toInt(ExitCode::LogNotOpened);
     }
     ProductionRecord record;
     const RecordFilter filter{arguments.serial, arguments.station, arguments.since, arguments.until};
@@ -40,7 +40,7 @@ int runRecords(const CliArguments& arguments, CliContext& context) {
         }
     }
     context.err << "km640-cli: " << record.error() << "\n";
-    return toInt(ExitCode::LogError);
+    return toInt(ExitCode::LogNotOpened);
 }
 
 }  // namespace km640::cli

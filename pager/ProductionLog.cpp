@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/RegularFile.h"
+
 namespace km640 {
 
 namespace {
@@ -18,41 +20,40 @@ std::string trimmed(const std::string& s) {
     return s.substr(b, e - b + 1);
 }
 
-// Several km640-cli processes, one per board, append to the same day's log.
-// Each write happens under an exclusive lock on the file, so a line never
-// interleaves with another, and the header goes in by whichever process
-// finds the file empty while holding the lock: exactly once, and first.
+// Holds the log's lock, so a header or a line from another run never lands
+// in the middle of this one's.
 class LogLock {
 public:
-    explicit LogLock(int fd) : fd_(fd), locked_(lock(fd)) {}
-    ~LogLock() {
-        if (locked_) ::flock(fd_, LOCK_UN);
+    explicit LogLock(int fd) : fd_(fd) {
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
     }
+    ~LogLock() { ::flock(fd_, LOCK_UN); }
     LogLock(const LogLock&) = delete;
     LogLock& operator=(const LogLock&) = delete;
-    bool locked() const { return locked_; }
 
 private:
-    static bool lock(int fd) {
-        while (::flock(fd, LOCK_EX) != 0)
-            if (errno != EINTR) return false;
-        return true;
-    }
     int fd_;
-    bool locked_;
 };
 
-bool writeAll(int fd, const std::string& text) {
+// Writes text at the end of the file and flushes it to disk. When that fails,
+// the file is cut back to its length before, so nothing half-written stays.
+LogStep writeWhole(int fd, const std::string& text) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return {false, SystemErrorText()};
     std::size_t done = 0;
-    while (done < text.size()) {
+    bool ok = true;
+    while (ok && done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n >= 0;
+        if (ok) done += static_cast<std::size_t>(n);
     }
-    return ::fsync(fd) == 0;
+    ok = ok && ::fsync(fd) == 0;
+    if (ok) return {true, {}};
+    LogStep failed{false, SystemErrorText()};
+    if (::ftruncate(fd, st.st_size) == 0) ::fsync(fd);
+    return failed;
 }
 }  // namespace
 
@@ -75,25 +76,33 @@ ProductionLog::~ProductionLog() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool ProductionLog::open(const std::filesystem::path& folder, const LocalDateTime& now) {
+LogStep ProductionLog::open(const std::filesystem::path& folder, const LocalDateTime& now) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     path_ = folder / DailyLogName(now);
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd_ < 0) return false;
-    const LogLock lock(fd_);
-    struct stat file {};
-    const bool ok = lock.locked() && ::fstat(fd_, &file) == 0 && S_ISREG(file.st_mode) &&
-                    (file.st_size > 0 || writeAll(fd_, DailyLogHeader()));
-    if (!ok) {
-        ::close(fd_);
-        fd_ = -1;
+    const OpenedFile file = OpenRegularFile(path_, O_WRONLY | O_APPEND | O_CREAT);
+    if (!file.ok()) return {false, file.reason};
+    LogStep step{true, {}};
+    {
+        const LogLock lock(file.fd);
+        struct stat st {};
+        if (::fstat(file.fd, &st) != 0)
+            step = {false, SystemErrorText()};
+        else if (st.st_size == 0)
+            step = writeWhole(file.fd, DailyLogHeader());
     }
-    return ok;
+    if (!step.ok) {
+        ::close(file.fd);
+        return step;
+    }
+    fd_ = file.fd;
+    return step;
 }
 
-bool ProductionLog::append(const std::string& line) {
-    if (fd_ < 0) return false;
+LogStep ProductionLog::append(const std::string& line) {
+    if (fd_ < 0) return {false, "the log is not open"};
     const LogLock lock(fd_);
-    return lock.locked() && writeAll(fd_, line);
+    return writeWhole(fd_, line);
 }
 
 }  // namespace km640

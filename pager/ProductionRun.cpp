@@ -65,7 +65,10 @@ ProductionReport ProductionRun::run(const std::string& serial, const std::string
     }
 
     report.kind = ProductionReport::Kind::Finished;
-    report.result = operations_.ProductionWrite(serial, logFolder);
+    report.production = operations_.ProductionWrite(serial, logFolder);
+    report.result = report.production.run;
+    // Written and read back: the pager holds the code-plug, even when its
+    // line did not reach the day's log.
     report.programmed = report.result.ok();
     report.outcome = trimmed(report.result.text);
     report.firmware = firmwareText(operations_.firmwareRead());

@@ -36,7 +36,8 @@ struct ProductionReport {
         RecordUnavailable,  // the record could not be used; nothing was sent to the board
     };
     Kind kind = Kind::RecordUnavailable;
-    OperationResult result;
+    ProductionResult production;    // Finished: the production write with its day's log
+    OperationResult result;         // Finished: the write's own outcome
     bool programmed = false;  // the pager holds the code-plug now
     std::string outcome;      // as recorded: "Write Success !", "Verify Fail !", ...
     std::string firmware;     // "1.2.10"; empty when not read

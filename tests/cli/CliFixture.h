@@ -68,7 +68,7 @@ protected:
     }
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("km640-cli-" + std::to_string(getpid()) + "-" +
-                                            testing::UnitTest::GetInstance()->current_test_info()->name());
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }

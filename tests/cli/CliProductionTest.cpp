@@ -143,7 +143,7 @@ TEST_F(CliProduction, NoRecordNoProgramming) {
         auto args = production({"--serial", "ZX9876543210"});
         if (!c.record.empty()) args.insert(args.end(), {"--record", c.record});
         const auto refused = run(args);
-        EXPECT_EQ(refused.code, toInt(ExitCode::LogError));
+        EXPECT_EQ(refused.code, toInt(ExitCode::LogNotOpened));
         EXPECT_NE(refused.err.find(c.says), std::string::npos) << refused.err;
         EXPECT_NE(refused.err.find("no pager was programmed"), std::string::npos) << refused.err;
     }
@@ -158,8 +158,9 @@ TEST_F(CliProduction, LogFailureIsRecorded) {
     auto args = production({"--serial", "ZX9876543210", "--record", record});
     args[5] = path("nowhere");  // --log-dir
     const auto noLog = run(args);
-    EXPECT_EQ(noLog.code, toInt(ExitCode::LogError));
-    EXPECT_EQ(noLog.err, "Save Error!\n");
+    EXPECT_EQ(noLog.code, toInt(ExitCode::LogNotOpened));
+    EXPECT_EQ(noLog.err, "Save Error!\nkm640-cli: cannot open the production log " + path("nowhere") +
+                             "/2010-03-07.log: No such file or directory; the pager was not programmed.\n");
     EXPECT_EQ(board_->writeCount(), 0);
     const auto runs = recorded(record);
     ASSERT_EQ(runs.size(), 1u);
@@ -234,7 +235,7 @@ TEST_F(CliProduction, RecordsForTheQualityDepartment) {
     EXPECT_EQ(records({"--until", "2010-03-07", "--csv"}).out, csv.out);
 
     const auto none = run({"records", "--log-dir", path("empty")});
-    EXPECT_EQ(none.code, toInt(ExitCode::LogError));
+    EXPECT_EQ(none.code, toInt(ExitCode::LogNotOpened));
     EXPECT_EQ(none.err, "km640-cli: there is no production record " + path("empty/km640-production.sqlite") + "\n");
     EXPECT_FALSE(fs::exists(path("empty")));
 }
