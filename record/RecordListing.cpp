@@ -88,8 +88,10 @@ std::string RunsTable(std::span<const RecordedRun> runs) {
     for (const auto& r : runs) {
         std::string outcome = r.state == RunState::Running ? "(unfinished)" : r.outcome;
         if (r.repeatOf && r.state != RunState::Refused) outcome += " (repeat)";
+        // Only a run that reached the board took time worth showing.
+        const bool ran = r.state == RunState::Programmed || r.state == RunState::Failed;
         rows.push_back({localShown(r.startedLocal), r.station, r.port, r.serial, r.firmware, outcome,
-                        r.state == RunState::Running ? std::string() : DurationText(r.durationMs)});
+                        ran ? DurationText(r.durationMs) : std::string()});
     }
     return aligned(rows);
 }

@@ -86,13 +86,19 @@ TEST(RecordListing, RunsAsTable) {
     unfinished.state = RunState::Running;
     unfinished.repeatOf.reset();
     unfinished.station = "bad\x1b[2Jname";  // a terminal escape stays harmless
-    const RecordedRun runs[] = {sampleRun(), unfinished};
+    RecordedRun refused = sampleRun();
+    refused.state = RunState::Refused;
+    refused.outcome = kRefusedOutcome;
+    refused.firmware.clear();
+    refused.durationMs = 0;
+    const RecordedRun runs[] = {sampleRun(), unfinished, refused};
     EXPECT_EQ(RunsTable(runs),
-              "Started                    Station          Port     Serial No.    Firmware  Outcome                   "
+              "Started                    Station          Port     Serial No.    Firmware  Outcome                     "
               "Duration\n"
-              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6  1.2.3     Write Success ! (repeat)  "
+              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6  1.2.3     Write Success ! (repeat)    "
               "41.2 s\n"
-              "2024-05-02 09:30:12+02:00  bad?[2Jname      ttyUSB0  A1B2C3D4E5F6  1.2.3     (unfinished)\n");
+              "2024-05-02 09:30:12+02:00  bad?[2Jname      ttyUSB0  A1B2C3D4E5F6  1.2.3     (unfinished)\n"
+              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6            Refused: programmed before\n");
     EXPECT_EQ(RunsTable({}), "No runs recorded.\n");
 }
 
