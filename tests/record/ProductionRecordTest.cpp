@@ -287,6 +287,34 @@ TEST_P(ProductionRecordTest, SameLabelOnManyStationsAtOnce) {
 INSTANTIATE_TEST_SUITE_P(Databases, ProductionRecordTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          backendName);
 
+// The quality department reads a shared record with a database user that
+// may only read it.
+class RecordReaderTest : public ProductionRecordTest {};
+
+TEST_P(RecordReaderTest, AReaderWithoutWriteRightsListsTheRuns) {
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.open(location_)) << record.error();
+        const Claim claim = record.claim(startOf("A1B2C3D4E5F6"), false);
+        ASSERT_TRUE(record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !")));
+    }
+    rawExec("CREATE ROLE quality LOGIN");
+    rawExec("GRANT SELECT ON production_run, km640_schema TO quality");
+    RecordLocation reader = location_;
+    reader.user = "quality";
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(reader)) << record.error();
+    const auto runs = record.runs({});
+    ASSERT_TRUE(runs);
+    ASSERT_EQ(runs->size(), 1u);
+    // It cannot program anything, and says so.
+    const Claim claim = record.claim(startOf("A1B2C3D4E5F7"), false);
+    EXPECT_EQ(claim.kind, Claim::Kind::Failed);
+    EXPECT_NE(claim.error.find("permission denied"), std::string::npos) << claim.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, RecordReaderTest, ::testing::Values(Backend::Postgres), backendName);
+
 // A record that cannot be used is reported with its name (never its
 // password) and what the database said.
 TEST(ProductionRecordOpen, UnusableRecords) {
