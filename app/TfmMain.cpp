@@ -15,7 +15,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <cstdio>
 #include <filesystem>
 
 #include "app/Pages.h"
@@ -54,17 +53,13 @@ constexpr PageDef kPages[] = {
     {Page::Debug, "tabDebug", "Debug"},
 };
 
-std::string titleText() {
-    const std::string d = VersionDigits();
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%s V%c.%c.%c", std::string(kModelName).c_str(), d[1], d[2], d[3]);
-    return buf;
-}
+std::string titleText() { return std::string(kModelName) + " V" + ProgramVersionText(); }
 
 }  // namespace
 
 TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(services) {
     setObjectName("fmMain");
+    setAcceptDrops(true);  // a *.tbl dropped onto the window opens
     image_ = DefaultImage();
 
     // The caption is also the application title used by plain message boxes.
@@ -316,6 +311,8 @@ void TfmMain::FormShow() {
     boardTest_->close();
     ClosePortQuietly(services_.port);
     LoadDefaultCodePlug();
+    startedUp_ = true;
+    openHandedFiles();
 }
 
 void TfmMain::showAbout() { fmAbout_->exec(); }
@@ -354,8 +351,11 @@ void TfmMain::LoadDefaultCodePlug() {
 
 void TfmMain::OpenCodePlug() {
     const auto chosen = services_.dialogs.openFile(services_.startDirectory);
-    if (!chosen) return;
-    const auto read = ReadCodePlugFile(*chosen);
+    if (chosen) openCodePlugFile(*chosen);
+}
+
+void TfmMain::openCodePlugFile(const std::string& path) {
+    const auto read = ReadCodePlugFile(path);
     if (read.status != CodePlugFileRead::Status::Ok) {
         services_.messages.show("Can't perform one of the following file operations: Open, Seek, Read, Close.",
                                 "File Error", MsgIcon::Exclamation, MsgButtons::OkCancel);
@@ -370,8 +370,8 @@ void TfmMain::OpenCodePlug() {
     image_.bytes() = bytes;
     RefreshAll();
     StampVersion(image_);
-    setTitleWithPath(*chosen);
-    codePlugSource_ = *chosen;
+    setTitleWithPath(path);
+    codePlugSource_ = path;
 }
 
 void TfmMain::saveTo(const std::string& name) {

@@ -3,6 +3,7 @@
 // setting control, and the small windows around them.
 
 #include <QMainWindow>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -96,7 +97,18 @@ public:
 
     // Code-plug files.
     void LoadDefaultCodePlug();
+    // File > Open: the dialog, then openCodePlugFile.
     void OpenCodePlug();
+    // Open without the dialog: the model check, the battery patch of old
+    // code-plugs, the refresh, the version stamp and the title.
+    void openCodePlugFile(const std::string& path);
+    // A code-plug handed to the window from outside: named on the command
+    // line, dropped onto the window, or given to a second start. It is opened
+    // as File > Open opens it, once the window is idle: after the start-up has
+    // loaded the default code-plug, and never while a pager operation runs or
+    // a box waits for an answer, since replacing the image in the middle of a
+    // Write would put parts of two code-plugs into the pager.
+    void openWhenIdle(const std::string& path);
     void SaveCodePlug();
     void SaveCodePlugAs();
 
@@ -134,6 +146,9 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildTopBar(QWidget* parent, QHBoxLayout* bar);
@@ -142,6 +157,8 @@ private:
     void buildStatusBar();
     void applyHintTimeout();
     void setTitleWithPath(const std::string& path);
+    bool idle() const;
+    void openHandedFiles();
     void showAbout();
     std::string resolveInStartDirectory(const std::string& name) const;
     void saveTo(const std::string& name);
@@ -171,6 +188,9 @@ private:
     std::array<std::uint8_t, 64> blankSerialRef_{};
     int activePageNumber_ = 0;
     bool shownOnce_ = false;
+    bool startedUp_ = false;
+    bool openingHandedFiles_ = false;
+    std::deque<std::string> handedFiles_;
 
     QTabWidget* pageControl_ = nullptr;
     QLineEdit* edtNull_ = nullptr;

@@ -72,11 +72,19 @@ void TfmMain::cboPortChange() {
     if (!operations_->busy()) ClosePortQuietly(services_.port);
 }
 
+// A code-plug handed over while an operation ran opens once it has ended.
 void TfmMain::Read1Click() {
     if (operations_->Read().ok()) codePlugSource_ = "(read from the pager)";
+    openHandedFiles();
 }
-void TfmMain::Write1Click() { operations_->Write(); }
-void TfmMain::Verify1Click() { operations_->Verify(); }
+void TfmMain::Write1Click() {
+    operations_->Write();
+    openHandedFiles();
+}
+void TfmMain::Verify1Click() {
+    operations_->Verify();
+    openHandedFiles();
+}
 
 bool TfmMain::twentyFourHourClock() const {
     // "Clock To Display": item 0 is "12H", item 1 "24H".
@@ -96,12 +104,14 @@ void TfmMain::chkRTC_PCClick() { edtRTC_User_->setText(QString::fromStdString(Cl
 void TfmMain::btnADJTimeClick() {
     if (edtRTC_User_->text().isEmpty()) Timer1Timer();  // before the first tick
     const OperationResult r = operations_->SyncTime(edtRTC_User_->text().toStdString());
-    if (r.outcome == Outcome::Busy || r.outcome == Outcome::PortError) return;
-    std::string text = r.ok() ? (twentyFourHourClock() ? lbl24H_ : lbl12H_)->text().toStdString() : " SYNC FAIL !";
-    // The prepared texts double their ampersands as label captions do.
-    for (std::size_t at = text.find("&&"); at != std::string::npos; at = text.find("&&", at + 1))
-        text.erase(at, 1);
-    services_.messages.show(text, "Information", MsgIcon::Information, MsgButtons::Ok);
+    if (r.outcome != Outcome::Busy && r.outcome != Outcome::PortError) {
+        std::string text = r.ok() ? (twentyFourHourClock() ? lbl24H_ : lbl12H_)->text().toStdString() : " SYNC FAIL !";
+        // The prepared texts double their ampersands as label captions do.
+        for (std::size_t at = text.find("&&"); at != std::string::npos; at = text.find("&&", at + 1))
+            text.erase(at, 1);
+        services_.messages.show(text, "Information", MsgIcon::Information, MsgButtons::Ok);
+    }
+    openHandedFiles();
 }
 
 void TfmMain::focusSerialNo() {
@@ -143,6 +153,7 @@ bool TfmMain::serialNoKeyDown(int key) {
         return true;
     case ScanDetector::Action::StartProduction:
         RunProductionWrite(text.toStdString());
+        openHandedFiles();
         return true;
     }
     return false;

@@ -7,7 +7,8 @@
 
 namespace km640::cli {
 
-enum class Command { Help, Ports, Info, Read, Write, Verify, SyncTime, Production, Records, Dump, Diff, Check };
+enum class Command { Help, Version, Ports, Info, Read, Write, Verify, SyncTime, Production, Records, Dump, Diff,
+                     Check };
 
 struct CliArguments {
     Command command = Command::Help;

@@ -110,6 +110,7 @@ int PagerCommands::run() {
     case Command::Production: code = production(); break;
     case Command::Diff: code = diffWithPager(); break;
     case Command::Help:
+    case Command::Version:
     case Command::Ports:
     case Command::Records:
     case Command::Dump:

@@ -1,5 +1,7 @@
 #include "pager/ProductionRun.h"
 
+#include "codeplug/CodePlugImage.h"
+
 namespace km640 {
 
 namespace {
@@ -17,8 +19,6 @@ std::string firmwareText(const std::optional<std::array<std::uint8_t, 3>>& firmw
 }
 
 }  // namespace
-
-const char* ProgramVersionText() { return KM640_VERSION; }
 
 ProductionReport ProductionRun::run(const std::string& serial, const std::string& logFolder,
                                     const RunDescription& description, RepeatPolicy policy,

@@ -66,7 +66,4 @@ private:
     RecordClock& clock_;
 };
 
-// The version of this program, as runs are recorded with it.
-const char* ProgramVersionText();
-
 }  // namespace km640
