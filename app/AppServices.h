@@ -21,6 +21,9 @@ struct AppServices {
     // "default.tbl" and relative save names live here, and so does the
     // production log.
     std::string startDirectory;
+    Preferences& preferences;
+    // The user's own data folder; pager backups go into its "backups" folder.
+    std::string dataDirectory;
 };
 
 }  // namespace km640

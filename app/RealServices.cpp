@@ -22,6 +22,11 @@ MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& capti
     case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Cancel: return MsgAnswer::Cancel;
@@ -29,6 +34,24 @@ MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& capti
     case QMessageBox::No: return MsgAnswer::No;
     default: return MsgAnswer::Ok;
     }
+}
+
+bool QtPreferences::flag(const std::string& key, bool fallback) {
+    return settings_.value(QString::fromStdString(key), fallback).toBool();
+}
+
+void QtPreferences::setFlag(const std::string& key, bool value) { settings_.setValue(QString::fromStdString(key), value); }
+
+std::vector<std::string> QtPreferences::list(const std::string& key) {
+    std::vector<std::string> values;
+    for (const QString& v : settings_.value(QString::fromStdString(key)).toStringList()) values.push_back(v.toStdString());
+    return values;
+}
+
+void QtPreferences::setList(const std::string& key, const std::vector<std::string>& values) {
+    QStringList list;
+    for (const auto& v : values) list << QString::fromStdString(v);
+    settings_.setValue(QString::fromStdString(key), list);
 }
 
 namespace {

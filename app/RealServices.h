@@ -3,6 +3,7 @@
 // dialogs and a monotonic millisecond tick.
 
 #include <QElapsedTimer>
+#include <QSettings>
 
 #include "platform/Services.h"
 
@@ -20,6 +21,20 @@ class QtFileDialogs : public FileDialogs {
 public:
     std::optional<std::string> openFile(const std::string& startDir) override;
     std::optional<std::string> saveFile(const std::string& startDir) override;
+};
+
+// The user's choices in the desktop's settings store
+// (~/.config/km640/km640.conf on Linux).
+class QtPreferences : public Preferences {
+public:
+    QtPreferences() : settings_("km640", "km640") {}
+    bool flag(const std::string& key, bool fallback) override;
+    void setFlag(const std::string& key, bool value) override;
+    std::vector<std::string> list(const std::string& key) override;
+    void setList(const std::string& key, const std::vector<std::string>& values) override;
+
+private:
+    QSettings settings_;
 };
 
 class SystemTicks : public TickSource {

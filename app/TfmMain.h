@@ -22,6 +22,7 @@ class QGroupBox;
 class QCheckBox;
 class QTimer;
 class QHBoxLayout;
+class QMenu;
 
 namespace km640 {
 
@@ -34,6 +35,7 @@ class TfmPlectronTbl;
 class PagerOperations;
 class WindowOperationView;
 class ScanDetector;
+class TfmCompare;
 
 // The pages of the main page control; the numbers are ActivePageNumber.
 enum class Page { ChF1 = 1, ChF2, Profile, Setting, Manual, Advance, System, Debug };
@@ -87,11 +89,36 @@ public:
     // being edited.
     void commitEditing();
 
-    // Code-plug files.
+    // Code-plug files. Save and Save As tell whether the code-plug was saved.
     void LoadDefaultCodePlug();
     void OpenCodePlug();
-    void SaveCodePlug();
-    void SaveCodePlugAs();
+    // Open without the dialog: recent files and restored backups come this way.
+    bool OpenCodePlugFile(const std::string& path, bool remember = true);
+    bool SaveCodePlug();
+    bool SaveCodePlugAs();
+
+    // Unsaved changes: the user's settings in the image differ from the
+    // code-plug last opened, read or saved. Derived and stamped bytes do not
+    // count. The title starts with "*" meanwhile.
+    bool isModified() const;
+    // Asks "Save changes to the code-plug?" when there are unsaved changes;
+    // true when the caller may go on (saved, or the changes given up).
+    bool askToSaveChanges();
+
+    // The last code-plugs opened or saved, newest first, as File lists them.
+    std::vector<std::string> recentFiles() const;
+    void openRecentFile(int index);
+
+    // Pager backups: before every Write from the window the pager's whole
+    // memory is kept in backupFolder() unless the user turned it off.
+    std::string backupFolder() const;
+    bool backupBeforeWrite() const;
+    void setBackupBeforeWrite(bool on);
+    const std::string& lastBackupPath() const { return lastBackupPath_; }
+    void RestoreBackup1Click();
+    // Reads the pager and lists every field that differs from the editor.
+    void Compare1Click();
+    TfmCompare& fmCompare() const { return *fmCompare_; }
 
     // Start-up when the window is first shown: board search, default load.
     void FormShow();
@@ -118,6 +145,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -127,9 +155,18 @@ private:
     void buildStatusBar();
     void applyHintTimeout();
     void setTitleWithPath(const std::string& path);
+    void updateTitle();
+    void scheduleTitleUpdate();
+    // What the user has now is what the file or the pager holds.
+    void rememberUnchanged();
+    void rememberRecent(const std::string& path);
+    void showRecentFiles();
+    void buildSafetyMenus(QMenu* file, QMenu* pager);
+    void watchForEdits();
+    bool takePagerBackup();
     void showAbout();
     std::string resolveInStartDirectory(const std::string& name) const;
-    void saveTo(const std::string& name);
+    bool saveTo(const std::string& name);
     void buildPagerControls();
     void connectClockGroup();
     void fillPortList();
@@ -145,6 +182,13 @@ private:
     bool selectOnFirstClick_ = false;
     std::string appTitle_;
     std::string saveName_ = "default.tbl";
+    CodePlugImage unchanged_;
+    std::string titlePath_;
+    bool titleUpdatePending_ = false;
+    std::string lastBackupPath_;
+    std::vector<QAction*> recentActions_;
+    QAction* recentSeparator_ = nullptr;
+    QAction* backupAction_ = nullptr;
     std::array<std::uint8_t, 64> blankSerialRef_{};
     int activePageNumber_ = 0;
     bool shownOnce_ = false;
@@ -173,6 +217,7 @@ private:
     TfmToneTbl* fmToneTbl_ = nullptr;
     TfmPlectronTbl* fmPlectronTbl_ = nullptr;
     TextWindow* frmDfRMsg_ = nullptr;
+    TfmCompare* fmCompare_ = nullptr;
 };
 
 }  // namespace km640

@@ -72,9 +72,25 @@ void TfmMain::cboPortChange() {
     if (!operations_->busy()) ClosePortQuietly(services_.port);
 }
 
-void TfmMain::Read1Click() { operations_->Read(); }
-void TfmMain::Write1Click() { operations_->Write(); }
-void TfmMain::Verify1Click() { operations_->Verify(); }
+void TfmMain::Read1Click() {
+    if (operations_->busy() || !askToSaveChanges()) return;
+    if (operations_->Read().ok()) rememberUnchanged();
+}
+
+void TfmMain::Write1Click() {
+    if (operations_->busy()) return;
+    if (backupBeforeWrite() && !takePagerBackup()) return;
+    operations_->Write();
+    updateTitle();
+}
+
+void TfmMain::Verify1Click() {
+    if (operations_->Verify().outcome != Outcome::VerifyFail) return;
+    const MsgAnswer a = services_.messages.show(
+        "The pager holds another code-plug than the editor.\nShow the fields that differ?", "KM640",
+        MsgIcon::Information, MsgButtons::YesNo);
+    if (a == MsgAnswer::Yes) Compare1Click();
+}
 
 bool TfmMain::twentyFourHourClock() const {
     // "Clock To Display": item 0 is "12H", item 1 "24H".

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 #include "app/AppServices.h"
 #include "app/RealServices.h"
@@ -25,8 +26,10 @@ int main(int argc, char** argv) {
     km640::SystemClock clock;
     km640::SystemTicks ticks;
     km640::QtSerialDeviceList serialDevices;
+    km640::QtPreferences preferences;
     km640::AppServices services{messages, dialogs, clock, ticks, serialDevices, km640::CommPort(),
-                                QDir::currentPath().toStdString()};
+                                QDir::currentPath().toStdString(), preferences,
+                                QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString()};
 
     km640::TfmMain window(services);
     QObject::connect(&instance, &km640::SingleInstance::raiseRequested, &window, [&window] {

@@ -11,7 +11,8 @@ MsgAnswer TerminalMessages::show(const std::string& text, const std::string&, Ms
     // Nobody is there to agree to anything.
     switch (buttons) {
     case MsgButtons::YesNo: return MsgAnswer::No;
-    case MsgButtons::OkCancel: return MsgAnswer::Cancel;
+    case MsgButtons::OkCancel:
+    case MsgButtons::YesNoCancel: return MsgAnswer::Cancel;
     case MsgButtons::Ok: break;
     }
     return MsgAnswer::Ok;

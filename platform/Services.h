@@ -12,7 +12,7 @@
 namespace km640 {
 
 enum class MsgIcon { None, Exclamation, Error, Warning, Information };
-enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 class MessageBoxes {
@@ -52,6 +52,17 @@ class TickSource {
 public:
     virtual ~TickSource() = default;
     virtual std::uint32_t milliseconds() = 0;
+};
+
+// Choices the user makes once and finds again at the next start (the last
+// code-plugs opened, whether a pager is backed up before a write).
+class Preferences {
+public:
+    virtual ~Preferences() = default;
+    virtual bool flag(const std::string& key, bool fallback) = 0;
+    virtual void setFlag(const std::string& key, bool value) = 0;
+    virtual std::vector<std::string> list(const std::string& key) = 0;
+    virtual void setList(const std::string& key, const std::vector<std::string>& values) = 0;
 };
 
 // One serial device as the machine reports it.

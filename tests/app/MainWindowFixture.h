@@ -21,6 +21,7 @@ struct MainWindowFixture {
     // By default one USB adapter that is not there: the start-up search
     // fails at once and says so.
     FakeDeviceList devices;
+    FakePreferences preferences;
     TCommPort port;
     std::unique_ptr<AppServices> services;
     std::vector<ShownMessage> startupMessages;
@@ -29,7 +30,8 @@ struct MainWindowFixture {
     MainWindowFixture() {
         devices.records = {{"ttyUSB99", ""}};
         services = std::make_unique<AppServices>(AppServices{messages, dialogs, clock, ticks, devices, port,
-                                                              dir.path().toStdString()});
+                                                              dir.path().toStdString(), preferences,
+                                                              (dir.path() + "/data").toStdString()});
     }
     // Creates the window and runs its start-up as showing it does. What the
     // start-up said is kept in startupMessages; the message record then

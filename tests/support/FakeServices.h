@@ -4,6 +4,7 @@
 // return scripted paths, a clock and a tick count the test sets.
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ public:
         }
         switch (buttons) {
         case MsgButtons::YesNo: return MsgAnswer::Yes;
+        case MsgButtons::YesNoCancel: return MsgAnswer::No;
         default: return MsgAnswer::Ok;
         }
     }
@@ -37,7 +39,7 @@ public:
     void clear() { shown.clear(); }
 
     std::vector<ShownMessage> shown;
-    std::deque<MsgAnswer> answers;  // scripted answers; OK or Yes when empty
+    std::deque<MsgAnswer> answers;  // scripted answers; OK, Yes, or No to Yes/No/Cancel when empty
 };
 
 class FakeDialogs : public FileDialogs {
@@ -72,6 +74,19 @@ class FakeTicks : public TickSource {
 public:
     std::uint32_t milliseconds() override { return ms; }
     std::uint32_t ms = 1000;
+};
+
+class FakePreferences : public Preferences {
+public:
+    bool flag(const std::string& key, bool fallback) override {
+        const auto it = flags.find(key);
+        return it == flags.end() ? fallback : it->second;
+    }
+    void setFlag(const std::string& key, bool value) override { flags[key] = value; }
+    std::vector<std::string> list(const std::string& key) override { return lists[key]; }
+    void setList(const std::string& key, const std::vector<std::string>& values) override { lists[key] = values; }
+    std::map<std::string, bool> flags;
+    std::map<std::string, std::vector<std::string>> lists;
 };
 
 class FakeDeviceList : public SerialDeviceList {
