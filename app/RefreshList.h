@@ -1,9 +1,12 @@
 #pragma once
-// RefreshAll: after the whole image was replaced, every setting control is
-// read back from it in a fixed order. Some steps store derived values (menu
-// counts, synthesizer words, active switch settings) that later steps read,
-// so the order is part of the behaviour. Pages register their steps into
-// the numbered slots; a slot runs its steps in registration order.
+// RefreshAll: after the whole image was replaced and normalised (the values
+// it derives and corrects are stored by normaliseCodePlug, in this same
+// order), every setting control is shown from it in a fixed order. The steps
+// only show: what a step needs from the normalisation (the re-validated
+// tones, the channels that could not follow their band, where the contrast
+// bar stands) it takes from the window's last normalisation. Pages register
+// their steps into the numbered slots; a slot runs its steps in registration
+// order.
 
 #include <array>
 #include <functional>
@@ -16,7 +19,7 @@ enum class RefreshStep {
     ToneFields,         // tone 1 and tone 2 of every address
     AddressNames,
     AddressOptions,     // profiles, alert time, vibrator, alert tone, priority, switches
-    SystemBlock,        // stores menu counts and active switch settings
+    SystemBlock,        // menus, switches, tone system, display drive
     Profiles,           // names, channels, synthesizer words, switches
     AlertsPromptsLogo,  // alert tonality, menu prompts, alert patterns, logo
     Thresholds,         // squelch and RSSI thresholds, decoder power down

@@ -289,7 +289,16 @@ MsgAnswer TfmMain::plainMessage(const std::string& text) {
 
 void TfmMain::commitEditing() { edtNull_->setFocus(Qt::OtherFocusReason); }
 
-void TfmMain::RefreshAll() { refresh_.run(); }
+void TfmMain::RefreshAll() {
+    const ShownBeforeRefresh shown = hooks_.shownBeforeRefresh ? hooks_.shownBeforeRefresh() : shownByNewWindow();
+    normalisation_ = normaliseCodePlug(image_, shown);
+    refresh_.run();
+    showRefreshMessages(normalisation_.messages);
+}
+
+void TfmMain::showRefreshMessages(const std::vector<RefreshMessage>& messages) {
+    for (const RefreshMessage& m : messages) services_.messages.show(m.text, m.caption, m.icon, MsgButtons::Ok);
+}
 
 void TfmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -340,7 +349,7 @@ void TfmMain::LoadDefaultCodePlug() {
         } else {
             // A damaged default file must not feed the image garbage: the
             // built-in code-plug is used and the user is told why.
-            warn("default.tbl could not be loaded (" + read.reason + ").\nThe built-in defaults are used.");
+            warn("\"" + path + "\" could not be loaded: " + read.reason + ".\nThe built-in defaults are used.");
         }
     }
     if (!loaded) BuildDefaultThresholds(image_);
@@ -381,8 +390,8 @@ bool TfmMain::saveTo(const std::string& name) {
     ImageChecksum(image_);
     StampVersion(image_);
     const std::string path = resolveInStartDirectory(name);
-    const auto result = WriteCodePlugFile(path, image_, services_.startDirectory);
-    if (!result.ok) {
+    const auto result = WriteCodePlugFile(path, image_, services_.startDirectory, BackupRule::FirstBackupOnly);
+    if (!result.ok()) {
         warn("The code-plug could not be saved to \"" + name + "\": " + result.reason + ".");
         updateTitle();
         return false;

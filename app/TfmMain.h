@@ -67,8 +67,14 @@ public:
     int activePageNumber() const { return activePageNumber_; }
     const std::string& saveName() const { return saveName_; }
 
-    // Re-reads every setting control from the image, in the fixed order.
+    // Shows a new image: normalises it (the values this program derives and
+    // corrects), shows every setting control from it in the fixed order, then
+    // the messages the normalisation raised.
     void RefreshAll();
+    // What the last RefreshAll's normalisation did.
+    const Normalisation& normalisation() const { return normalisation_; }
+    // Message boxes raised by showing (part of) an image, one after another.
+    void showRefreshMessages(const std::vector<RefreshMessage>& messages);
 
     // Actions of one page that other pages' rules run (see WindowHooks).
     WindowHooks& hooks() { return hooks_; }
@@ -178,6 +184,7 @@ private:
     CodePlugImage image_;
     ControlArrays arrays_;
     RefreshList refresh_;
+    Normalisation normalisation_;
     WindowHooks hooks_;
     bool selectOnFirstClick_ = false;
     std::string appTitle_;

@@ -118,7 +118,13 @@ void TfmMain::btnADJTimeClick() {
     services_.messages.show(text, "Information", MsgIcon::Information, MsgButtons::Ok);
 }
 
-void TfmMain::focusSerialNo() { edtSerialNo_->setFocus(Qt::OtherFocusReason); }
+void TfmMain::focusSerialNo() {
+    // The scanner types like a keyboard: its next label goes to the active
+    // window, so the main window takes the activation back from the progress
+    // window before the field takes the focus.
+    activateWindow();
+    edtSerialNo_->setFocus(Qt::OtherFocusReason);
+}
 
 bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edtSerialNo_) {

@@ -189,8 +189,10 @@ bool TfmMain::takePagerBackup() {
     std::error_code ec;
     fs::create_directories(backupFolder(), ec);
     const std::string path = (fs::path(backupFolder()) / cli::backupFileName(services_.clock.now(), memory)).string();
-    const auto saved = ec ? CodePlugFileWrite{false, ec.message()} : WriteCodePlugFile(path, memory, backupFolder());
-    if (!saved.ok) {
+    // Two backups in one second get numbered names: no backup is ever lost.
+    const auto saved = ec ? CodePlugFileWrite{CodePlugFileWrite::Status::IoError, ec.message(), {}}
+                          : WriteCodePlugFile(path, memory, backupFolder(), BackupRule::KeepEveryVersion);
+    if (!saved.ok()) {
         warn("The pager's backup could not be saved to \"" + path + "\": " + saved.reason +
              ".\nNothing was written to the pager.");
         return false;

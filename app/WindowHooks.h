@@ -5,14 +5,25 @@
 // other while the whole-image refresh still runs every rule in its order.
 
 #include <functional>
+#include <vector>
+
+#include "selcall/ToneCommit.h"
+#include "settings/CodePlugNormalisation.h"
 
 namespace km640 {
 
 struct WindowHooks {
     // The tone-system button with this tag (0 Standard, 1 User, 2 Plectron)
-    // was clicked, or checked by the refresh: store the system, show its
-    // decoder timing set and re-validate every tone.
+    // was clicked: store the system, show its decoder timing set and
+    // re-validate every tone.
     std::function<void(int tag)> toneSystemClick;
+    // The refresh selected the tone-system button with this tag after the
+    // normalisation re-validated the tones: show the system's decoder timing
+    // set and the tone fields as the re-validation left them.
+    std::function<void(int tag, const std::vector<ToneRevalidation>& tones)> toneSystemShown;
+    // What the window shows of the settings whose refresh acts only when
+    // what is shown changes (see ShownBeforeRefresh).
+    std::function<ShownBeforeRefresh()> shownBeforeRefresh;
     // "One Channel" changed: switch the window between the one-channel and
     // the two-channel layout. The box has already stored its bit.
     std::function<void(bool oneChannel)> oneChannelLayout;

@@ -12,13 +12,16 @@ constexpr ExitCodeMeaning kMeanings[] = {
     {ExitCode::Success, "success; diff: no differences; check: nothing wrong"},
     {ExitCode::Differences, "diff: the code-plugs differ; check: something is wrong"},
     {ExitCode::Usage, "the command line was not understood"},
-    {ExitCode::BadFile, "a code-plug file is missing, short, or cannot be read or written"},
+    {ExitCode::BadFile, "a code-plug file is missing, short, not a regular file, or cannot be read or written"},
     {ExitCode::PortError, "the port is unknown, busy or not permitted, or failed during a transfer"},
     {ExitCode::NoBoard, "the board does not respond on the port"},
     {ExitCode::ReadFail, "a read failed: a memory block, the pager's identification or a checksum"},
-    {ExitCode::WriteFail, "a block or the clock was not acknowledged"},
+    {ExitCode::WriteFail, "a block was not acknowledged; sync-time: the clock was not acknowledged (write and "
+                          "production end with 0 when only the clock or the reset is not acknowledged)"},
     {ExitCode::VerifyFail, "the pager's memory differs from the code-plug"},
-    {ExitCode::LogError, "the production log cannot be written; the pager was not programmed"},
+    {ExitCode::LogNotOpened, "production: the day's log cannot be opened or created; the pager was not programmed"},
+    {ExitCode::LogLineLost, "production: the pager was written (the outcome line says how it went), but its "
+                            "log line could not be written"},
 };
 
 constexpr const char* kUsage = R"(Usage: km640-cli [--quiet] COMMAND [OPTIONS]
@@ -27,13 +30,20 @@ Programs KM640 pagers through the programmer board with the same operations as
 the KM640 window, and shows what is inside code-plug files (*.tbl).
 
 Commands with the pager (PORT is a device name such as ttyUSB0, or a full path
-such as /dev/pts/3; "km640-cli ports" lists them):
+such as /dev/pts/3; "km640-cli ports" lists them). A FILE they send or compare is
+taken as the window opens it: normalised as the window shows it (the messages the
+window would show go to standard error), so it reaches the pager with the bytes
+the window's Write would send:
   ports                        List the serial ports in the order the window offers them.
   info --port PORT             Firmware version, serial number and the version of the
                                program that last wrote the pager.
   read --port PORT -o FILE     Read the whole pager into FILE. FILE is written only after
-                               a complete read with a correct image checksum; an existing
-                               FILE is kept as its .BAK copy.
+                               a complete read with a correct image checksum. An existing
+                               FILE is never overwritten: it is renamed to the first free
+                               name of NAME.BAK, NAME.1.BAK, NAME.2.BAK, ... beside it (NAME:
+                               FILE without folder and extension), and when it cannot be
+                               kept nothing is written. A directory, named pipe or device
+                               under the name FILE is refused and left alone.
   write --port PORT FILE [--no-clock] [--backup DIR]
                                Write FILE into the pager as the window's Write does: the
                                pager's board data and serial number, the program version,
@@ -43,7 +53,11 @@ such as /dev/pts/3; "km640-cli ports" lists them):
                                --backup DIR: first read the pager's whole memory into DIR as
                                km640-backup-YYYYMMDD-HHMMSS-SERIAL.tbl; no write when that
                                read fails.
-  verify --port PORT FILE      Compare the pager's memory with FILE.
+  verify --port PORT FILE      Whether the pager holds what writing FILE put there: the
+                               pager's memory compared with FILE as write sends it, with
+                               the clock, version, board data and serial number that a
+                               write takes from the pager or stamps as the pager holds
+                               them. The fields that differ are listed as diff does.
   sync-time --port PORT        Set the pager's clock to this computer's clock and reset it.
   production --port PORT FILE --serial SN [--log-dir DIR]
                                One production write of FILE with serial number SN (at most
@@ -59,11 +73,12 @@ Commands with files only:
   diff A B [--json]            The fields that differ between two code-plugs, with both
                                values; differing reserved bytes by offset.
   check FILE                   What is wrong or suspicious in a code-plug: checksums, model
-                               text, stale synthesizer or decoder words, channels in
-                               different bands, tones outside the tone system or too close
-                               together, values the window does not accept or shows as
-                               another, menu counts and switch settings the window would
-                               store differently.
+                               text, channels in different bands, tones outside the tone
+                               system or too close together, values the window does not
+                               accept or shows as another, and every field normalisation
+                               changes (stale synthesizer or decoder words, menu counts,
+                               switch settings...) with the value stored and the value
+                               written.
 
 Options:
   -p, --port PORT              The port of the programmer board.
@@ -85,12 +100,27 @@ Exit codes:
 std::span<const ExitCodeMeaning> exitCodeMeanings() { return kMeanings; }
 
 std::string cliHelpText() {
+    // "  7   a block was not acknowledged; ...", wrapped under its first word.
+    constexpr std::size_t kWidth = 84;
+    const std::string indent(6, ' ');
     std::string text = kUsage;
     for (const auto& m : kMeanings) {
-        char line[160];
-        std::snprintf(line, sizeof line, "  %-3d %.*s\n", toInt(m.code), static_cast<int>(m.meaning.size()),
-                      m.meaning.data());
-        text += line;
+        char number[16];
+        std::snprintf(number, sizeof number, "  %-3d ", toInt(m.code));
+        std::string line = number;
+        std::string_view rest = m.meaning;
+        while (!rest.empty()) {
+            const auto end = rest.find(' ');
+            const std::string_view word = rest.substr(0, end);
+            if (line.size() > indent.size() && line.size() + 1 + word.size() > kWidth) {
+                text += line + "\n";
+                line = indent;
+            }
+            if (line.size() > indent.size()) line += ' ';
+            line += word;
+            rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        }
+        text += line + "\n";
     }
     return text;
 }

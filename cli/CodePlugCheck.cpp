@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <map>
 
+#include "cli/CodePlugDiff.h"
 #include "cli/FieldValue.h"
+#include "cli/TerminalMessages.h"
 #include "cli/ShownSetting.h"
 #include "codeplug/MemoryMap.h"
 #include "rf/ChannelCommit.h"
@@ -18,8 +20,8 @@
 #include "selcall/ToneCoding.h"
 #include "selcall/ToneCommit.h"
 #include "selcall/ToneSpacing.h"
+#include "settings/CodePlugNormalisation.h"
 #include "settings/ProfileRules.h"
-#include "settings/SystemBlock.h"
 
 namespace km640::cli {
 
@@ -41,19 +43,6 @@ std::string hex(unsigned value, int digits) {
     return buf;
 }
 
-// A multi-line message box text on one line.
-std::string oneLine(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '\n') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 class Checker {
 public:
     explicit Checker(const CodePlugImage& image) : image_(image) {}
@@ -65,8 +54,8 @@ public:
         shownSettings();
         thresholds();
         addresses();
-        menuCounts();
-        profileRules();
+        initialProfile();
+        normalisation();
         return std::move(findings_);
     }
 
@@ -98,17 +87,6 @@ private:
                 const std::string frequency = nameAt(at(profileLayout::kFrequency));
                 if (const auto refusal = frequencyEntryRefusal(channel, units, spacingItemOfCode(code)))
                     add(frequency, valueAt(image_, at(profileLayout::kFrequency)) + ": " + std::string(*refusal));
-
-                const SynthesizerWords words = channelWords(image_, ref);
-                const std::pair<int, std::uint32_t> stored[] = {{profileLayout::kPllnWord, words.plln},
-                                                                {profileLayout::kPllrWord, words.pllr}};
-                for (const auto& [field, expected] : stored) {
-                    const std::uint32_t word = (std::uint32_t{image_.word(at(field))} << 16) | image_.word(at(field) + 2);
-                    if (word != expected)
-                        add(nameAt(at(field)), "stale synthesizer word: stored " + wordText(word) + ", " +
-                                                   valueAt(image_, at(profileLayout::kFrequency)) + " gives " +
-                                                   wordText(expected));
-                }
                 auto& members = bands[bandOf(frequencyHz(units))];
                 members += (members.empty() ? "" : ", ") + frequency;
             }
@@ -124,7 +102,7 @@ private:
 
     // Every tone field committed again with the text it shows, as the window
     // does when the tone system changes, on a copy: what the window would
-    // refuse, fit to its plan or mend is what is wrong.
+    // refuse is wrong (what it fits to its plan or mends, normalisation names).
     void tones() {
         CodePlugImage copy = image_;
         for (const auto& field : revalidateAllTones(copy)) {
@@ -138,7 +116,7 @@ private:
             switch (field.result.outcome) {
             case ToneCommitOutcome::OutOfRange:
             case ToneCommitOutcome::NotANumber:
-                add(name, tone + ": " + oneLine(field.result.message ? field.result.message->text : ""));
+                add(name, tone + ": " + messageLine(field.result.message ? field.result.message->text : ""));
                 break;
             case ToneCommitOutcome::Refused:
                 if (field.result.marker == ConflictMarker::Set)
@@ -149,14 +127,6 @@ private:
                     add(name, tone + " is the other tone of its address too");
                 break;
             case ToneCommitOutcome::Stored:
-                if (field.after != field.before)
-                    add(name, tone + " is no tone of the " +
-                                  std::string(kToneSystemNames[static_cast<std::size_t>(storedToneSystem(image_))]) +
-                                  " plan; the window makes it " + formatTone(*field.after));
-                else if (field.wordBefore != field.wordAfter)
-                    add(nameAt(toneWordOffset(field.field)), "stale decoder word: stored " + hex(field.wordBefore, 4) +
-                                                                 ", " + tone + " gives " + hex(field.wordAfter, 4));
-                break;
             case ToneCommitOutcome::Restored: break;
             }
         }
@@ -198,7 +168,7 @@ private:
                 const auto result = commitAlertSeconds(copy, channel, record, std::to_string(image_.byte(seconds)));
                 if (result.outcome == AlertSecondsOutcome::OutOfRange)
                     add(nameAt(seconds), std::to_string(image_.byte(seconds)) + ": " +
-                                             oneLine(result.message ? result.message->text : ""));
+                                             messageLine(result.message ? result.message->text : ""));
             }
         }
     }
@@ -206,47 +176,24 @@ private:
     std::uint32_t number(const memmap::Field& field) const { return memmap::readNumber(image_, field); }
     std::uint32_t number(std::string_view name) const { return number(memmap::field(name)); }
 
-    // The counts the window stores from the items of their menu at every refresh.
-    void menuCounts() {
-        static constexpr std::pair<std::string_view, std::string_view> kMenus[] = {
-            {"PowerOnMenuItems", "PowerOnMenuCount"}, {"IdleMenuItems", "IdleMenuCount"}};
-        for (const auto& [items, count] : kMenus) {
-            const std::uint32_t stored = number(count);
-            const std::uint32_t counted = sysblock::MenuCount(static_cast<std::uint8_t>(number(items)));
-            if (stored != counted)
-                add(std::string(count),
-                    "stored " + std::to_string(stored) + ", the menu items give " + std::to_string(counted));
-        }
+    // The initial profile stays on.
+    void initialProfile() {
+        const std::uint32_t initial = number("InitialProfile");
+        if (initial >= static_cast<std::uint32_t>(profiles::kProfileCount)) return;
+        const int profile = static_cast<int>(initial);
+        if (number(memmap::field("Profile[{}].PON", profile)) == 0)
+            add("InitialProfile", profiles::profileCaption(profile) +
+                                      " is switched off, which the window refuses for the initial profile");
     }
 
-    // The initial profile stays on and the active switch settings copy its
-    // switches; push-to-listen belongs to the modes that keep the speaker
-    // closed, and the window's refresh switches it off in the others.
-    void profileRules() {
-        const std::uint32_t initial = number("InitialProfile");
-        if (initial < static_cast<std::uint32_t>(profiles::kProfileCount)) {
-            const int profile = static_cast<int>(initial);
-            const std::string caption = profiles::profileCaption(profile);
-            if (number(memmap::field("Profile[{}].PON", profile)) == 0)
-                add("InitialProfile", caption + " is switched off, which the window refuses for the initial profile");
-            CodePlugImage copy = image_;
-            profiles::copyActiveSwitchSettings(copy, profile);
-            const auto& active = memmap::field("ActiveSwitchSettings");
-            if (rawBytesText(copy, active) != rawBytesText(image_, active))
-                add(active.name, "stored " + rawBytesText(image_, active) + ", the switches of " + caption +
-                                     ", the initial profile, are " + rawBytesText(copy, active));
-        }
-        const auto layout = number("TwoChannelMode") != 0 ? profiles::ChannelLayout::Two : profiles::ChannelLayout::One;
-        for (int profile = 0; profile < profiles::kProfileCount; ++profile) {
-            for (int sw = 0; sw < profiles::kSwitchCount; ++sw) {
-                const auto& pushToListen = memmap::field("Profile[{}].Switch{}.PushToListen", profile, sw);
-                const auto& mode = memmap::field("Profile[{}].Switch{}.Mode", profile, sw);
-                const auto entry = profiles::modeEntry(layout, static_cast<std::uint8_t>(number(mode)));
-                if (number(pushToListen) != 0 && entry && !profiles::modeAllowsPushToListen(layout, *entry))
-                    add(pushToListen.name, "on in the mode " + fieldValueText(image_, mode) +
-                                               ", whose speaker is open anyway; the window switches it off");
-            }
-        }
+    // Every field the normalisation changes (as a window that has just
+    // started opening the file, and km640-cli before it writes): the value
+    // stored and the value a pager gets.
+    void normalisation() {
+        CodePlugImage normalised = image_;
+        normaliseCodePlug(normalised);
+        for (const auto& d : diffCodePlugs(image_, normalised).fields)
+            add(d.field->name, "stored " + d.valueA + ", written as " + d.valueB);
     }
 
     const CodePlugImage& image_;

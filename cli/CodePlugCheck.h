@@ -1,13 +1,15 @@
 #pragma once
 // `check`: what is wrong or suspicious in a code-plug, found with the
 // program's own rules and never changing it: the image checksum, the model
-// text, the serial number checksum, stale synthesizer and decoder words,
-// channels in different bands or refused by the frequency rules, tones
-// outside the range or plan of the stored tone system, tone-spacing conflicts
-// between addresses in use, values outside what the window accepts (list
-// bytes no entry stands for, thresholds, alert seconds, an initial profile
-// switched off, push-to-listen in a mode without it) and derived values the
-// window would store differently (menu counts, the active switch settings).
+// text, the serial number checksum, channels in different bands or refused by
+// the frequency rules, tones outside the range of the stored tone system or
+// equal to the other tone of their address, tone-spacing conflicts between
+// addresses in use, values outside what the window accepts (list bytes no
+// entry stands for, thresholds, alert seconds, an initial profile switched
+// off), and every field the normalisation changes before the code-plug goes
+// to a pager (stale synthesizer and decoder words, tones off their plan, menu
+// counts, the active switch settings, push-to-listen in a mode without it,
+// ...), with the value stored and the value written.
 
 #include <string>
 #include <vector>

@@ -99,16 +99,25 @@ std::string rawBytesText(const CodePlugImage& image, const Field& field) {
     return hexBytes(image.span(field.offset, field.length));
 }
 
-std::string quotedText(std::string_view text) {
-    std::string out = "\"";
+std::string escapedText(std::string_view text) {
+    std::string out;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte >= 0x7F)
             out += formatted("\\x%02X", unsigned{byte});
-        else if (c == '"' || c == '\\')
-            out += std::string("\\") + c;
+        else if (c == '\\')
+            out += "\\\\";
         else
             out += c;
+    }
+    return out;
+}
+
+std::string quotedText(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : escapedText(text)) {
+        if (c == '"') out += '\\';
+        out += c;
     }
     return out + "\"";
 }

@@ -21,8 +21,13 @@ std::string rawBytesText(const CodePlugImage& image, const memmap::Field& field)
 // ShownSetting.h).
 std::string fieldValueText(const CodePlugImage& image, const memmap::Field& field);
 
-// A text field's shown text in double quotes, with bytes that are not
-// printable as \xNN.
+// A text from the pager or a file made safe for a terminal: bytes that are
+// not printable (control bytes, bytes above 0x7E) as \xNN and the backslash
+// as \\, so the text can be read back exactly.
+std::string escapedText(std::string_view text);
+
+// A text field's shown text in double quotes, escaped as above, with \" for
+// a double quote.
 std::string quotedText(std::string_view text);
 
 // The first field that is not a block of other fields, starting at offset

@@ -4,7 +4,9 @@
 #include "cli/CodePlugDiff.h"
 #include "cli/CodePlugDump.h"
 #include "cli/ExitCode.h"
+#include "cli/TerminalMessages.h"
 #include "codeplug/CodePlugFile.h"
+#include "settings/CodePlugNormalisation.h"
 
 namespace km640::cli {
 
@@ -18,6 +20,9 @@ std::optional<CodePlugImage> loadCodePlug(const std::string& path, std::ostream&
     }
     case CodePlugFileRead::Status::TooShort:
         err << "km640-cli: " << path << " is no code-plug: " << read.reason << "\n";
+        break;
+    case CodePlugFileRead::Status::NotAFile:
+        err << "km640-cli: " << path << " " << read.reason << "\n";
         break;
     case CodePlugFileRead::Status::IoError:
         err << "km640-cli: cannot read " << path << ": " << read.reason << "\n";
@@ -35,6 +40,8 @@ std::optional<CodePlugImage> loadCodePlugForPager(const std::string& path, std::
     }
     if (CodePlugIsOld(image->byte(ident::kVersionBcd), image->byte(ident::kVersionBcd + 1)))
         LegacyBatteryPatch(*image);
+    for (const RefreshMessage& message : normaliseCodePlug(*image).messages)
+        err << "km640-cli: " << path << ": " << messageLine(message.text) << "\n";
     StampVersion(*image);
     return image;
 }

@@ -11,14 +11,16 @@
 
 namespace km640::cli {
 
-// A code-plug file as it is; a missing, unreadable or short file is reported
-// on err and gives nothing.
+// A code-plug file as it is; a missing, unreadable or short file, and a
+// directory, named pipe or device in its place, is reported on err and gives
+// nothing.
 std::optional<CodePlugImage> loadCodePlug(const std::string& path, std::ostream& err);
 
 // A code-plug file as the window opens it before it goes to a pager: a file
 // that is no KM640 code-plug is refused, the battery levels of a code-plug
-// from a program before version 117 are set afresh, and the program's version
-// is stamped.
+// from a program before version 117 are set afresh, it is normalised as a
+// window that has just started shows it (the messages the window would show
+// go to err, one line each), and the program's version is stamped.
 std::optional<CodePlugImage> loadCodePlugForPager(const std::string& path, std::ostream& err);
 
 int runDump(const CliArguments& arguments, std::ostream& out, std::ostream& err);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli/BackupName.h"
+#include "cli/CodePlugDiff.h"
 #include "cli/FieldValue.h"
 #include "cli/FileCommands.h"
 #include "codeplug/CodePlugFile.h"
@@ -12,6 +13,8 @@
 #include "link/OpenSelectedPort.h"
 #include "link/PortDiscovery.h"
 #include "pager/PagerClock.h"
+#include "pager/WriteStamps.h"
+#include "platform/RegularFile.h"
 
 namespace km640::cli {
 
@@ -27,6 +30,25 @@ std::string trimmed(const std::string& s) {
 
 // Where WriteCodePlugFile keeps the previous file of that name.
 fs::path folderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
+
+// Saves a code-plug the command line's way: an existing file is kept under a
+// free backup name, which is told on out; a failure is told on err.
+bool saveCodePlug(const fs::path& path, const CodePlugImage& image, const fs::path& backupFolder, std::ostream& out,
+                  std::ostream& err) {
+    const auto saved = WriteCodePlugFile(path, image, backupFolder, BackupRule::KeepEveryVersion);
+    switch (saved.status) {
+    case CodePlugFileWrite::Status::Ok:
+        if (!saved.backup.empty())
+            out << "Kept the previous " << path.string() << " as " << saved.backup.string() << "\n";
+        return true;
+    case CodePlugFileWrite::Status::NotAFile:
+        err << "km640-cli: " << path.string() << " " << saved.reason << "; nothing was saved there.\n";
+        return false;
+    case CodePlugFileWrite::Status::IoError: break;
+    }
+    err << "km640-cli: cannot write " << path.string() << ": " << saved.reason << "\n";
+    return false;
+}
 
 }  // namespace
 
@@ -54,7 +76,7 @@ ExitCode exitCodeOf(Outcome outcome) {
     case Outcome::ChecksumError: return ExitCode::ReadFail;
     case Outcome::WriteFail: return ExitCode::WriteFail;
     case Outcome::VerifyFail: return ExitCode::VerifyFail;
-    case Outcome::LogError: return ExitCode::LogError;
+    case Outcome::LogError: return ExitCode::LogNotOpened;
     case Outcome::Busy:
     case Outcome::PortError: break;
     }
@@ -140,7 +162,10 @@ ExitCode PagerCommands::info() {
     auto& out = context_.out;
     out << "Port: " << portDevicePath(arguments_.port) << "\n";
     if (identity.firmware) out << view_.firmwareText() << "\n";
-    if (identity.serialNo) out << "Serial No.: " << (identity.serialNo->empty() ? "(none)" : *identity.serialNo) << "\n";
+    // The serial number comes from the pager as it is: control bytes in it
+    // must not reach the terminal.
+    if (identity.serialNo)
+        out << "Serial No.: " << (identity.serialNo->empty() ? "(none)" : escapedText(*identity.serialNo)) << "\n";
     if (identity.identificationBlock) {
         const auto& block = *identity.identificationBlock;
         const std::string model(block.begin(), block.begin() + ident::kModelTextLength);
@@ -153,14 +178,16 @@ ExitCode PagerCommands::info() {
 }
 
 ExitCode PagerCommands::read() {
+    // A directory or a pipe under the name is refused before the pager is read.
+    if (const std::string why = NotRegularFileReason(arguments_.output); !why.empty()) {
+        context_.err << "km640-cli: " << arguments_.output << " " << why << "; the pager was not read.\n";
+        return ExitCode::BadFile;
+    }
     const OperationResult result = operations_.Read();
     const ExitCode code = finish(result);
     if (!result.ok()) return code;
-    const auto saved = WriteCodePlugFile(arguments_.output, image_, folderOf(arguments_.output));
-    if (!saved.ok) {
-        context_.err << "km640-cli: cannot write " << arguments_.output << ": " << saved.reason << "\n";
+    if (!saveCodePlug(arguments_.output, image_, folderOf(arguments_.output), context_.out, context_.err))
         return ExitCode::BadFile;
-    }
     return code;
 }
 
@@ -176,10 +203,8 @@ std::optional<ExitCode> PagerCommands::saveBackup() {
     std::error_code ec;
     fs::create_directories(folder, ec);
     const fs::path path = folder / backupFileName(context_.clock.now(), memory);
-    const auto saved = WriteCodePlugFile(path, memory, folder);
-    if (!saved.ok) {
-        context_.err << "km640-cli: cannot save the backup " << path.string() << ": " << saved.reason
-                     << "; nothing was written.\n";
+    if (!saveCodePlug(path, memory, folder, context_.out, context_.err)) {
+        context_.err << "km640-cli: the pager could not be backed up; nothing was written.\n";
         return ExitCode::BadFile;
     }
     context_.out << "Backup: " << path.string() << "\n";
@@ -195,11 +220,24 @@ ExitCode PagerCommands::write() {
     return finish(operations_.Write());
 }
 
+// Does the pager hold what writing the file put there? The pager's memory is
+// read whole and compared with the file as a write sends it, with what the
+// write takes from the pager or stamps at the time of writing (clock, version,
+// board data and serial number) as the pager holds them.
 ExitCode PagerCommands::verify() {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
     if (!file) return ExitCode::BadFile;
-    image_ = *file;
-    return finish(operations_.Verify());
+    CodePlugImage memory;
+    const OperationResult result = operations_.ReadMemory(memory);
+    if (!result.ok()) return finish(result);
+    view_.clearLine();
+    const auto differences = diffCodePlugs(AsWrittenTo(*file, memory), memory);
+    if (differences.empty()) {
+        context_.out << "Verify Success !\n";
+        return ExitCode::Success;
+    }
+    context_.out << diffText(differences, arguments_.files[0], portDevicePath(arguments_.port)) << "Verify Fail !\n";
+    return ExitCode::VerifyFail;
 }
 
 ExitCode PagerCommands::syncTime() {
@@ -219,20 +257,35 @@ ExitCode PagerCommands::production() {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
     if (!file) return ExitCode::BadFile;
     image_ = *file;
-    return finish(operations_.ProductionWrite(arguments_.serial, arguments_.logDir));
+    const ProductionResult production = operations_.ProductionWrite(arguments_.serial, arguments_.logDir);
+    const ExitCode code = finish(production.run);
+    switch (production.log) {
+    case ProductionLogOutcome::NotOpened:
+        context_.err << "km640-cli: cannot open the production log " << production.logPath << ": "
+                     << production.logReason << "; the pager was not programmed.\n";
+        return code;
+    case ProductionLogOutcome::LineNotWritten:
+        // The pager was written: a script must not simply program it again.
+        context_.err << "km640-cli: the pager was written (" << trimmed(production.run.text)
+                     << "), but its line could not be written to the production log " << production.logPath << ": "
+                     << production.logReason << "\n";
+        return ExitCode::LogLineLost;
+    case ProductionLogOutcome::LineWritten:
+    case ProductionLogOutcome::NoLine: break;
+    }
+    return code;
 }
 
 // A failed verify explained field by field: the pager's memory is read as it
-// is and compared with the code-plug the way Verify compares, that is with
-// the pager's own board data block in the code-plug.
+// is and compared with the code-plug the way verify compares.
 ExitCode PagerCommands::diffWithPager() {
-    auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
+    const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
     if (!file) return ExitCode::BadFile;
     CodePlugImage memory;
     const OperationResult result = operations_.ReadMemory(memory);
     if (!result.ok()) return finish(result);
-    file->copyIn(ident::kPagerInfoBlock, memory.span(ident::kPagerInfoBlock, ident::kPagerInfoLength));
-    return static_cast<ExitCode>(printDifferences(*file, memory, arguments_.files[0],
+    view_.clearLine();
+    return static_cast<ExitCode>(printDifferences(AsWrittenTo(*file, memory), memory, arguments_.files[0],
                                                   portDevicePath(arguments_.port), arguments_.json, context_.out));
 }
 

@@ -1,27 +1,50 @@
 #include "codeplug/CodePlugFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <system_error>
+#include <cstdio>
+
+#include "platform/RegularFile.h"
 
 namespace km640 {
 namespace fs = std::filesystem;
 
+namespace {
+
+// How many numbered backup names are tried before a write gives up.
+constexpr int kBackupNames = 1000;
+
+// Reads until buffer is full or the file ends; the count read, or -1.
+ssize_t readUpTo(int fd, std::span<std::uint8_t> buffer) {
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t n = ::read(fd, buffer.data() + done, buffer.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+}  // namespace
+
 CodePlugFileRead ReadCodePlugFile(const fs::path& path) {
     CodePlugFileRead out;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        out.reason = std::strerror(errno);
+    const OpenedFile file = OpenRegularFile(path, O_RDONLY);
+    if (!file.ok()) {
+        out.status = file.notAFile ? CodePlugFileRead::Status::NotAFile : CodePlugFileRead::Status::IoError;
+        out.reason = file.reason;
         return out;
     }
-    in.read(reinterpret_cast<char*>(out.bytes.data()), static_cast<std::streamsize>(out.bytes.size()));
-    const auto got = in.gcount();
-    if (in.bad()) {
-        out.reason = "read error";
+    const ssize_t got = readUpTo(file.fd, out.bytes);
+    if (got < 0) out.reason = SystemErrorText();
+    if (::close(file.fd) != 0 && got >= 0) out.reason = SystemErrorText();
+    if (!out.reason.empty()) {
+        out.bytes = {};
         return out;
     }
     if (static_cast<std::size_t>(got) < kImageSize) {
@@ -34,72 +57,116 @@ CodePlugFileRead ReadCodePlugFile(const fs::path& path) {
     return out;
 }
 
-fs::path BackupPathFor(const fs::path& saveName, const fs::path& folder) {
-    return folder / (saveName.stem().string() + ".BAK");
+fs::path BackupPathFor(const fs::path& saveName, const fs::path& folder, int number) {
+    const std::string stem = saveName.stem().string();
+    return folder / (number == 0 ? stem + ".BAK" : stem + "." + std::to_string(number) + ".BAK");
 }
 
 namespace {
 
-std::string errnoText() { return std::strerror(errno); }
+// Renames from to to only while to is free: 0, or the error number (EEXIST
+// when the name is taken). The check and the rename are one step, so two
+// programs saving at once cannot overwrite each other's backup.
+int renameNoReplace(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without that rename: a second link is made only under a
+    // free name, then the first one is removed.
+    if (::link(from.c_str(), to.c_str()) != 0) return errno;
+    ::unlink(from.c_str());
+    return 0;
+}
 
 // Writes all bytes to a fresh temporary file beside the target and flushes it.
 bool writeTemp(const fs::path& temp, const CodePlugImage& image, std::string& reason) {
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
-        reason = errnoText();
+        reason = SystemErrorText();
         return false;
     }
     const auto& bytes = image.bytes();
     std::size_t done = 0;
-    while (done < bytes.size()) {
+    bool ok = true;
+    while (ok && done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            reason = errnoText();
-            ::close(fd);
-            ::unlink(temp.c_str());
+        if (n < 0 && errno == EINTR) continue;
+        ok = n >= 0;
+        if (ok) done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    if (!ok) reason = SystemErrorText();
+    if (::close(fd) != 0 && ok) {
+        reason = SystemErrorText();
+        ok = false;
+    }
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+// Moves the file at path to its backup name as rule says. False, with the
+// reason, only when the rule requires the old file kept and it could not be.
+bool keepOldFile(const fs::path& path, const fs::path& folder, BackupRule rule, CodePlugFileWrite& out) {
+    if (rule == BackupRule::FirstBackupOnly) {
+        // A taken name keeps the older backup; the old file is then overwritten.
+        const fs::path backup = BackupPathFor(path, folder);
+        if (renameNoReplace(path, backup) == 0) out.backup = backup;
+        return true;
+    }
+    for (int number = 0; number < kBackupNames; ++number) {
+        const fs::path backup = BackupPathFor(path, folder, number);
+        const int error = renameNoReplace(path, backup);
+        if (error == 0) {
+            out.backup = backup;
+            return true;
+        }
+        if (error != EEXIST) {
+            errno = error;
+            out.reason = "the file there could not be kept as " + backup.string() + ": " + SystemErrorText();
             return false;
         }
-        done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
-        reason = errnoText();
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    if (::close(fd) != 0) {
-        reason = errnoText();
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    out.reason = "the file there could not be kept: no free backup name up to " +
+                 BackupPathFor(path, folder, kBackupNames - 1).string();
+    return false;
 }
 
 }  // namespace
 
-CodePlugFileWrite WriteCodePlugFile(const fs::path& path, const CodePlugImage& image, const fs::path& backupFolder) {
+CodePlugFileWrite WriteCodePlugFile(const fs::path& path, const CodePlugImage& image, const fs::path& backupFolder,
+                                    BackupRule rule) {
     CodePlugFileWrite out;
     if (path.empty() || path.filename().empty()) {
         out.reason = "no file name";
+        return out;
+    }
+    out.reason = NotRegularFileReason(path);
+    if (!out.reason.empty()) {
+        out.status = CodePlugFileWrite::Status::NotAFile;
         return out;
     }
     fs::path temp = path;
     temp += ".tmp-" + std::to_string(::getpid());
     if (!writeTemp(temp, image, out.reason)) return out;
 
-    std::error_code ec;
-    if (fs::exists(path, ec)) {
-        const fs::path backup = BackupPathFor(path, backupFolder);
-        if (!fs::exists(backup, ec)) fs::rename(path, backup, ec);  // a failed backup is not fatal
-    }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        out.reason = ec.message();
-        fs::remove(temp, ec);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && !keepOldFile(path, backupFolder, rule, out)) {
+        ::unlink(temp.c_str());
         return out;
     }
-    out.ok = true;
+    // The window's Save may overwrite (its rule loses the old file when the
+    // backup name is taken); the command line never does, not even a file
+    // that turned up under the name meanwhile.
+    const int error = rule == BackupRule::FirstBackupOnly ? (::rename(temp.c_str(), path.c_str()) == 0 ? 0 : errno)
+                                                          : renameNoReplace(temp, path);
+    if (error != 0) {
+        errno = error;
+        out.reason = SystemErrorText();
+        ::unlink(temp.c_str());
+        if (rule == BackupRule::KeepEveryVersion && !out.backup.empty()) renameNoReplace(out.backup, path);
+        out.backup.clear();
+        return out;
+    }
+    out.status = CodePlugFileWrite::Status::Ok;
     return out;
 }
 

@@ -26,6 +26,7 @@ std::array<std::uint8_t, 16> BuildClockPayload(std::string_view clockText, std::
 
 // The seven BCD clock bytes stored at code-plug offsets 160..166 before a
 // write: seconds, minutes, hours, day of week, day, month, year.
+constexpr int kClockSettingOffset = 160;
 std::array<std::uint8_t, 7> ClockSettingBytes(const LocalDateTime& t);
 
 // "SYNC SUCCESS ! \n\nDATE && TIME : " and the time, 12-hour with am/pm or

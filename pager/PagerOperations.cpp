@@ -114,18 +114,20 @@ OperationResult PagerOperations::stopWithMessage(Outcome outcome, const std::str
     if (setPanel0) view_.setStatus(0, text);
     view_.setGaugePosition(0);
     view_.closeProgress();
-    if (production) view_.focusSerialNo();
     view_.setMainEnabled(true);
+    // Only an enabled window takes the focus; the next scan must not be lost.
+    if (production) view_.focusSerialNo();
     return {outcome, text};
 }
 
 OperationResult PagerOperations::boardNotResponding(const char* readyText, bool production) {
     closePortQuietly();
     messages_.show(kBoardNotResponding, "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
-    if (production) view_.focusSerialNo();
     view_.setStatus(1, readyText);
     if (!production) view_.setStatus(0, "The Board is not responding !");
     view_.setMainEnabled(true);
+    // Only an enabled window takes the focus; the next scan must not be lost.
+    if (production) view_.focusSerialNo();
     return {Outcome::BoardNotResponding, "The Board is not responding !"};
 }
 
@@ -222,7 +224,7 @@ OperationResult PagerOperations::SyncTime(const std::string& clockText) {
 
 void PagerOperations::storeClockSetting() {
     const auto bytes = ClockSettingBytes(clock_.now());
-    image_.copyIn(160, bytes);
+    image_.copyIn(kClockSettingOffset, bytes);
 }
 
 void PagerOperations::clockAndReset(int pauseMs, const char* resetActivity) {
@@ -477,15 +479,22 @@ OperationResult PagerOperations::doVerify() {
 
 // ---- Production ------------------------------------------------------------------
 
-OperationResult PagerOperations::ProductionWrite(const std::string& serialNo, const std::string& logFolder) {
-    return guarded([&] { return doProduction(serialNo, logFolder); }, true);
+ProductionResult PagerOperations::ProductionWrite(const std::string& serialNo, const std::string& logFolder) {
+    ProductionResult production;
+    production.run = guarded([&] { return doProduction(serialNo, logFolder, production); }, true);
+    return production;
 }
 
-OperationResult PagerOperations::doProduction(const std::string& serialNo, const std::string& logFolder) {
+OperationResult PagerOperations::doProduction(const std::string& serialNo, const std::string& logFolder,
+                                              ProductionResult& production) {
     // A production log that silently misses pagers is lost data: without a
     // log to write to, no pager is programmed.
     ProductionLog log;
-    if (!log.open(logFolder, clock_.now())) {
+    const LogStep opened = log.open(logFolder, clock_.now());
+    production.logPath = log.path().string();
+    if (!opened.ok) {
+        production.log = ProductionLogOutcome::NotOpened;
+        production.logReason = opened.reason;
         messages_.show("Save Error!", "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
         return {Outcome::LogError, "Save Error!"};
     }
@@ -505,16 +514,20 @@ OperationResult PagerOperations::doProduction(const std::string& serialNo, const
     const BlockOutcome blocks = writeAndCompareBlocks();
     if (blocks == BlockOutcome::Success) clockAndReset(110, "  Reset KM640 ......");
 
-    OperationResult result = writeResult(blocks);
+    const OperationResult result = writeResult(blocks);
     view_.setProgressCaption(result.text);
     // The line is on disk before the run reports its end.
-    const bool logged = log.append(DailyLogLine(clock_.now(), serialNo, result.text));
+    const LogStep logged = log.append(DailyLogLine(clock_.now(), serialNo, result.text));
+    production.log = logged.ok ? ProductionLogOutcome::LineWritten : ProductionLogOutcome::LineNotWritten;
+    production.logReason = logged.reason;
     finish(result, 700, false);
-    view_.focusSerialNo();
-    if (!logged) {
+    if (!logged.ok) {
+        // The pager holds its code-plug, but the log does not know: the
+        // outcome stays in sight for the operator to record by hand.
+        view_.setStatus(0, result.text);
         messages_.show("Save Error!", "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
-        return {Outcome::LogError, "Save Error!"};
     }
+    view_.focusSerialNo();
     return result;
 }
 

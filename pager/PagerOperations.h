@@ -32,7 +32,7 @@ enum class Outcome {
     ChecksumError,      // the pager's image checksum is wrong
     WriteFail,
     VerifyFail,
-    LogError,           // the production log cannot be written
+    LogError,           // the production log could not be opened or created; nothing was programmed
     PortError,          // the port failed in the middle of an exchange
 };
 
@@ -40,6 +40,22 @@ struct OperationResult {
     Outcome outcome = Outcome::Success;
     std::string text;  // the outcome as the status bar shows it
     bool ok() const { return outcome == Outcome::Success; }
+};
+
+// What became of the day's log in a production run.
+enum class ProductionLogOutcome {
+    LineWritten,
+    NoLine,          // the run stopped before the pager was written (no board, board data not read, port lost)
+    NotOpened,       // the log could not be created or opened; nothing was programmed
+    LineNotWritten,  // the pager was written, but its line did not reach the log
+};
+
+// A production run: the outcome of the write, and what became of its log line.
+struct ProductionResult {
+    OperationResult run;  // LogError when the log could not be opened
+    ProductionLogOutcome log = ProductionLogOutcome::NoLine;
+    std::string logPath;    // the day's log
+    std::string logReason;  // why the log failed, in the system's words
 };
 
 // What a pager tells about itself: the version of the program that last
@@ -67,8 +83,11 @@ public:
     // SYNC TIME: sends the clock string's time, then resets the pager.
     OperationResult SyncTime(const std::string& clockText);
     // One production run: the serial number goes into the image and the pager
-    // is written; the result line goes into the day's log in logFolder.
-    OperationResult ProductionWrite(const std::string& serialNo, const std::string& logFolder);
+    // is written; the result line goes into the day's log in logFolder. A log
+    // that cannot be opened stops the run before the pager is touched; a line
+    // that cannot be written after the pager was written is reported beside
+    // the write's own outcome.
+    ProductionResult ProductionWrite(const std::string& serialNo, const std::string& logFolder);
     // Asks the pager who it is without changing anything; the fields read
     // before a failing step are filled in.
     OperationResult Identify(PagerIdentity& identity);
@@ -123,7 +142,8 @@ private:
     OperationResult doVerify();
     OperationResult doIdentify(PagerIdentity& identity);
     OperationResult doReadMemory(CodePlugImage& memory);
-    OperationResult doProduction(const std::string& serialNo, const std::string& logFolder);
+    OperationResult doProduction(const std::string& serialNo, const std::string& logFolder,
+                                 ProductionResult& production);
 
     CodePlugImage& image_;
     SerialPort& port_;

@@ -1,10 +1,14 @@
 #include "pager/ProductionLog.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+
+#include "platform/RegularFile.h"
 
 namespace km640 {
 
@@ -16,17 +20,40 @@ std::string trimmed(const std::string& s) {
     return s.substr(b, e - b + 1);
 }
 
-bool writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
+// Holds the log's lock, so a header or a line from another run never lands
+// in the middle of this one's.
+class LogLock {
+public:
+    explicit LogLock(int fd) : fd_(fd) {
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
         }
-        done += static_cast<std::size_t>(n);
     }
-    return ::fsync(fd) == 0;
+    ~LogLock() { ::flock(fd_, LOCK_UN); }
+    LogLock(const LogLock&) = delete;
+    LogLock& operator=(const LogLock&) = delete;
+
+private:
+    int fd_;
+};
+
+// Writes text at the end of the file and flushes it to disk. When that fails,
+// the file is cut back to its length before, so nothing half-written stays.
+LogStep writeWhole(int fd, const std::string& text) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return {false, SystemErrorText()};
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n >= 0;
+        if (ok) done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    if (ok) return {true, {}};
+    LogStep failed{false, SystemErrorText()};
+    if (::ftruncate(fd, st.st_size) == 0) ::fsync(fd);
+    return failed;
 }
 }  // namespace
 
@@ -49,23 +76,33 @@ ProductionLog::~ProductionLog() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool ProductionLog::open(const std::filesystem::path& folder, const LocalDateTime& now) {
+LogStep ProductionLog::open(const std::filesystem::path& folder, const LocalDateTime& now) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     path_ = folder / DailyLogName(now);
-    // Create the day's file only if it is new, so that exactly one run writes the header.
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd_ >= 0) {
-        if (!writeAll(fd_, DailyLogHeader())) {
-            ::close(fd_);
-            fd_ = -1;
-            return false;
-        }
-        return true;
+    const OpenedFile file = OpenRegularFile(path_, O_WRONLY | O_APPEND | O_CREAT);
+    if (!file.ok()) return {false, file.reason};
+    LogStep step{true, {}};
+    {
+        const LogLock lock(file.fd);
+        struct stat st {};
+        if (::fstat(file.fd, &st) != 0)
+            step = {false, SystemErrorText()};
+        else if (st.st_size == 0)
+            step = writeWhole(file.fd, DailyLogHeader());
     }
-    if (errno != EEXIST) return false;
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    return fd_ >= 0;
+    if (!step.ok) {
+        ::close(file.fd);
+        return step;
+    }
+    fd_ = file.fd;
+    return step;
 }
 
-bool ProductionLog::append(const std::string& line) { return fd_ >= 0 && writeAll(fd_, line); }
+LogStep ProductionLog::append(const std::string& line) {
+    if (fd_ < 0) return {false, "the log is not open"};
+    const LogLock lock(fd_);
+    return writeWhole(fd_, line);
+}
 
 }  // namespace km640

@@ -1,9 +1,8 @@
 #pragma once
 // The production line's daily log: one file per day in the start directory,
-// a header line when the file is created, one line per completed run.
+// a header line at its top, one line per completed run.
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/Services.h"
@@ -18,25 +17,37 @@ std::string DailyLogHeader();
 // serial and result are trimmed of blanks.
 std::string DailyLogLine(const LocalDateTime& t, const std::string& serial, const std::string& result);
 
-// The log of one production run. Opening creates the day's file with its
-// header, or opens an existing one for appending. A line is flushed to disk
-// as soon as it is written, so a crash right after a run does not lose it.
+// One step on the log: done, or the system's reason why not.
+struct LogStep {
+    bool ok = false;
+    std::string reason;  // "No space left on device", "is a directory", ...
+};
+
+// The log of one production run. Several runs, also in other programs, may
+// share a day's log: each step holds the file's lock while it writes, and a
+// line is flushed to disk before the step reports it written.
 class ProductionLog {
-public:
-    // False when the file can be neither created nor opened for appending.
-    bool open(const std::filesystem::path& folder, const LocalDateTime& now);
-    bool append(const std::string& line);
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-    int fd_ = -1;
-
 public:
     ProductionLog() = default;
     ProductionLog(const ProductionLog&) = delete;
     ProductionLog& operator=(const ProductionLog&) = delete;
     ~ProductionLog();
+
+    // Opens the day's log in folder, creating it when it is new. A log
+    // without its header (new, or left empty by a run whose header met a
+    // full disk) gets the header first, so it heads every day's log exactly
+    // once. Fails when the file can be neither created nor opened, when
+    // something other than a file holds its name, or when its header cannot
+    // be written; no pager may be programmed then.
+    LogStep open(const std::filesystem::path& folder, const LocalDateTime& now);
+    // Appends one line. A line that cannot be written whole is taken back
+    // out, so the log holds whole lines only.
+    LogStep append(const std::string& line);
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+    int fd_ = -1;
 };
 
 }  // namespace km640

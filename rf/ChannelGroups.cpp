@@ -139,7 +139,7 @@ void ChannelGroups::frequencyExit(Channel channel, EditField& field) {
         field.refuse(std::string(*result.refusal), MessageStyle::Warning, AfterRefusal::BackToField);
         return;
     }
-    showCommit(result);
+    showCommit(result, true);
 }
 
 void ChannelGroups::spacingClick(Channel channel, QComboBox& list, int item) {
@@ -150,7 +150,7 @@ void ChannelGroups::spacingClick(Channel channel, QComboBox& list, int item) {
         list.setCurrentIndex(spacingItemOfCode(spacingCode(window_.image(), ref)));
         return;
     }
-    showCommit(result);
+    showCommit(result, true);
 }
 
 void ChannelGroups::choiceClick(Channel channel, int recordField, QComboBox& list, int item) {
@@ -158,7 +158,7 @@ void ChannelGroups::choiceClick(Channel channel, int recordField, QComboBox& lis
                             static_cast<std::uint8_t>(item));
 }
 
-void ChannelGroups::showCommit(const ChannelCommit& result) {
+void ChannelGroups::showCommit(const ChannelCommit& result, bool withMessages) {
     for (int p = 0; p < profileLayout::kProfileCount; ++p)
         for (const Channel channel : {Channel::F1, Channel::F2}) showChannel({channel, p});
     if (result.presetBand) thresholds_.showTable(ThresholdTable::Wide);
@@ -166,11 +166,13 @@ void ChannelGroups::showCommit(const ChannelCommit& result) {
     // field offers the frequency it was asked to take, for the user to settle.
     for (const ChannelNotice& notice : result.notices) {
         at(notice.channel).frequency->setText(QString::fromStdString(frequencyFieldText(notice.proposedUnits)));
-        window_.warn(std::string(notice.message));
+        if (withMessages) window_.warn(std::string(notice.message));
     }
 }
 
-void ChannelGroups::showChannels() { showCommit(refreshChannels(window_.image())); }
+void ChannelGroups::showChannels() { showCommit(refreshChannels(window_.image()), true); }
+
+void ChannelGroups::showRefreshed(const ChannelCommit& result) { showCommit(result, false); }
 
 void ChannelGroups::showChannel(ChannelRef ref) {
     const ChannelView view = channelView(window_.image(), ref);

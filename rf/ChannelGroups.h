@@ -34,9 +34,13 @@ public:
     // The spacing, bandwidth and squelch lists of a profile as stored.
     void showChoices(int profile);
     // Every channel's frequency, words and multiplier: the band rules are
-    // checked, the words computed and stored (whole-image refresh, and a
-    // frequency field left blank).
+    // checked, the words computed and stored (a frequency field left blank).
     void showChannels();
+    // The channels as the band rules left them (whole-image refresh, after
+    // the normalisation ran them): a channel that could not follow its band
+    // offers the frequency it was asked to take; the messages are the
+    // window's to show.
+    void showRefreshed(const ChannelCommit& result);
     // With "One Channel" the pager never tunes F2: its controls are disabled.
     void setOneChannel(bool oneChannel);
 
@@ -61,7 +65,7 @@ private:
     // stored value of the record field.
     void choiceClick(Channel channel, int recordField, QComboBox& list, int item);
 
-    void showCommit(const ChannelCommit& result);
+    void showCommit(const ChannelCommit& result, bool withMessages);
     void showChannel(ChannelRef ref);
     void showChoices(ChannelRef ref);
     void applyEnabling(ChannelRef ref);

@@ -45,6 +45,9 @@ void ChannelPages::registerRefresh() {
 void ChannelPages::installHooks() {
     WindowHooks& hooks = window_.hooks();
     hooks.toneSystemClick = [this](int tag) { tones_->radToneSystem0Click(tag); };
+    hooks.toneSystemShown = [this](int tag, const std::vector<ToneRevalidation>& fields) {
+        tones_->showToneSystem(tag, fields);
+    };
     hooks.decodeBandwidthClick = [this](int entry) { tones_->cboDBWClick(entry); };
     hooks.profileOnChanged = [this] {
         for (AddressPage* p : pages_) p->applyEnabling();

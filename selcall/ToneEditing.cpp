@@ -131,13 +131,14 @@ void ToneEditing::leave() {
 }
 
 void ToneEditing::pageBackgroundPointer(CallChannel channel) {
+    // A pending spacing conflict keeps the tone edit, so the user can still
+    // correct the tone from the table.
     if (conflict_) return;
-    window_.commitEditing();
-    // Leaving the rows ends the tone edit; a spacing conflict raised by the commit
-    // just now keeps it, so the user can still correct the tone from the table.
-    if (conflict_) return;
+    // Leaving the rows ends the tone edit first; the commit that follows makes
+    // the field it commits the pending one again, so F9 still serves it.
     pending_.reset();
     page(channel).lblToneTbl()->setVisible(false);
+    window_.commitEditing();
 }
 
 // ---- Tone system and decoder bandwidth -------------------------------------------
@@ -147,10 +148,17 @@ void ToneEditing::radToneSystem0Click(int tag) {
     if (auto* button = window_.findChild<QRadioButton*>(QString("radToneSystem%1").arg(tag))) button->setChecked(true);
     const auto fields = selectToneSystem(window_.image(), toneSystemFromByte(static_cast<std::uint8_t>(tag)));
     showTimingSet();
-    applyRevalidation(fields);
+    applyRevalidation(fields, true);
 }
 
-void ToneEditing::cboDBWClick(int entry) { applyRevalidation(selectDecodeBandwidth(window_.image(), entry)); }
+void ToneEditing::showToneSystem(int tag, const std::vector<ToneRevalidation>& fields) {
+    if (tag < 0 || tag >= kToneSystemCount) return;
+    if (auto* button = window_.findChild<QRadioButton*>(QString("radToneSystem%1").arg(tag))) button->setChecked(true);
+    showTimingSet();
+    applyRevalidation(fields, false);
+}
+
+void ToneEditing::cboDBWClick(int entry) { applyRevalidation(selectDecodeBandwidth(window_.image(), entry), true); }
 
 void ToneEditing::showTimingSet() {
     // The timing fields belong to the "Advance" page; they show the decoder timing
@@ -161,13 +169,13 @@ void ToneEditing::showTimingSet() {
             field->setText(QString::number(window_.image().byte(offsets[i])));
 }
 
-void ToneEditing::applyRevalidation(const std::vector<ToneRevalidation>& fields) {
+void ToneEditing::applyRevalidation(const std::vector<ToneRevalidation>& fields, bool withMessages) {
     // Every failing field has its own say; the fields keep their places, as the
     // user typed nothing into them.
     for (const ToneRevalidation& f : fields) {
         applyMarker(f.result);
         if (!f.result.hint.empty()) edit(f.field).setToolTip(QString::fromStdString(f.result.hint));
-        if (f.result.message) showMessage(*f.result.message);
+        if (f.result.message && withMessages) showMessage(*f.result.message);
     }
     for (AddressPage* p : pages_) p->showTones();
 }

@@ -44,8 +44,12 @@ public:
     // The pointer moved over a page outside its rows.
     void pageBackgroundPointer(CallChannel channel);
 
-    // A "Tone System" button with this tag was clicked or set by the refresh.
+    // A "Tone System" button with this tag was clicked.
     void radToneSystem0Click(int tag);
+    // The refresh selected the button with this tag after the normalisation
+    // re-validated every tone: the timing set and the tone fields are shown,
+    // the messages are the window's to show.
+    void showToneSystem(int tag, const std::vector<ToneRevalidation>& fields);
     // A decoder bandwidth entry was picked.
     void cboDBWClick(int entry);
 
@@ -55,7 +59,7 @@ private:
     void pick(const std::string& tone);
     void leave();
     void applyMarker(const ToneCommitResult& result);
-    void applyRevalidation(const std::vector<ToneRevalidation>& fields);
+    void applyRevalidation(const std::vector<ToneRevalidation>& fields, bool withMessages);
     void showMessage(const SelcallMessage& message);
     void showTimingSet();
     AddressPage& page(CallChannel channel) const;

@@ -7,6 +7,7 @@
 
 #include "app/TfmMain.h"
 #include "settings/FieldRef.h"
+#include "settings/ProfileRules.h"
 #include "settings/SystemBlock.h"
 
 namespace km640::crossPage {
@@ -41,10 +42,10 @@ void setMenuItem(CodePlugImage& image, const char* items, const char* count, boo
     FieldRef::of(count).set(image, sysblock::MenuCount(itemsField.get(image)));
 }
 
-void switchOffIdleSelProfile(TfmMain& window) {
+// The idle item switched off, as profiles::selProfileFollowsProfilesOn stores it.
+void showIdleSelProfileOff(TfmMain& window) {
     ControlArrays& arrays = window.arrays();
     setChecked(arrays.at("chk1IdelM", kSelProfileItem), false);
-    setMenuItem(window.image(), "IdleMenuItems", "IdleMenuCount", false);
     setEnabled(arrays.at("edtManuItm", kSelProfileItem), false);
     setEnabled(arrays.at("chk1IdelM", kSelProfileItem), false);
     setEnabled(arrays.at("chk1POM", kSelProfileItem), false);
@@ -54,8 +55,10 @@ void switchOffIdleSelProfile(TfmMain& window) {
 
 void selProfileAfterOnRule(TfmMain& window, bool singleProfileOn) {
     ControlArrays& arrays = window.arrays();
-    if (singleProfileOn) switchOffIdleSelProfile(window);
-    else {
+    if (singleProfileOn) {
+        profiles::selProfileFollowsProfilesOn(window.image());
+        showIdleSelProfileOff(window);
+    } else {
         setEnabled(arrays.at("chk1IdelM", kSelProfileItem), true);
         setEnabled(arrays.at("chk1POM", kSelProfileItem), true);
     }
@@ -65,7 +68,7 @@ void selProfileAfterOnRule(TfmMain& window, bool singleProfileOn) {
 
 void selProfileAfterRefresh(TfmMain& window, bool singleProfileOn) {
     ControlArrays& arrays = window.arrays();
-    if (singleProfileOn) switchOffIdleSelProfile(window);
+    if (singleProfileOn) showIdleSelProfileOff(window);
     else {
         setEnabled(arrays.at("chk1IdelM", kSelProfileItem), true);
         setEnabled(arrays.at("chk1POM", kSelProfileItem), true);

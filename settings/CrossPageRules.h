@@ -14,8 +14,8 @@ namespace crossPage {
 // idle "Sel Profile" item is switched off and both items are disabled; with
 // more, both are enabled and the power-on menu offers the choice.
 void selProfileAfterOnRule(TfmMain& window, bool singleProfileOn);
-// The same rule as the whole-image refresh applies it: the power-on item is
-// left as loaded.
+// The same rule as the whole-image refresh shows it, after the normalisation
+// stored it: the power-on item is left as loaded.
 void selProfileAfterRefresh(TfmMain& window, bool singleProfileOn);
 
 // The membership boxes of one profile's column on both address pages: a box

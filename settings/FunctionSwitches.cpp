@@ -100,6 +100,11 @@ QGroupBox* FunctionSwitches::build(int profile, QWidget* parent) {
 }
 
 void FunctionSwitches::modeClick(ChannelLayout layout, int profile, int sw, int entry) {
+    profiles::storeSwitchMode(window_.image(), layout, profile, sw, entry);
+    showMode(layout, profile, sw, entry);
+}
+
+void FunctionSwitches::showMode(ChannelLayout layout, int profile, int sw, int entry) {
     Switch& s = at(profile, sw);
     if (profiles::modeAllowsPushToListen(layout, entry)) {
         s.pushToListen->setEnabled(true);
@@ -107,13 +112,11 @@ void FunctionSwitches::modeClick(ChannelLayout layout, int profile, int sw, int 
         // Monitor and audible scan modes have the speaker open anyway.
         const QSignalBlocker quiet(s.pushToListen);
         s.pushToListen->setChecked(false);
-        pushToListenClick(profile, sw, false);
+        s.alertType->setEnabled(true);
         s.pushToListen->setEnabled(false);
     }
-    switchField("Mode", profile, sw).set(window_.image(), profiles::modeCode(layout, entry));
     auto& memory = layout == ChannelLayout::Two ? twoChannelMemory_ : oneChannelMemory_;
     memory[static_cast<std::size_t>(profile)][static_cast<std::size_t>(sw)] = entry;
-    switchChanged(profile);
 }
 
 void FunctionSwitches::alertTypeClick(int profile, int sw, int entry) {
@@ -162,7 +165,7 @@ void FunctionSwitches::showSwitches() {
                 continue;
             }
             list->setCurrentIndex(*entry);
-            modeClick(layout_, p, sw, *entry);
+            showMode(layout_, p, sw, *entry);
         }
     }
 }

@@ -27,7 +27,8 @@ public:
     QGroupBox* build(int profile, QWidget* parent);
 
     // Whole-image refresh: alert types and push-to-listen as stored, then the
-    // mode list in use selects the stored mode and runs its rule.
+    // mode list in use selects the stored mode and shows what its rule does
+    // (the normalisation has stored it).
     void showSwitches();
     // "One Channel" changed: every switch shows the layout's list. When the
     // user changed it, each list goes to the entry last chosen in it and that
@@ -51,6 +52,9 @@ private:
     // cboP1C2FM0Click ... cboP4C1FM0Click: one handler for the mode lists of
     // both layouts; the switch is the list's tag.
     void modeClick(profiles::ChannelLayout layout, int profile, int sw, int entry);
+    // What a mode entry's rule shows: push-to-listen only where the mode has
+    // a use for it; the list remembers the entry.
+    void showMode(profiles::ChannelLayout layout, int profile, int sw, int entry);
     // cboP1FAT0Click ... cboP4FAT0Click.
     void alertTypeClick(int profile, int sw, int entry);
     // chkP1FPTL0Click ... chkP4FPTL0Click.

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "codeplug/MemoryMap.h"
+#include "settings/FieldRef.h"
+#include "settings/SystemBlock.h"
 
 namespace km640::profiles {
 
@@ -50,6 +52,26 @@ void copyActiveSwitchSettings(CodePlugImage& image, int profile) {
     for (int s = 0; s < kSwitchCount; ++s) image.setByte(active + s, image.byte(switchByteOffset(profile, s)));
 }
 
+ChannelLayout storedLayout(const CodePlugImage& image) {
+    static const FieldRef twoChannels = FieldRef::of("TwoChannelMode");
+    return twoChannels.get(image) != 0 ? ChannelLayout::Two : ChannelLayout::One;
+}
+
+void storeSwitchMode(CodePlugImage& image, ChannelLayout layout, int profile, int sw, int entry) {
+    if (!modeAllowsPushToListen(layout, entry))
+        FieldRef::of("Profile[{}].Switch{}.PushToListen", profile, sw).set(image, 0);
+    FieldRef::of("Profile[{}].Switch{}.Mode", profile, sw).set(image, modeCode(layout, entry));
+    if (FieldRef::of("InitialProfile").get(image) == profile) copyActiveSwitchSettings(image, profile);
+}
+
+void storeShownSwitchModes(CodePlugImage& image) {
+    const ChannelLayout layout = storedLayout(image);
+    for (int sw = 0; sw < kSwitchCount; ++sw)
+        for (int p = 0; p < kProfileCount; ++p)
+            if (const auto entry = modeEntry(layout, FieldRef::of("Profile[{}].Switch{}.Mode", p, sw).get(image)))
+                storeSwitchMode(image, layout, p, sw, *entry);
+}
+
 std::vector<std::string_view> resetControlItems(int profile) {
     return {"Auto Reset",     "Delay N sec Auto Reset",   "Revert SQ",
             "Manual RESET",   "Time-Out RESET",           "Delay AUTO N with Revert",
@@ -78,6 +100,14 @@ int profilesOnCount(const CodePlugImage& image) {
     for (int p = 0; p < kProfileCount; ++p)
         if (image.byte(memmap::field("Profile[{}].PON", p).offset) == 1) ++count;
     return count;
+}
+
+void selProfileFollowsProfilesOn(CodePlugImage& image) {
+    if (profilesOnCount(image) != 1) return;
+    static const FieldRef items = FieldRef::of("IdleMenuItems");
+    static const FieldRef count = FieldRef::of("IdleMenuCount");
+    items.bit(sysblock::kSelProfileItem).set(image, 0);
+    count.set(image, sysblock::MenuCount(items.get(image)));
 }
 
 }  // namespace km640::profiles

@@ -54,6 +54,17 @@ int switchByteOffset(int profile, int sw);
 // Copies the four switch bytes of a profile into ActiveSwitchSettings.
 void copyActiveSwitchSettings(CodePlugImage& image, int profile);
 
+// The layout the stored TwoChannelMode bit asks for.
+ChannelLayout storedLayout(const CodePlugImage& image);
+// A mode list entry chosen for a switch, by the user or by showing the image:
+// push-to-listen is switched off where the mode has no use for it, the mode
+// code is stored, and the active switch settings follow the initial profile.
+void storeSwitchMode(CodePlugImage& image, ChannelLayout layout, int profile, int sw, int entry);
+// Every switch whose mode the stored layout's list can show, stored as that
+// entry (so a one-channel code-plug holds F1 modes only); other modes keep
+// their byte.
+void storeShownSwitchModes(CodePlugImage& image);
+
 // ---- Reset control -----------------------------------------------------------
 
 // The reset list of a profile: entry 6 reads differently on the first profile.
@@ -86,5 +97,9 @@ ResetDelayEntry judgeResetDelay(double seconds);
 
 // The profiles whose on byte is exactly 1 (a loaded 2 shows "ON" but is not counted).
 int profilesOnCount(const CodePlugImage& image);
+
+// With a single profile on there is nothing to select: the idle menu's
+// "Sel Profile" item is switched off and the idle item count follows.
+void selProfileFollowsProfilesOn(CodePlugImage& image);
 
 }  // namespace km640::profiles

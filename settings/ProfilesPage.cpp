@@ -18,6 +18,7 @@
 #include "app/TfmMain.h"
 #include "rf/ChannelGroups.h"
 #include "rf/ThresholdTables.h"
+#include "settings/CodePlugNormalisation.h"
 #include "settings/CrossPageRules.h"
 #include "settings/FieldRef.h"
 #include "settings/FunctionSwitches.h"
@@ -120,7 +121,7 @@ ProfilesPage::ProfilesPage(TfmMain& window, ChannelGroups& channels, FunctionSwi
     window.refreshList().add(RefreshStep::AddressRows, [this] { imageArriving_ = true; });
     window.refreshList().add(RefreshStep::SystemBlock, [this] { showInitialProfile(); });
     window.refreshList().add(RefreshStep::Profiles, [this] {
-        showProfiles();
+        showProfileRecords(window_.normalisation().channels);
         imageArriving_ = false;
     });
 }
@@ -285,8 +286,6 @@ void ProfilesPage::showInitialProfile() {
     CodePlugImage& image = window_.image();
     const int initial = FieldRef::of("InitialProfile").get(image);
     for (int p = 0; p < kProfileCount; ++p) showChecked(profiles_[static_cast<std::size_t>(p)].initial, p == initial);
-    if (initial >= kProfileCount) return;
-    profiles::copyActiveSwitchSettings(image, initial);
     showProfilePage(initial);
 }
 
@@ -295,6 +294,12 @@ void ProfilesPage::showProfilePage(int profile) {
 }
 
 void ProfilesPage::showProfiles() {
+    const ChannelCommit channels = normaliseProfileRecords(window_.image());
+    showProfileRecords(channels);
+    window_.showRefreshMessages(refreshMessages(channels));
+}
+
+void ProfilesPage::showProfileRecords(const ChannelCommit& channels) {
     const CodePlugImage& image = window_.image();
     for (int p = 0; p < kProfileCount; ++p) {
         Profile& P = profiles_[static_cast<std::size_t>(p)];
@@ -318,7 +323,7 @@ void ProfilesPage::showProfiles() {
     profilesOnCount_ = profiles::profilesOnCount(image);
     crossPage::selProfileAfterRefresh(window_, profilesOnCount_ == 1);
     switches_.showSwitches();
-    channels_.showChannels();
+    channels_.showRefreshed(channels);
 }
 
 void ProfilesPage::setOneChannel(bool oneChannel) {
@@ -331,7 +336,8 @@ void ProfilesPage::setOneChannel(bool oneChannel) {
     channels_.setOneChannel(oneChannel);
     switches_.setLayout(oneChannel ? profiles::ChannelLayout::One : profiles::ChannelLayout::Two, !fromImage);
     window_.page(Page::ChF2)->setEnabled(!oneChannel);
-    if (!oneChannel) showProfiles();
+    // A code-plug being shown has its profiles shown by the refresh itself.
+    if (!oneChannel && !fromImage) showProfiles();
 }
 
 }  // namespace km640

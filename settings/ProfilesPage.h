@@ -9,6 +9,7 @@
 #include <QObject>
 #include <array>
 
+#include "rf/ChannelCommit.h"
 #include "settings/ProfileRules.h"
 
 class QCheckBox;
@@ -34,12 +35,16 @@ class ProfilesPage : public QObject {
 public:
     ProfilesPage(TfmMain& window, ChannelGroups& channels, FunctionSwitches& switches);
 
-    // The refresh of the four records, in order: names, ON, address
-    // columns, relay time, reset control and delay, channel lists; then the
-    // single-profile rule, the function switches, the channels and words.
+    // The refresh of the four records: their rules run on the image (the
+    // single-profile rule, the switch modes, the channels and words), then
+    // they are shown and the channels' messages follow.
     void showProfiles();
-    // The system-block line of the initial profile: its button, the copy of
-    // its switches, its inner page.
+    // Shows the four records, in order: names, ON, address columns, relay
+    // time, reset control and delay, channel lists; then the single-profile
+    // rule, the function switches, the channels and words as `channels`
+    // left them.
+    void showProfileRecords(const ChannelCommit& channels);
+    // The system-block line of the initial profile: its button, its inner page.
     void showInitialProfile();
     // The One Channel rule (the oneChannelLayout hook).
     void setOneChannel(bool oneChannel);

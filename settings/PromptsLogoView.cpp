@@ -53,8 +53,11 @@ EditField* PromptsLogoView::promptField(int k, QWidget* parent) {
     auto* f = new EditField(w_, QString("edtManuItm%1").arg(k), parent, k);
     f->setMaxLength(width);
     f->setFixedWidth(kTextFieldWidth);
-    // A full prompt commits on any further key, Backspace included.
-    f->setKeyFilter(KeyFilter::text(width, true))
+    // Every prompt field counts to the twelve characters of a stored prompt:
+    // at twelve any further key commits, Backspace included. The two short
+    // fields never get there; their own width simply takes no eighth
+    // character, and Backspace goes on deleting.
+    f->setKeyFilter(KeyFilter::text(kTextWidth, true))
         .setFirstClickSelects()
         .setOnEntry([this, k](EditField&) { current_ = k; })
         .setOnCommit([this, k](EditField&) { commitPrompt(k); });

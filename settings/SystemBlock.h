@@ -130,6 +130,8 @@ constexpr std::array<std::string_view, kMenuItems> kIdleMenuItems{
     "Keyin Password", "Clear Read Message",           "Clear All Msg.",           "Set Date and Time",
     "Set Function Switch item", "Set Password",       "Set Contrast",             "Sel Profile",
     "Set Function Switch Item (2T)", "Select Reset Control (2T)"};
+// "Sel Profile", the item that makes no sense with a single profile on.
+constexpr int kSelProfileItem = 7;
 // Menu items whose idle-menu box is never shown.
 constexpr bool IdleItemHidden(int k) { return k == 0 || k == 5; }
 // The menu-prompt fields that an idle-menu item switches on and off.

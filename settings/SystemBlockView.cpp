@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <algorithm>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include "settings/MenuBoxes.h"
 #include "settings/NeedControl.h"
 #include "settings/SystemBlock.h"
+#include "settings/SystemBlockCorrections.h"
 #include "settings/SystemBlockEditing.h"
 #include "settings/SystemBlockPages.h"
 
@@ -148,9 +150,7 @@ constexpr const char* kSelfFields[] = {"edtT1Min", "edtT2Min", "edtT2Max", "edtG
                                        "edtGapTM",  "edtF1ST",  "edtF2ST",  "edtPowST"};
 
 constexpr int kProfiles = 4;
-constexpr int kSwitches = 4;
 constexpr int kAddresses = 12;
-constexpr int kSelProfileItem = 7;
 
 }  // namespace
 
@@ -160,7 +160,7 @@ void BuildSystemBlock(TfmMain& window) {
     new SystemBlockEditing(window, *view);
     new MenuBoxes(window);
     RefreshList& r = window.refreshList();
-    r.add(RefreshStep::SystemBlock, [view] { view->refreshSection(); });
+    r.add(RefreshStep::SystemBlock, [view, &window] { view->showSection(window.normalisation().systemBlock); });
     r.add(RefreshStep::Profiles, [view] { view->refreshAfterProfiles(); });
     r.add(RefreshStep::Thresholds, [view] { view->refreshDecoderPowerDown(); });
     r.add(RefreshStep::Battery, [view] { view->refreshBattery(); });
@@ -171,7 +171,9 @@ SystemBlockView::SystemBlockView(TfmMain& window) : QObject(&window), w_(window)
     for (const auto& d : kStandardBoxes) addBox(d.name, FieldRef::of(d.field), d.inverted, OnRefresh::ClickOnChange);
     box("chkOTCh").rule = &SystemBlockView::oneChannelRule;
     box("chkEnPrivacy").rule = &SystemBlockView::privacyRule;
+    box("chkEnPrivacy").store = sysblock::clearAutoMonitorUnderPrivacy;
     box("chkDV").rule = &SystemBlockView::vibratorRule;
+    box("chkDV").store = sysblock::chargerVibratorOffWithAll;
     box("chkDVCh").rule = &SystemBlockView::chargerRule;
     for (const auto& d : kSilentBoxes) addBox(d.name, FieldRef::of(d.field), d.inverted, OnRefresh::Silent);
     const FieldRef keyFunctions = FieldRef::of("KeyFunctions");
@@ -212,24 +214,15 @@ SystemBlockView::SystemBlockView(TfmMain& window) : QObject(&window), w_(window)
 
     noStoredVoice_ = FieldRef::of("NoStoredVoice");
     toneSystem_ = FieldRef::of("ToneSystem");
-    autoMonitor_ = FieldRef::of("AutoMonitor");
-    disableVibratorInCharger_ = FieldRef::of("DisableVibratorInCharger");
     initialProfile_ = FieldRef::of("InitialProfile");
-    activeSwitches_ = FieldRef::of("ActiveSwitchSettings");
     powerOnItems_ = FieldRef::of("PowerOnMenuItems");
-    powerOnCount_ = FieldRef::of("PowerOnMenuCount");
     password4_ = FieldRef::of("PowerOnMenuPassword");
     idleItems_ = FieldRef::of("IdleMenuItems");
-    idleCount_ = FieldRef::of("IdleMenuCount");
     contrastField_ = FieldRef::of("Contrast");
     lcmVopField_ = FieldRef::of("LcmVop");
-    lcmBlock_ = FieldRef::of("LcmBlock");
     decodeBandwidthField_ = FieldRef::of("DecodeBandwidth");
     alertPeriodField_ = FieldRef::of("BatteryAlertPeriod");
-    for (int p = 0; p < kProfiles; ++p) {
-        profileOn_[p] = FieldRef::of("Profile[{}].PON", p);
-        for (int s = 0; s < kSwitches; ++s) profileSwitches_[p][s] = FieldRef::of("Profile[{}].Switch{}.Mode", p, s);
-    }
+    for (int p = 0; p < kProfiles; ++p) profileOn_[p] = FieldRef::of("Profile[{}].PON", p);
 
     // Before the first refresh the controls show the built-in code-plug, so
     // that loading it changes nothing and runs no click action.
@@ -238,7 +231,12 @@ SystemBlockView::SystemBlockView(TfmMain& window) : QObject(&window), w_(window)
     contrast_->setValue(contrastField_.get(defaults));
     contrastValue_->setText(QString::number(contrast_->value()));
 
+    window.hooks().shownBeforeRefresh = [this] { return shownBeforeRefresh(); };
     wire();
+}
+
+ShownBeforeRefresh SystemBlockView::shownBeforeRefresh() {
+    return {box("chkDV").box->isChecked(), lcmVop_[1]->isChecked() ? 1 : 0, contrast_->value()};
 }
 
 CodePlugImage& SystemBlockView::image() const { return w_.image(); }
@@ -251,7 +249,7 @@ SystemBlockView::BitBox& SystemBlockView::box(std::string_view name) {
 
 void SystemBlockView::addBox(const char* name, FieldRef field, bool inverted, OnRefresh onRefresh,
                              void (SystemBlockView::*rule)()) {
-    boxes_[name] = {need<QCheckBox>(&w_, name), field, inverted, onRefresh, rule};
+    boxes_[name] = {need<QCheckBox>(&w_, name), field, inverted, onRefresh, rule, nullptr};
 }
 
 void SystemBlockView::wire() {
@@ -284,26 +282,19 @@ void SystemBlockView::wire() {
 
 // ---- Boxes and their rules --------------------------------------------------
 
+// What the box's click shows beyond itself runs as a click would; what it
+// stores the normalisation has stored already.
 void SystemBlockView::show(BitBox& b) {
     const bool checked = (b.field.get(image()) != 0) != b.inverted;
-    switch (b.onRefresh) {
-    case OnRefresh::Silent:
-        b.box->setChecked(checked);
-        return;
-    case OnRefresh::ClickOnChange:
-        if (b.box->isChecked() == checked) return;
-        b.box->setChecked(checked);
-        click(b);
-        return;
-    case OnRefresh::ClickAlways:
-        b.box->setChecked(checked);
-        click(b);
-        return;
-    }
+    const bool changed = b.box->isChecked() != checked;
+    b.box->setChecked(checked);
+    const bool clicks = b.onRefresh == OnRefresh::ClickAlways || (b.onRefresh == OnRefresh::ClickOnChange && changed);
+    if (clicks && b.rule) (this->*b.rule)();
 }
 
 void SystemBlockView::click(BitBox& b) {
     b.field.set(image(), b.box->isChecked() != b.inverted ? 1 : 0);
+    if (b.store) b.store(image());
     if (b.rule) (this->*b.rule)();
 }
 
@@ -311,32 +302,23 @@ void SystemBlockView::oneChannelRule() {
     if (w_.hooks().oneChannelLayout) w_.hooks().oneChannelLayout(box("chkOTCh").box->isChecked());
 }
 
+// Privacy leaves auto monitor off and out of reach.
 void SystemBlockView::privacyRule() {
-    BitBox& monitor = box("chkPRK");
-    if (!box("chkEnPrivacy").box->isChecked()) {
-        monitor.box->setEnabled(true);
-        return;
-    }
-    if (monitor.box->isChecked()) {
-        monitor.box->setChecked(false);
-        click(monitor);
-    }
-    monitor.box->setEnabled(false);
-    autoMonitor_.set(image(), 0);
+    QCheckBox* monitor = box("chkPRK").box;
+    const bool privacy = box("chkEnPrivacy").box->isChecked();
+    if (privacy) monitor->setChecked(false);
+    monitor->setEnabled(!privacy);
 }
 
+// All vibration off includes the charger, which then cannot be chosen.
 void SystemBlockView::vibratorRule() {
     BitBox& charger = box("chkDVCh");
-    if (!box("chkDV").box->isChecked()) {
-        charger.box->setEnabled(true);
-        return;
-    }
-    if (!charger.box->isChecked()) {
+    const bool allOff = box("chkDV").box->isChecked();
+    if (allOff && !charger.box->isChecked()) {
         charger.box->setChecked(true);
-        click(charger);
+        chargerRule();
     }
-    disableVibratorInCharger_.set(image(), 1);
-    charger.box->setEnabled(false);
+    charger.box->setEnabled(!allOff);
 }
 
 void SystemBlockView::chargerRule() { enableChargerBoxes(true); }
@@ -370,13 +352,10 @@ void SystemBlockView::showVersionRule() {
     if (QWidget* line2 = w_.arrays().at("edtLogo", 1)) line2->setEnabled(!box("chkLogo2On").box->isChecked());
 }
 
-void SystemBlockView::applyLcmPreset(int button) {
-    const auto& preset = button == 0 ? kLcmPreset5V : kLcmPreset7V;
-    image().copyIn(lcmBlock_.offset, preset);
-}
+void SystemBlockView::applyLcmPreset(int button) { sysblock::applyLcmPreset(image(), button); }
 
 void SystemBlockView::contrastMoved(int position) {
-    contrastField_.set(image(), static_cast<std::uint8_t>(std::min(position, kContrastMax)));
+    storeContrast(image(), position);
     contrastValue_->setText(QString::number(position));
 }
 
@@ -391,13 +370,19 @@ int SystemBlockView::timingSet() const {
 }
 
 void SystemBlockView::refreshSection() {
+    const SystemBlockNormalisation section = normaliseSystemBlock(image(), shownBeforeRefresh());
+    showSection(section);
+    w_.showRefreshMessages(refreshMessages(section.tones));
+}
+
+void SystemBlockView::showSection(const SystemBlockNormalisation& section) {
     show(box("chkOTCh"));
 
     const bool noStoredVoice = noStoredVoice_.get(image()) != 0;
     for (QWidget* c : storedVoiceControls_) c->setEnabled(!noStoredVoice);
 
     show(box("chkPSW"));
-    showToneSystem();
+    showToneSystem(section.tones);
 
     show(box("chkDPwSave"));
     show(box("chkEnPrivacy"));
@@ -417,27 +402,24 @@ void SystemBlockView::refreshSection() {
     showNumber(msgReadStatus_);
     showPowerOnMenu();
     showIdleMenu();
-    showRemaining();
+    showRemaining(section.contrastShown);
 }
 
-void SystemBlockView::showToneSystem() {
+void SystemBlockView::showToneSystem(const std::vector<ToneRevalidation>& tones) {
     const int system = toneSystem_.get(image());
     const auto buttons = family(w_, "radToneSystem", 3);
-    // A tone system the program does not know selects no button and runs no
-    // click: there is no tone plan to re-validate the tones against.
+    // A tone system the program does not know selects no button: there is no
+    // tone plan the tones were re-validated against.
     checkOnly(buttons, system);
-    if (system < static_cast<int>(buttons.size()) && w_.hooks().toneSystemClick) w_.hooks().toneSystemClick(system);
+    if (system < static_cast<int>(buttons.size()) && w_.hooks().toneSystemShown)
+        w_.hooks().toneSystemShown(system, tones);
 }
 
 void SystemBlockView::showAutoMonitor() {
     BitBox& monitor = box("chkPRK");
     if (box("chkEnPrivacy").box->isChecked()) {
-        if (monitor.box->isChecked()) {
-            monitor.box->setChecked(false);
-            click(monitor);
-        }
+        monitor.box->setChecked(false);
         monitor.box->setEnabled(false);
-        autoMonitor_.set(image(), 0);
         return;
     }
     monitor.box->setEnabled(true);
@@ -447,18 +429,12 @@ void SystemBlockView::showAutoMonitor() {
 void SystemBlockView::showInitialProfile() {
     const int profile = initialProfile_.get(image());
     checkOnly(family(w_, "radProf", kProfiles), profile);
-    // An initial profile beyond the four records has no switch bytes to copy:
-    // the active switch settings keep what was loaded.
-    if (profile >= kProfiles) return;
-    for (int s = 0; s < kSwitches; ++s)
-        image().setByte(activeSwitches_.offset + s, image().byte(profileSwitches_[profile][s].offset));
-    if (w_.hooks().showProfilePage) w_.hooks().showProfilePage(profile);
+    if (profile < kProfiles && w_.hooks().showProfilePage) w_.hooks().showProfilePage(profile);
 }
 
 void SystemBlockView::showPowerOnMenu() {
     const std::uint8_t items = powerOnItems_.get(image());
     for (int k = 0; k < kMenuItemBits; ++k) powerOn_[k]->setChecked(items & (1u << k));
-    powerOnCount_.set(image(), MenuCount(items));
     QCheckBox* setPassword = powerOn_[5];
     setPassword->setEnabled(powerOn_[0]->isChecked());
     password_->setEnabled(setPassword->isChecked() && setPassword->isEnabled());
@@ -476,11 +452,10 @@ void SystemBlockView::showIdleMenu() {
         for (int prompt : PromptsOfIdleItem(k))
             if (QWidget* field = w_.arrays().at("edtManuItm", prompt)) field->setEnabled(idle_[k]->isChecked());
     }
-    idleCount_.set(image(), MenuCount(items));
     idle_[5]->setEnabled(idle_[0]->isChecked());
 }
 
-void SystemBlockView::showRemaining() {
+void SystemBlockView::showRemaining(int contrastShown) {
     for (int k = 0; k < static_cast<int>(kKeyFunctionItems.size()); ++k)
         show(box(qPrintable(QString("chkKeyFun%1").arg(k))));
     show(box("chkPrioScan"));
@@ -488,15 +463,14 @@ void SystemBlockView::showRemaining() {
     for (const auto& [name, n] : numbers_) showNumber(n);
     for (const auto& l : lists_) selectEntry(l.list, l.entry(l.field.get(image())));
 
-    // The slider's own change action stores a new position (at most 9); the
-    // display drive preset then lands on top of it, so the slider keeps the
-    // loaded contrast while the image holds the preset's.
-    contrast_->setValue(contrastField_.get(image()));
-    const int vop = LcmVopButton(lcmVopField_.get(image()));
-    if (!lcmVop_[vop]->isChecked()) {
-        lcmVop_[vop]->setChecked(true);
-        applyLcmPreset(vop);
+    // The track bar keeps the loaded contrast (as far as it reaches) even
+    // where a newly selected display drive preset put its own into the image.
+    {
+        const QSignalBlocker quiet(contrast_);
+        contrast_->setValue(contrastShown);
     }
+    contrastValue_->setText(QString::number(contrast_->value()));
+    lcmVop_[LcmVopButton(lcmVopField_.get(image()))]->setChecked(true);
 
     selectEntry(decodeBandwidth_, decodeBandwidthField_.get(image()));
     if (w_.hooks().decodeBandwidthShown) w_.hooks().decodeBandwidthShown(decodeBandwidth_->currentIndex());
@@ -517,11 +491,9 @@ void SystemBlockView::refreshAfterProfiles() {
         powerOnSel->setEnabled(true);
         return;
     }
-    // With a single profile there is nothing to select.
+    // With a single profile there is nothing to select (the normalisation
+    // switched the idle item off).
     idleSel->setChecked(false);
-    idleItems_.bit(kSelProfileItem).set(image(), 0);
-    // The count follows the items it is made of.
-    idleCount_.set(image(), MenuCount(idleItems_.get(image())));
     if (QWidget* prompt = w_.arrays().at("edtManuItm", kSelProfileItem)) prompt->setEnabled(false);
     idleSel->setEnabled(false);
     powerOnSel->setEnabled(false);
@@ -536,12 +508,7 @@ void SystemBlockView::refreshBattery() {
         for (int k = 0; k < list->count(); ++k) items.push_back(list->itemText(k).toStdString());
         if (const auto entry = BatteryListEntry(items, batteryLevels_[level].get(image()))) list->setCurrentIndex(*entry);
     }
-    auto entry = AlertPeriodEntry(alertPeriodField_.get(image()));
-    if (!entry) {
-        alertPeriodField_.set(image(), kAlertPeriodFallback);
-        entry = AlertPeriodEntry(kAlertPeriodFallback);
-    }
-    alertPeriod_->setCurrentIndex(*entry);
+    selectEntry(alertPeriod_, AlertPeriodEntry(alertPeriodField_.get(image())).value_or(-1));
 }
 
 void SystemBlockView::refreshRecordAndVoice() {

@@ -1,11 +1,12 @@
 #pragma once
 // The behaviour of the system settings block (image bytes 0-255) on screen:
 // how the whole-image refresh shows every control of the block, in its fixed
-// order, with the enabling rules and the corrections it stores back (menu
-// item counts, the active switch settings, auto monitor, the battery alert
-// period, the logo flag); and the click actions of the boxes that store their
-// own bit, which the refresh also runs when it changes what a standard box
-// shows.
+// order, with the enabling rules, from an image whose derived values and
+// corrections the normalisation has stored (menu item counts, the active
+// switch settings, auto monitor, the battery alert period, the logo flag);
+// and the click actions of the boxes that store their own bit, whose effect
+// on other controls the refresh also shows when it changes what a standard
+// box shows.
 //
 // Rules that belong to other pages run through the window: the control
 // arrays for the address rows, prompt fields, initial-profile buttons and logo
@@ -20,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "selcall/ToneCommit.h"
+#include "settings/CodePlugNormalisation.h"
 #include "settings/FieldRef.h"
 
 class QCheckBox;
@@ -43,13 +46,17 @@ class SystemBlockView : public QObject {
 public:
     explicit SystemBlockView(TfmMain& window);
 
-    // The block up to the refresh of step 12 of its order; also what a blank
-    // entry in one of its section fields shows again.
+    // The block up to step 12 of its order, from the normalised image.
+    void showSection(const SystemBlockNormalisation& section);
+    // What a blank entry in one of its section fields does: the section's
+    // rules run on the image, the section is shown, then its messages.
     void refreshSection();
+    // The state the refresh rules that act on a change of what is shown start from.
+    ShownBeforeRefresh shownBeforeRefresh();
     // After the profiles: the "Sel Profile" items when only one profile is on.
     void refreshAfterProfiles();
     void refreshDecoderPowerDown();
-    // Battery gauge levels and the alert period (corrected when unknown).
+    // Battery gauge levels and the alert period.
     void refreshBattery();
     // Squelch-controlled recording and voice down in battery low.
     void refreshRecordAndVoice();
@@ -64,7 +71,8 @@ private:
         FieldRef field;
         bool inverted;  // checked when the field is 0
         OnRefresh onRefresh;
-        void (SystemBlockView::*rule)();  // what a click does beyond storing the bit
+        void (SystemBlockView::*rule)();  // what a click shows beyond the box itself
+        void (*store)(CodePlugImage&);    // what a click stores beyond the bit
     };
     struct Number {
         QLineEdit* edit;
@@ -97,12 +105,12 @@ private:
     void contrastMoved(int position);
 
     // Refresh steps.
-    void showToneSystem();
+    void showToneSystem(const std::vector<ToneRevalidation>& tones);
     void showAutoMonitor();
     void showInitialProfile();
     void showPowerOnMenu();
     void showIdleMenu();
-    void showRemaining();
+    void showRemaining(int contrastShown);
 
     void wire();
 
@@ -123,12 +131,11 @@ private:
     std::array<QRadioButton*, 2> lcmVop_{};
     std::vector<QWidget*> storedVoiceControls_;
 
-    FieldRef noStoredVoice_, toneSystem_, autoMonitor_, disableVibratorInCharger_, initialProfile_;
-    FieldRef activeSwitches_, powerOnItems_, powerOnCount_, password4_, idleItems_, idleCount_;
-    FieldRef contrastField_, lcmVopField_, lcmBlock_, decodeBandwidthField_, alertPeriodField_;
+    FieldRef noStoredVoice_, toneSystem_, initialProfile_;
+    FieldRef powerOnItems_, password4_, idleItems_;
+    FieldRef contrastField_, lcmVopField_, decodeBandwidthField_, alertPeriodField_;
     std::array<FieldRef, 3> batteryLevels_{};
     std::array<FieldRef, 4> profileOn_{};
-    std::array<std::array<FieldRef, 4>, 4> profileSwitches_{};
 };
 
 }  // namespace km640

@@ -43,7 +43,7 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
         "blocks of 64 bytes, numbered from 0 (block 5 is address 320); numbers may\n"
         "also be given in hexadecimal (0x7E0).");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
-    const QCommandLineOption memory("memory", "Load the pager memory from a code-plug file (.tbl) instead of the built-in code-plug.", "file");
+    const QCommandLineOption memory("memory", "Load the pager memory from a code-plug file (.tbl) instead of the built-in code-plug as this program's Write leaves it.", "file");
     const QCommandLineOption save("save", "Write the memory back to the --memory file after every written block.");
     const QCommandLineOption firmwareOpt("firmware", "Firmware version in the board data block (default 1.2.10).", "a.b.c");
     const QCommandLineOption serial("serial", "Serial number of the pager, stored with its correct checksum.", "number");

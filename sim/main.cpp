@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "link/SimulatorAnnouncements.h"
+#include "settings/CodePlugNormalisation.h"
 #include "sim/MemoryFile.h"
 #include "sim/PtyBoard.h"
 #include "sim/SimCommandLine.h"
@@ -31,7 +32,9 @@ int main(int argc, char** argv) {
     }
     const auto& settings = commandLine.settings;
 
-    CodePlugImage memory = DefaultImage();
+    // A pager as this program leaves it after writing the built-in code-plug,
+    // so a fresh board reads without complaint.
+    CodePlugImage memory = ProgrammedDefaultImage();
     if (!settings.memoryFile.empty()) {
         const auto loaded = LoadMemoryFile(settings.memoryFile);
         if (!loaded) {

@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+#include <sys/stat.h>
 
 #include "codeplug/CodePlugFile.h"
 #include "tests/app/MainWindowFixture.h"
@@ -51,8 +52,9 @@ private slots:
     void openPatchesOldBatteryLevels();
     void saveAsCancelledLeavesNoSaveName();
     void saveFailureIsReported();
+    void saveNeverReplacesWhatIsNoFile();
     void defaultFileLoadedWithoutChecks();
-    void shortDefaultFileFallsBackToBuiltIn();
+    void unusableDefaultFileFallsBackToBuiltIn();
 };
 
 void CodePlugFilesTest::saveAfterStartWritesDefaultAndBackup() {
@@ -104,12 +106,16 @@ void CodePlugFilesTest::openRefusesWrongModelAndShortFile() {
     wrong[1970] = 'X';
     writeBytes(f.path("wrong.tbl"), wrong);
     writeBytes(f.path("short.tbl"), savedCodePlug(0x01, 0x19).left(2047));
-    f.dialogs.openAnswers = {f.path("wrong.tbl"), f.path("short.tbl"), f.path("missing.tbl")};
+    QVERIFY(QDir(f.dir.path()).mkdir("folder.tbl"));
+    // Nothing writes into the pipe: opening it as a file would wait for ever.
+    QCOMPARE(::mkfifo(f.path("pipe.tbl").c_str(), 0644), 0);
+    f.dialogs.openAnswers = {f.path("wrong.tbl"), f.path("short.tbl"), f.path("missing.tbl"), f.path("folder.tbl"),
+                             f.path("pipe.tbl")};
 
     w.OpenCodePlug();
     QCOMPARE(f.messages.last(), std::string("The file is not KM640 code-plug file."));
     QCOMPARE(f.messages.shown.back().caption, std::string("KM640"));
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 4; ++i) {
         w.OpenCodePlug();
         QCOMPARE(f.messages.last(),
                  std::string("Can't perform one of the following file operations: Open, Seek, Read, Close."));
@@ -187,6 +193,17 @@ void CodePlugFilesTest::saveFailureIsReported() {
     QVERIFY2(text.find("No such file or directory") != std::string::npos, text.c_str());
 }
 
+void CodePlugFilesTest::saveNeverReplacesWhatIsNoFile() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    QVERIFY(QDir(f.dir.path()).mkpath("bench.tbl/notes"));
+    f.dialogs.saveAnswers = {f.path("bench.tbl")};
+    w.SaveCodePlugAs();
+    QCOMPARE(f.messages.last(), "The code-plug could not be saved to \"" + f.path("bench.tbl") + "\": is a directory.");
+    QVERIFY(QDir(QString::fromStdString(f.path("bench.tbl/notes"))).exists());
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"bench.tbl"});
+}
+
 void CodePlugFilesTest::defaultFileLoadedWithoutChecks() {
     MainWindowFixture f;
     QByteArray other = savedCodePlug(0x01, 0x16);
@@ -199,14 +216,29 @@ void CodePlugFilesTest::defaultFileLoadedWithoutChecks() {
     QCOMPARE(f.startupMessages.size(), size_t(1));  // only that no board answered
 }
 
-void CodePlugFilesTest::shortDefaultFileFallsBackToBuiltIn() {
-    MainWindowFixture f;
-    writeBytes(f.path("default.tbl"), QByteArray(100, char(0x11)));
-    TfmMain& w = f.start();
-    QCOMPARE(int(w.image().byte(36)), int(DefaultImage().byte(36)));
-    QCOMPARE(int(w.image().byte(1504)), 0x45);
-    QCOMPARE(f.startupMessages.size(), size_t(2));
-    QVERIFY(f.startupMessages.back().text.starts_with("default.tbl could not be loaded"));
+void CodePlugFilesTest::unusableDefaultFileFallsBackToBuiltIn() {
+    const struct {
+        const char* what;
+        void (*make)(const std::string& path);
+        std::string reason;
+    } cases[] = {
+        {"short", [](const std::string& p) { writeBytes(p, QByteArray(100, char(0x11))); },
+         "the file holds 100 bytes, a code-plug has 2048"},
+        {"a directory", [](const std::string& p) { QDir().mkdir(QString::fromStdString(p)); }, "is a directory"},
+        // A pipe nobody writes into must not hold the start for ever.
+        {"a named pipe", [](const std::string& p) { ::mkfifo(p.c_str(), 0644); },
+         "is a named pipe, not a regular file"},
+    };
+    for (const auto& c : cases) {
+        MainWindowFixture f;
+        c.make(f.path("default.tbl"));
+        TfmMain& w = f.start();
+        QCOMPARE(int(w.image().byte(36)), int(DefaultImage().byte(36)));
+        QCOMPARE(int(w.image().byte(1504)), 0x45);
+        QCOMPARE(f.startupMessages.size(), size_t(2));
+        QCOMPARE(f.startupMessages.back().text, "\"" + f.path("default.tbl") + "\" could not be loaded: " + c.reason +
+                                                    ".\nThe built-in defaults are used.");
+    }
 }
 
 QTEST_MAIN(CodePlugFilesTest)

@@ -10,6 +10,7 @@
 #include "pager/PagerOperations.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/BoardFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 using namespace km640;
 using namespace km640::testing;
@@ -43,6 +44,8 @@ private slots:
     void fourteenCharacterNumber();
     void failedBlockIsLogged();
     void noBoardGivesMessageAndNoLine();
+    void stoppedRunHandsTheFocusBackForTheNextScan();
+    void fullLogDiskShowsTheOutcomeAndSaveError();
     void unusableLogProgramsNothing();
     void fiftyPagersInARow();
 };
@@ -126,6 +129,62 @@ void ProductionTest::noBoardGivesMessageAndNoLine() {
     // Created with its header by the run, but no result line.
     QCOMPARE(logText(f), QByteArray(kHeader));
     QVERIFY(w.isEnabled());
+}
+
+void ProductionTest::stoppedRunHandsTheFocusBackForTheNextScan() {
+    BoardOptions noBoardData;
+    noBoardData.faults.wrongChecksum = {true, 2016};
+    auto board = StartBoard(PagerMemory(), noBoardData);
+    const struct {
+        const char* what;
+        std::vector<SerialDeviceRecord> devices;
+        const char* message;
+    } cases[] = {
+        {"no board", {{"ttyUSB99", ""}}, kBoardNotResponding},
+        {"board data not read", DevicesWithBoard(*board), "Read Read MCU Data Fail !"},
+    };
+    for (const auto& c : cases) {
+        MainWindowFixture f;
+        f.devices.records = c.devices;
+        TfmMain& w = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        scan(f, "A1B2C3D4E5F6");
+        QCOMPARE(f.messages.last(), std::string(c.message));
+        QVERIFY(w.isEnabled());
+        // The progress window may have had the activation; the main window
+        // gets it back with the serial number field focused.
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY2(w.edtSerialNo()->hasFocus(), c.what);
+        QVERIFY2(w.edtSerialNo()->text().isEmpty(), c.what);
+    }
+}
+
+void ProductionTest::fullLogDiskShowsTheOutcomeAndSaveError() {
+    auto board = StartBoard(PagerMemory());
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    TfmMain& w = f.start();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    // The morning's runs are in the log when the disk fills up.
+    QByteArray morning = kHeader;
+    for (int n = 0; n < 20; ++n) morning += "2010-03-07 09:00:00  Serial No. = A1B2C3D4E5" + QByteArray::number(10 + n) + "  Write Success !\r\n";
+    QFile log(f.dir.path() + "/2010-03-07.log");
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    log.write(morning);
+    log.close();
+    {
+        // Room for a few more bytes, not for the run's line.
+        FileSizeLimit full(static_cast<rlim_t>(morning.size()) + 10);
+        scan(f, "A1B2C3D4E5F6");
+    }
+    QCOMPARE(board->resetCount(), 1);
+    QCOMPARE(w.statusText(0), QString(" Write Success !"));
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QCOMPARE(f.messages.last(), std::string("Save Error!"));
+    QCOMPARE(logText(f), morning);
+    QVERIFY(w.isEnabled());
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(w.edtSerialNo()->hasFocus());
 }
 
 void ProductionTest::unusableLogProgramsNothing() {

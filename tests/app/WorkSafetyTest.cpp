@@ -32,7 +32,7 @@ CodePlugImage withLogo(CodePlugImage img, const char* logo) {
 // A code-plug file in the test's folder, known by its logo line.
 std::string codePlugFile(MainWindowFixture& f, const std::string& name, const char* logo) {
     const std::string path = f.path(name.c_str());
-    if (!WriteCodePlugFile(path, withLogo(PagerMemory(), logo), f.dir.path().toStdString()).ok)
+    if (!WriteCodePlugFile(path, withLogo(PagerMemory(), logo), f.dir.path().toStdString(), BackupRule::FirstBackupOnly).ok())
         qFatal("cannot write %s", name.c_str());
     return path;
 }

@@ -2,6 +2,7 @@
 // a pseudo-terminal (pacing off), with a fixed clock and a fixed port list.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <filesystem>
@@ -17,12 +18,15 @@
 #include "link/TCommPort.h"
 #include "pager/PagerClock.h"
 #include "rf/ChannelRef.h"
+#include "selcall/ToneCoding.h"
 #include "sim/PtyBoard.h"
 #include "tests/cli/SavedImage.h"
+#include "tests/support/FileSizeLimit.h"
 
 using namespace km640;
 using namespace km640::cli;
 namespace fs = std::filesystem;
+using km640::testing::FileSizeLimit;
 
 namespace {
 
@@ -62,7 +66,7 @@ protected:
     }
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("km640-cli-" + std::to_string(getpid()) + "-" +
-                                            testing::UnitTest::GetInstance()->current_test_info()->name());
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -128,6 +132,42 @@ TEST_F(CliOverPty, ReadThenVerifySucceeds) {
     EXPECT_EQ(verify.code, 0) << verify.err;
     EXPECT_EQ(verify.out, "Verify Success !\n");
     EXPECT_EQ(board_->writeCount(), 0);
+}
+
+// verify asks whether the pager holds what writing the file put there: the
+// clock, version stamp, board data and serial number a write takes from the
+// pager or stamps then are the pager's; anything else that differs is named.
+TEST_F(CliOverPty, VerifyFindsWhatTheWriteLeft) {
+    BoardOptions options = withSerial();
+    options.softwareVersion = 117;  // last written by another program version
+    startBoard(clitest::savedImage(), options);
+    EXPECT_EQ(run({"read", "--port", port(), "-o", path("pager.tbl")}).code, 0);
+    const auto unchanged = run({"verify", "--port", port(), path("pager.tbl")});
+    EXPECT_EQ(unchanged.code, 0) << unchanged.out;
+
+    // A file the window never showed: a stale menu count, which the write
+    // normalises, and two equal tones, which the window refuses with a message.
+    CodePlugImage file = clitest::savedImage();
+    file.setByte(21, 8);
+    file.copyIn(259, *toneToBcd(12858));
+    const std::string bench = save("bench.tbl", file);
+    const auto write = run({"write", "--port", port(), bench});
+    EXPECT_EQ(write.code, 0) << write.err;
+    EXPECT_NE(write.err.find("km640-cli: " + bench + ": Tone Frequency Error! Please check the tone spacing rule."),
+              std::string::npos)
+        << write.err;
+    EXPECT_EQ(board_->memory().byte(21), 7);
+    EXPECT_EQ(board_->memory().byte(166), 0x10);  // this computer's clock went in
+    const auto verify = run({"verify", "--port", port(), bench});
+    EXPECT_EQ(verify.code, 0) << verify.out;
+    EXPECT_EQ(verify.out, "Verify Success !\n");
+
+    file.setText(1600, 12, "NIGHT");
+    save("bench.tbl", file);
+    const auto changed = run({"verify", "--port", port(), bench});
+    EXPECT_EQ(changed.code, toInt(ExitCode::VerifyFail));
+    EXPECT_EQ(changed.out, "--- " + bench + "\n+++ " + port() +
+                               "\nProfile[1].PName (1600): \"NIGHT\" -> \" Profile 2\"\nVerify Fail !\n");
 }
 
 TEST_F(CliOverPty, WriteThenReadGivesBackTheFilesSettings) {
@@ -267,6 +307,11 @@ TEST_F(CliOverPty, MissingShortAndForeignFilesAreRefusedBeforeThePager) {
     foreign.setText(1968, 10, "KM600 V119");
     const std::string foreignFile = save("foreign.tbl", foreign);
     const std::string missing = path("missing.tbl");
+    fs::create_directories(path("folder.tbl"));
+    const std::string folder = path("folder.tbl");
+    // Nothing writes into the pipe: a plain open would wait for ever.
+    ASSERT_EQ(::mkfifo(path("pipe.tbl").c_str(), 0644), 0);
+    const std::string pipe = path("pipe.tbl");
     const struct {
         std::vector<std::string> args;
         std::string err;
@@ -281,6 +326,14 @@ TEST_F(CliOverPty, MissingShortAndForeignFilesAreRefusedBeforeThePager) {
          "km640-cli: " + path("short.tbl") + " is no code-plug: the file holds 100 bytes, a code-plug has 2048\n"},
         {{"diff", missing, foreignFile}, "km640-cli: cannot read " + missing + ": No such file or directory\n"},
         {{"check", missing}, "km640-cli: cannot read " + missing + ": No such file or directory\n"},
+        {{"dump", pipe}, "km640-cli: " + pipe + " is a named pipe, not a regular file\n"},
+        {{"write", "--port", port(), pipe}, "km640-cli: " + pipe + " is a named pipe, not a regular file\n"},
+        {{"check", folder}, "km640-cli: " + folder + " is a directory\n"},
+        {{"diff", pipe, folder}, "km640-cli: " + pipe + " is a named pipe, not a regular file\n"},
+        {{"read", "--port", port(), "-o", folder},
+         "km640-cli: " + folder + " is a directory; the pager was not read.\n"},
+        {{"read", "--port", port(), "-o", pipe},
+         "km640-cli: " + pipe + " is a named pipe, not a regular file; the pager was not read.\n"},
     };
     for (const auto& c : cases) {
         const auto result = run(c.args);
@@ -288,6 +341,30 @@ TEST_F(CliOverPty, MissingShortAndForeignFilesAreRefusedBeforeThePager) {
         EXPECT_EQ(result.err, c.err) << c.args.front();
     }
     EXPECT_EQ(board_->writeCount(), 0);
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 4) << "nothing was moved or added";
+}
+
+TEST_F(CliOverPty, ReadNeverDestroysAFile) {
+    startBoard(clitest::savedImage(), withSerial());
+    const std::string out = path("pager.tbl");
+    CodePlugImage old = clitest::savedImage();
+    old.setText(1536, 12, "OLDEST");
+    save("pager.tbl", old);
+    save("pager.BAK", clitest::savedImage());  // taken by an earlier backup
+
+    const auto first = run({"read", "--port", port(), "-o", out});
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_EQ(first.out, "Read Success !\nKept the previous " + out + " as " + path("pager.1.BAK") + "\n");
+    EXPECT_EQ(load(path("pager.1.BAK")), old);
+    EXPECT_EQ(load(path("pager.BAK")), clitest::savedImage());
+    EXPECT_EQ(load(out), board_->memory());
+
+    const auto second = run({"read", "--port", port(), "-o", out});
+    EXPECT_EQ(second.code, 0) << second.err;
+    EXPECT_EQ(load(path("pager.2.BAK")), board_->memory());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 4);
 }
 
 TEST_F(CliOverPty, UnknownAndBusyPortsAreExplained) {
@@ -334,9 +411,61 @@ TEST_F(CliOverPty, ProductionWriteWithItsDailyLog) {
 
     const int writes = board_->writeCount();
     const auto noLog = run({"production", "--port", port(), file, "--serial", "A1", "--log-dir", path("nowhere")});
-    EXPECT_EQ(noLog.code, toInt(ExitCode::LogError));
-    EXPECT_EQ(noLog.err, "Save Error!\n");
+    EXPECT_EQ(noLog.code, toInt(ExitCode::LogNotOpened));
+    EXPECT_EQ(noLog.err, "Save Error!\nkm640-cli: cannot open the production log " + path("nowhere") +
+                             "/2010-03-07.log: No such file or directory; the pager was not programmed.\n");
     EXPECT_EQ(board_->writeCount(), writes) << "no pager is programmed without its log";
+}
+
+TEST_F(CliOverPty, ProductionOnAFullLogDiskTellsTheRealOutcome) {
+    const std::string log = path("2010-03-07.log");
+    // The morning's runs are in the log when the disk fills up.
+    std::string morning = "-------  KM645 Programming (Barcode) Start ------- \r\n";
+    for (int n = 0; n < 20; ++n) morning += "2010-03-07 09:00:00  Serial No. = ZX98765432" + std::to_string(10 + n) + "  Write Success !\r\n";
+    const auto logText = [&] {
+        std::stringstream text;
+        text << std::ifstream(log, std::ios::binary).rdbuf();
+        return text.str();
+    };
+    const std::string file = save("line.tbl", clitest::savedImage());
+    BoardOptions failing = withSerial();
+    failing.faults.noWriteAckAtBlock = 5;
+    const struct {
+        const char* what;
+        BoardOptions options;
+        std::string outcome;
+    } cases[] = {
+        {"a pager written", withSerial(), "Write Success !"},
+        {"a pager that refused a block", failing, "Write Fail !"},
+    };
+    for (const auto& c : cases) {
+        startBoard(clitest::savedImage(), c.options);
+        std::ofstream(log, std::ios::binary) << morning;
+        CliRun result;
+        {
+            // Room for a few more bytes, not for the run's line.
+            FileSizeLimit full(morning.size() + 10);
+            result = run({"production", "--port", port(), file, "--serial", "ZX9876543299", "--log-dir", dir_.string()});
+        }
+        EXPECT_EQ(result.code, toInt(ExitCode::LogLineLost)) << c.what;
+        EXPECT_EQ(result.out, c.outcome + "\n") << c.what;
+        EXPECT_EQ(result.err, "Save Error!\nkm640-cli: the pager was written (" + c.outcome +
+                                  "), but its line could not be written to the production log " + log +
+                                  ": File too large\n")
+            << c.what;
+        EXPECT_GT(board_->writeCount(), 0) << c.what;
+        EXPECT_EQ(logText(), morning) << c.what << ": no half line";
+        board_.reset();
+    }
+}
+
+TEST_F(CliOverPty, InfoEscapesWhatTheSerialNumberHolds) {
+    BoardOptions options = withSerial();
+    options.serialNumber = std::string("A1\x1b[2J\\B\x07\xe9", 10);
+    startBoard(clitest::savedImage(), options);
+    const auto info = run({"info", "--port", port()});
+    EXPECT_EQ(info.code, 0) << info.err;
+    EXPECT_NE(info.out.find("\nSerial No.: A1\\x1B[2J\\\\B\\x07\\xE9\n"), std::string::npos) << info.out;
 }
 
 TEST_F(CliOverPty, WriteKeepsABackupOfThePagerFirst) {

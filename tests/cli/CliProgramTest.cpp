@@ -1,19 +1,19 @@
-// The km640-cli program as a bench script starts it, against the km640-sim
-// program: the wiring of the real clock, port list and exit status.
+// The km640-cli program as a bench script starts it, against a km640-sim
+// program started without a memory file: the wiring of the real clock, port
+// list and exit status, and a fresh simulator as a pager this program wrote.
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "codeplug/CodePlugImage.h"
 #include "tests/cli/SavedImage.h"
+#include "tests/support/SimProgram.h"
 
 using namespace km640;
 namespace fs = std::filesystem;
@@ -44,31 +44,13 @@ protected:
         fs::create_directories(folder_ / "run");
         // Both programs find the simulator's announcement here.
         setenv("XDG_RUNTIME_DIR", (folder_ / "run").c_str(), 1);
-        memory_ = save("memory.tbl", clitest::savedImage());
-
-        int out[2];
-        ASSERT_EQ(pipe(out), 0);
-        sim_ = fork();
-        if (sim_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            execl(KM640_SIM_PROGRAM, KM640_SIM_PROGRAM, "--no-pacing", "--memory", memory_.c_str(), "--serial",
-                  "A1B2C3D4E5F6", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        char c = 0;
-        pollfd fd{out[0], POLLIN, 0};
-        while (poll(&fd, 1, 20000) == 1 && read(out[0], &c, 1) == 1 && c != '\n') port_.push_back(c);
-        close(out[0]);
+        sim_ = std::make_unique<km640::testing::SimProgram>(
+            KM640_SIM_PROGRAM, std::vector<std::string>{"--no-pacing", "--serial", "A1B2C3D4E5F6"}, folder_ / "run");
+        port_ = sim_->FirstLine();
         ASSERT_FALSE(port_.empty());
     }
     void TearDown() override {
-        if (sim_ > 0) {
-            kill(sim_, SIGTERM);
-            waitpid(sim_, nullptr, 0);
-        }
+        sim_.reset();
         fs::remove_all(folder_);
     }
     std::string save(const std::string& name, const CodePlugImage& image) {
@@ -80,9 +62,8 @@ protected:
     ProgramRun cli(const std::string& arguments) { return runProgram(std::string(KM640_CLI_PROGRAM) + " " + arguments); }
 
     fs::path folder_;
-    std::string memory_;
     std::string port_;
-    pid_t sim_ = -1;
+    std::unique_ptr<km640::testing::SimProgram> sim_;
 };
 
 }  // namespace
@@ -102,9 +83,18 @@ TEST_F(CliProgramTest, BenchScriptAgainstTheSimulator) {
     EXPECT_EQ(verify.status, 0);
     EXPECT_EQ(verify.out, "Verify Success !\n");
 
+    // What a write leaves is what verify finds, whatever the clock said.
     CodePlugImage edited = clitest::savedImage();
     edited.setText(1536, 12, "EDITED");
-    EXPECT_EQ(cli("verify --port " + port_ + " " + save("edited.tbl", edited)).status, 8);
+    const std::string file = save("edited.tbl", edited);
+    EXPECT_EQ(cli("verify --port " + port_ + " " + file).status, 8);
+    EXPECT_EQ(cli("--quiet write --port " + port_ + " " + file).status, 0);
+    EXPECT_EQ(cli("--quiet verify --port " + port_ + " " + file).out, "Verify Success !\n");
+    edited.setByte(36, 121);
+    const auto changed = cli("--quiet verify --port " + port_ + " " + save("edited.tbl", edited));
+    EXPECT_EQ(changed.status, 8);
+    EXPECT_EQ(changed.out, "--- " + file + "\n+++ " + port_ + "\nRemindRepetitionTime (36): 121 -> 120\nVerify Fail !\n");
+
     EXPECT_EQ(cli("info --port ttyKM640nothere").status, 4);
     EXPECT_EQ(cli("frobnicate").status, 2);
 }

@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "pager/PagerClock.h"
 #include "pager/ProductionLog.h"
 #include "pager/ScanDetector.h"
+#include "tests/support/FileSizeLimit.h"
 
 using namespace km640;
+using km640::testing::FileSizeLimit;
 
 namespace {
 const LocalDateTime kSunday{2010, 3, 7, 0, 14, 5, 9};
@@ -51,31 +56,92 @@ TEST(PagerClock, SyncSuccessTexts) {
     EXPECT_TRUE(SyncSuccessText(midnight, false).ends_with("12:05 pm"));
 }
 
-TEST(ProductionLog, HeaderOnceAndLinesWithCrLf) {
-    const auto dir = std::filesystem::temp_directory_path() / ("km640-log-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    const LocalDateTime t{2012, 4, 25, 3, 9, 30, 12};
-    {
-        ProductionLog log;
-        ASSERT_TRUE(log.open(dir, t));
-        EXPECT_EQ(log.path().filename(), "2012-04-25.log");
-        ASSERT_TRUE(log.append(DailyLogLine(t, " A1B2C3D4E5F6 ", " Write Success !")));
+class ProductionLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("km640-log-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
     }
-    {
-        ProductionLog log;
-        ASSERT_TRUE(log.open(dir, t));
-        ASSERT_TRUE(log.append(DailyLogLine(t, "X", " Verify Fail !")));
-    }
-    EXPECT_EQ(slurp(dir / "2012-04-25.log"),
-              "-------  KM645 Programming (Barcode) Start ------- \r\n"
-              "2012-04-25 09:30:12  Serial No. = A1B2C3D4E5F6  Write Success !\r\n"
-              "2012-04-25 09:30:12  Serial No. = X  Verify Fail !\r\n");
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::filesystem::path logPath() const { return dir_ / "2012-04-25.log"; }
 
-    ProductionLog nowhere;
-    EXPECT_FALSE(nowhere.open(dir / "missing-folder", t));
-    EXPECT_FALSE(nowhere.append("x"));
-    std::filesystem::remove_all(dir);
+    const LocalDateTime t_{2012, 4, 25, 3, 9, 30, 12};
+    std::filesystem::path dir_;
+};
+
+const std::string kHeader = "-------  KM645 Programming (Barcode) Start ------- \r\n";
+
+TEST_F(ProductionLogTest, HeaderOnceAndLinesWithCrLf) {
+    {
+        ProductionLog log;
+        ASSERT_TRUE(log.open(dir_, t_).ok);
+        EXPECT_EQ(log.path().filename(), "2012-04-25.log");
+        ASSERT_TRUE(log.append(DailyLogLine(t_, " A1B2C3D4E5F6 ", " Write Success !")).ok);
+    }
+    {
+        ProductionLog log;
+        ASSERT_TRUE(log.open(dir_, t_).ok);
+        ASSERT_TRUE(log.append(DailyLogLine(t_, "X", " Verify Fail !")).ok);
+    }
+    EXPECT_EQ(slurp(logPath()), kHeader +
+                                    "2012-04-25 09:30:12  Serial No. = A1B2C3D4E5F6  Write Success !\r\n"
+                                    "2012-04-25 09:30:12  Serial No. = X  Verify Fail !\r\n");
+}
+
+TEST_F(ProductionLogTest, WhatHoldsTheNameIsRefusedWithItsReason) {
+    const struct {
+        const char* what;
+        std::function<void(const std::filesystem::path&)> make;
+        std::string reason;
+    } cases[] = {
+        {"no folder", [](const std::filesystem::path& p) { std::filesystem::remove_all(p.parent_path()); },
+         "No such file or directory"},
+        {"a directory", [](const std::filesystem::path& p) { std::filesystem::create_directories(p); },
+         "is a directory"},
+        // Nothing reads the pipe: a plain open for writing would wait forever.
+        {"a named pipe", [](const std::filesystem::path& p) { ::mkfifo(p.c_str(), 0644); },
+         "is a named pipe, not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        c.make(logPath());
+        ProductionLog log;
+        const LogStep opened = log.open(dir_, t_);
+        EXPECT_FALSE(opened.ok) << c.what;
+        EXPECT_EQ(opened.reason, c.reason) << c.what;
+        EXPECT_EQ(log.path(), logPath());
+        EXPECT_FALSE(log.append("x").ok) << c.what;
+    }
+}
+
+TEST_F(ProductionLogTest, AFullDiskLeavesNoHeaderlessLogAndNoHalfLine) {
+    {
+        // Room for part of the header only: the open fails and leaves no bytes.
+        FileSizeLimit full(10);
+        ProductionLog log;
+        const LogStep opened = log.open(dir_, t_);
+        EXPECT_FALSE(opened.ok);
+        EXPECT_EQ(opened.reason, "File too large");
+    }
+    EXPECT_EQ(slurp(logPath()), "");
+    const std::string line = DailyLogLine(t_, "A1B2C3D4E5F6", "Write Success !");
+    {
+        // The next run completes the log with its header; its line finds no room.
+        FileSizeLimit full(kHeader.size() + 10);
+        ProductionLog log;
+        ASSERT_TRUE(log.open(dir_, t_).ok);
+        const LogStep appended = log.append(line);
+        EXPECT_FALSE(appended.ok);
+        EXPECT_EQ(appended.reason, "File too large");
+    }
+    EXPECT_EQ(slurp(logPath()), kHeader);
+    ProductionLog log;
+    ASSERT_TRUE(log.open(dir_, t_).ok);
+    ASSERT_TRUE(log.append(line).ok);
+    EXPECT_EQ(slurp(logPath()), kHeader + line);
 }
 
 TEST(ScanDetector, ScannerPersonAndShortLabels) {

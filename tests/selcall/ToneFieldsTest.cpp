@@ -189,12 +189,38 @@ void ToneFieldsTest::pointerOffTheRowsEndsTheToneEdit() {
     QVERIFY(!b.get("lblF1ToneTbl")->isHidden());
     pointTo(panel, background);
     QVERIFY(b.w.edtNull()->hasFocus());
-    QVERIFY(!tones(b.w).pendingToneField());
     QVERIFY(b.get("lblF1ToneTbl")->isHidden());
+    // The edit ended before the commit, and the commit made its field the one
+    // F9 serves.
+    QCOMPARE(tones(b.w).pendingToneField(), (ToneField{CallChannel::F1, ToneColumn::Tone2, 0}));
+    QTest::keyClick(&b.w, Qt::Key_F9);
+    QVERIFY(b.w.fmToneTbl().isVisible());
+    b.w.fmToneTbl().Leave();
+    QVERIFY(!tones(b.w).pendingToneField());
+    b.w.activateWindow();  // the picker had it
+    QVERIFY(QTest::qWaitForWindowActive(&b.w));
+
+    // The tone system turns to User while a tone is being edited: the spacing
+    // conflict that the pointer's commit raises finds the label already hidden.
+    b.click("chkF1CON1");
+    b.enter("edtF1T11");
+    QVERIFY(!b.get("lblF1ToneTbl")->isHidden());
+    b.w.hooks().toneSystemClick(1);
+    // The switch showed the stored tones again; the user types over it.
+    QCOMPARE(b.field("edtF1T11")->text(), QString("1285.8"));
+    for (int k = 0; k < 6; ++k) QTest::keyClick(b.field("edtF1T11"), Qt::Key_Backspace);
+    QTest::keyClicks(b.field("edtF1T11"), "1286");
+    pointTo(panel, background + QPoint(2, 0));
+    QCOMPARE(b.messageTexts(), std::vector<std::string>{kSpacingMessage});
+    QCOMPARE(tones(b.w).pendingConflict(), std::optional<int>(0));
+    QVERIFY(b.get("lblF1ToneTbl")->isHidden());
+    b.typeInto("edtF1T11", "1400");
+    QVERIFY(!tones(b.w).pendingConflict());
+    b.typeInto("edtF1T11", "1285.8");
+    b.f.messages.clear();
 
     // User system: no tone table to offer; a spacing conflict holds the edit.
     b.click("radToneSystem1");
-    b.click("chkF1CON1");
     b.enter("edtF1T11");
     QVERIFY(b.get("lblF1ToneTbl")->isHidden());
     QTest::keyClicks(b.field("edtF1T11"), "1286");

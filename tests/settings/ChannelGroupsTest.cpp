@@ -1,6 +1,7 @@
 // The channel groups of the profile pages and the squelch tables of
 // "Advance", driven through their fields and lists.
 
+#include "rf/ChannelRef.h"
 #include "rf/SquelchThresholds.h"
 #include "tests/settings/ProfileWindow.h"
 
@@ -24,6 +25,7 @@ private slots:
     void bandLoadsItsWideBandPresets();
     void refusedEntriesAndSpacingClicks();
     void channelThatCannotFollowIsNamed();
+    void shownChannelThatCannotFollowIsNamedOnce();
     void thresholdRules();
 };
 
@@ -144,6 +146,30 @@ void ChannelGroupsTest::channelThatCannotFollowIsNamed() {
     QCOMPARE(pw.text("edtF1Freq3"), QString("0450025"));
     QCOMPARE(pw.text("edtF2Freq3"), QString("0450025"));
     QVERIFY(pw.w.edtNull()->hasFocus());
+}
+
+void ChannelGroupsTest::shownChannelThatCannotFollowIsNamedOnce() {
+    ProfileWindow pw;
+    // Profile 1 F1 in the upper band on the 2.5 kHz raster; its F2 at 12.5 kHz cannot follow.
+    CodePlugImage plug = DefaultImage();
+    setSpacingCode(plug, {Channel::F1, 0}, 0);
+    setChannelUnits(plug, {Channel::F1, 0}, 4500025);
+    setSpacingCode(plug, {Channel::F2, 0}, 2);
+    // Also when the window shows the one-channel layout, which the code-plug switches back.
+    for (const bool fromOneChannel : {false, true}) {
+        if (fromOneChannel) {
+            pw.w.image() = DefaultImage();
+            pw.w.image().SetBits(1, 2, 0, 1);
+            pw.w.RefreshAll();
+        }
+        pw.f.messages.clear();
+        pw.w.image() = plug;
+        pw.w.RefreshAll();
+        QCOMPARE(pw.f.messages.shown.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(pw.lastMessage()), QString("F2 Channel Spacing Error!"));
+        QCOMPARE(pw.text("edtF2Freq0"), QString("4500025"));  // offered for the user to settle
+        QCOMPARE(channelUnits(pw.w.image(), {Channel::F2, 0}), 1620000u);
+    }
 }
 
 void ChannelGroupsTest::thresholdRules() {

@@ -358,7 +358,7 @@ void SystemBlockWindowTest::refreshReachesOtherPagesThroughHooksAndArrays() {
     w.arrays().build(&w);
 
     std::vector<int> systems, pages, bandwidths;
-    w.hooks().toneSystemClick = [&](int tag) { systems.push_back(tag); };
+    w.hooks().toneSystemShown = [&](int tag, const std::vector<ToneRevalidation>&) { systems.push_back(tag); };
     w.hooks().showProfilePage = [&](int p) { pages.push_back(p); };
     w.hooks().decodeBandwidthShown = [&](int entry) { bandwidths.push_back(entry); };
 

@@ -34,6 +34,7 @@ private slots:
     void loadedPatternsAndTonality();
     void promptCommits_data();
     void promptCommits();
+    void shortPromptsCountToTwelve();
     void alignmentButtons();
     void alignmentBeforeAnyPromptActsOnPromptZero();
     void logoLines();
@@ -225,6 +226,26 @@ void TextsAndAlertsWindowTest::promptCommits() {
     const CodePlugImage& defaults = DefaultImage();
     for (int k = 1152; k < 1364; ++k)
         if (k < offset || k >= offset + 12) QVERIFY2(w.image().byte(k) == defaults.byte(k), qPrintable(QString::number(k)));
+    QVERIFY(f.messages.shown.empty());
+}
+
+void TextsAndAlertsWindowTest::shortPromptsCountToTwelve() {
+    MainWindowFixture f;
+    TfmMain& w = startActive(f);
+    const struct { const char* field; int offset; } cases[] = {{"edtManuItm13", 1340}, {"edtManuItm14", 1352}};
+    for (const auto& c : cases) {
+        auto* e = control<EditField>(w, c.field);
+        showPageOf(w, e);
+        e->setFocus(Qt::MouseFocusReason);
+        e->selectAll();
+        // At seven characters Backspace still deletes, and an eighth
+        // character is simply not taken: the field stays in the edit.
+        type(e, "  PAGES\bSX");
+        QCOMPARE(e->text(), QString("  PAGES"));
+        QVERIFY2(e->hasFocus(), c.field);
+        w.commitEditing();
+        QCOMPARE(textAt(w, c.offset), QString("       PAGES"));
+    }
     QVERIFY(f.messages.shown.empty());
 }
 

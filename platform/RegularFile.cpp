@@ -1,0 +1,63 @@
+#include "platform/RegularFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace km640 {
+
+namespace {
+
+std::string kindReason(mode_t mode) {
+    if (S_ISREG(mode)) return {};
+    if (S_ISDIR(mode)) return "is a directory";
+    if (S_ISFIFO(mode)) return "is a named pipe, not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "is a device, not a regular file";
+    if (S_ISSOCK(mode)) return "is a socket, not a regular file";
+    return "is not a regular file";
+}
+
+}  // namespace
+
+std::string SystemErrorText() { return std::strerror(errno); }
+
+std::string NotRegularFileReason(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return kindReason(st.st_mode);
+}
+
+OpenedFile OpenRegularFile(const std::filesystem::path& path, int flags, mode_t mode) {
+    OpenedFile out;
+    // Looked at before opening, so that a device is never opened at all.
+    out.reason = NotRegularFileReason(path);
+    out.notAFile = !out.reason.empty();
+    if (out.notAFile) return out;
+    // Non-blocking, so that a pipe put in place just now cannot hold the
+    // open either; what was opened is looked at once more.
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+    if (fd < 0) {
+        out.reason = SystemErrorText();
+        return out;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        out.reason = SystemErrorText();
+        ::close(fd);
+        return out;
+    }
+    out.reason = kindReason(st.st_mode);
+    out.notAFile = !out.reason.empty();
+    if (out.notAFile) {
+        ::close(fd);
+        return out;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    out.fd = fd;
+    return out;
+}
+
+}  // namespace km640
