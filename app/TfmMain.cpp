@@ -15,7 +15,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 
@@ -55,17 +54,13 @@ constexpr PageDef kPages[] = {
     {Page::Debug, "tabDebug", "Debug"},
 };
 
-std::string titleText() {
-    const std::string d = VersionDigits();
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%s V%c.%c.%c", std::string(kModelName).c_str(), d[1], d[2], d[3]);
-    return buf;
-}
+std::string titleText() { return std::string(kModelName) + " V" + ProgramVersionText(); }
 
 }  // namespace
 
 TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(services) {
     setObjectName("fmMain");
+    setAcceptDrops(true);  // a *.tbl dropped onto the window opens
     image_ = DefaultImage();
 
     // The caption is also the application title used by plain message boxes.
@@ -320,6 +315,8 @@ void TfmMain::FormShow() {
     boardTest_->close();
     ClosePortQuietly(services_.port);
     LoadDefaultCodePlug();
+    startedUp_ = true;
+    openHandedFiles();
 }
 
 void TfmMain::showAbout() { fmAbout_->exec(); }

@@ -3,6 +3,7 @@
 // setting control, and the small windows around them.
 
 #include <QMainWindow>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -97,6 +98,7 @@ public:
 
     // Code-plug files. Save and Save As tell whether the code-plug was saved.
     void LoadDefaultCodePlug();
+    // File > Open: asks about unsaved changes, shows the dialog, then OpenCodePlugFile.
     void OpenCodePlug();
     // Open without the dialog: recent files and restored backups come this way.
     bool OpenCodePlugFile(const std::string& path, bool remember = true);
@@ -125,6 +127,13 @@ public:
     // Reads the pager and lists every field that differs from the editor.
     void Compare1Click();
     TfmCompare& fmCompare() const { return *fmCompare_; }
+    // A code-plug handed to the window from outside: named on the command
+    // line, dropped onto the window, or given to a second start. It is opened
+    // as File > Open opens it, once the window is idle: after the start-up has
+    // loaded the default code-plug, and never while a pager operation runs or
+    // a box waits for an answer, since replacing the image in the middle of a
+    // Write would put parts of two code-plugs into the pager.
+    void openWhenIdle(const std::string& path);
 
     // Start-up when the window is first shown: board search, default load.
     void FormShow();
@@ -153,6 +162,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildTopBar(QWidget* parent, QHBoxLayout* bar);
@@ -170,6 +182,8 @@ private:
     void buildSafetyMenus(QMenu* file, QMenu* pager);
     void watchForEdits();
     bool takePagerBackup();
+    bool idle() const;
+    void openHandedFiles();
     void showAbout();
     std::string resolveInStartDirectory(const std::string& name) const;
     bool saveTo(const std::string& name);
@@ -199,6 +213,9 @@ private:
     std::array<std::uint8_t, 64> blankSerialRef_{};
     int activePageNumber_ = 0;
     bool shownOnce_ = false;
+    bool startedUp_ = false;
+    bool openingHandedFiles_ = false;
+    std::deque<std::string> handedFiles_;
 
     QTabWidget* pageControl_ = nullptr;
     QLineEdit* edtNull_ = nullptr;

@@ -72,24 +72,27 @@ void TfmMain::cboPortChange() {
     if (!operations_->busy()) ClosePortQuietly(services_.port);
 }
 
+// A code-plug handed over while an operation ran opens once it has ended.
 void TfmMain::Read1Click() {
-    if (operations_->busy() || !askToSaveChanges()) return;
-    if (operations_->Read().ok()) rememberUnchanged();
+    if (!operations_->busy() && askToSaveChanges() && operations_->Read().ok()) rememberUnchanged();
+    openHandedFiles();
 }
 
 void TfmMain::Write1Click() {
-    if (operations_->busy()) return;
-    if (backupBeforeWrite() && !takePagerBackup()) return;
-    operations_->Write();
-    updateTitle();
+    if (!operations_->busy() && (!backupBeforeWrite() || takePagerBackup())) {
+        operations_->Write();
+        updateTitle();
+    }
+    openHandedFiles();
 }
 
 void TfmMain::Verify1Click() {
-    if (operations_->Verify().outcome != Outcome::VerifyFail) return;
-    const MsgAnswer a = services_.messages.show(
-        "The pager holds another code-plug than the editor.\nShow the fields that differ?", "KM640",
-        MsgIcon::Information, MsgButtons::YesNo);
-    if (a == MsgAnswer::Yes) Compare1Click();
+    const bool failed = operations_->Verify().outcome == Outcome::VerifyFail;
+    if (failed && services_.messages.show("The pager holds another code-plug than the editor.\nShow the fields that "
+                                          "differ?",
+                                          "KM640", MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes)
+        Compare1Click();
+    openHandedFiles();
 }
 
 bool TfmMain::twentyFourHourClock() const {
@@ -110,12 +113,14 @@ void TfmMain::chkRTC_PCClick() { edtRTC_User_->setText(QString::fromStdString(Cl
 void TfmMain::btnADJTimeClick() {
     if (edtRTC_User_->text().isEmpty()) Timer1Timer();  // before the first tick
     const OperationResult r = operations_->SyncTime(edtRTC_User_->text().toStdString());
-    if (r.outcome == Outcome::Busy || r.outcome == Outcome::PortError) return;
-    std::string text = r.ok() ? (twentyFourHourClock() ? lbl24H_ : lbl12H_)->text().toStdString() : " SYNC FAIL !";
-    // The prepared texts double their ampersands as label captions do.
-    for (std::size_t at = text.find("&&"); at != std::string::npos; at = text.find("&&", at + 1))
-        text.erase(at, 1);
-    services_.messages.show(text, "Information", MsgIcon::Information, MsgButtons::Ok);
+    if (r.outcome != Outcome::Busy && r.outcome != Outcome::PortError) {
+        std::string text = r.ok() ? (twentyFourHourClock() ? lbl24H_ : lbl12H_)->text().toStdString() : " SYNC FAIL !";
+        // The prepared texts double their ampersands as label captions do.
+        for (std::size_t at = text.find("&&"); at != std::string::npos; at = text.find("&&", at + 1))
+            text.erase(at, 1);
+        services_.messages.show(text, "Information", MsgIcon::Information, MsgButtons::Ok);
+    }
+    openHandedFiles();
 }
 
 void TfmMain::focusSerialNo() {
@@ -157,6 +162,7 @@ bool TfmMain::serialNoKeyDown(int key) {
         return true;
     case ScanDetector::Action::StartProduction:
         operations_->ProductionWrite(text.toStdString(), services_.startDirectory);
+        openHandedFiles();
         return true;
     }
     return false;

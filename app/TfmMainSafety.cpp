@@ -82,6 +82,7 @@ void TfmMain::scheduleTitleUpdate() {
 bool TfmMain::askToSaveChanges() {
     // A value still being typed is part of the work.
     commitEditing();
+    updateTitle();
     if (!isModified()) return true;
     switch (services_.messages.show("Save changes to the code-plug?", appTitle_, MsgIcon::Warning,
                                     MsgButtons::YesNoCancel)) {

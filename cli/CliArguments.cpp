@@ -82,6 +82,7 @@ CliParse parseCliArguments(std::span<const std::string> args) {
     const CommandRule* command = nullptr;
     unsigned given = 0;
     bool help = false;
+    bool version = false;
     bool optionsEnd = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -106,6 +107,10 @@ CliParse parseCliArguments(std::span<const std::string> args) {
         }
         if (word == "--help" || word == "-h") {
             help = true;
+            continue;
+        }
+        if (word == "--version") {
+            version = true;
             continue;
         }
         if (word == "--quiet" || word == "-q") {
@@ -147,6 +152,10 @@ CliParse parseCliArguments(std::span<const std::string> args) {
         a.*(option->text) = inlineValue;
     }
 
+    if (version && !help) {
+        a.command = Command::Version;
+        return out;
+    }
     if (help || command == nullptr) {
         a.command = Command::Help;
         if (!help && command == nullptr) out.error = "no command given";

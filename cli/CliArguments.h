@@ -7,7 +7,7 @@
 
 namespace km640::cli {
 
-enum class Command { Help, Ports, Info, Read, Write, Verify, SyncTime, Production, Dump, Diff, Check };
+enum class Command { Help, Version, Ports, Info, Read, Write, Verify, SyncTime, Production, Dump, Diff, Check };
 
 struct CliArguments {
     Command command = Command::Help;

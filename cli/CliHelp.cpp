@@ -86,6 +86,7 @@ Options:
   -q, --quiet                  No progress bar. The bar is drawn on standard error only
                                when that is a terminal.
   -h, --help                   This text.
+      --version                The program's version.
 
 Ports on Linux: the serial devices belong to the group "dialout"; a user outside it
 gets "permission denied" (sudo usermod -aG dialout $USER, then log in again). A port

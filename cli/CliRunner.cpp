@@ -5,6 +5,7 @@
 #include "cli/ExitCode.h"
 #include "cli/FileCommands.h"
 #include "cli/PagerCommands.h"
+#include "codeplug/CodePlugImage.h"
 
 namespace km640::cli {
 
@@ -17,6 +18,7 @@ int runCli(std::span<const std::string> args, CliContext& context) {
     const CliArguments& a = parse.arguments;
     switch (a.command) {
     case Command::Help: context.out << cliHelpText(); return toInt(ExitCode::Success);
+    case Command::Version: context.out << "km640-cli " << ProgramVersionText() << "\n"; return toInt(ExitCode::Success);
     case Command::Dump: return runDump(a, context.out, context.err);
     case Command::Check: return runCheck(a, context.out, context.err);
     case Command::Diff:

@@ -106,6 +106,7 @@ int PagerCommands::run() {
     case Command::Production: code = production(); break;
     case Command::Diff: code = diffWithPager(); break;
     case Command::Help:
+    case Command::Version:
     case Command::Ports:
     case Command::Dump:
     case Command::Check: break;

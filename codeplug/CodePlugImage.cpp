@@ -114,6 +114,11 @@ std::string VersionDigits() {
     return buf;
 }
 
+std::string ProgramVersionText() {
+    const std::string d = VersionDigits();
+    return std::string{d[1], '.', d[2], '.', d[3]};
+}
+
 void StampVersion(CodePlugImage& image) {
     const std::string d = VersionDigits();
     image.setByte(ident::kVersionBcd, static_cast<std::uint8_t>(((d[0] << 4) | (d[1] & 0x0F)) & 0xFF));

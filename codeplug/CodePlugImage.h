@@ -94,6 +94,9 @@ std::string SerialNumberText(const CodePlugImage& image);
 void StampVersion(CodePlugImage& image);
 // The four-digit version text ("0119") the stamp and the window title use.
 std::string VersionDigits();
+// The program's version as people read it, "1.1.9": the last three of those
+// digits. The window title, --version and the installed package carry it.
+std::string ProgramVersionText();
 int CodePlugVersion(std::uint8_t b1982, std::uint8_t b1983);
 bool CodePlugIsOld(std::uint8_t b1982, std::uint8_t b1983);
 // Battery gauge levels of code-plugs older than version 117 are rewritten.

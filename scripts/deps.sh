@@ -2,7 +2,10 @@
 # Installs the Debian 12 packages the build and the tests need, if missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev
-          libgl1-mesa-dev fonts-liberation)
+          libgl1-mesa-dev fonts-liberation
+          # the Debian package: icons, manual pages, and the checks of the package
+          dpkg-dev librsvg2-bin groff-base lintian desktop-file-utils appstream shared-mime-info
+          bash-completion)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

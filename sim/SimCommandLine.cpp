@@ -43,6 +43,7 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
         "blocks of 64 bytes, numbered from 0 (block 5 is address 320); numbers may\n"
         "also be given in hexadecimal (0x7E0).");
     const QCommandLineOption help({"h", "help"}, "Show this help.");
+    const QCommandLineOption version("version", "Show the program's version.");
     const QCommandLineOption memory("memory", "Load the pager memory from a code-plug file (.tbl) instead of the built-in code-plug as this program's Write leaves it.", "file");
     const QCommandLineOption save("save", "Write the memory back to the --memory file after every written block.");
     const QCommandLineOption firmwareOpt("firmware", "Firmware version in the board data block (default 1.2.10).", "a.b.c");
@@ -63,7 +64,7 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
     const QCommandLineOption corrupt("corrupt-byte", "Fault: the memory byte at this address reads back inverted.", "address");
     const QCommandLineOption noClockAck("no-clock-ack", "Fault: the clock command is not acknowledged.");
     const QCommandLineOption noResetAck("no-reset-ack", "Fault: the reset command is not acknowledged.");
-    parser.addOptions({help, memory, save, firmwareOpt, serial, serialBlank, serialBad, software, noPacing, silent,
+    parser.addOptions({help, version, memory, save, firmwareOpt, serial, serialBlank, serialBad, software, noPacing, silent,
                        stopAfter, wrongChecksum, wrongChecksumAt, wrongHeader, wrongHeaderAt, noise, noiseAt, noWriteAck,
                        corrupt, noClockAck, noResetAck});
 
@@ -74,6 +75,7 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
         return out;
     }
     out.helpRequested = parser.isSet(help);
+    out.versionRequested = parser.isSet(version);
     if (!parser.positionalArguments().isEmpty()) {
         out.error = "Unexpected argument: " + parser.positionalArguments().first();
         return out;

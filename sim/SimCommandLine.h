@@ -19,6 +19,7 @@ struct SimSettings {
 struct SimCommandLine {
     SimSettings settings;
     bool helpRequested = false;
+    bool versionRequested = false;
     QString error;  // empty when the command line was understood
     QString helpText;
 };

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "codeplug/CodePlugImage.h"
 #include "link/SimulatorAnnouncements.h"
 #include "settings/CodePlugNormalisation.h"
 #include "sim/MemoryFile.h"
@@ -24,6 +25,10 @@ int main(int argc, char** argv) {
     const auto commandLine = ParseSimCommandLine(arguments);
     if (commandLine.helpRequested) {
         std::cout << commandLine.helpText.toStdString();
+        return 0;
+    }
+    if (commandLine.versionRequested) {
+        std::cout << "km640-sim " << ProgramVersionText() << "\n";
         return 0;
     }
     if (!commandLine.error.isEmpty()) {

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -83,6 +84,7 @@ private slots:
     void syncTimeSendsClockAndReset();
     void secondClickWhileBusyIsIgnored();
     void progressWindowRepaintsWhileAwaitingReplies();
+    void fileHandedOverDuringWriteWaits();
 };
 
 void PagerWindowTest::startUpFindsBoardOnThirdPort() {
@@ -326,8 +328,33 @@ void PagerWindowTest::secondClickWhileBusyIsIgnored() {
     QVERIFY(f.messages.shown.empty());
 }
 
-QTEST_MAIN(PagerWindowTest)
-#include "PagerWindowTest.moc"
+void PagerWindowTest::fileHandedOverDuringWriteWaits() {
+    auto board = StartBoard(PagerMemory());
+    MainWindowFixture f;
+    TfmMain& w = startWithBoard(f, *board);
+    CodePlugImage handed = PagerMemory();
+    handed.setByte(36, 99);
+    {
+        QFile file(QString::fromStdString(f.path("handed.tbl")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(handed.bytes().data()), static_cast<qint64>(kImageSize));
+    }
+    w.image().setByte(36, 55);
+    // A second start hands a file over in the middle of the write, and the
+    // window gets to handle events before the write goes on.
+    onFirstBlock(w, [&] {
+        w.openWhenIdle(f.path("handed.tbl"));
+        QCoreApplication::processEvents();
+        QCOMPARE(int(w.image().byte(36)), 55);
+    });
+    w.Write1Click();
+    QCOMPARE(w.statusText(0), QString(" Write Success !"));
+    QCOMPARE(int(board->memory().byte(36)), 55);
+    QVERIFY(ImageChecksumValid(board->memory()));
+    // Once the write is over the file opens.
+    QCOMPARE(int(w.image().byte(36)), 99);
+    QCOMPARE(w.windowTitle(), QString::fromStdString("KM640 V1.1.9  [" + f.path("handed.tbl") + "]"));
+}
 
 void PagerWindowTest::progressWindowRepaintsWhileAwaitingReplies() {
     // A board at the pace of a real line: every reply keeps the window
@@ -349,3 +376,6 @@ void PagerWindowTest::progressWindowRepaintsWhileAwaitingReplies() {
     // mean the window froze between its explicit repaints.
     QVERIFY2(painted.paints >= 100, std::to_string(painted.paints).c_str());
 }
+
+QTEST_MAIN(PagerWindowTest)
+#include "PagerWindowTest.moc"

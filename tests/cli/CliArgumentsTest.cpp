@@ -59,6 +59,8 @@ TEST(CliArguments, UnderstoodCommandLines) {
         {{"diff", "--port", "ttyUSB1", "--json", "a.tbl"}, diffPort},
         {{"check", "a.tbl"}, with(Command::Check, {"a.tbl"})},
         {{"write", "--help"}, with(Command::Help, {"a.tbl"})},
+        {{"--version"}, with(Command::Version, {})},
+        {{"dump", "a.tbl", "--version"}, with(Command::Version, {"a.tbl"})},
     };
     for (const auto& c : cases) {
         const auto result = parse(c.words);

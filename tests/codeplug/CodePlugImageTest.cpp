@@ -86,6 +86,7 @@ TEST(CodePlugImage, VersionRules) {
     EXPECT_EQ(img.byte(1982), 0x01);
     EXPECT_EQ(img.byte(1983), 0x19);
     EXPECT_EQ(VersionDigits(), "0119");
+    EXPECT_EQ(ProgramVersionText(), "1.1.9");
 
     img.setByte(240, 1);
     LegacyBatteryPatch(img);

@@ -76,4 +76,7 @@ TEST(SimCommandLine, HelpNamesTheProgram) {
     const auto line = parse({"--help"});
     EXPECT_TRUE(line.helpRequested);
     EXPECT_TRUE(line.helpText.startsWith("Usage: km640-sim")) << line.helpText.toStdString();
+    EXPECT_TRUE(line.helpText.contains("--version"));
+    EXPECT_TRUE(parse({"--version"}).versionRequested);
+    EXPECT_FALSE(line.versionRequested);
 }

@@ -84,5 +84,5 @@ TEST_P(SimProgramExit, EndsWithoutABoard) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, SimProgramExit,
-                         ::testing::Values(ExitCase{{"--help"}, 0}, ExitCase{{"--firmware", "1.2"}, 2},
+                         ::testing::Values(ExitCase{{"--help"}, 0}, ExitCase{{"--version"}, 0}, ExitCase{{"--firmware", "1.2"}, 2},
                                            ExitCase{{"--memory", "/nonexistent/pager.tbl"}, 1}));
