@@ -159,7 +159,7 @@ void TfmMain::buildSafetyMenus(QMenu* file, QMenu* pager) {
     for (const auto& [name, text] : items) pager->addAction(text)->setObjectName(name);
     connect(findChild<QAction*>("Compare1"), &QAction::triggered, this, [this] { Compare1Click(); });
     connect(findChild<QAction*>("RestoreBackup1"), &QAction::triggered, this, [this] { RestoreBackup1Click(); });
-    backupAction_ = pager->addAction("Back Up Pager Before &Write");
+    backupAction_ = pager->addAction("Back &Up Pager Before Write");
     backupAction_->setObjectName("BackupBeforeWrite1");
     backupAction_->setCheckable(true);
     backupAction_->setChecked(services_.preferences.flag(kBackupBeforeWriteKey, true));
