@@ -22,11 +22,13 @@ struct AppServices {
     // "default.tbl" and relative save names live here, and so does the
     // production log.
     std::string startDirectory;
-    // The production record: the window's settings (none: nothing is
-    // kept), KM640_RECORD from the environment, the station name runs are
-    // recorded with when the settings give none, and the record's clock
-    // (none: the machine's).
-    SettingsStore* settings = nullptr;
+    Preferences& preferences;
+    // The user's own data folder; pager backups go into its "backups" folder.
+    std::string dataDirectory;
+    // The production record: KM640_RECORD from the environment (the
+    // preferences may name another), the station name runs are recorded
+    // with unless the preferences give one, and the record's clock (none:
+    // the machine's).
     std::string recordEnvironment = {};
     std::string hostName = {};
     RecordClock* recordClock = nullptr;

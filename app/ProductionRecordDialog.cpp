@@ -11,18 +11,18 @@
 
 namespace km640 {
 
-ProductionRecordDialog::ProductionRecordDialog(QWidget* parent, SettingsStore& settings, const std::string& hostName)
-    : QDialog(parent), settings_(settings) {
+ProductionRecordDialog::ProductionRecordDialog(QWidget* parent, Preferences& preferences, const std::string& hostName)
+    : QDialog(parent), preferences_(preferences) {
     setObjectName("ProductionRecordDialog");
     setWindowTitle("Production Record");
     auto* column = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    edtRecord_ = new QLineEdit(QString::fromStdString(settings.value(kRecordSetting)), this);
+    edtRecord_ = new QLineEdit(QString::fromStdString(preferences.text(kRecordSetting)), this);
     edtRecord_->setObjectName("edtRecord");
     edtRecord_->setPlaceholderText("km640-production.sqlite in the start folder");
     edtRecord_->setMinimumWidth(420);
     form->addRow("Record:", edtRecord_);
-    edtStation_ = new QLineEdit(QString::fromStdString(settings.value(kStationSetting)), this);
+    edtStation_ = new QLineEdit(QString::fromStdString(preferences.text(kStationSetting)), this);
     edtStation_->setObjectName("edtStation");
     edtStation_->setPlaceholderText(QString::fromStdString(hostName));
     form->addRow("Station name:", edtStation_);
@@ -54,8 +54,8 @@ void ProductionRecordDialog::accept() {
             return;
         }
     }
-    settings_.setValue(kRecordSetting, record);
-    settings_.setValue(kStationSetting, edtStation_->text().trimmed().toStdString());
+    preferences_.setText(kRecordSetting, record);
+    preferences_.setText(kStationSetting, edtStation_->text().trimmed().toStdString());
     QDialog::accept();
 }
 

@@ -12,7 +12,7 @@ class QLineEdit;
 
 namespace km640 {
 
-class SettingsStore;
+class Preferences;
 
 inline constexpr const char* kRecordSetting = "production/record";
 inline constexpr const char* kStationSetting = "production/station";
@@ -20,18 +20,18 @@ inline constexpr const char* kStationSetting = "production/station";
 class ProductionRecordDialog : public QDialog {
     Q_OBJECT
 public:
-    ProductionRecordDialog(QWidget* parent, SettingsStore& settings, const std::string& hostName);
+    ProductionRecordDialog(QWidget* parent, Preferences& preferences, const std::string& hostName);
 
     QLineEdit* edtRecord() const { return edtRecord_; }
     QLineEdit* edtStation() const { return edtStation_; }
     QLabel* lblProblem() const { return lblProblem_; }
 
-    // Keeps the settings when the record is understood; otherwise says why
+    // Keeps both when the record is understood; otherwise says why
     // and stays open.
     void accept() override;
 
 private:
-    SettingsStore& settings_;
+    Preferences& preferences_;
     QLineEdit* edtRecord_ = nullptr;
     QLineEdit* edtStation_ = nullptr;
     QLabel* lblProblem_ = nullptr;

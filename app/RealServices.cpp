@@ -28,6 +28,11 @@ MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& capti
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Cancel: return MsgAnswer::Cancel;
@@ -37,12 +42,30 @@ MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& capti
     }
 }
 
-std::string QtSettingsStore::value(const std::string& key) {
-    return QSettings("KM640", "km640").value(QString::fromStdString(key)).toString().toStdString();
+bool QtPreferences::flag(const std::string& key, bool fallback) {
+    return settings_.value(QString::fromStdString(key), fallback).toBool();
 }
 
-void QtSettingsStore::setValue(const std::string& key, const std::string& value) {
-    QSettings("KM640", "km640").setValue(QString::fromStdString(key), QString::fromStdString(value));
+void QtPreferences::setFlag(const std::string& key, bool value) { settings_.setValue(QString::fromStdString(key), value); }
+
+std::vector<std::string> QtPreferences::list(const std::string& key) {
+    std::vector<std::string> values;
+    for (const QString& v : settings_.value(QString::fromStdString(key)).toStringList()) values.push_back(v.toStdString());
+    return values;
+}
+
+void QtPreferences::setList(const std::string& key, const std::vector<std::string>& values) {
+    QStringList list;
+    for (const auto& v : values) list << QString::fromStdString(v);
+    settings_.setValue(QString::fromStdString(key), list);
+}
+
+std::string QtPreferences::text(const std::string& key) {
+    return settings_.value(QString::fromStdString(key)).toString().toStdString();
+}
+
+void QtPreferences::setText(const std::string& key, const std::string& value) {
+    settings_.setValue(QString::fromStdString(key), QString::fromStdString(value));
 }
 
 namespace {

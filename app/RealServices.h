@@ -3,6 +3,7 @@
 // dialogs and a monotonic millisecond tick.
 
 #include <QElapsedTimer>
+#include <QSettings>
 
 #include "platform/Services.h"
 
@@ -22,12 +23,20 @@ public:
     std::optional<std::string> saveFile(const std::string& startDir) override;
 };
 
-// The window's settings in the user's Qt settings file
-// (~/.config/KM640/km640.conf).
-class QtSettingsStore : public SettingsStore {
+// The user's choices in the desktop's settings store
+// (~/.config/km640/km640.conf on Linux).
+class QtPreferences : public Preferences {
 public:
-    std::string value(const std::string& key) override;
-    void setValue(const std::string& key, const std::string& value) override;
+    QtPreferences() : settings_("km640", "km640") {}
+    bool flag(const std::string& key, bool fallback) override;
+    void setFlag(const std::string& key, bool value) override;
+    std::vector<std::string> list(const std::string& key) override;
+    void setList(const std::string& key, const std::vector<std::string>& values) override;
+    std::string text(const std::string& key) override;
+    void setText(const std::string& key, const std::string& value) override;
+
+private:
+    QSettings settings_;
 };
 
 class SystemTicks : public TickSource {

@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <map>
 
 #include "app/Pages.h"
 #include "app/WindowOperationView.h"
@@ -26,6 +27,7 @@
 #include "app/TextWindow.h"
 #include "app/TfmAbout.h"
 #include "app/TfmBoardTest.h"
+#include "app/TfmCompare.h"
 #include "app/TfmState.h"
 #include "codeplug/CodePlugFile.h"
 #include "selcall/TfmPlectronTbl.h"
@@ -95,6 +97,7 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
     fmToneTbl_ = new TfmToneTbl(this);
     fmPlectronTbl_ = new TfmPlectronTbl(this);
     frmDfRMsg_ = MakeTfrmDfRMsg(this);
+    fmCompare_ = new TfmCompare(this);
 
     operationView_ = std::make_unique<WindowOperationView>(*this);
     operations_ = std::make_unique<PagerOperations>(image_, services_.port, *operationView_, services_.messages,
@@ -107,6 +110,8 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
 
     arrays_.build(this);
     applyHintTimeout();
+    unchanged_ = image_;
+    watchForEdits();
 
     adjustSize();
     if (QScreen* screen = QApplication::primaryScreen())
@@ -228,9 +233,10 @@ void TfmMain::buildMenus() {
     };
     QMenu* current = nullptr;
     QString currentTitle;
+    std::map<QString, QMenu*> menus;
     for (const auto& item : items) {
         if (!current || currentTitle != item.menu) {
-            current = menuBar()->addMenu(item.menu);
+            current = menus[item.menu] = menuBar()->addMenu(item.menu);
             currentTitle = item.menu;
         }
         if (!item.name) {
@@ -242,6 +248,7 @@ void TfmMain::buildMenus() {
         if (!item.key.isEmpty()) a->setShortcut(item.key);
         connect(a, &QAction::triggered, this, item.action);
     }
+    buildSafetyMenus(menus["&File"], menus["&Pager"]);
 }
 
 void TfmMain::buildStatusBar() {
@@ -326,7 +333,8 @@ std::string TfmMain::resolveInStartDirectory(const std::string& name) const {
 }
 
 void TfmMain::setTitleWithPath(const std::string& path) {
-    setWindowTitle(QString::fromStdString(appTitle_ + "  [" + path + "]"));
+    titlePath_ = path;
+    updateTitle();
 }
 
 void TfmMain::LoadDefaultCodePlug() {
@@ -347,60 +355,74 @@ void TfmMain::LoadDefaultCodePlug() {
     if (!loaded) BuildDefaultThresholds(image_);
     codePlugSource_ = loaded ? path : "(built-in defaults)";
     RefreshAll();
+    rememberUnchanged();
 }
 
 void TfmMain::OpenCodePlug() {
+    if (!askToSaveChanges()) return;
     const auto chosen = services_.dialogs.openFile(services_.startDirectory);
-    if (chosen) openCodePlugFile(*chosen);
+    if (!chosen) return;
+    OpenCodePlugFile(*chosen);
 }
 
-void TfmMain::openCodePlugFile(const std::string& path) {
+bool TfmMain::OpenCodePlugFile(const std::string& path, bool remember) {
     const auto read = ReadCodePlugFile(path);
     if (read.status != CodePlugFileRead::Status::Ok) {
         services_.messages.show("Can't perform one of the following file operations: Open, Seek, Read, Close.",
                                 "File Error", MsgIcon::Exclamation, MsgButtons::OkCancel);
-        return;
+        return false;
     }
     CodePlugImage::Bytes bytes = read.bytes;
     if (!HasModelName(bytes)) {
         warn("The file is not KM640 code-plug file.");
-        return;
+        return false;
     }
     if (CodePlugIsOld(bytes[ident::kVersionBcd], bytes[ident::kVersionBcd + 1])) LegacyBatteryPatch(bytes);
     image_.bytes() = bytes;
     RefreshAll();
     StampVersion(image_);
+    rememberUnchanged();
     setTitleWithPath(path);
     codePlugSource_ = path;
+    if (remember) rememberRecent(path);
+    return true;
 }
 
-void TfmMain::saveTo(const std::string& name) {
+bool TfmMain::saveTo(const std::string& name) {
     ImageChecksum(image_);
     StampVersion(image_);
-    const auto result =
-        WriteCodePlugFile(resolveInStartDirectory(name), image_, services_.startDirectory, BackupRule::FirstBackupOnly);
-    if (!result.ok()) warn("The code-plug could not be saved to \"" + name + "\": " + result.reason + ".");
+    const std::string path = resolveInStartDirectory(name);
+    const auto result = WriteCodePlugFile(path, image_, services_.startDirectory, BackupRule::FirstBackupOnly);
+    if (!result.ok()) {
+        warn("The code-plug could not be saved to \"" + name + "\": " + result.reason + ".");
+        updateTitle();
+        return false;
+    }
+    rememberUnchanged();
+    rememberRecent(fs::absolute(path).string());
+    return true;
 }
 
-void TfmMain::SaveCodePlug() {
+bool TfmMain::SaveCodePlug() {
     if (saveName_ == "default.tbl") {
         const MsgAnswer a = services_.messages.show(
             "Click OK will save all changes to the default file.\nThis will change all the default values and "
             "automatically loaded up by KM640 programming software in the future.",
             "KM640", MsgIcon::Exclamation, MsgButtons::YesNo);
-        if (a != MsgAnswer::Yes) return;
+        if (a != MsgAnswer::Yes) return false;
     }
-    saveTo(saveName_);
+    return saveTo(saveName_);
 }
 
-void TfmMain::SaveCodePlugAs() {
+bool TfmMain::SaveCodePlugAs() {
     saveName_.clear();
     const auto chosen = services_.dialogs.saveFile(services_.startDirectory);
-    if (!chosen) return;
+    if (!chosen) return false;
     saveName_ = *chosen;
-    saveTo(saveName_);
+    const bool saved = saveTo(saveName_);
     setTitleWithPath(*chosen);
     codePlugSource_ = *chosen;
+    return saved;
 }
 
 }  // namespace km640

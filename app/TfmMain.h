@@ -23,6 +23,7 @@ class QGroupBox;
 class QCheckBox;
 class QTimer;
 class QHBoxLayout;
+class QMenu;
 
 namespace km640 {
 
@@ -36,6 +37,7 @@ class PagerOperations;
 class WindowOperationView;
 class ScanDetector;
 class ProductionRecord;
+class TfmCompare;
 
 // The pages of the main page control; the numbers are ActivePageNumber.
 enum class Page { ChF1 = 1, ChF2, Profile, Setting, Manual, Advance, System, Debug };
@@ -95,13 +97,37 @@ public:
     // being edited.
     void commitEditing();
 
-    // Code-plug files.
+    // Code-plug files. Save and Save As tell whether the code-plug was saved.
     void LoadDefaultCodePlug();
-    // File > Open: the dialog, then openCodePlugFile.
+    // File > Open: asks about unsaved changes, shows the dialog, then OpenCodePlugFile.
     void OpenCodePlug();
-    // Open without the dialog: the model check, the battery patch of old
-    // code-plugs, the refresh, the version stamp and the title.
-    void openCodePlugFile(const std::string& path);
+    // Open without the dialog: recent files and restored backups come this way.
+    bool OpenCodePlugFile(const std::string& path, bool remember = true);
+    bool SaveCodePlug();
+    bool SaveCodePlugAs();
+
+    // Unsaved changes: the user's settings in the image differ from the
+    // code-plug last opened, read or saved. Derived and stamped bytes do not
+    // count. The title starts with "*" meanwhile.
+    bool isModified() const;
+    // Asks "Save changes to the code-plug?" when there are unsaved changes;
+    // true when the caller may go on (saved, or the changes given up).
+    bool askToSaveChanges();
+
+    // The last code-plugs opened or saved, newest first, as File lists them.
+    std::vector<std::string> recentFiles() const;
+    void openRecentFile(int index);
+
+    // Pager backups: before every Write from the window the pager's whole
+    // memory is kept in backupFolder() unless the user turned it off.
+    std::string backupFolder() const;
+    bool backupBeforeWrite() const;
+    void setBackupBeforeWrite(bool on);
+    const std::string& lastBackupPath() const { return lastBackupPath_; }
+    void RestoreBackup1Click();
+    // Reads the pager and lists every field that differs from the editor.
+    void Compare1Click();
+    TfmCompare& fmCompare() const { return *fmCompare_; }
     // A code-plug handed to the window from outside: named on the command
     // line, dropped onto the window, or given to a second start. It is opened
     // as File > Open opens it, once the window is idle: after the start-up has
@@ -109,8 +135,6 @@ public:
     // a box waits for an answer, since replacing the image in the middle of a
     // Write would put parts of two code-plugs into the pager.
     void openWhenIdle(const std::string& path);
-    void SaveCodePlug();
-    void SaveCodePlugAs();
 
     // Start-up when the window is first shown: board search, default load.
     void FormShow();
@@ -145,6 +169,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -157,11 +182,20 @@ private:
     void buildStatusBar();
     void applyHintTimeout();
     void setTitleWithPath(const std::string& path);
+    void updateTitle();
+    void scheduleTitleUpdate();
+    // What the user has now is what the file or the pager holds.
+    void rememberUnchanged();
+    void rememberRecent(const std::string& path);
+    void showRecentFiles();
+    void buildSafetyMenus(QMenu* file, QMenu* pager);
+    void watchForEdits();
+    bool takePagerBackup();
     bool idle() const;
     void openHandedFiles();
     void showAbout();
     std::string resolveInStartDirectory(const std::string& name) const;
-    void saveTo(const std::string& name);
+    bool saveTo(const std::string& name);
     void buildPagerControls();
     void connectClockGroup();
     void fillPortList();
@@ -185,6 +219,13 @@ private:
     std::string codePlugSource_;
     std::unique_ptr<ProductionRecord> record_;
     std::string recordChoice_;  // what record_ was opened from
+    CodePlugImage unchanged_;
+    std::string titlePath_;
+    bool titleUpdatePending_ = false;
+    std::string lastBackupPath_;
+    std::vector<QAction*> recentActions_;
+    QAction* recentSeparator_ = nullptr;
+    QAction* backupAction_ = nullptr;
     std::array<std::uint8_t, 64> blankSerialRef_{};
     int activePageNumber_ = 0;
     bool shownOnce_ = false;
@@ -216,6 +257,7 @@ private:
     TfmToneTbl* fmToneTbl_ = nullptr;
     TfmPlectronTbl* fmPlectronTbl_ = nullptr;
     TextWindow* frmDfRMsg_ = nullptr;
+    TfmCompare* fmCompare_ = nullptr;
 };
 
 }  // namespace km640

@@ -50,7 +50,7 @@ void TfmMain::openHandedFiles() {
     while (!handedFiles_.empty() && idle()) {
         const std::string path = handedFiles_.front();
         handedFiles_.pop_front();
-        openCodePlugFile(path);
+        if (askToSaveChanges()) OpenCodePlugFile(path);
     }
     openingHandedFiles_ = false;
 }

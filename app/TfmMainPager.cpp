@@ -74,15 +74,27 @@ void TfmMain::cboPortChange() {
 
 // A code-plug handed over while an operation ran opens once it has ended.
 void TfmMain::Read1Click() {
-    if (operations_->Read().ok()) codePlugSource_ = "(read from the pager)";
+    if (!operations_->busy() && askToSaveChanges() && operations_->Read().ok()) {
+        rememberUnchanged();
+        codePlugSource_ = "(read from the pager)";
+    }
     openHandedFiles();
 }
+
 void TfmMain::Write1Click() {
-    operations_->Write();
+    if (!operations_->busy() && (!backupBeforeWrite() || takePagerBackup())) {
+        operations_->Write();
+        updateTitle();
+    }
     openHandedFiles();
 }
+
 void TfmMain::Verify1Click() {
-    operations_->Verify();
+    const bool failed = operations_->Verify().outcome == Outcome::VerifyFail;
+    if (failed && services_.messages.show("The pager holds another code-plug than the editor.\nShow the fields that "
+                                          "differ?",
+                                          "KM640", MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes)
+        Compare1Click();
     openHandedFiles();
 }
 

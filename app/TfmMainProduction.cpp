@@ -18,8 +18,6 @@ namespace km640 {
 
 namespace {
 
-std::string setting(SettingsStore* settings, const char* key) { return settings ? settings->value(key) : std::string(); }
-
 std::string sentence(std::string text) {
     if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
     return text;
@@ -28,7 +26,7 @@ std::string sentence(std::string text) {
 }  // namespace
 
 ProductionRecord* TfmMain::productionRecord() {
-    const std::string given = setting(services_.settings, kRecordSetting);
+    const std::string given = services_.preferences.text(kRecordSetting);
     const std::string choice = given + '\n' + services_.recordEnvironment + '\n' + services_.startDirectory;
     if (record_ && record_->isOpen() && choice == recordChoice_) return record_.get();
     record_.reset();
@@ -56,7 +54,7 @@ void TfmMain::RunProductionWrite(const std::string& serialNo) {
         focusSerialNo();
         return;
     }
-    const std::string station = setting(services_.settings, kStationSetting);
+    const std::string station = services_.preferences.text(kStationSetting);
     const RunDescription description{station.empty() ? services_.hostName : station,
                                      cboPort_->currentText().toStdString(), codePlugSource_, CodePlugSha256(image_)};
     SystemRecordClock machineClock;
@@ -90,8 +88,7 @@ void TfmMain::RunProductionWrite(const std::string& serialNo) {
 }
 
 void TfmMain::editProductionRecord() {
-    if (!services_.settings) return;
-    ProductionRecordDialog dialog(this, *services_.settings, services_.hostName);
+    ProductionRecordDialog dialog(this, services_.preferences, services_.hostName);
     if (dialog.exec() == QDialog::Accepted) record_.reset();
 }
 

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <QStandardPaths>
 #include <QIcon>
 #include <QSysInfo>
 #include <cstdlib>
@@ -59,9 +60,10 @@ int main(int argc, char** argv) {
     km640::SystemClock clock;
     km640::SystemTicks ticks;
     km640::QtSerialDeviceList serialDevices;
-    km640::QtSettingsStore settings;
-    km640::AppServices services{messages, dialogs, clock, ticks, serialDevices, km640::CommPort(), startFolder};
-    services.settings = &settings;
+    km640::QtPreferences preferences;
+    km640::AppServices services{messages, dialogs, clock, ticks, serialDevices, km640::CommPort(), startFolder,
+                                preferences,
+                                QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString()};
     services.hostName = QSysInfo::machineHostName().toStdString();
     if (const char* record = std::getenv("KM640_RECORD")) services.recordEnvironment = record;
 

@@ -63,18 +63,27 @@ CodePlugDifferences diffCodePlugs(const CodePlugImage& a, const CodePlugImage& b
     return out;
 }
 
-std::string diffText(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB) {
-    if (differences.empty()) return {};
-    std::string out = "--- " + nameA + "\n+++ " + nameB + "\n";
+std::vector<DifferenceRow> differenceRows(const CodePlugDifferences& differences) {
+    std::vector<DifferenceRow> rows;
     for (const auto& d : differences.fields) {
         const auto [a, b] = shown(d);
-        out += d.field->name + " (" + fieldPlace(*d.field) + "): " + a + " -> " + b + "\n";
+        rows.push_back({d.field->name, fieldPlace(*d.field), a, b});
     }
     for (const auto& r : differences.reserved) {
         char offset[32];
         std::snprintf(offset, sizeof offset, "%d (0x%03X)", r.offset, static_cast<unsigned>(r.offset));
-        out += "reserved " + std::string(offset) + (r.mask != 0xFF ? " bits " + hexByte(r.mask) : "") + ": " +
-               hexByte(r.a) + " -> " + hexByte(r.b) + "\n";
+        rows.push_back({"reserved", offset + (r.mask != 0xFF ? " bits " + hexByte(r.mask) : std::string()),
+                        hexByte(r.a), hexByte(r.b), true});
+    }
+    return rows;
+}
+
+std::string diffText(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB) {
+    if (differences.empty()) return {};
+    std::string out = "--- " + nameA + "\n+++ " + nameB + "\n";
+    for (const auto& row : differenceRows(differences)) {
+        out += row.reserved ? "reserved " + row.place : row.name + " (" + row.place + ")";
+        out += ": " + row.valueA + " -> " + row.valueB + "\n";
     }
     return out;
 }

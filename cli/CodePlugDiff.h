@@ -33,6 +33,14 @@ struct CodePlugDifferences {
 
 CodePlugDifferences diffCodePlugs(const CodePlugImage& a, const CodePlugImage& b);
 
+// One difference as it is printed and listed: the field's name (or
+// "reserved"), where it lies, and the two values.
+struct DifferenceRow {
+    std::string name, place, valueA, valueB;
+    bool reserved = false;
+};
+std::vector<DifferenceRow> differenceRows(const CodePlugDifferences& differences);
+
 // nameA and nameB label the two sides (file names, or the port).
 std::string diffText(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB);
 std::string diffJson(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB);

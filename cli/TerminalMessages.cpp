@@ -12,7 +12,8 @@ MsgAnswer TerminalMessages::show(const std::string& text, const std::string&, Ms
     switch (buttons) {
     case MsgButtons::YesNo:
     case MsgButtons::YesNoDefaultNo: return MsgAnswer::No;
-    case MsgButtons::OkCancel: return MsgAnswer::Cancel;
+    case MsgButtons::OkCancel:
+    case MsgButtons::YesNoCancel: return MsgAnswer::Cancel;
     case MsgButtons::Ok: break;
     }
     return MsgAnswer::Ok;

@@ -185,4 +185,20 @@ std::vector<ReservedByte> reservedBytes() {
     return out;
 }
 
+bool sameUserSettings(const CodePlugImage& a, const CodePlugImage& b) {
+    static const auto compared = [] {
+        std::array<std::uint8_t, kImageSize> mask;
+        mask.fill(0xFF);
+        for (const auto& f : fields()) {
+            if ((f.flags & (FieldFlag::Derived | FieldFlag::Stamped)) == 0) continue;
+            for (int i = f.offset; i <= f.lastByte(); ++i)
+                mask[static_cast<std::size_t>(i)] &= static_cast<std::uint8_t>(~f.mask());
+        }
+        return mask;
+    }();
+    for (std::size_t i = 0; i < kImageSize; ++i)
+        if ((a.bytes()[i] & compared[i]) != (b.bytes()[i] & compared[i])) return false;
+    return true;
+}
+
 }  // namespace km640::memmap

@@ -235,6 +235,12 @@ std::uint32_t readNumber(const CodePlugImage& image, const Field& field);
 // Every byte with bits that no field covers, in offset order.
 std::vector<ReservedByte> reservedBytes();
 
+// True when a and b hold the same settings of the user's. Fields the program
+// derives from other settings and fields stamped when an image goes out or
+// comes in (clock, checksums, version, serial number, pager data) are not
+// compared: they change without anybody editing anything.
+bool sameUserSettings(const CodePlugImage& a, const CodePlugImage& b);
+
 // Parts of the table, one per group of regions.
 std::span<const FieldDef> systemBlockFieldDefs();
 std::span<const FieldDef> recordFieldDefs();

@@ -14,7 +14,7 @@ namespace km640 {
 enum class MsgIcon { None, Exclamation, Error, Warning, Information };
 // YesNoDefaultNo: a question whose safe answer is No, so that an Enter
 // typed by habit (or by a barcode scanner) does not say Yes.
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 class MessageBoxes {
@@ -49,20 +49,26 @@ public:
     virtual LocalDateTime now() = 0;
 };
 
-// What the program keeps between runs: the window's production record
-// and station name. Keys are "group/name"; a missing key reads as empty.
-class SettingsStore {
-public:
-    virtual ~SettingsStore() = default;
-    virtual std::string value(const std::string& key) = 0;
-    virtual void setValue(const std::string& key, const std::string& value) = 0;
-};
-
 // Millisecond tick count, used to tell a barcode scanner from a person typing.
 class TickSource {
 public:
     virtual ~TickSource() = default;
     virtual std::uint32_t milliseconds() = 0;
+};
+
+// Choices the user makes once and finds again at the next start (the last
+// code-plugs opened, whether a pager is backed up before a write, where the
+// production record lives and the station's name).
+class Preferences {
+public:
+    virtual ~Preferences() = default;
+    virtual bool flag(const std::string& key, bool fallback) = 0;
+    virtual void setFlag(const std::string& key, bool value) = 0;
+    virtual std::vector<std::string> list(const std::string& key) = 0;
+    virtual void setList(const std::string& key, const std::vector<std::string>& values) = 0;
+    // A text; empty when never set.
+    virtual std::string text(const std::string& key) = 0;
+    virtual void setText(const std::string& key, const std::string& value) = 0;
 };
 
 // One serial device as the machine reports it.

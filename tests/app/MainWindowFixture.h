@@ -23,7 +23,7 @@ struct MainWindowFixture {
     // By default one USB adapter that is not there: the start-up search
     // fails at once and says so.
     FakeDeviceList devices;
-    FakeSettings settings;
+    FakePreferences preferences;
     TCommPort port;
     std::unique_ptr<AppServices> services;
     std::vector<ShownMessage> startupMessages;
@@ -32,8 +32,8 @@ struct MainWindowFixture {
     MainWindowFixture() {
         devices.records = {{"ttyUSB99", ""}};
         services = std::make_unique<AppServices>(AppServices{messages, dialogs, clock, ticks, devices, port,
-                                                              dir.path().toStdString()});
-        services->settings = &settings;
+                                                              dir.path().toStdString(), preferences,
+                                                              (dir.path() + "/data").toStdString()});
         services->hostName = "bench-pc";
     }
     // Creates the window and runs its start-up as showing it does. What the

@@ -129,9 +129,11 @@ void PagerWindowTest::readWithWrongChecksumKeepsEdits() {
     MainWindowFixture f;
     TfmMain& w = startWithBoard(f, *board);
     w.image().setByte(36, 11);
+    f.messages.answers = {MsgAnswer::No};  // the edit is not saved first
     w.Read1Click();
     QCOMPARE(w.statusText(0), QString("Checksum Error !"));
-    QVERIFY(f.messages.shown.empty());
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QCOMPARE(f.messages.last(), std::string("Save changes to the code-plug?"));
     QCOMPARE(int(w.image().byte(36)), 11);
     // The board data and serial number blocks were stored on the way.
     QCOMPARE(int(w.image().byte(2016)), 1);
@@ -182,6 +184,7 @@ void PagerWindowTest::writeThenVerify() {
     QCOMPARE(w.statusText(0), QString(" Verify Success !"));
 
     w.image().setByte(1000, static_cast<std::uint8_t>(w.image().byte(1000) ^ 0x20));
+    f.messages.answers = {MsgAnswer::No};  // no list of the differences
     w.Verify1Click();
     QCOMPARE(w.statusText(0), QString(" Verify Fail !"));
     QVERIFY(w.isEnabled());
@@ -260,6 +263,8 @@ void PagerWindowTest::noBoardForOperations() {
     TfmMain& w = f.start();
     const std::string board = "The Board is not responding ! \nPlease check your programer ready \nand COM port "
                               "connect properly !";
+    // The Write itself, without the backup read that comes first by default.
+    w.setBackupBeforeWrite(false);
     struct Case { void (TfmMain::*click)(); const char* ready; };
     const Case cases[] = {{&TfmMain::Read1Click, "  Ready ....."},
                           {&TfmMain::Write1Click, "  Ready ......"},

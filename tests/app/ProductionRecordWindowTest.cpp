@@ -40,7 +40,7 @@ void ProductionRecordWindowTest::everyScanIsRecorded() {
     auto board = StartBoard(PagerMemory("OLD"));
     MainWindowFixture f;
     f.devices.records = DevicesWithBoard(*board);
-    f.settings.values[kStationSetting] = "line-7";
+    f.preferences.texts[kStationSetting] = "line-7";
     TfmMain& w = f.start();
     scan(f, "A1B2C3D4E5F6");
     QVERIFY(f.messages.shown.empty());
@@ -118,7 +118,7 @@ void ProductionRecordWindowTest::unusableRecordProgramsNothing() {
     for (const auto& c : cases) {
         MainWindowFixture f;
         f.devices.records = DevicesWithBoard(*board);
-        f.settings.values[kRecordSetting] = c.record;
+        f.preferences.texts[kRecordSetting] = c.record;
         TfmMain& w = f.start();
         scan(f, "A1B2C3D4E5F6");
         QCOMPARE(f.messages.shown.size(), size_t(1));
@@ -140,8 +140,8 @@ void ProductionRecordWindowTest::unusableRecordProgramsNothing() {
 }
 
 void ProductionRecordWindowTest::settingThroughItsDialog() {
-    FakeSettings settings;
-    settings.values[kRecordSetting] = "/srv/old.sqlite";
+    FakePreferences settings;
+    settings.texts[kRecordSetting] = "/srv/old.sqlite";
     ProductionRecordDialog dialog(nullptr, settings, "bench-pc");
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -154,7 +154,7 @@ void ProductionRecordWindowTest::settingThroughItsDialog() {
     QTest::mouseClick(ok, Qt::LeftButton);
     QVERIFY(dialog.isVisible());
     QVERIFY(dialog.lblProblem()->text().contains("not a port number"));
-    QCOMPARE(settings.values[kRecordSetting], std::string("/srv/old.sqlite"));
+    QCOMPARE(settings.texts[kRecordSetting], std::string("/srv/old.sqlite"));
 
     dialog.edtRecord()->clear();
     QTest::keyClicks(dialog.edtRecord(), "postgresql://line@db/km640");
@@ -162,8 +162,8 @@ void ProductionRecordWindowTest::settingThroughItsDialog() {
     QTest::mouseClick(ok, Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(settings.values[kRecordSetting], std::string("postgresql://line@db/km640"));
-    QCOMPARE(settings.values[kStationSetting], std::string("line-3"));
+    QCOMPARE(settings.texts[kRecordSetting], std::string("postgresql://line@db/km640"));
+    QCOMPARE(settings.texts[kStationSetting], std::string("line-3"));
 }
 
 QTEST_MAIN(ProductionRecordWindowTest)

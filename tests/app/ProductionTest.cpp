@@ -163,7 +163,7 @@ void ProductionTest::fullLogDiskShowsTheOutcomeAndSaveError() {
     auto board = StartBoard(PagerMemory());
     MainWindowFixture f;
     f.devices.records = DevicesWithBoard(*board);
-    f.settings.values[kRecordSetting] = server.url("line");
+    f.preferences.texts[kRecordSetting] = server.url("line");
     TfmMain& w = f.start();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // The morning's runs are in the log when the disk fills up.

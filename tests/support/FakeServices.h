@@ -32,6 +32,7 @@ public:
         switch (buttons) {
         case MsgButtons::YesNo: return MsgAnswer::Yes;
         case MsgButtons::YesNoDefaultNo: return MsgAnswer::No;  // what Enter gives
+        case MsgButtons::YesNoCancel: return MsgAnswer::No;
         default: return MsgAnswer::Ok;
         }
     }
@@ -39,7 +40,8 @@ public:
     void clear() { shown.clear(); }
 
     std::vector<ShownMessage> shown;
-    std::deque<MsgAnswer> answers;  // scripted answers; else the default button (OK, Yes, or No)
+    std::deque<MsgAnswer> answers;  // scripted answers; else the default button (OK, Yes, No to Yes/No/Cancel,
+                                    // No to a question whose default is No)
 };
 
 class FakeDialogs : public FileDialogs {
@@ -76,11 +78,20 @@ public:
     std::uint32_t ms = 1000;
 };
 
-class FakeSettings : public SettingsStore {
+class FakePreferences : public Preferences {
 public:
-    std::string value(const std::string& key) override { return values[key]; }
-    void setValue(const std::string& key, const std::string& value) override { values[key] = value; }
-    std::map<std::string, std::string> values;
+    bool flag(const std::string& key, bool fallback) override {
+        const auto it = flags.find(key);
+        return it == flags.end() ? fallback : it->second;
+    }
+    void setFlag(const std::string& key, bool value) override { flags[key] = value; }
+    std::vector<std::string> list(const std::string& key) override { return lists[key]; }
+    void setList(const std::string& key, const std::vector<std::string>& values) override { lists[key] = values; }
+    std::string text(const std::string& key) override { return texts[key]; }
+    void setText(const std::string& key, const std::string& value) override { texts[key] = value; }
+    std::map<std::string, bool> flags;
+    std::map<std::string, std::vector<std::string>> lists;
+    std::map<std::string, std::string> texts;
 };
 
 class FakeDeviceList : public SerialDeviceList {
