@@ -43,13 +43,15 @@ printf 'KM640 V119' | dd of="$work/bench.tbl" bs=1 seek=1968 conv=notrunc status
 read_bytes=$(( (19 + 16) + (19 + 47) + (19 + 31) + 32 * (19 + 79) ))          # probe, board data, serial, 32 blocks
 write_bytes=$(( (19 + 16) + (19 + 31) + (19 + 47) + (19 + 31) \
               + 32 * ((82 + 16) + (18 + 79)) + (32 + 16) + (18 + 17) ))     # ... version, 32 x write+compare, clock, reset
-verify_bytes=$(( (19 + 16) + (19 + 47) + 32 * (18 + 79) ))                   # probe, board data, 32 compares
+# km640-cli verify reads the whole memory and compares it here, so that it can
+# name the differing fields: a probe and 32 block reads, no closing pause.
+verify_bytes=$(( (19 + 16) + 32 * (19 + 79) ))                                # probe, 32 blocks
 # Pauses in ms: 5 after every successful data exchange, 1 between a block's
 # write and its compare, 100 after the clock, 200 + 100 around the reset,
-# and the 500 (read, verify) or 600 (write) the outcome stays on screen.
+# and the 500 (read) or 600 (write) the outcome stays on screen.
 read_pause_ms=$(( 5 * 35 + 500 ))
 write_pause_ms=$(( 5 * 4 + 32 * (5 + 1 + 5) + 100 + 200 + 100 + 600 ))
-verify_pause_ms=$(( 5 * 34 + 500 ))
+verify_pause_ms=$(( 5 * 33 ))
 
 limit() { awk -v b="$1" -v p="$2" 'BEGIN { printf "%.3f", b * 10 / 9600 + p / 1000 }'; }
 
