@@ -5,6 +5,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "record/RecordSchema.h"
 
@@ -18,6 +20,10 @@ constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(640001)";
 constexpr const char* kClaimLock = "SELECT pg_advisory_xact_lock(640002)";
 // How long a SQLite writer waits for another process to finish its write.
 constexpr int kSqliteBusyMs = 30000;
+// SQLite's result code for a database another connection holds, and the
+// pause before asking again where SQLite does not wait by itself.
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteRetryMs = 20;
 
 constexpr const char* kRunColumns =
     "id, started_utc, started_local, station, port, serial, firmware, outcome, state, repeat_of, program_version, "
@@ -135,8 +141,19 @@ bool ProductionRecord::connect(const RecordLocation& location) {
     if (sqlite()) {
         // WAL lets the stations' processes on this PC read while one writes;
         // FULL keeps a finished run on disk through a power cut.
+        // Switching a new file to WAL needs it to itself, and SQLite answers
+        // "locked" at once instead of waiting while another station creates
+        // the same record: the switch is tried again until the busy time is up.
         QSqlQuery mode(db);
-        if (!mode.exec("PRAGMA journal_mode=WAL") || !mode.next() || mode.value(0).toString() != "wal")
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSqliteBusyMs);
+        bool wal = false;
+        while (!(wal = mode.exec("PRAGMA journal_mode=WAL") && mode.next() && mode.value(0).toString() == "wal") &&
+               mode.lastError().nativeErrorCode() == QString::number(kSqliteBusy) &&
+               std::chrono::steady_clock::now() < deadline) {
+            mode.finish();
+            std::this_thread::sleep_for(std::chrono::milliseconds(kSqliteRetryMs));
+        }
+        if (!wal)
             return fail("cannot be opened", mode.lastError().text().isEmpty() ? "it cannot be put in WAL mode"
                                                                                 : mode.lastError().text());
         QSqlQuery sync(db);
