@@ -2,16 +2,12 @@
 
 #include <sys/prctl.h>
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 
 namespace km640 {
 
 namespace {
-
-using Counter = std::chrono::steady_clock;
-std::atomic<std::int64_t> calibration{0};
 
 // Linux lets a sleeping thread wake up to this much late so that timers can
 // be merged; 50 us by default. The exchanges make hundreds of pauses, and
@@ -20,20 +16,12 @@ constexpr unsigned long kTimerSlackNs = 1000;
 
 }  // namespace
 
-void CalibrateCounter() {
-    (void)prctl(PR_SET_TIMERSLACK, kTimerSlackNs, 0, 0, 0);
-    const auto t0 = Counter::now();
-    auto t1 = t0;
-    for (int i = 0; i < 1000; ++i) t1 = Counter::now();
-    calibration = (t1 - t0).count() / 1000;
-}
-
-std::int64_t CounterCalibration() { return calibration; }
+void CalibrateCounter() { (void)prctl(PR_SET_TIMERSLACK, kTimerSlackNs, 0, 0, 0); }
 
 void DelayMs(int ms) {
     if (ms <= 0) return;
     // sleep_until goes back to sleep after a signal, so the pause is never cut short.
-    std::this_thread::sleep_until(Counter::now() + std::chrono::milliseconds(ms));
+    std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
 }
 
 }  // namespace km640

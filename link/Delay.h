@@ -4,17 +4,12 @@
 // sleeps until a deadline on the steady clock, so a pause costs no processor
 // time: a service laptop stays cool and one PC can drive several boards.
 
-#include <cstdint>
-
 namespace km640 {
 
 // Prepares the calling thread for its pauses: asks the kernel to wake it as
-// close to its deadlines as it can (the smallest timer slack), and measures
-// the cost of one clock reading. Run once, on the thread that talks to the
-// board, before the first pause.
+// close to its deadlines as it can (the smallest timer slack). Run once, on
+// the thread that talks to the board, before the first pause.
 void CalibrateCounter();
-// The measured cost of one clock reading, in clock ticks (0 before calibration).
-std::int64_t CounterCalibration();
 // Pauses for ms milliseconds, never less; the thread sleeps meanwhile.
 void DelayMs(int ms);
 

@@ -30,7 +30,7 @@ bool FrameSession::SendRaw(std::span<const std::uint8_t> bytes) {
 
 bool FrameSession::awaitByte(std::chrono::steady_clock::time_point deadline) {
     using namespace std::chrono;
-    while (port_.PendingInput() == 0) {
+    for (std::size_t pending = port_.PendingInput(); pending == 0;) {
         const auto now = steady_clock::now();
         if (now >= deadline) return false;
         // Rounded up: waking a little late costs nothing, waking early costs a turn.
@@ -39,7 +39,7 @@ bool FrameSession::awaitByte(std::chrono::steady_clock::time_point deadline) {
             processEvents_();
             wait = std::min(wait, milliseconds(kPollMs));
         }
-        port_.WaitForInput(static_cast<int>(wait.count()));
+        pending = port_.WaitForInput(static_cast<int>(wait.count()));
     }
     return true;
 }
