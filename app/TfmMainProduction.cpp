@@ -4,8 +4,6 @@
 // Record..." of the "&Pager" menu.
 
 #include <QComboBox>
-#include <QLineEdit>
-#include <cstdlib>
 
 #include "app/ProductionRecordDialog.h"
 #include "app/TfmMain.h"

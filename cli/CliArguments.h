@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "pager/ScanDetector.h"
+
 namespace km640::cli {
 
 enum class Command { Help, Version, Ports, Info, Read, Write, Verify, SyncTime, Production, Records, Dump, Diff,
@@ -43,7 +45,7 @@ CliParse parseCliArguments(std::span<const std::string> args);
 // The longest serial number the pager's serial block holds.
 constexpr std::size_t kMaxSerialLength = 14;
 // The shortest label the window takes from a barcode scanner.
-constexpr std::size_t kMinScannedSerialLength = 11;
+constexpr auto kMinScannedSerialLength = static_cast<std::size_t>(ScanDetector::kMinimumLength);
 
 // Why a text is no serial number for --serial, or empty.
 std::string serialProblem(const std::string& serial);

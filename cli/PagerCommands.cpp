@@ -18,6 +18,7 @@
 #include "platform/RegularFile.h"
 #include "record/CodePlugFingerprint.h"
 #include "record/RecordListing.h"
+#include "record/RunTime.h"
 
 namespace km640::cli {
 
@@ -315,9 +316,7 @@ PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, con
         break;
     }
     if (scanned) {
-        std::string when = report.startedLocal.substr(0, 19);
-        if (when.size() > 10) when[10] = ' ';
-        context_.out << when << "  " << serial << "  " << outcome;
+        context_.out << ShownLocalText(report.startedLocal.substr(0, 19)) << "  " << serial << "  " << outcome;
         if (report.kind == ProductionReport::Kind::Finished) context_.out << "  " << DurationText(report.durationMs);
         context_.out << std::endl;
     }

@@ -179,12 +179,7 @@ bool ProductionRecord::migrate(int upTo) {
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     // A record that is up to date needs no write, so a reader without the
     // right to change it (the quality department's) can open it.
-    {
-        QSqlQuery query(db);
-        if (query.exec("SELECT version FROM km640_schema") && query.next() && query.value(0).toInt() == upTo &&
-            upTo == LatestSchemaVersion())
-            return true;
-    }
+    if (upTo == LatestSchemaVersion() && schemaVersion() == upTo) return true;
     if (!beginLocked(Lock::Schema)) return fail("cannot be opened", db.lastError().text());
     const auto failed = [&](const QSqlQuery& query) {
         const QString detail = query.lastError().text();

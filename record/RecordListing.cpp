@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "record/RunTime.h"
+
 namespace km640 {
 
 namespace {
@@ -42,12 +44,6 @@ std::string aligned(const std::vector<Row>& rows) {
         }
         text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
     }
-    return text;
-}
-
-std::string localShown(const std::string& local) {
-    std::string text = local;
-    if (text.size() > 10 && text[10] == 'T') text[10] = ' ';
     return text;
 }
 
@@ -90,7 +86,7 @@ std::string RunsTable(std::span<const RecordedRun> runs) {
         if (r.repeatOf && r.state != RunState::Refused) outcome += " (repeat)";
         // Only a run that reached the board took time worth showing.
         const bool ran = r.state == RunState::Programmed || r.state == RunState::Failed;
-        rows.push_back({localShown(r.startedLocal), r.station, r.port, r.serial, r.firmware, outcome,
+        rows.push_back({ShownLocalText(r.startedLocal), r.station, r.port, r.serial, r.firmware, outcome,
                         ran ? DurationText(r.durationMs) : std::string()});
     }
     return aligned(rows);

@@ -1,5 +1,7 @@
 #include "record/RecordedRun.h"
 
+#include "record/RunTime.h"
+
 namespace km640 {
 
 namespace {
@@ -21,8 +23,7 @@ const char* RunStateName(RunState state) {
 }
 
 std::string EarlierRunText(const std::string& serial, const EarlierRun& earlier) {
-    std::string when = earlier.startedLocal;
-    if (when.size() > 10 && when[10] == 'T') when[10] = ' ';
+    const std::string when = ShownLocalText(earlier.startedLocal);
     const std::string where = " at station " + earlier.station + " (port " + earlier.port + ")";
     if (earlier.unfinished)
         return serial + " is being programmed" + where + " since " + when + ", or that run never finished";

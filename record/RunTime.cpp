@@ -45,6 +45,11 @@ std::string LocalText(const RunTime& t) {
     return buf;
 }
 
+std::string ShownLocalText(std::string localText) {
+    if (localText.size() > 10 && localText[10] == 'T') localText[10] = ' ';
+    return localText;
+}
+
 bool IsRecordDate(const std::string& text) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
     int fields[3] = {0, 0, 0};

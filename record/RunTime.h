@@ -15,6 +15,8 @@ struct RunTime {
 
 std::string UtcText(const RunTime& t);    // "2024-05-02T07:30:12.345Z"
 std::string LocalText(const RunTime& t);  // "2024-05-02T09:30:12+02:00"
+// A local time as the operator reads it: "2024-05-02 09:30:12+02:00".
+std::string ShownLocalText(std::string localText);
 
 // A date as the records command takes it: "YYYY-MM-DD" naming a real day.
 bool IsRecordDate(const std::string& text);
