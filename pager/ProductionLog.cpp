@@ -41,16 +41,7 @@ private:
 LogStep writeWhole(int fd, const std::string& text) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return {false, SystemErrorText()};
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n >= 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    if (ok) return {true, {}};
+    if (WriteAndFlush(fd, text.data(), text.size())) return {true, {}};
     LogStep failed{false, SystemErrorText()};
     if (::ftruncate(fd, st.st_size) == 0) ::fsync(fd);
     return failed;
