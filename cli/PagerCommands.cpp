@@ -14,6 +14,7 @@
 #include "link/OpenSelectedPort.h"
 #include "link/PortDiscovery.h"
 #include "pager/PagerClock.h"
+#include "pager/ProductionLog.h"
 #include "pager/WriteStamps.h"
 #include "platform/RegularFile.h"
 #include "record/CodePlugFingerprint.h"
@@ -25,13 +26,6 @@ namespace km640::cli {
 namespace fs = std::filesystem;
 
 namespace {
-
-// An outcome or a scanned line without the blanks and line ends around it.
-std::string trimmed(const std::string& s) {
-    const auto b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
 
 // Where WriteCodePlugFile keeps the previous file of that name.
 fs::path folderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
@@ -153,7 +147,7 @@ ExitCode PagerCommands::finish(const OperationResult& result, bool printOutcome)
         reportPortProblem(0);
         return ExitCode::PortError;
     }
-    const std::string text = trimmed(result.text);
+    const std::string text = TrimmedText(result.text);
     if (printOutcome && !text.empty() && !messages_.lastShown(result.text)) context_.out << text << "\n";
     if (result.outcome == Outcome::BoardNotResponding) {
         const std::string note = otherHoldersNote(portDevicePath(arguments_.port), context_.portSystem);
@@ -333,7 +327,7 @@ std::optional<ExitCode> PagerCommands::reportLog(const ProductionResult& product
         return std::nullopt;
     case ProductionLogOutcome::LineNotWritten:
         // The pager was written: a script must not simply program it again.
-        context_.err << "km640-cli: the pager was written (" << trimmed(production.run.text)
+        context_.err << "km640-cli: the pager was written (" << TrimmedText(production.run.text)
                      << "), but its line could not be written to the production log " << production.logPath << ": "
                      << production.logReason << "\n";
         return ExitCode::LogLineLost;
@@ -352,7 +346,7 @@ ExitCode PagerCommands::productionFromStdin(ProductionRun& run, const CodePlugIm
     std::string line;
     const auto prompt = [&] { context_.err << "Scan the next serial number (Ctrl-D ends): " << std::flush; };
     for (prompt(); context_.in && std::getline(*context_.in, line); prompt()) {
-        const std::string serial = trimmed(line);
+        const std::string serial = TrimmedText(line);
         if (serial.empty()) continue;
         if (const std::string problem = scannedSerialProblem(serial); !problem.empty()) {
             context_.err << "km640-cli: \"" << serial << "\" is not read as a serial number: " << problem

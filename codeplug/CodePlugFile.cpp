@@ -85,15 +85,7 @@ bool writeTemp(const fs::path& temp, const CodePlugImage& image, std::string& re
         return false;
     }
     const auto& bytes = image.bytes();
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n >= 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
+    bool ok = WriteAndFlush(fd, bytes.data(), bytes.size());
     if (!ok) reason = SystemErrorText();
     if (::close(fd) != 0 && ok) {
         reason = SystemErrorText();

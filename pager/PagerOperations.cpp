@@ -39,12 +39,6 @@ std::string firmwareText(const CodePlugImage& image) {
     return buf;
 }
 
-std::string trimmed(const std::string& s) {
-    const auto b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
 }  // namespace
 
 PagerOperations::PagerOperations(CodePlugImage& image, SerialPort& port, OperationView& view, MessageBoxes& messages,
@@ -192,7 +186,7 @@ PagerOperations::SerialRead PagerOperations::ReadSerialBlock() {
     image_.copyIn(ident::kSerialNo, block);
     // All fourteen characters are shown: a number cut short on screen would
     // be copied wrongly onto labels and into records.
-    view_.setSerialNoText(trimmed(SerialNumberText(image_)));
+    view_.setSerialNoText(TrimmedText(SerialNumberText(image_)));
     return SerialRead::Done;
 }
 
@@ -217,7 +211,7 @@ bool PagerOperations::SendReset() {
 
 OperationResult PagerOperations::SyncTime(const std::string& clockText) {
     return guarded([&]() -> OperationResult {
-        const auto payload = BuildClockPayload(trimmed(clockText), image_.byte(167));
+        const auto payload = BuildClockPayload(TrimmedText(clockText), image_.byte(167));
         if (!session_.SendCommand(kControlCommand, kClockSub, payload)) return {Outcome::WriteFail, " SYNC FAIL !"};
         SendReset();  // its answer is not reported: the clock is set either way
         return {Outcome::Success, "SYNC SUCCESS !"};
@@ -399,7 +393,7 @@ OperationResult PagerOperations::doIdentify(PagerIdentity& identity) {
     identity.firmware = {image_.byte(ident::kPagerInfoBlock), image_.byte(ident::kPagerInfoBlock + 1),
                          image_.byte(ident::kPagerInfoBlock + 2)};
     if (auto stopped = serialStep()) return *stopped;
-    identity.serialNo = trimmed(SerialNumberText(image_));
+    identity.serialNo = TrimmedText(SerialNumberText(image_));
     return finish({Outcome::Success, firmware}, 0, true);
 }
 
@@ -500,7 +494,7 @@ OperationResult PagerOperations::doProduction(const std::string& serialNo, const
         messages_.show("Save Error!", "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
         return {Outcome::LogError, "Save Error!"};
     }
-    StoreSerialNumber(image_, trimmed(serialNo));
+    StoreSerialNumber(image_, TrimmedText(serialNo));
     StampVersion(image_);
     begin(true, true, false);
     if (!ProbeSelectedPort()) return boardNotResponding(kReady, true);

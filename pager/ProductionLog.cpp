@@ -13,12 +13,6 @@
 namespace km640 {
 
 namespace {
-std::string trimmed(const std::string& s) {
-    const auto b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    const auto e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
 
 // Holds the log's lock, so a header or a line from another run never lands
 // in the middle of this one's.
@@ -41,21 +35,18 @@ private:
 LogStep writeWhole(int fd, const std::string& text) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return {false, SystemErrorText()};
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n >= 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    if (ok) return {true, {}};
+    if (WriteAndFlush(fd, text.data(), text.size())) return {true, {}};
     LogStep failed{false, SystemErrorText()};
     if (::ftruncate(fd, st.st_size) == 0) ::fsync(fd);
     return failed;
 }
 }  // namespace
+
+std::string TrimmedText(const std::string& text) {
+    const auto b = text.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    return text.substr(b, text.find_last_not_of(" \t\r\n") - b + 1);
+}
 
 std::string DailyLogName(const LocalDateTime& t) {
     char buf[32];
@@ -68,7 +59,7 @@ std::string DailyLogHeader() { return "-------  KM645 Programming (Barcode) Star
 std::string DailyLogLine(const LocalDateTime& t, const std::string& serial, const std::string& result) {
     char buf[256];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d  Serial No. = %s  %s\r\n", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second, trimmed(serial).c_str(), trimmed(result).c_str());
+                  t.hour, t.minute, t.second, TrimmedText(serial).c_str(), TrimmedText(result).c_str());
     return buf;
 }
 

@@ -13,6 +13,9 @@ namespace km640 {
 std::string DailyLogName(const LocalDateTime& t);
 // "-------  KM645 Programming (Barcode) Start ------- \r\n"
 std::string DailyLogHeader();
+// A serial number as typed or scanned, or an outcome as shown, without the
+// blanks, tabs and line ends around it.
+std::string TrimmedText(const std::string& text);
 // "2012-04-25 09:30:12  Serial No. = A1B2C3D4E5F6  Write Success !\r\n";
 // serial and result are trimmed of blanks.
 std::string DailyLogLine(const LocalDateTime& t, const std::string& serial, const std::string& result);

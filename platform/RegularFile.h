@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -28,6 +29,10 @@ struct OpenedFile {
 // blocking on what it finds; only a regular file is handed back. The caller
 // closes the descriptor.
 OpenedFile OpenRegularFile(const std::filesystem::path& path, int flags, mode_t mode = 0644);
+
+// Writes all size bytes at data to fd, going on after interrupted and partial
+// writes, then flushes them to disk. False, with errno set, when a step fails.
+bool WriteAndFlush(int fd, const void* data, std::size_t size);
 
 // The system's text for errno now ("No space left on device").
 std::string SystemErrorText();
