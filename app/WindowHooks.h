@@ -19,7 +19,8 @@ struct WindowHooks {
     std::function<void(int tag)> toneSystemClick;
     // The refresh selected the tone-system button with this tag after the
     // normalisation re-validated the tones: show the system's decoder timing
-    // set and the tone fields as the re-validation left them.
+    // set and what the re-validation says of each tone field (the fields'
+    // text is the ToneFields step's to show).
     std::function<void(int tag, const std::vector<ToneRevalidation>& tones)> toneSystemShown;
     // What the window shows of the settings whose refresh acts only when
     // what is shown changes (see ShownBeforeRefresh).

@@ -371,6 +371,8 @@ int SystemBlockView::timingSet() const {
 
 void SystemBlockView::refreshSection() {
     const SystemBlockNormalisation section = normaliseSystemBlock(image(), shownBeforeRefresh());
+    // The re-validation may have changed tones, which their own step shows.
+    w_.refreshList().runStep(RefreshStep::ToneFields);
     showSection(section);
     w_.showRefreshMessages(refreshMessages(section.tones));
 }
