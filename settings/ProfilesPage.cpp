@@ -42,15 +42,6 @@ T* profileControl(T* control, const char* family, int profile) {
     return control;
 }
 
-// A radio button of an exclusive group can only be unchecked by lifting the
-// exclusion for a moment (an initial profile beyond the four checks none).
-void showChecked(QRadioButton* button, bool checked) {
-    const QSignalBlocker quiet(button);
-    button->setAutoExclusive(checked);
-    button->setChecked(checked);
-    button->setAutoExclusive(true);
-}
-
 // The "Help" label opens the reset-function help.
 class HelpLink : public QObject {
 public:
@@ -119,7 +110,6 @@ ProfilesPage::ProfilesPage(TfmMain& window, ChannelGroups& channels, FunctionSwi
     column->addWidget(pages_);
 
     window.refreshList().add(RefreshStep::AddressRows, [this] { imageArriving_ = true; });
-    window.refreshList().add(RefreshStep::SystemBlock, [this] { showInitialProfile(); });
     window.refreshList().add(RefreshStep::Profiles, [this] {
         showProfileRecords(window_.normalisation().channels);
         imageArriving_ = false;
@@ -281,13 +271,6 @@ void ProfilesPage::edtRstDly0Exit(EditField& field) {
 }
 
 // ---- Refresh -------------------------------------------------------------------
-
-void ProfilesPage::showInitialProfile() {
-    CodePlugImage& image = window_.image();
-    const int initial = FieldRef::of("InitialProfile").get(image);
-    for (int p = 0; p < kProfileCount; ++p) showChecked(profiles_[static_cast<std::size_t>(p)].initial, p == initial);
-    showProfilePage(initial);
-}
 
 void ProfilesPage::showProfilePage(int profile) {
     if (profile >= 0 && profile < kProfileCount) pages_->setCurrentIndex(profile);
