@@ -22,7 +22,6 @@
 #include "settings/CrossPageRules.h"
 #include "settings/FieldRef.h"
 #include "settings/FunctionSwitches.h"
-#include "settings/OneChannelBox.h"
 
 namespace km640 {
 
@@ -86,13 +85,6 @@ void BuildProfilesPage(TfmMain& window) {
     auto* thresholds = new ThresholdTables(window, sharedPageLayout(window.page(Page::Advance)));
     auto* channels = new ChannelGroups(window, *thresholds);
     auto* switches = new FunctionSwitches(window);
-    if (!window.findChild<QCheckBox*>("chkOTCh")) {
-        QLayout* setting = sharedPageLayout(window.page(Page::Setting));
-        auto* status = new QGroupBox("Status", setting->parentWidget());
-        status->setObjectName("grpStatus");
-        (new QVBoxLayout(status))->addWidget(BuildOneChannelBox(window, status));
-        setting->addWidget(status);
-    }
     auto* page = new ProfilesPage(window, *channels, *switches);
     window.hooks().oneChannelLayout = [page](bool oneChannel) { page->setOneChannel(oneChannel); };
     window.hooks().showProfilePage = [page](int profile) { page->showProfilePage(profile); };
