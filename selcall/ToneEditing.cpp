@@ -153,8 +153,6 @@ void ToneEditing::radToneSystem0Click(int tag) {
 
 void ToneEditing::showToneSystem(int tag, const std::vector<ToneRevalidation>& fields) {
     if (tag < 0 || tag >= kToneSystemCount) return;
-    if (auto* button = window_.findChild<QRadioButton*>(QString("radToneSystem%1").arg(tag))) button->setChecked(true);
-    showTimingSet();
     applyRevalidation(fields, false);
 }
 

@@ -47,10 +47,10 @@ public:
     // A "Tone System" button with this tag was clicked.
     void radToneSystem0Click(int tag);
     // The refresh selected the button with this tag after the normalisation
-    // re-validated every tone: the timing set is shown and the pending
-    // spacing conflict and the fields' hints follow the re-validation; the
-    // tone fields have their own refresh step, the messages are the window's
-    // to show.
+    // re-validated every tone: the pending spacing conflict and the fields'
+    // hints follow the re-validation. The system block shows the button and
+    // the timing set, the tone fields have their own refresh step, and the
+    // messages are the window's to show.
     void showToneSystem(int tag, const std::vector<ToneRevalidation>& fields);
     // A decoder bandwidth entry was picked.
     void cboDBWClick(int entry);
