@@ -17,9 +17,10 @@ struct WindowHooks {
     // was clicked: store the system, show its decoder timing set and
     // re-validate every tone.
     std::function<void(int tag)> toneSystemClick;
-    // The refresh selected the tone-system button with this tag after the
-    // normalisation re-validated the tones: show the system's decoder timing
-    // set and the tone fields as the re-validation left them.
+    // The refresh selected the tone-system button with this tag and shows
+    // its decoder timing set; the normalisation re-validated the tones: show
+    // what the re-validation says of each tone field (the fields' text is the
+    // ToneFields step's to show).
     std::function<void(int tag, const std::vector<ToneRevalidation>& tones)> toneSystemShown;
     // What the window shows of the settings whose refresh acts only when
     // what is shown changes (see ShownBeforeRefresh).

@@ -222,17 +222,23 @@ ExitCode PagerCommands::write() {
 }
 
 // Does the pager hold what writing the file put there? The pager's memory is
-// read whole and compared with the file as a write sends it, with what the
-// write takes from the pager or stamps at the time of writing (clock, version,
+// read whole, and the file taken as a write sends it, with what the write
+// takes from the pager or stamps at the time of writing (clock, version,
 // board data and serial number) as the pager holds them.
-ExitCode PagerCommands::verify() {
+std::optional<ExitCode> PagerCommands::readFileAndPager(CodePlugImage& written, CodePlugImage& memory) {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
     if (!file) return ExitCode::BadFile;
-    CodePlugImage memory;
     const OperationResult result = operations_.ReadMemory(memory);
     if (!result.ok()) return finish(result);
     view_.clearLine();
-    const auto differences = diffCodePlugs(AsWrittenTo(*file, memory), memory);
+    written = AsWrittenTo(*file, memory);
+    return std::nullopt;
+}
+
+ExitCode PagerCommands::verify() {
+    CodePlugImage written, memory;
+    if (const auto failed = readFileAndPager(written, memory)) return *failed;
+    const auto differences = diffCodePlugs(written, memory);
     if (differences.empty()) {
         context_.out << "Verify Success !\n";
         return ExitCode::Success;
@@ -365,13 +371,9 @@ ExitCode PagerCommands::productionFromStdin(ProductionRun& run, const CodePlugIm
 // A failed verify explained field by field: the pager's memory is read as it
 // is and compared with the code-plug the way verify compares.
 ExitCode PagerCommands::diffWithPager() {
-    const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
-    if (!file) return ExitCode::BadFile;
-    CodePlugImage memory;
-    const OperationResult result = operations_.ReadMemory(memory);
-    if (!result.ok()) return finish(result);
-    view_.clearLine();
-    return static_cast<ExitCode>(printDifferences(AsWrittenTo(*file, memory), memory, arguments_.files[0],
+    CodePlugImage written, memory;
+    if (const auto failed = readFileAndPager(written, memory)) return *failed;
+    return static_cast<ExitCode>(printDifferences(written, memory, arguments_.files[0],
                                                   portDevicePath(arguments_.port), arguments_.json, context_.out));
 }
 

@@ -45,6 +45,10 @@ private:
     ExitCode info();
     ExitCode read();
     ExitCode write();
+    // The code-plug file as writing it put it into a pager, and the pager's
+    // memory read whole: what verify and diff --port compare. The exit code
+    // instead when the file or the pager could not be read.
+    std::optional<ExitCode> readFileAndPager(CodePlugImage& written, CodePlugImage& memory);
     ExitCode verify();
     ExitCode syncTime();
     ExitCode production();

@@ -153,8 +153,6 @@ void ToneEditing::radToneSystem0Click(int tag) {
 
 void ToneEditing::showToneSystem(int tag, const std::vector<ToneRevalidation>& fields) {
     if (tag < 0 || tag >= kToneSystemCount) return;
-    if (auto* button = window_.findChild<QRadioButton*>(QString("radToneSystem%1").arg(tag))) button->setChecked(true);
-    showTimingSet();
     applyRevalidation(fields, false);
 }
 
@@ -169,15 +167,17 @@ void ToneEditing::showTimingSet() {
             field->setText(QString::number(window_.image().byte(offsets[i])));
 }
 
-void ToneEditing::applyRevalidation(const std::vector<ToneRevalidation>& fields, bool withMessages) {
+void ToneEditing::applyRevalidation(const std::vector<ToneRevalidation>& fields, bool clicked) {
     // Every failing field has its own say; the fields keep their places, as the
-    // user typed nothing into them.
+    // user typed nothing into them. The refresh shows the messages and the
+    // tone fields itself.
     for (const ToneRevalidation& f : fields) {
         applyMarker(f.result);
         if (!f.result.hint.empty()) edit(f.field).setToolTip(QString::fromStdString(f.result.hint));
-        if (f.result.message && withMessages) showMessage(*f.result.message);
+        if (f.result.message && clicked) showMessage(*f.result.message);
     }
-    for (AddressPage* p : pages_) p->showTones();
+    if (clicked)
+        for (AddressPage* p : pages_) p->showTones();
 }
 
 }  // namespace km640

@@ -47,8 +47,10 @@ public:
     // A "Tone System" button with this tag was clicked.
     void radToneSystem0Click(int tag);
     // The refresh selected the button with this tag after the normalisation
-    // re-validated every tone: the timing set and the tone fields are shown,
-    // the messages are the window's to show.
+    // re-validated every tone: the pending spacing conflict and the fields'
+    // hints follow the re-validation. The system block shows the button and
+    // the timing set, the tone fields have their own refresh step, and the
+    // messages are the window's to show.
     void showToneSystem(int tag, const std::vector<ToneRevalidation>& fields);
     // A decoder bandwidth entry was picked.
     void cboDBWClick(int entry);
@@ -59,7 +61,7 @@ private:
     void pick(const std::string& tone);
     void leave();
     void applyMarker(const ToneCommitResult& result);
-    void applyRevalidation(const std::vector<ToneRevalidation>& fields, bool withMessages);
+    void applyRevalidation(const std::vector<ToneRevalidation>& fields, bool clicked);
     void showMessage(const SelcallMessage& message);
     void showTimingSet();
     AddressPage& page(CallChannel channel) const;

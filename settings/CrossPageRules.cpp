@@ -14,7 +14,7 @@ namespace km640::crossPage {
 
 namespace {
 
-constexpr int kSelProfileItem = 7;  // "Sel Profile" in both menus and its prompt
+using sysblock::kSelProfileItem;  // "Sel Profile" in both menus and its prompt
 constexpr int kAddressCount = 12;
 
 // Sets a box of another page without running that page's own rule.

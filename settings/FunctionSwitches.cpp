@@ -121,7 +121,7 @@ void FunctionSwitches::showMode(ChannelLayout layout, int profile, int sw, int e
 
 void FunctionSwitches::alertTypeClick(int profile, int sw, int entry) {
     switchField("AlertType", profile, sw).set(window_.image(), static_cast<std::uint8_t>(entry));
-    switchChanged(profile);
+    profiles::activeSwitchesFollow(window_.image(), profile);
 }
 
 void FunctionSwitches::pushToListenClick(int profile, int sw, bool on) {
@@ -133,12 +133,7 @@ void FunctionSwitches::pushToListenClick(int profile, int sw, bool on) {
         alertTypeClick(profile, sw, profiles::kPushToListenAlert);
     }
     s.alertType->setEnabled(!on);
-    switchChanged(profile);
-}
-
-void FunctionSwitches::switchChanged(int profile) {
-    if (FieldRef::of("InitialProfile").get(window_.image()) == profile)
-        profiles::copyActiveSwitchSettings(window_.image(), profile);
+    profiles::activeSwitchesFollow(window_.image(), profile);
 }
 
 void FunctionSwitches::showSwitches() {

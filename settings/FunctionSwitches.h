@@ -59,9 +59,6 @@ private:
     void alertTypeClick(int profile, int sw, int entry);
     // chkP1FPTL0Click ... chkP4FPTL0Click.
     void pushToListenClick(int profile, int sw, bool on);
-    // The pager starts with the initial profile's switches: their copy
-    // follows every change of that profile's switches.
-    void switchChanged(int profile);
 
     TfmMain& window_;
     std::array<std::array<Switch, profiles::kSwitchCount>, profiles::kProfileCount> switches_{};

@@ -52,6 +52,11 @@ void copyActiveSwitchSettings(CodePlugImage& image, int profile) {
     for (int s = 0; s < kSwitchCount; ++s) image.setByte(active + s, image.byte(switchByteOffset(profile, s)));
 }
 
+void activeSwitchesFollow(CodePlugImage& image, int profile) {
+    static const FieldRef initial = FieldRef::of("InitialProfile");
+    if (initial.get(image) == profile) copyActiveSwitchSettings(image, profile);
+}
+
 ChannelLayout storedLayout(const CodePlugImage& image) {
     static const FieldRef twoChannels = FieldRef::of("TwoChannelMode");
     return twoChannels.get(image) != 0 ? ChannelLayout::Two : ChannelLayout::One;
@@ -61,7 +66,7 @@ void storeSwitchMode(CodePlugImage& image, ChannelLayout layout, int profile, in
     if (!modeAllowsPushToListen(layout, entry))
         FieldRef::of("Profile[{}].Switch{}.PushToListen", profile, sw).set(image, 0);
     FieldRef::of("Profile[{}].Switch{}.Mode", profile, sw).set(image, modeCode(layout, entry));
-    if (FieldRef::of("InitialProfile").get(image) == profile) copyActiveSwitchSettings(image, profile);
+    activeSwitchesFollow(image, profile);
 }
 
 void storeShownSwitchModes(CodePlugImage& image) {

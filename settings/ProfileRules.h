@@ -53,6 +53,9 @@ std::optional<int> alertTypeEntry(std::uint8_t alertBits);
 int switchByteOffset(int profile, int sw);
 // Copies the four switch bytes of a profile into ActiveSwitchSettings.
 void copyActiveSwitchSettings(CodePlugImage& image, int profile);
+// The pager starts with the initial profile's switches: their copy follows
+// every change of that profile's switches.
+void activeSwitchesFollow(CodePlugImage& image, int profile);
 
 // The layout the stored TwoChannelMode bit asks for.
 ChannelLayout storedLayout(const CodePlugImage& image);

@@ -22,7 +22,6 @@
 #include "settings/CrossPageRules.h"
 #include "settings/FieldRef.h"
 #include "settings/FunctionSwitches.h"
-#include "settings/OneChannelBox.h"
 
 namespace km640 {
 
@@ -40,15 +39,6 @@ T* profileControl(T* control, const char* family, int profile) {
     control->setObjectName(QString("%1%2").arg(family).arg(profile));
     SetControlTag(control, profile);
     return control;
-}
-
-// A radio button of an exclusive group can only be unchecked by lifting the
-// exclusion for a moment (an initial profile beyond the four checks none).
-void showChecked(QRadioButton* button, bool checked) {
-    const QSignalBlocker quiet(button);
-    button->setAutoExclusive(checked);
-    button->setChecked(checked);
-    button->setAutoExclusive(true);
 }
 
 // The "Help" label opens the reset-function help.
@@ -95,13 +85,6 @@ void BuildProfilesPage(TfmMain& window) {
     auto* thresholds = new ThresholdTables(window, sharedPageLayout(window.page(Page::Advance)));
     auto* channels = new ChannelGroups(window, *thresholds);
     auto* switches = new FunctionSwitches(window);
-    if (!window.findChild<QCheckBox*>("chkOTCh")) {
-        QLayout* setting = sharedPageLayout(window.page(Page::Setting));
-        auto* status = new QGroupBox("Status", setting->parentWidget());
-        status->setObjectName("grpStatus");
-        (new QVBoxLayout(status))->addWidget(BuildOneChannelBox(window, status));
-        setting->addWidget(status);
-    }
     auto* page = new ProfilesPage(window, *channels, *switches);
     window.hooks().oneChannelLayout = [page](bool oneChannel) { page->setOneChannel(oneChannel); };
     window.hooks().showProfilePage = [page](int profile) { page->showProfilePage(profile); };
@@ -119,7 +102,6 @@ ProfilesPage::ProfilesPage(TfmMain& window, ChannelGroups& channels, FunctionSwi
     column->addWidget(pages_);
 
     window.refreshList().add(RefreshStep::AddressRows, [this] { imageArriving_ = true; });
-    window.refreshList().add(RefreshStep::SystemBlock, [this] { showInitialProfile(); });
     window.refreshList().add(RefreshStep::Profiles, [this] {
         showProfileRecords(window_.normalisation().channels);
         imageArriving_ = false;
@@ -281,13 +263,6 @@ void ProfilesPage::edtRstDly0Exit(EditField& field) {
 }
 
 // ---- Refresh -------------------------------------------------------------------
-
-void ProfilesPage::showInitialProfile() {
-    CodePlugImage& image = window_.image();
-    const int initial = FieldRef::of("InitialProfile").get(image);
-    for (int p = 0; p < kProfileCount; ++p) showChecked(profiles_[static_cast<std::size_t>(p)].initial, p == initial);
-    showProfilePage(initial);
-}
 
 void ProfilesPage::showProfilePage(int profile) {
     if (profile >= 0 && profile < kProfileCount) pages_->setCurrentIndex(profile);

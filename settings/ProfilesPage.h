@@ -44,8 +44,6 @@ public:
     // rule, the function switches, the channels and words as `channels`
     // left them.
     void showProfileRecords(const ChannelCommit& channels);
-    // The system-block line of the initial profile: its button, its inner page.
-    void showInitialProfile();
     // The One Channel rule (the oneChannelLayout hook).
     void setOneChannel(bool oneChannel);
     void showProfilePage(int profile);

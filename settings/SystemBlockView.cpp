@@ -161,7 +161,6 @@ void BuildSystemBlock(TfmMain& window) {
     new MenuBoxes(window);
     RefreshList& r = window.refreshList();
     r.add(RefreshStep::SystemBlock, [view, &window] { view->showSection(window.normalisation().systemBlock); });
-    r.add(RefreshStep::Profiles, [view] { view->refreshAfterProfiles(); });
     r.add(RefreshStep::Thresholds, [view] { view->refreshDecoderPowerDown(); });
     r.add(RefreshStep::Battery, [view] { view->refreshBattery(); });
     r.add(RefreshStep::SerialAndRecord, [view] { view->refreshRecordAndVoice(); });
@@ -222,7 +221,6 @@ SystemBlockView::SystemBlockView(TfmMain& window) : QObject(&window), w_(window)
     lcmVopField_ = FieldRef::of("LcmVop");
     decodeBandwidthField_ = FieldRef::of("DecodeBandwidth");
     alertPeriodField_ = FieldRef::of("BatteryAlertPeriod");
-    for (int p = 0; p < kProfiles; ++p) profileOn_[p] = FieldRef::of("Profile[{}].PON", p);
 
     // Before the first refresh the controls show the built-in code-plug, so
     // that loading it changes nothing and runs no click action.
@@ -371,6 +369,8 @@ int SystemBlockView::timingSet() const {
 
 void SystemBlockView::refreshSection() {
     const SystemBlockNormalisation section = normaliseSystemBlock(image(), shownBeforeRefresh());
+    // The re-validation may have changed tones, which their own step shows.
+    w_.refreshList().runStep(RefreshStep::ToneFields);
     showSection(section);
     w_.showRefreshMessages(refreshMessages(section.tones));
 }
@@ -478,25 +478,6 @@ void SystemBlockView::showRemaining(int contrastShown) {
     show(box("chkShowAI"));
     show(box("chkInvertAI"));
     show(box("chkLogo2On"));
-}
-
-void SystemBlockView::refreshAfterProfiles() {
-    int on = 0;
-    for (const auto& pon : profileOn_)
-        if (pon.get(image()) == 1) ++on;
-    QCheckBox* idleSel = idle_[kSelProfileItem];
-    QCheckBox* powerOnSel = powerOn_[kSelProfileItem];
-    if (on != 1) {
-        idleSel->setEnabled(true);
-        powerOnSel->setEnabled(true);
-        return;
-    }
-    // With a single profile there is nothing to select (the normalisation
-    // switched the idle item off).
-    idleSel->setChecked(false);
-    if (QWidget* prompt = w_.arrays().at("edtManuItm", kSelProfileItem)) prompt->setEnabled(false);
-    idleSel->setEnabled(false);
-    powerOnSel->setEnabled(false);
 }
 
 void SystemBlockView::refreshDecoderPowerDown() { show(box("chkDePD")); }

@@ -53,8 +53,6 @@ public:
     void refreshSection();
     // The state the refresh rules that act on a change of what is shown start from.
     ShownBeforeRefresh shownBeforeRefresh();
-    // After the profiles: the "Sel Profile" items when only one profile is on.
-    void refreshAfterProfiles();
     void refreshDecoderPowerDown();
     // Battery gauge levels and the alert period.
     void refreshBattery();
@@ -135,7 +133,6 @@ private:
     FieldRef powerOnItems_, password4_, idleItems_;
     FieldRef contrastField_, lcmVopField_, decodeBandwidthField_, alertPeriodField_;
     std::array<FieldRef, 3> batteryLevels_{};
-    std::array<FieldRef, 4> profileOn_{};
 };
 
 }  // namespace km640
