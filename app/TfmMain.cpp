@@ -229,6 +229,9 @@ void TfmMain::buildMenus() {
         {"&Pager", "Verify1", "&Verify", QKeySequence(Qt::Key_F2), [this] { Verify1Click(); }},
         {"&Pager", nullptr, nullptr, {}, {}},
         {"&Pager", "ProductionRecord1", "Production &Record...", {}, [this] { editProductionRecord(); }},
+        {"&Pager", nullptr, nullptr, {}, {}},
+        {"&Pager", "Compare1", "&Compare...", {}, [this] { Compare1Click(); }},
+        {"&Pager", "RestoreBackup1", "Restore &Backup...", {}, [this] { RestoreBackup1Click(); }},
         {"About", "About1", "About", {}, [this] { showAbout(); }},
     };
     QMenu* current = nullptr;

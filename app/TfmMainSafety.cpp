@@ -153,12 +153,6 @@ void TfmMain::buildSafetyMenus(QMenu* file, QMenu* pager) {
     recentSeparator_ = file->insertSeparator(exit);
     showRecentFiles();
 
-    pager->addSeparator();
-    const std::pair<const char*, const char*> items[] = {{"Compare1", "&Compare..."},
-                                                         {"RestoreBackup1", "Restore &Backup..."}};
-    for (const auto& [name, text] : items) pager->addAction(text)->setObjectName(name);
-    connect(findChild<QAction*>("Compare1"), &QAction::triggered, this, [this] { Compare1Click(); });
-    connect(findChild<QAction*>("RestoreBackup1"), &QAction::triggered, this, [this] { RestoreBackup1Click(); });
     backupAction_ = pager->addAction("Back &Up Pager Before Write");
     backupAction_->setObjectName("BackupBeforeWrite1");
     backupAction_->setCheckable(true);

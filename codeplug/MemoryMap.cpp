@@ -185,20 +185,24 @@ std::vector<ReservedByte> reservedBytes() {
     return out;
 }
 
-bool sameUserSettings(const CodePlugImage& a, const CodePlugImage& b) {
-    static const auto compared = [] {
-        std::array<std::uint8_t, kImageSize> mask;
-        mask.fill(0xFF);
-        for (const auto& f : fields()) {
-            if ((f.flags & (FieldFlag::Derived | FieldFlag::Stamped)) == 0) continue;
-            for (int i = f.offset; i <= f.lastByte(); ++i)
-                mask[static_cast<std::size_t>(i)] &= static_cast<std::uint8_t>(~f.mask());
-        }
-        return mask;
-    }();
+std::array<std::uint8_t, kImageSize> bitsOfFields(FieldFlags flags) {
+    std::array<std::uint8_t, kImageSize> bits{};
+    for (const auto& f : fields())
+        if ((f.flags & flags) != 0)
+            for (int i = f.offset; i <= f.lastByte(); ++i) bits[static_cast<std::size_t>(i)] |= f.mask();
+    return bits;
+}
+
+bool sameApartFrom(const CodePlugImage& a, const CodePlugImage& b, const std::array<std::uint8_t, kImageSize>& skipped) {
     for (std::size_t i = 0; i < kImageSize; ++i)
-        if ((a.bytes()[i] & compared[i]) != (b.bytes()[i] & compared[i])) return false;
+        if (((a.bytes()[i] ^ b.bytes()[i]) & ~skipped[i]) != 0) return false;
     return true;
+}
+
+bool sameUserSettings(const CodePlugImage& a, const CodePlugImage& b) {
+    // Taken once: the window's title asks after every key and click.
+    static const auto derivedOrStamped = bitsOfFields(FieldFlag::Derived | FieldFlag::Stamped);
+    return sameApartFrom(a, b, derivedOrStamped);
 }
 
 }  // namespace km640::memmap

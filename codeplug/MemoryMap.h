@@ -23,6 +23,7 @@
 
 #include "codeplug/CodePlugImage.h"
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -234,6 +235,12 @@ std::uint32_t readNumber(const CodePlugImage& image, const Field& field);
 
 // Every byte with bits that no field covers, in offset order.
 std::vector<ReservedByte> reservedBytes();
+
+// The bits of each byte that the fields carrying any of these flags cover.
+std::array<std::uint8_t, kImageSize> bitsOfFields(FieldFlags flags);
+// True when a and b agree in every bit outside `skipped` (bits as
+// bitsOfFields gives them).
+bool sameApartFrom(const CodePlugImage& a, const CodePlugImage& b, const std::array<std::uint8_t, kImageSize>& skipped);
 
 // True when a and b hold the same settings of the user's. Fields the program
 // derives from other settings and fields stamped when an image goes out or

@@ -28,14 +28,7 @@ inline CodePlugImage PagerMemory(const std::string& serial = "A1B2C3D4E5F6") {
 // window derives from other settings when it shows an image (menu counts,
 // synthesizer words, active switch settings...).
 inline bool SameSettings(const CodePlugImage& a, const CodePlugImage& b) {
-    std::array<std::uint8_t, kImageSize> mask;
-    mask.fill(0xFF);
-    for (const auto& f : memmap::fields())
-        if (f.derived())
-            for (int i = f.offset; i <= f.lastByte(); ++i) mask[static_cast<std::size_t>(i)] &= static_cast<std::uint8_t>(~f.mask());
-    for (std::size_t i = 0; i < kImageSize; ++i)
-        if ((a.bytes()[i] & mask[i]) != (b.bytes()[i] & mask[i])) return false;
-    return true;
+    return memmap::sameApartFrom(a, b, memmap::bitsOfFields(memmap::FieldFlag::Derived));
 }
 
 inline std::unique_ptr<PtyBoard> StartBoard(const CodePlugImage& memory, BoardOptions options = {}) {
