@@ -304,7 +304,7 @@ PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, con
         code = ExitCode::RepeatRefused;
         break;
     case ProductionReport::Kind::Finished:
-        code = finish(report.result, !scanned);
+        code = finish(report.production.run, !scanned);
         if (report.earlier && report.programmed) outcome += " (repeat)";
         if (const auto logCode = reportLog(report.production)) code = *logCode;
         if (report.recordLost()) {

@@ -1,16 +1,11 @@
 #include "pager/ProductionRun.h"
 
 #include "codeplug/CodePlugImage.h"
+#include "pager/ProductionLog.h"
 
 namespace km640 {
 
 namespace {
-
-std::string trimmed(const std::string& s) {
-    const auto b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
 
 std::string firmwareText(const std::optional<std::array<std::uint8_t, 3>>& firmware) {
     if (!firmware) return {};
@@ -27,14 +22,14 @@ ProductionReport ProductionRun::run(const std::string& serial, const std::string
     // A second scan while a run is going on is not a run of its own.
     if (operations_.busy()) {
         report.kind = ProductionReport::Kind::Finished;
-        report.result = {Outcome::Busy, {}};
+        report.production.run = {Outcome::Busy, {}};
         return report;
     }
     const std::int64_t startMs = clock_.steadyMs();
     const RunTime now = clock_.now();
     RunStart start{UtcText(now),           LocalText(now),
                    description.station,    description.port,
-                   trimmed(serial),        ProgramVersionText(),
+                   TrimmedText(serial),    ProgramVersionText(),
                    description.codePlugSha256, description.codePlugFile};
     report.startedLocal = start.startedLocal;
 
@@ -66,11 +61,10 @@ ProductionReport ProductionRun::run(const std::string& serial, const std::string
 
     report.kind = ProductionReport::Kind::Finished;
     report.production = operations_.ProductionWrite(serial, logFolder);
-    report.result = report.production.run;
     // Written and read back: the pager holds the code-plug, even when its
     // line did not reach the day's log.
-    report.programmed = report.result.ok();
-    report.outcome = trimmed(report.result.text);
+    report.programmed = report.production.run.ok();
+    report.outcome = TrimmedText(report.production.run.text);
     report.firmware = firmwareText(operations_.firmwareRead());
     report.durationMs = clock_.steadyMs() - startMs;
     const RunEnd end{report.programmed ? RunState::Programmed : RunState::Failed, report.outcome, report.firmware,

@@ -31,13 +31,13 @@ enum class RepeatPolicy { Refuse, Allow, Ask };
 
 struct ProductionReport {
     enum class Kind {
-        Finished,           // the production write ran; result says how it went
+        Finished,           // the production write ran; production.run says how it went
         Refused,            // programmed before; nothing was sent to the board
         RecordUnavailable,  // the record could not be used; nothing was sent to the board
     };
     Kind kind = Kind::RecordUnavailable;
-    ProductionResult production;    // Finished: the production write with its day's log
-    OperationResult result;         // Finished: the write's own outcome
+    // Finished: the production write (its own outcome in run) with its day's log
+    ProductionResult production;
     bool programmed = false;  // the pager holds the code-plug now
     std::string outcome;      // as recorded: "Write Success !", "Verify Fail !", ...
     std::string firmware;     // "1.2.10"; empty when not read
