@@ -1,10 +1,10 @@
 #include "app/Pages.h"
 
 #include "app/TfmMain.h"
-#include "selcall/ChannelPages.h"
-#include "settings/ProfilesPage.h"
-#include "settings/SystemBlockView.h"
-#include "settings/TextsAndAlerts.h"
+#include "app/pages/channels/ChannelPages.h"
+#include "app/pages/menus_alerts/TextsAndAlerts.h"
+#include "app/pages/profiles/ProfilesPage.h"
+#include "app/pages/system_block/SystemBlockView.h"
 
 namespace km640 {
 

@@ -6,7 +6,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "cli/CodePlugDiff.h"
+#include "fieldtext/CodePlugDiff.h"
 
 namespace km640 {
 
@@ -39,7 +39,7 @@ TfmCompare::TfmCompare(QWidget* parent) : QDialog(parent) {
 }
 
 void TfmCompare::showDifferences(const CodePlugImage& editor, const CodePlugImage& pager, const QString& portName) {
-    const auto rows = cli::differenceRows(cli::diffCodePlugs(editor, pager));
+    const auto rows = fieldtext::differenceRows(fieldtext::diffCodePlugs(editor, pager));
     grid_->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const auto& row = rows[static_cast<std::size_t>(r)];

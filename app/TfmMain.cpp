@@ -19,19 +19,19 @@
 #include <map>
 
 #include "app/Pages.h"
-#include "app/WindowOperationView.h"
-#include "link/Delay.h"
-#include "pager/PagerOperations.h"
-#include "pager/ScanDetector.h"
-#include "record/ProductionRecord.h"
 #include "app/TextWindow.h"
 #include "app/TfmAbout.h"
 #include "app/TfmBoardTest.h"
 #include "app/TfmCompare.h"
 #include "app/TfmState.h"
+#include "app/WindowOperationView.h"
+#include "app/pages/channels/TfmPlectronTbl.h"
+#include "app/pages/channels/TfmToneTbl.h"
 #include "codeplug/CodePlugFile.h"
-#include "selcall/TfmPlectronTbl.h"
-#include "selcall/TfmToneTbl.h"
+#include "link/Delay.h"
+#include "pager/PagerOperations.h"
+#include "pager/ScanDetector.h"
+#include "record/ProductionRecord.h"
 
 namespace km640 {
 namespace fs = std::filesystem;

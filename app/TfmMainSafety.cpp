@@ -15,9 +15,9 @@
 
 #include "app/TfmCompare.h"
 #include "app/TfmMain.h"
-#include "cli/BackupName.h"
 #include "codeplug/CodePlugFile.h"
 #include "codeplug/MemoryMap.h"
+#include "fieldtext/BackupName.h"
 #include "pager/PagerOperations.h"
 
 namespace km640 {
@@ -183,7 +183,7 @@ bool TfmMain::takePagerBackup() {
     if (!read.ok()) return false;
     std::error_code ec;
     fs::create_directories(backupFolder(), ec);
-    const std::string path = (fs::path(backupFolder()) / cli::backupFileName(services_.clock.now(), memory)).string();
+    const std::string path = (fs::path(backupFolder()) / fieldtext::backupFileName(services_.clock.now(), memory)).string();
     // Two backups in one second get numbered names: no backup is ever lost.
     const auto saved = ec ? CodePlugFileWrite{CodePlugFileWrite::Status::IoError, ec.message(), {}}
                           : WriteCodePlugFile(path, memory, backupFolder(), BackupRule::KeepEveryVersion);

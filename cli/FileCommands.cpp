@@ -1,14 +1,17 @@
 #include "cli/FileCommands.h"
 
-#include "cli/CodePlugCheck.h"
-#include "cli/CodePlugDiff.h"
-#include "cli/CodePlugDump.h"
 #include "cli/ExitCode.h"
 #include "cli/TerminalMessages.h"
 #include "codeplug/CodePlugFile.h"
+#include "fieldtext/CodePlugCheck.h"
+#include "fieldtext/CodePlugDiff.h"
+#include "fieldtext/CodePlugDump.h"
+#include "fieldtext/MessageLine.h"
 #include "settings/CodePlugNormalisation.h"
 
 namespace km640::cli {
+
+using namespace km640::fieldtext;
 
 std::optional<CodePlugImage> loadCodePlug(const std::string& path, std::ostream& err) {
     const auto read = ReadCodePlugFile(path);

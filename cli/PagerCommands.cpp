@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "cli/BackupName.h"
-#include "cli/CodePlugDiff.h"
-#include "cli/FieldValue.h"
 #include "cli/FileCommands.h"
 #include "cli/RecordCommands.h"
 #include "codeplug/CodePlugFile.h"
+#include "fieldtext/BackupName.h"
+#include "fieldtext/CodePlugDiff.h"
+#include "fieldtext/FieldValue.h"
 #include "link/ECommError.h"
 #include "link/OpenSelectedPort.h"
 #include "link/PortDiscovery.h"
@@ -22,6 +22,8 @@
 #include "record/RunTime.h"
 
 namespace km640::cli {
+
+using namespace km640::fieldtext;
 
 namespace fs = std::filesystem;
 

@@ -19,16 +19,4 @@ MsgAnswer TerminalMessages::show(const std::string& text, const std::string&, Ms
     return MsgAnswer::Ok;
 }
 
-std::string messageLine(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '\n') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 }  // namespace km640::cli

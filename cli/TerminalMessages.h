@@ -5,7 +5,6 @@
 
 #include <ostream>
 #include <string>
-#include <string_view>
 
 #include "cli/TerminalView.h"
 #include "platform/Services.h"
@@ -29,8 +28,5 @@ private:
     std::string last_;
     bool portOpenFailed_ = false;
 };
-
-// A message box text on one line: its line breaks become single blanks.
-std::string messageLine(std::string_view text);
 
 }  // namespace km640::cli

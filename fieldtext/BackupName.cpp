@@ -1,8 +1,8 @@
-#include "cli/BackupName.h"
+#include "fieldtext/BackupName.h"
 
 #include <cstdio>
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 namespace {
 
@@ -28,4 +28,4 @@ std::string backupFileName(const LocalDateTime& t, const CodePlugImage& memory) 
     return "km640-backup-" + std::string(stamp) + "-" + serialPart(memory) + ".tbl";
 }
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

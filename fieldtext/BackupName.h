@@ -8,11 +8,11 @@
 #include "codeplug/CodePlugImage.h"
 #include "platform/Services.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 // "km640-backup-20100307-140509-A1B2C3D4E5F6.tbl"; "noserial" for a pager
 // without a serial number, "badserial" for one whose serial block fails its
 // checksum. Characters that do not belong in a file name become "_".
 std::string backupFileName(const LocalDateTime& t, const CodePlugImage& memory);
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

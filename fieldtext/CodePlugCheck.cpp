@@ -1,14 +1,14 @@
-#include "cli/CodePlugCheck.h"
+#include "fieldtext/CodePlugCheck.h"
 
 #include <array>
 #include <cstdio>
 #include <map>
 
-#include "cli/CodePlugDiff.h"
-#include "cli/FieldValue.h"
-#include "cli/TerminalMessages.h"
-#include "cli/ShownSetting.h"
 #include "codeplug/MemoryMap.h"
+#include "fieldtext/CodePlugDiff.h"
+#include "fieldtext/FieldValue.h"
+#include "fieldtext/MessageLine.h"
+#include "fieldtext/ShownSetting.h"
 #include "rf/ChannelCommit.h"
 #include "rf/ChannelRef.h"
 #include "rf/ChannelSpacing.h"
@@ -23,7 +23,7 @@
 #include "settings/CodePlugNormalisation.h"
 #include "settings/ProfileRules.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 namespace {
 
@@ -210,4 +210,4 @@ std::string checkText(const std::vector<CheckFinding>& findings) {
     return out;
 }
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

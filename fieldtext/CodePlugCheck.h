@@ -16,7 +16,7 @@
 
 #include "codeplug/CodePlugImage.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 struct CheckFinding {
     std::string subject;  // the field's name in the memory map, or the group of fields concerned
@@ -29,4 +29,4 @@ std::vector<CheckFinding> checkCodePlug(const CodePlugImage& image);
 // One line per finding: "subject: problem".
 std::string checkText(const std::vector<CheckFinding>& findings);
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

@@ -1,12 +1,12 @@
-#include "cli/CodePlugDiff.h"
+#include "fieldtext/CodePlugDiff.h"
 
 #include <array>
 #include <cstdio>
 
-#include "cli/FieldValue.h"
-#include "cli/JsonWriter.h"
+#include "fieldtext/FieldValue.h"
+#include "fieldtext/JsonWriter.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 namespace {
 
@@ -121,4 +121,4 @@ std::string diffJson(const CodePlugDifferences& differences, const std::string& 
     return json.text();
 }
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

@@ -11,7 +11,7 @@
 #include "codeplug/CodePlugImage.h"
 #include "codeplug/MemoryMap.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 struct FieldDifference {
     const memmap::Field* field;
@@ -45,4 +45,4 @@ std::vector<DifferenceRow> differenceRows(const CodePlugDifferences& differences
 std::string diffText(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB);
 std::string diffJson(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB);
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

@@ -1,14 +1,14 @@
-#include "cli/CodePlugDump.h"
+#include "fieldtext/CodePlugDump.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
 
-#include "cli/FieldValue.h"
-#include "cli/JsonWriter.h"
+#include "fieldtext/FieldValue.h"
+#include "fieldtext/JsonWriter.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 namespace {
 
@@ -120,4 +120,4 @@ std::string dumpJson(const CodePlugImage& image) {
     return json.text();
 }
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

@@ -9,7 +9,7 @@
 #include "codeplug/CodePlugImage.h"
 #include "codeplug/MemoryMap.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 // The reserved bytes of one region: how many there are and what they hold.
 // Only the bits no field covers count.
@@ -27,4 +27,4 @@ std::vector<ReservedSummary> summariseReserved(const CodePlugImage& image);
 std::string dumpText(const CodePlugImage& image);
 std::string dumpJson(const CodePlugImage& image);
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

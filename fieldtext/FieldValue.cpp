@@ -1,15 +1,15 @@
-#include "cli/FieldValue.h"
+#include "fieldtext/FieldValue.h"
 
 #include <array>
 #include <cstdio>
 
-#include "cli/ShownSetting.h"
+#include "fieldtext/ShownSetting.h"
 #include "rf/FrequencyBcd.h"
 #include "rf/SquelchThresholds.h"
 #include "rf/SynthesizerWords.h"
 #include "selcall/ToneCoding.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 namespace {
 
@@ -167,4 +167,4 @@ const Field* fieldStartingAt(int offset) {
     return nullptr;
 }
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

@@ -8,7 +8,7 @@
 #include "codeplug/CodePlugImage.h"
 #include "codeplug/MemoryMap.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 // "1568" for a byte or block, "1 b2" for bit 2 of byte 1, "31 b0-4" for bits 0 to 4.
 std::string fieldPlace(const memmap::Field& field);
@@ -34,4 +34,4 @@ std::string quotedText(std::string_view text);
 // (nullptr when none does).
 const memmap::Field* fieldStartingAt(int offset);
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

@@ -1,8 +1,8 @@
-#include "cli/JsonWriter.h"
+#include "fieldtext/JsonWriter.h"
 
 #include <cstdio>
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 std::string jsonString(std::string_view text) {
     std::string out = "\"";
@@ -84,4 +84,4 @@ JsonWriter& JsonWriter::value(std::string_view key, bool flag) {
     return *this;
 }
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

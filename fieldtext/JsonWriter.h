@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 class JsonWriter {
 public:
@@ -35,4 +35,4 @@ private:
 // A JSON string literal: quotes, backslashes and control characters escaped.
 std::string jsonString(std::string_view text);
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

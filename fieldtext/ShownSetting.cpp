@@ -1,4 +1,4 @@
-#include "cli/ShownSetting.h"
+#include "fieldtext/ShownSetting.h"
 
 #include <iterator>
 #include <span>
@@ -15,7 +15,7 @@
 #include "settings/ProfileRules.h"
 #include "settings/SystemBlock.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 namespace {
 
@@ -246,4 +246,4 @@ std::optional<ShownSetting> shownSetting(const CodePlugImage& image, const Field
     return std::nullopt;
 }
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

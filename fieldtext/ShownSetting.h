@@ -12,7 +12,7 @@
 #include "codeplug/CodePlugImage.h"
 #include "codeplug/MemoryMap.h"
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 struct ShownSetting {
     std::string text;     // what the window shows, "(no entry)" when its list selects none
@@ -23,4 +23,4 @@ struct ShownSetting {
 // its encoding alone (numbers, flags, frequencies, tones, texts).
 std::optional<ShownSetting> shownSetting(const CodePlugImage& image, const memmap::Field& field);
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext

@@ -1,4 +1,4 @@
-#include "settings/GroupForm.h"
+#include "app/pages/GroupForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>

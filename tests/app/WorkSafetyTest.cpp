@@ -11,7 +11,7 @@
 #include "app/TfmCompare.h"
 #include "codeplug/CodePlugFile.h"
 #include "pager/PagerOperations.h"
-#include "tests/settings/SettingsWindow.h"
+#include "tests/app/pages/SettingsWindow.h"
 #include "tests/support/BoardFixture.h"
 
 using namespace km640;

@@ -12,9 +12,9 @@
 #include <sstream>
 
 #include "cli/CliRunner.h"
-#include "cli/CodePlugDiff.h"
 #include "cli/ExitCode.h"
 #include "codeplug/CodePlugFile.h"
+#include "fieldtext/CodePlugDiff.h"
 #include "link/TCommPort.h"
 #include "pager/PagerClock.h"
 #include "rf/ChannelRef.h"
@@ -25,6 +25,7 @@
 
 using namespace km640;
 using namespace km640::cli;
+using namespace km640::fieldtext;
 namespace fs = std::filesystem;
 using km640::testing::FileSizeLimit;
 

@@ -5,13 +5,14 @@
 
 #include <sstream>
 
-#include "cli/BackupName.h"
 #include "cli/ProgressLine.h"
 #include "cli/TerminalMessages.h"
 #include "cli/TerminalView.h"
+#include "fieldtext/BackupName.h"
 
 using namespace km640;
 using namespace km640::cli;
+using namespace km640::fieldtext;
 
 TEST(ProgressLine, CaptionAndGauge) {
     const struct {

@@ -2,14 +2,14 @@
 
 #include <functional>
 
-#include "cli/CodePlugCheck.h"
+#include "fieldtext/CodePlugCheck.h"
 #include "rf/ChannelRef.h"
 #include "selcall/ToneCoding.h"
 #include "settings/ProfileRules.h"
 #include "tests/cli/SavedImage.h"
 
 using namespace km640;
-using namespace km640::cli;
+using namespace km640::fieldtext;
 
 namespace {
 
@@ -23,9 +23,9 @@ bool hasFinding(const std::vector<CheckFinding>& findings, const std::string& su
 
 }  // namespace
 
-namespace km640::cli {
+namespace km640::fieldtext {
 void PrintTo(const CheckFinding& finding, std::ostream* out) { *out << finding.subject << ": " << finding.problem; }
-}  // namespace km640::cli
+}  // namespace km640::fieldtext
 
 // Also after edits the window makes itself.
 TEST(CodePlugCheck, ASavedCodePlugPasses) {

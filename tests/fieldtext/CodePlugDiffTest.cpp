@@ -2,10 +2,10 @@
 
 #include <functional>
 
-#include "cli/CodePlugDiff.h"
+#include "fieldtext/CodePlugDiff.h"
 
 using namespace km640;
-using namespace km640::cli;
+using namespace km640::fieldtext;
 
 TEST(CodePlugDiff, ACodePlugAgainstItselfIsEmpty) {
     const auto differences = diffCodePlugs(DefaultImage(), DefaultImage());

@@ -2,11 +2,11 @@
 
 #include <sstream>
 
-#include "cli/CodePlugDump.h"
-#include "cli/JsonWriter.h"
+#include "fieldtext/CodePlugDump.h"
+#include "fieldtext/JsonWriter.h"
 
 using namespace km640;
-using namespace km640::cli;
+using namespace km640::fieldtext;
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "cli/FieldValue.h"
 #include "codeplug/MemoryMap.h"
+#include "fieldtext/FieldValue.h"
 
 using namespace km640;
-using namespace km640::cli;
+using namespace km640::fieldtext;
 
 TEST(FieldValue, DefaultCodePlugAsTheWindowShowsIt) {
     const struct {

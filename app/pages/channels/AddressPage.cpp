@@ -1,4 +1,4 @@
-#include "selcall/AddressPage.h"
+#include "app/pages/channels/AddressPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,9 +11,9 @@
 #include "app/ControlArrays.h"
 #include "app/EditField.h"
 #include "app/TfmMain.h"
+#include "app/pages/Latin1Text.h"
+#include "app/pages/channels/ToneEditing.h"
 #include "selcall/AddressRow.h"
-#include "selcall/Latin1Text.h"
-#include "selcall/ToneEditing.h"
 #include "selcall/TonePlan.h"
 
 namespace km640 {

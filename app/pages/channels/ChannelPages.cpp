@@ -1,12 +1,12 @@
-#include "selcall/ChannelPages.h"
+#include "app/pages/channels/ChannelPages.h"
 
 #include <QRadioButton>
 #include <QShortcut>
 
 #include "app/ControlArrays.h"
 #include "app/TfmMain.h"
-#include "selcall/AddressPage.h"
-#include "selcall/ToneEditing.h"
+#include "app/pages/channels/AddressPage.h"
+#include "app/pages/channels/ToneEditing.h"
 #include "selcall/ToneSystem.h"
 
 namespace km640 {

@@ -1,6 +1,6 @@
-#include "selcall/TfmPlectronTbl.h"
+#include "app/pages/channels/TfmPlectronTbl.h"
 
-#include "selcall/Latin1Text.h"
+#include "app/pages/Latin1Text.h"
 #include "selcall/TonePlan.h"
 
 namespace km640 {

@@ -2,7 +2,7 @@
 // "Plectron Tone Table": the 59 Plectron format tones for the Plectron tone system,
 // ascending column by column in a 10 x 6 grid whose last cell stays empty.
 
-#include "selcall/TonePickerDialog.h"
+#include "app/pages/channels/TonePickerDialog.h"
 
 namespace km640 {
 

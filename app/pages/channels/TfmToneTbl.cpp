@@ -1,8 +1,8 @@
-#include "selcall/TfmToneTbl.h"
+#include "app/pages/channels/TfmToneTbl.h"
 
 #include <QTableWidget>
 
-#include "selcall/Latin1Text.h"
+#include "app/pages/Latin1Text.h"
 #include "selcall/TonePlan.h"
 
 namespace km640 {

@@ -2,7 +2,7 @@
 // "Tone Table": the Motorola and GE two-tone plans for the Standard tone system,
 // one column per plan with its header, one row per tone number "0".."9".
 
-#include "selcall/TonePickerDialog.h"
+#include "app/pages/channels/TonePickerDialog.h"
 
 namespace km640 {
 

@@ -1,4 +1,4 @@
-#include "selcall/ToneEditing.h"
+#include "app/pages/channels/ToneEditing.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -8,10 +8,10 @@
 
 #include "app/EditField.h"
 #include "app/TfmMain.h"
-#include "selcall/AddressPage.h"
-#include "selcall/Latin1Text.h"
-#include "selcall/TfmPlectronTbl.h"
-#include "selcall/TfmToneTbl.h"
+#include "app/pages/Latin1Text.h"
+#include "app/pages/channels/AddressPage.h"
+#include "app/pages/channels/TfmPlectronTbl.h"
+#include "app/pages/channels/TfmToneTbl.h"
 #include "selcall/TonePlan.h"
 #include "selcall/ToneSystem.h"
 

@@ -1,4 +1,4 @@
-#include "selcall/TonePickerDialog.h"
+#include "app/pages/channels/TonePickerDialog.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "settings/AlertsView.h"
+#include "app/pages/menus_alerts/AlertsView.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -6,8 +6,8 @@
 
 #include "app/EditField.h"
 #include "app/TfmMain.h"
+#include "app/pages/GroupForm.h"
 #include "codeplug/EntryNumber.h"
-#include "settings/GroupForm.h"
 
 namespace km640 {
 

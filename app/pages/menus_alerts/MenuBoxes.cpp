@@ -1,10 +1,10 @@
-#include "settings/MenuBoxes.h"
+#include "app/pages/menus_alerts/MenuBoxes.h"
 
 #include <QCheckBox>
 
 #include "app/EditField.h"
 #include "app/TfmMain.h"
-#include "settings/NeedControl.h"
+#include "app/pages/NeedControl.h"
 
 namespace km640 {
 

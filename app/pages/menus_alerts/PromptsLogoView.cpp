@@ -1,4 +1,4 @@
-#include "settings/PromptsLogoView.h"
+#include "app/pages/menus_alerts/PromptsLogoView.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -8,8 +8,8 @@
 
 #include "app/EditField.h"
 #include "app/TfmMain.h"
-#include "settings/GroupForm.h"
-#include "settings/NeedControl.h"
+#include "app/pages/GroupForm.h"
+#include "app/pages/NeedControl.h"
 
 namespace km640 {
 

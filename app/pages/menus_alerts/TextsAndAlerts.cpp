@@ -1,8 +1,8 @@
-#include "settings/TextsAndAlerts.h"
+#include "app/pages/menus_alerts/TextsAndAlerts.h"
 
 #include "app/TfmMain.h"
-#include "settings/AlertsView.h"
-#include "settings/PromptsLogoView.h"
+#include "app/pages/menus_alerts/AlertsView.h"
+#include "app/pages/menus_alerts/PromptsLogoView.h"
 
 namespace km640 {
 

@@ -1,4 +1,4 @@
-#include "rf/ChannelGroups.h"
+#include "app/pages/profiles/ChannelGroups.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -8,11 +8,11 @@
 #include "app/ControlArrays.h"
 #include "app/EditField.h"
 #include "app/TfmMain.h"
+#include "app/pages/system_block/ThresholdTables.h"
 #include "rf/ChannelSpacing.h"
 #include "rf/FrequencyBcd.h"
 #include "rf/RfMessages.h"
 #include "rf/SquelchThresholds.h"
-#include "rf/ThresholdTables.h"
 
 namespace km640 {
 

@@ -1,4 +1,4 @@
-#include "settings/CrossPageRules.h"
+#include "app/pages/profiles/CrossPageRules.h"
 
 #include <QAbstractButton>
 #include <QSignalBlocker>

@@ -1,4 +1,4 @@
-#include "settings/FunctionSwitches.h"
+#include "app/pages/profiles/FunctionSwitches.h"
 
 #include <QCheckBox>
 #include <QComboBox>

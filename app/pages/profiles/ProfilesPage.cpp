@@ -1,4 +1,4 @@
-#include "settings/ProfilesPage.h"
+#include "app/pages/profiles/ProfilesPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,12 +16,12 @@
 #include "app/EditField.h"
 #include "app/TextWindow.h"
 #include "app/TfmMain.h"
-#include "rf/ChannelGroups.h"
-#include "rf/ThresholdTables.h"
+#include "app/pages/profiles/ChannelGroups.h"
+#include "app/pages/profiles/CrossPageRules.h"
+#include "app/pages/profiles/FunctionSwitches.h"
+#include "app/pages/system_block/ThresholdTables.h"
 #include "settings/CodePlugNormalisation.h"
-#include "settings/CrossPageRules.h"
 #include "settings/FieldRef.h"
-#include "settings/FunctionSwitches.h"
 
 namespace km640 {
 

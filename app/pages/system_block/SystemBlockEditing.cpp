@@ -1,4 +1,4 @@
-#include "settings/SystemBlockEditing.h"
+#include "app/pages/system_block/SystemBlockEditing.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -6,9 +6,9 @@
 
 #include "app/EditField.h"
 #include "app/TfmMain.h"
-#include "settings/NeedControl.h"
+#include "app/pages/NeedControl.h"
+#include "app/pages/system_block/SystemBlockView.h"
 #include "settings/SystemBlock.h"
-#include "settings/SystemBlockView.h"
 
 namespace km640 {
 

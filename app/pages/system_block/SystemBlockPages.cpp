@@ -1,4 +1,4 @@
-#include "settings/SystemBlockPages.h"
+#include "app/pages/system_block/SystemBlockPages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +15,7 @@
 #include "app/EditField.h"
 #include "app/TextWindow.h"
 #include "app/TfmMain.h"
-#include "settings/GroupForm.h"
+#include "app/pages/GroupForm.h"
 #include "settings/SystemBlock.h"
 
 namespace km640 {

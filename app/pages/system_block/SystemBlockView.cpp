@@ -1,4 +1,4 @@
-#include "settings/SystemBlockView.h"
+#include "app/pages/system_block/SystemBlockView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,12 +12,12 @@
 
 #include "app/EditField.h"
 #include "app/TfmMain.h"
-#include "settings/MenuBoxes.h"
-#include "settings/NeedControl.h"
+#include "app/pages/NeedControl.h"
+#include "app/pages/menus_alerts/MenuBoxes.h"
+#include "app/pages/system_block/SystemBlockEditing.h"
+#include "app/pages/system_block/SystemBlockPages.h"
 #include "settings/SystemBlock.h"
 #include "settings/SystemBlockCorrections.h"
-#include "settings/SystemBlockEditing.h"
-#include "settings/SystemBlockPages.h"
 
 namespace km640 {
 

@@ -1,4 +1,4 @@
-#include "rf/ThresholdTables.h"
+#include "app/pages/system_block/ThresholdTables.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -10,7 +10,7 @@
 #include <map>
 
 #include "tests/app/MainWindowFixture.h"
-#include "tests/settings/SettingsWindow.h"
+#include "tests/app/pages/SettingsWindow.h"
 
 using namespace km640;
 using namespace km640::testing;

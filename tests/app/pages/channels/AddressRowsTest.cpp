@@ -2,7 +2,7 @@
 // row shows of the built-in code-plug, which cells it enables, and what each
 // column writes into the address record.
 
-#include "tests/selcall/ChannelPagesFixture.h"
+#include "tests/app/pages/channels/ChannelPagesFixture.h"
 
 using namespace km640;
 using namespace km640::testing;

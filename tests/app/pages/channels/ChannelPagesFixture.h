@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/EditField.h"
-#include "selcall/TfmPlectronTbl.h"
-#include "selcall/TfmToneTbl.h"
+#include "app/pages/channels/TfmPlectronTbl.h"
+#include "app/pages/channels/TfmToneTbl.h"
 #include "tests/app/MainWindowFixture.h"
 
 namespace km640::testing {

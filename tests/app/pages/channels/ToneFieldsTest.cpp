@@ -3,9 +3,9 @@
 // tone-system buttons with their timing sets and re-validation, and the end of a
 // tone edit when the pointer leaves the rows.
 
-#include "selcall/ChannelPages.h"
-#include "selcall/ToneEditing.h"
-#include "tests/selcall/ChannelPagesFixture.h"
+#include "app/pages/channels/ChannelPages.h"
+#include "app/pages/channels/ToneEditing.h"
+#include "tests/app/pages/channels/ChannelPagesFixture.h"
 
 using namespace km640;
 using namespace km640::testing;

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "selcall/ChannelPages.h"
-#include "selcall/ToneEditing.h"
-#include "tests/selcall/ChannelPagesFixture.h"
+#include "app/pages/channels/ChannelPages.h"
+#include "app/pages/channels/ToneEditing.h"
+#include "tests/app/pages/channels/ChannelPagesFixture.h"
 
 using namespace km640;
 using namespace km640::testing;

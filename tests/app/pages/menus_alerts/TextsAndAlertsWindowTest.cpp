@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "tests/app/MainWindowFixture.h"
-#include "tests/settings/SettingsWindow.h"
+#include "tests/app/pages/SettingsWindow.h"
 
 using namespace km640;
 using namespace km640::testing;

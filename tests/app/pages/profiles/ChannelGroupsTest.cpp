@@ -3,7 +3,7 @@
 
 #include "rf/ChannelRef.h"
 #include "rf/SquelchThresholds.h"
-#include "tests/settings/ProfileWindow.h"
+#include "tests/app/pages/profiles/ProfileWindow.h"
 
 using namespace km640;
 using namespace km640::testing;

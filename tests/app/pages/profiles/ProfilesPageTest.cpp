@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "app/TextWindow.h"
-#include "tests/settings/ProfileWindow.h"
+#include "tests/app/pages/profiles/ProfileWindow.h"
 
 using namespace km640;
 using namespace km640::testing;

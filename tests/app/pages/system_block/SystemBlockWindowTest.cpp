@@ -11,10 +11,10 @@
 #include <QtTest>
 #include <functional>
 
-#include "rf/ChannelRef.h"
 #include "app/EditField.h"
+#include "rf/ChannelRef.h"
 #include "tests/app/MainWindowFixture.h"
-#include "tests/settings/SettingsWindow.h"
+#include "tests/app/pages/SettingsWindow.h"
 
 using namespace km640;
 using namespace km640::testing;
