@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 
+#include "app/pages/channels/ToneFieldHost.h"
 #include "selcall/AddressLayout.h"
 #include "selcall/ToneField.h"
 
@@ -32,7 +33,7 @@ struct AddressFlagColumn {
     bool inverted;       // ticked while the bit is 0
 };
 
-class AddressPage : public QWidget {
+class AddressPage : public QWidget, public ToneFieldHost {
     Q_OBJECT
 public:
     // Builds the page into its tab of the main window.
@@ -42,7 +43,7 @@ public:
 
     // Showing the image, in the order of the whole-image refresh.
     void showRows();     // Call No. boxes and the enabling of every cell
-    void showTones();    // the tone fields from their BCD digits
+    void showTones() override;  // the tone fields from their BCD digits
     void showNames();
     void showOptions();  // profiles, alert time, Vir.Ch., alert tone, Pr. Alert, switches
     // The enabling of every row and of the profile column captions, from the image.
@@ -50,8 +51,8 @@ public:
     // The "STD"/"FIXED" lists and the seconds of every row, from the image.
     void showAlertTimes();
 
-    EditField* toneField(ToneColumn column, int record) const;
-    QLabel* lblToneTbl() const { return lblToneTbl_; }
+    EditField* toneField(ToneColumn column, int record) const override;
+    QLabel* lblToneTbl() const override { return lblToneTbl_; }
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -9,9 +9,9 @@
 #include "app/EditField.h"
 #include "app/TfmMain.h"
 #include "app/pages/Latin1Text.h"
-#include "app/pages/channels/AddressPage.h"
 #include "app/pages/channels/TfmPlectronTbl.h"
 #include "app/pages/channels/TfmToneTbl.h"
+#include "app/pages/channels/ToneFieldHost.h"
 #include "selcall/TonePlan.h"
 #include "selcall/ToneSystem.h"
 
@@ -37,9 +37,9 @@ private:
 
 ToneEditing::ToneEditing(TfmMain& window) : QObject(&window), window_(window) {}
 
-void ToneEditing::setPages(AddressPage& f1, AddressPage& f2) { pages_ = {&f1, &f2}; }
+void ToneEditing::setPages(ToneFieldHost& f1, ToneFieldHost& f2) { pages_ = {&f1, &f2}; }
 
-AddressPage& ToneEditing::page(CallChannel channel) const { return *pages_[static_cast<std::size_t>(channel)]; }
+ToneFieldHost& ToneEditing::page(CallChannel channel) const { return *pages_[static_cast<std::size_t>(channel)]; }
 
 EditField& ToneEditing::edit(const ToneField& field) const {
     return *page(field.channel).toneField(field.column, field.record);
@@ -177,7 +177,7 @@ void ToneEditing::applyRevalidation(const std::vector<ToneRevalidation>& fields,
         if (f.result.message && clicked) showMessage(*f.result.message);
     }
     if (clicked)
-        for (AddressPage* p : pages_) p->showTones();
+        for (ToneFieldHost* p : pages_) p->showTones();
 }
 
 }  // namespace km640

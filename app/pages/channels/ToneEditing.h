@@ -20,14 +20,15 @@ namespace km640 {
 
 class TfmMain;
 class EditField;
-class AddressPage;
+class ToneFieldHost;
 
 class ToneEditing : public QObject {
     Q_OBJECT
 public:
     explicit ToneEditing(TfmMain& window);
 
-    void setPages(AddressPage& f1, AddressPage& f2);
+    // The two channel pages whose tone fields this serves, F1 then F2.
+    void setPages(ToneFieldHost& f1, ToneFieldHost& f2);
     // Makes a page's field a tone field.
     void attach(EditField& edit, const ToneField& field);
 
@@ -64,11 +65,11 @@ private:
     void applyRevalidation(const std::vector<ToneRevalidation>& fields, bool clicked);
     void showMessage(const SelcallMessage& message);
     void showTimingSet();
-    AddressPage& page(CallChannel channel) const;
+    ToneFieldHost& page(CallChannel channel) const;
     EditField& edit(const ToneField& field) const;
 
     TfmMain& window_;
-    std::array<AddressPage*, 2> pages_{};
+    std::array<ToneFieldHost*, 2> pages_{};
     std::optional<ToneField> pending_;
     std::optional<int> conflict_;
 };
