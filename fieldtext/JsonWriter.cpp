@@ -27,6 +27,22 @@ std::string jsonString(std::string_view text) {
     return out + "\"";
 }
 
+std::string latin1JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", unsigned{byte});
+            out += buf;
+            continue;
+        }
+        const std::string one = jsonString(std::string_view(&c, 1));
+        out += one.substr(1, one.size() - 2);
+    }
+    return out + "\"";
+}
+
 void JsonWriter::begin(std::string_view key) {
     if (!hasMembers_.empty()) {
         if (hasMembers_.back()) out_ += ",";
@@ -75,6 +91,12 @@ JsonWriter& JsonWriter::value(std::string_view key, std::string_view text) {
 JsonWriter& JsonWriter::value(std::string_view key, long long number) {
     begin(key);
     out_ += std::to_string(number);
+    return *this;
+}
+
+JsonWriter& JsonWriter::literal(std::string_view key, std::string_view json) {
+    begin(key);
+    out_ += json;
     return *this;
 }
 

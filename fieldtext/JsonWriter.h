@@ -19,6 +19,8 @@ public:
     JsonWriter& value(std::string_view key, long long number);
     JsonWriter& value(std::string_view key, int number) { return value(key, static_cast<long long>(number)); }
     JsonWriter& value(std::string_view key, bool flag);
+    // A value already written as JSON (a literal from latin1JsonString, say).
+    JsonWriter& literal(std::string_view key, std::string_view json);
 
     // The document so far; complete once every object and array is closed.
     std::string text() const { return out_ + "\n"; }
@@ -34,5 +36,10 @@ private:
 
 // A JSON string literal: quotes, backslashes and control characters escaped.
 std::string jsonString(std::string_view text);
+
+// An 8-bit text as the pager stores it, as a JSON string of plain ASCII:
+// every byte from 0x7F up written as the character of that code (\u00e9),
+// which reads back to the same byte.
+std::string latin1JsonString(std::string_view text);
 
 }  // namespace km640::fieldtext

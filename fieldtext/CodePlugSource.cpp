@@ -1,0 +1,83 @@
+#include "fieldtext/CodePlugSource.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/RegularFile.h"
+
+namespace km640::fieldtext {
+
+namespace {
+
+// Reads the whole file, up to one byte more than limit (so a longer file is
+// seen to be longer). False, with the system's reason, when a read fails.
+bool readAll(int fd, std::size_t limit, std::string& out, std::string& reason) {
+    char buffer[8192];
+    while (out.size() <= limit) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            reason = SystemErrorText();
+            return false;
+        }
+        if (n == 0) break;
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path) {
+    LoadedCodePlug out;
+    const OpenedFile file = OpenRegularFile(path, O_RDONLY);
+    if (!file.ok()) {
+        out.status = file.notAFile ? LoadedCodePlug::Status::NotAFile : LoadedCodePlug::Status::IoError;
+        out.reason = file.reason;
+        return out;
+    }
+    std::string content;
+    const bool read = readAll(file.fd, kMaxCodePlugTextBytes, content, out.reason);
+    if (::close(file.fd) != 0 && read) out.reason = SystemErrorText();
+    if (!out.reason.empty()) return out;
+
+    if (content.size() <= kMaxCodePlugTextBytes && isCodePlugText(content)) {
+        out.fromText = true;
+        TextImport imported = importCodePlugText(content, DefaultImage());
+        if (!imported.error.empty()) {
+            out.status = LoadedCodePlug::Status::BadText;
+            out.reason = imported.error;
+            return out;
+        }
+        if (!imported.refusals.empty()) {
+            out.status = LoadedCodePlug::Status::Refused;
+            out.refusals = std::move(imported.refusals);
+            out.reason = std::to_string(out.refusals.size()) + " value(s) the window refuses";
+            return out;
+        }
+        out.image = imported.image;
+        out.status = LoadedCodePlug::Status::Ok;
+        return out;
+    }
+    // Not code-plug text, though it starts like JSON: say why it cannot be read as such.
+    if (const auto first = content.find_first_not_of(" \t\r\n"); first != std::string::npos && content[first] == '{' &&
+                                                                  content.size() < kImageSize) {
+        const TextImport imported = importCodePlugText(content, DefaultImage());
+        out.status = LoadedCodePlug::Status::BadText;
+        out.reason = imported.error.empty() ? "not KM640 code-plug text" : imported.error;
+        return out;
+    }
+    if (content.size() < kImageSize) {
+        out.status = LoadedCodePlug::Status::TooShort;
+        out.reason = "the file holds " + std::to_string(content.size()) + " bytes, a code-plug has 2048";
+        return out;
+    }
+    std::copy_n(content.begin(), kImageSize, out.image.bytes().begin());
+    out.status = LoadedCodePlug::Status::Ok;
+    return out;
+}
+
+}  // namespace km640::fieldtext

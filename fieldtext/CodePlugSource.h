@@ -1,0 +1,38 @@
+#pragma once
+// Reading a code-plug from a file by its content: the 2048 bytes of a "*.tbl"
+// image, or the code-plug text (JSON with the format field) built onto the
+// built-in code-plug. The command line's write, verify and production and the
+// window's Open take files through here.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "codeplug/CodePlugImage.h"
+#include "fieldtext/CodePlugText.h"
+
+namespace km640::fieldtext {
+
+struct LoadedCodePlug {
+    enum class Status {
+        Ok,
+        IoError,   // cannot be opened or read
+        NotAFile,  // a directory, a named pipe, a device ...
+        TooShort,  // neither code-plug text nor 2048 bytes
+        BadText,   // code-plug text that cannot be read (bad JSON, newer format): see reason
+        Refused,   // code-plug text with values the window refuses: see refusals
+    };
+    Status status = Status::IoError;
+    bool fromText = false;  // the file held code-plug text
+    CodePlugImage image;    // when Ok; a text is already normalised
+    std::string reason;     // what went wrong, one line
+    std::vector<FieldRefusal> refusals;
+    bool ok() const { return status == Status::Ok; }
+};
+
+// The largest code-plug text read; a bigger file is no code-plug.
+constexpr std::size_t kMaxCodePlugTextBytes = 4 * 1024 * 1024;
+
+LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path);
+
+}  // namespace km640::fieldtext

@@ -1,0 +1,61 @@
+#pragma once
+// Inside the code-plug text: reading value texts, and the rule of each field
+// kind that a value goes through (the window's own commit rules, called from
+// rf/, selcall/ and settings/). CodePlugText.h is the interface to use.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "codeplug/CodePlugImage.h"
+#include "codeplug/MemoryMap.h"
+
+namespace km640::fieldtext {
+
+// What a rule did with a value: stored it, or refused it with the window's message.
+struct Outcome {
+    std::optional<std::string> refusal;
+};
+inline Outcome stored() { return {}; }
+inline Outcome refuse(std::string message) { return {std::move(message)}; }
+
+constexpr std::string_view kOnOffMessage = "Give on or off";
+
+// "0A"
+std::string hexByte(std::uint8_t byte);
+// "01 52 00 00" or "01520000": bytes in hexadecimal, blanks between them allowed.
+std::optional<std::vector<std::uint8_t>> parseHexBytes(std::string_view text);
+std::optional<bool> parseOnOff(std::string_view text);
+// "{0,2}" to its bits; every item below width.
+std::optional<std::uint32_t> parseItemSet(std::string_view text, int width);
+std::string itemSetMessage(int width);
+// A text field's value: the quoted form `dump` prints ("\"Bench 7\"", with
+// \", \\ and \xNN), or any text that does not start with a double quote as it
+// stands. Nothing for a quoted text that is not well formed.
+std::optional<std::string> parseTextValue(std::string_view text);
+
+// Whether the window shows the field in a control of its own; the others are
+// given as raw hexadecimal bytes.
+bool shownByWindow(const memmap::Field& field);
+
+// Stores a field's raw number (bits or big-endian bytes), unchecked.
+Outcome storeNumber(CodePlugImage& image, const memmap::Field& field, std::uint32_t value);
+
+// For a setting the window shows as a list entry or a text of its own: the
+// stored value it shows as text (as an entry of its own, not as a stand-in
+// for another value), and the entries there are.
+std::optional<std::uint32_t> shownEntryValue(const CodePlugImage& image, const memmap::Field& field,
+                                             std::string_view text);
+std::vector<std::string> shownEntries(const CodePlugImage& image, const memmap::Field& field);
+std::string entriesMessage(const CodePlugImage& image, const memmap::Field& field);
+
+// The plain rule of the field's encoding (raw bytes, flag, set of items, list entry).
+Outcome setFieldByEncoding(CodePlugImage& image, const memmap::Field& field, std::string_view text);
+
+// The rule of the field's own control (FieldRules.cpp), falling back on the
+// field's encoding.
+Outcome applyFieldRule(CodePlugImage& image, const memmap::Field& field, std::string_view text);
+
+}  // namespace km640::fieldtext
