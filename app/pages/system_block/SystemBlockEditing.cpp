@@ -9,25 +9,15 @@
 #include "app/pages/NeedControl.h"
 #include "app/pages/system_block/SystemBlockView.h"
 #include "settings/SystemBlock.h"
+#include "settings/SystemNumbers.h"
 
 namespace km640 {
 
 namespace {
 
 using namespace sysblock;
-using Check = WholeNumberCommit::Check;
-
-// A range refused with a warning box; the focus goes back to the field.
-Check warning(int low, int high, std::string message) { return {inRange(low, high), std::move(message)}; }
-
-// A rule refused with a plain box.
-Check plain(std::function<bool(int)> accepts, std::string message, AfterRefusal focus) {
-    return {std::move(accepts), std::move(message), MessageStyle::Plain, focus};
-}
 
 constexpr const char* kBatteryLists[] = {"cboBatLow", "cboBatMed", "cboBatHigh"};
-constexpr int kPlectronSet = 0;
-constexpr int kStandardSet = 1;
 constexpr int kChannels = 2;
 constexpr int kAddresses = 12;
 
@@ -39,7 +29,6 @@ const char* const kFixedAlertAttention =
 
 SystemBlockEditing::SystemBlockEditing(TfmMain& window, SystemBlockView& view)
     : QObject(&window), w_(window), view_(view) {
-    toneSystem_ = FieldRef::of("ToneSystem");
     fixedAlertTimeEnable_ = FieldRef::of("FixedAlertTimeEnable");
     for (int level = 0; level < 3; ++level) {
         battery_[level] = NeedControl<QComboBox>(&w_, kBatteryLists[level]);
@@ -57,59 +46,45 @@ SystemBlockEditing::Store SystemBlockEditing::storeIn(const char* field) {
     return [this, f](int v) { f.set(image(), static_cast<std::uint8_t>(v)); };
 }
 
-SystemBlockEditing::Store SystemBlockEditing::storeInActiveSet(std::vector<std::string> members) {
-    std::vector<std::array<FieldRef, 2>> fields;
-    for (const auto& m : members) {
-        const std::string pattern = "{}Timing." + m;
-        fields.push_back({FieldRef::of(pattern, kPlectronSet), FieldRef::of(pattern, kStandardSet)});
-    }
-    return [this, fields](int v) {
-        const int set = toneSystem_.get(image()) == kPlectronToneSystem ? kPlectronSet : kStandardSet;
-        for (const auto& f : fields) f[static_cast<std::size_t>(set)].set(image(), static_cast<std::uint8_t>(v));
-    };
-}
-
 void SystemBlockEditing::wireNumbers() {
+    // The checks, their messages and where a value goes are the pure rules'
+    // (settings/SystemNumbers); the window adds the style of its boxes and
+    // where the focus goes after a refusal.
     const auto toSink = AfterRefusal::ToFocusSink;
     const auto back = AfterRefusal::BackToField;
     struct Def {
         const char* field;
-        WholeNumberCommit commit;
+        SystemNumber number;
+        MessageStyle style;
+        AfterRefusal focus;
+        bool reshow;
     };
     const Def defs[] = {
-        {"edtRpTM",
-         {{plain(inRange(0, 255), "Please insert a number between 5 to 255 or 0!", toSink),
-           plain([](int v) { return v == 0 || v >= 5; }, "Please insert a number between 5 and 255 !", toSink)},
-          storeIn("RemindRepetitionTime"),
-          true}},
-        {"edtBLightOff",
-         {{plain(BacklightAccepted, "Please insert a number between 1 to 127 or 255 !", back)},
-          [this, f = FieldRef::of("BacklightAutoOff")](int v) { f.set(image(), BacklightStored(v)); },
-          true}},
-        {"edtCOD",
-         {{plain(inRange(0, 255), "Please insert a number between 0 and 255 !", toSink)}, storeIn("CarrierOffDelay"), true}},
-        {"edtMsgRS",
-         {{{MsgReadStatusAccepted, "Please insert a number between 0 to 120 or 255"}},
-          [this, f = FieldRef::of("MsgReadStatus")](int v) { f.set(image(), MsgReadStatusStored(v)); }}},
-        {"edtT1Min", {{warning(0, 255, "Please insert a number between 0 to 255.")}, storeInActiveSet({"Tone1Duration"})}},
-        {"edtT2Min", {{warning(0, 255, "Please insert a number between 0 to 255.")}, storeInActiveSet({"Tone2Duration"})}},
-        {"edtGroupMin",
-         {{warning(0, 250, "Please insert a number between 0 to 250.")},
-          storeInActiveSet({"GroupCallDuration", "GroupCallMax"})}},
-        {"edtGapTM", {{warning(0, 255, "Please insert a number between 0 to 255.")}, storeIn("StdTiming.GapMax")}},
-        {"edtF1ST", {{warning(1, 255, "Please insert a number between 1 to 255")}, storeIn("F1ScanTime")}},
-        {"edtF2ST", {{warning(1, 255, "Please insert a number between 1 to 255")}, storeIn("F2ScanTime")}},
-        {"edtPowST", {{warning(1, 255, "Please insert a number between 1 to 255.")}, storeIn("PowerSaveTime")}},
+        {"edtRpTM", SystemNumber::RemindRepetitionTime, MessageStyle::Plain, toSink, true},
+        {"edtBLightOff", SystemNumber::BacklightAutoOff, MessageStyle::Plain, back, true},
+        {"edtCOD", SystemNumber::CarrierOffDelay, MessageStyle::Plain, toSink, true},
+        {"edtMsgRS", SystemNumber::MsgReadStatus, MessageStyle::Warning, back, false},
+        {"edtT1Min", SystemNumber::Tone1Duration, MessageStyle::Warning, back, false},
+        {"edtT2Min", SystemNumber::Tone2Duration, MessageStyle::Warning, back, false},
+        {"edtGroupMin", SystemNumber::GroupCallDuration, MessageStyle::Warning, back, false},
+        {"edtGapTM", SystemNumber::GapMax, MessageStyle::Warning, back, false},
+        {"edtF1ST", SystemNumber::F1ScanTime, MessageStyle::Warning, back, false},
+        {"edtF2ST", SystemNumber::F2ScanTime, MessageStyle::Warning, back, false},
+        {"edtPowST", SystemNumber::PowerSaveTime, MessageStyle::Warning, back, false},
+        // The shortest decoding time depends on the tone system in use when
+        // the value is committed.
+        {"edtT2Max", SystemNumber::DecodingTime, MessageStyle::Warning, back, false},
     };
-    for (const auto& d : defs) NeedControl<EditField>(&w_, d.field)->setOnCommit(d.commit);
-
-    // The shortest decoding time depends on the tone system in use when the
-    // value is committed.
-    NeedControl<EditField>(&w_, "edtT2Max")
-        ->setOnCommit([this, store = storeInActiveSet({"DecodingTime"})](EditField& field) {
-            const int least = DecodingTimeMinimum(toneSystem_.get(image()));
-            const std::string message = "Please insert a number between " + std::to_string(least) + " to 255.";
-            WholeNumberCommit{{warning(least, 255, message)}, store}(field);
+    for (const auto& d : defs)
+        NeedControl<EditField>(&w_, d.field)->setOnCommit([this, d](EditField& field) {
+            const auto v = field.wholeNumber();
+            if (!v) return;
+            if (const auto message = systemNumberRefusal(d.number, image(), *v)) {
+                field.refuse(*message, d.style, d.focus);
+                return;
+            }
+            if (d.reshow) field.showWhole(*v);
+            storeSystemNumber(d.number, image(), *v);
         });
 }
 

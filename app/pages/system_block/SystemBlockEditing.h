@@ -36,8 +36,6 @@ private:
 
     CodePlugImage& image() const;
     Store storeIn(const char* field);
-    // Stores into the same members of the timing set in use.
-    Store storeInActiveSet(std::vector<std::string> members);
     void wireNumbers();
     void wireLists();
     // cboBatHighChange: the list with this tag (0 low, 1 medium, 2 high).
@@ -50,7 +48,7 @@ private:
     std::array<QComboBox*, 3> battery_{};
     std::array<FieldRef, 3> batteryLevels_{};
     QCheckBox* fixedAlertTime_ = nullptr;
-    FieldRef toneSystem_, fixedAlertTimeEnable_;
+    FieldRef fixedAlertTimeEnable_;
 };
 
 }  // namespace km640
