@@ -1,6 +1,6 @@
 #include "fieldtext/CodePlugText.h"
 
-#include <map>
+#include <set>
 
 #include "codeplug/MemoryMap.h"
 #include "fieldtext/FieldTextRules.h"
@@ -50,19 +50,11 @@ std::string valueText(const CodePlugImage& image, const Field& field) {
     return fieldValueText(image, field);
 }
 
-bool sameBits(const CodePlugImage& a, const CodePlugImage& b, const Field& field) {
-    for (int k = 0; k < field.length; ++k) {
-        const std::uint8_t mask = field.length == 1 ? field.mask() : 0xFF;
-        if (((a.byte(field.offset + k) ^ b.byte(field.offset + k)) & mask) != 0) return false;
-    }
-    return true;
-}
-
 // Whether the field's value text sets the field to exactly its bits again.
 bool textCarriesValue(const CodePlugImage& image, const Field& field, const std::string& text) {
     CodePlugImage trial = image;
     if (setFieldFromText(trial, field.name, text)) return false;
-    return sameBits(trial, image, field);
+    return sameFieldBits(trial, image, field);
 }
 
 struct ReservedRun {
@@ -233,14 +225,19 @@ TextImport importCodePlugText(std::string_view text, const CodePlugImage& base) 
         out.error = parsed.error;
         return out;
     }
+    std::set<std::string> named;
+    for (const auto& field : parsed.fields) named.insert(field.first);
     std::vector<FieldRefusal> refusals;
     for (int pass = 0; pass < kImportPasses; ++pass) {
         const CodePlugImage before = out.image;
         refusals = parsed.refusals;
         for (const auto& [name, value] : parsed.fields)
             if (auto refusal = setFieldFromText(out.image, name, value)) refusals.push_back(*refusal);
+        // Then the raw values, over what the rules stored beside them; a
+        // field the text also gives through its rule keeps that value.
         for (const auto& [name, value] : parsed.rawFields)
-            if (auto refusal = setRawField(out.image, name, value)) refusals.push_back(*refusal);
+            if (!named.contains(name))
+                if (auto refusal = setRawField(out.image, name, value)) refusals.push_back(*refusal);
         putReservedBytes(out.image, parsed.reservedBytes);
         if (out.image == before) break;
     }

@@ -219,6 +219,13 @@ Outcome setFieldByEncoding(CodePlugImage& image, const Field& field, std::string
     return byEncoding(image, field, text);
 }
 
+bool sameFieldBits(const CodePlugImage& a, const CodePlugImage& b, const Field& field) {
+    const std::uint8_t mask = field.length == 1 ? field.mask() : 0xFF;
+    for (int k = 0; k < field.length; ++k)
+        if (((a.byte(field.offset + k) ^ b.byte(field.offset + k)) & mask) != 0) return false;
+    return true;
+}
+
 std::string refusalLine(const FieldRefusal& refusal) {
     return refusal.field + "=" + refusal.text + ": " + refusal.message;
 }
@@ -232,6 +239,10 @@ std::optional<FieldRefusal> setFieldFromText(CodePlugImage& image, std::string_v
     CodePlugImage changed = image;
     const Outcome outcome = applyFieldRule(changed, *field, text);
     if (outcome.refusal) return refusal(*outcome.refusal);
+    // A field given the value it holds is no change: what its commit would
+    // store beside it (a word, a code, a copy) stays as it is, so a text of
+    // a code-plug reads back to the same bytes.
+    if (sameFieldBits(changed, image, *field)) return std::nullopt;
     image = changed;
     return std::nullopt;
 }

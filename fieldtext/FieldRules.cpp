@@ -96,6 +96,7 @@ ToneField toneFieldOf(const Field& field) {
 }
 
 Outcome tone(CodePlugImage& image, const Field& field, std::string_view text) {
+    if (auto why = addressCellDisabled(image, field)) return refuse(*why);
     if (auto refusal = keyFilterRefusal(KeyFilter::decimal(1), text)) return refuse(*refusal);
     if (TrimBlanks(text).empty()) return refuse("A tone field cannot be left blank");
     const ToneCommitResult result = commitTone(image, toneFieldOf(field), text);
@@ -132,6 +133,7 @@ Outcome profileName(CodePlugImage& image, const Field& field, std::string_view t
 }
 
 Outcome addressName(CodePlugImage& image, const Field& field, std::string_view text) {
+    if (auto why = addressCellDisabled(image, field)) return refuse(*why);
     return plainText(image, field, text, addressNameToStore);
 }
 
@@ -237,6 +239,7 @@ Outcome resetDelay(CodePlugImage& image, const Field& field, std::string_view te
 CallChannel callChannelOf(const Field& field) { return field.index == 0 ? CallChannel::F1 : CallChannel::F2; }
 
 Outcome alertSeconds(CodePlugImage& image, const Field& field, std::string_view text) {
+    if (auto why = addressCellDisabled(image, field, true)) return refuse(*why);
     for (const char c : text)
         if (const KeyDecision d = alertSecondsKey(static_cast<unsigned char>(c)); d.verdict == KeyVerdict::Refuse)
             return refuse(std::string(d.message.text));
@@ -245,11 +248,6 @@ Outcome alertSeconds(CodePlugImage& image, const Field& field, std::string_view 
     if (result.message) return refuse(result.message->text);
     return stored();
 }
-
-struct FieldRule {
-    std::string_view pattern;
-    Outcome (*apply)(CodePlugImage&, const Field&, std::string_view);
-};
 
 constexpr FieldRule kRules[] = {
     {"ToneSystem", toneSystem},
@@ -273,10 +271,13 @@ constexpr FieldRule kRules[] = {
 
 }  // namespace
 
+std::span<const FieldRule> channelAndTextRules() { return kRules; }
+
 Outcome applyFieldRule(CodePlugImage& image, const Field& field, std::string_view text) {
     if (field.def != nullptr && shownByWindow(field)) {
-        for (const auto& rule : kRules)
-            if (field.def->name == rule.pattern) return rule.apply(image, field, text);
+        for (const auto rules : {channelAndTextRules(), settingRules()})
+            for (const auto& rule : rules)
+                if (field.def->name == rule.pattern) return rule.apply(image, field, text);
         if (sysblock::systemNumberOfField(field.name)) return systemNumber(image, field, text);
     }
     return setFieldByEncoding(image, field, text);

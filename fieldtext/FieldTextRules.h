@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,9 @@ std::optional<std::string> parseTextValue(std::string_view text);
 // given as raw hexadecimal bytes.
 bool shownByWindow(const memmap::Field& field);
 
+// Whether a and b agree in every bit of the field.
+bool sameFieldBits(const CodePlugImage& a, const CodePlugImage& b, const memmap::Field& field);
+
 // Stores a field's raw number (bits or big-endian bytes), unchecked.
 Outcome storeNumber(CodePlugImage& image, const memmap::Field& field, std::uint32_t value);
 
@@ -54,8 +58,23 @@ std::string entriesMessage(const CodePlugImage& image, const memmap::Field& fiel
 // The plain rule of the field's encoding (raw bytes, flag, set of items, list entry).
 Outcome setFieldByEncoding(CodePlugImage& image, const memmap::Field& field, std::string_view text);
 
-// The rule of the field's own control (FieldRules.cpp), falling back on the
-// field's encoding.
+// The rule of a control, by the name pattern of the field's declaration.
+struct FieldRule {
+    std::string_view pattern;
+    Outcome (*apply)(CodePlugImage&, const memmap::Field&, std::string_view text);
+};
+// Channels, tones, texts, profiles (FieldRules.cpp); the other settings
+// (FieldRulesSettings.cpp).
+std::span<const FieldRule> channelAndTextRules();
+std::span<const FieldRule> settingRules();
+
+// Why a cell of a call-address row (a field of the address record or its
+// name) cannot be reached in the window: the address is not in use, channel
+// F2 is off, or for the alert time cells the fixed alert time is off.
+std::optional<std::string> addressCellDisabled(const CodePlugImage& image, const memmap::Field& field,
+                                               bool alertTime = false);
+
+// The rule of the field's own control, falling back on the field's encoding.
 Outcome applyFieldRule(CodePlugImage& image, const memmap::Field& field, std::string_view text);
 
 }  // namespace km640::fieldtext
