@@ -26,6 +26,7 @@ enum Option : unsigned {
     kSummary = 1u << 12,
     kSerialFromStdin = 1u << 13,
     kAllowRepeat = 1u << 14,
+    kBase = 1u << 15,
 };
 
 struct OptionRule {
@@ -52,6 +53,7 @@ constexpr OptionRule kOptions[] = {
     {"--summary", "", kSummary, nullptr, &CliArguments::summary},
     {"--serial-from-stdin", "", kSerialFromStdin, nullptr, &CliArguments::serialFromStdin},
     {"--allow-repeat", "", kAllowRepeat, nullptr, &CliArguments::allowRepeat},
+    {"--base", "", kBase, &CliArguments::base, nullptr},
 };
 
 struct CommandRule {
@@ -62,6 +64,7 @@ struct CommandRule {
     int files;            // file arguments without --port
     int filesWithPort;    // file arguments with --port
     std::string_view filesText;
+    bool moreFiles = false;  // files is the least number of file arguments
 };
 
 // diff compares two files, or the pager on --port with one file.
@@ -81,6 +84,9 @@ constexpr CommandRule kCommands[] = {
     {"dump", Command::Dump, kJson, 0, 1, 1, "one code-plug file"},
     {"diff", Command::Diff, kPort | kJson, 0, 2, 1, "two code-plug files, or --port and one file"},
     {"check", Command::Check, 0, 0, 1, 1, "one code-plug file"},
+    {"set", Command::Set, kOutput, 0, 2, 2, "a code-plug file and at least one NAME=VALUE", true},
+    {"export", Command::Export, kOutput, 0, 1, 1, "one code-plug file"},
+    {"import", Command::Import, kOutput | kBase, kOutput, 1, 1, "one code-plug text file"},
 };
 
 const OptionRule* findOption(std::string_view word) {
@@ -207,7 +213,8 @@ CliParse parseCliArguments(std::span<const std::string> args) {
         }
     }
     const int files = (given & kPort) != 0 ? command->filesWithPort : command->files;
-    if (static_cast<int>(a.files.size()) != files) {
+    const int givenFiles = static_cast<int>(a.files.size());
+    if (command->moreFiles ? givenFiles < files : givenFiles != files) {
         out.error = files == 0 ? std::string(command->name) + " takes no file arguments"
                                : std::string(command->name) + " takes " + std::string(command->filesText);
         return out;

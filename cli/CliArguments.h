@@ -10,13 +10,14 @@
 namespace km640::cli {
 
 enum class Command { Help, Version, Ports, Info, Read, Write, Verify, SyncTime, Production, Records, Dump, Diff,
-                     Check };
+                     Check, Set, Export, Import };
 
 struct CliArguments {
     Command command = Command::Help;
     std::vector<std::string> files;  // the positional arguments after the subcommand
     std::string port;                // a device name ("ttyUSB0") or a full path ("/dev/pts/3")
-    std::string output;              // read -o
+    std::string output;              // read, set, export, import -o
+    std::string base;                // import --base: the code-plug the text's fields are set onto
     std::string backupDir;           // write --backup
     std::string serial;              // production --serial; records --serial
     std::string logDir = ".";        // production --log-dir; records --log-dir (where the default record is)

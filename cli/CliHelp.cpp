@@ -27,6 +27,8 @@ constexpr ExitCodeMeaning kMeanings[] = {
                            "production record"},
     {ExitCode::RepeatRefused, "production: the serial number was programmed before (the record says when and "
                               "where); nothing was sent to the board"},
+    {ExitCode::Refused, "set, import, or a code-plug text given to any command: a value the window would refuse "
+                        "(each is listed with the window's message); nothing was saved or sent"},
 };
 
 constexpr const char* kUsage = R"(Usage: km640-cli [--quiet] COMMAND [OPTIONS]

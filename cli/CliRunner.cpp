@@ -6,6 +6,7 @@
 #include "cli/FileCommands.h"
 #include "cli/PagerCommands.h"
 #include "cli/RecordCommands.h"
+#include "cli/TextCommands.h"
 #include "codeplug/CodePlugImage.h"
 
 namespace km640::cli {
@@ -22,6 +23,9 @@ int runCli(std::span<const std::string> args, CliContext& context) {
     case Command::Version: context.out << "km640-cli " << ProgramVersionText() << "\n"; return toInt(ExitCode::Success);
     case Command::Dump: return runDump(a, context.out, context.err);
     case Command::Check: return runCheck(a, context.out, context.err);
+    case Command::Set: return runSet(a, context.out, context.err);
+    case Command::Export: return runExport(a, context.out, context.err);
+    case Command::Import: return runImport(a, context.out, context.err);
     case Command::Diff:
         if (a.port.empty()) return runDiffFiles(a, context.out, context.err);
         break;

@@ -22,6 +22,8 @@ enum class ExitCode : int {
     LogLineLost = 10,  // production: the pager was written, but its log line could not be written
     RecordLost = 11,   // production: the pager's outcome is printed, but its run is missing from the production record
     RepeatRefused = 12,  // production: the serial number was programmed before; nothing was sent to the board
+    Refused = 13,        // set, import, and a code-plug text given to any command: a value the window refuses;
+                         // nothing was saved or sent
 };
 
 struct ExitCodeMeaning {

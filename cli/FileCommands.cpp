@@ -6,6 +6,7 @@
 #include "fieldtext/CodePlugCheck.h"
 #include "fieldtext/CodePlugDiff.h"
 #include "fieldtext/CodePlugDump.h"
+#include "fieldtext/CodePlugSource.h"
 #include "fieldtext/MessageLine.h"
 #include "settings/CodePlugNormalisation.h"
 
@@ -13,45 +14,68 @@ namespace km640::cli {
 
 using namespace km640::fieldtext;
 
-std::optional<CodePlugImage> loadCodePlug(const std::string& path, std::ostream& err) {
-    const auto read = ReadCodePlugFile(path);
+LoadedFile loadCodePlug(const std::string& path, std::ostream& err) {
+    LoadedFile out;
+    const LoadedCodePlug read = loadCodePlugFile(path);
+    out.fromText = read.fromText;
     switch (read.status) {
-    case CodePlugFileRead::Status::Ok: {
-        CodePlugImage image;
-        image.bytes() = read.bytes;
-        return image;
-    }
-    case CodePlugFileRead::Status::TooShort:
+    case LoadedCodePlug::Status::Ok: out.image = read.image; break;
+    case LoadedCodePlug::Status::TooShort:
         err << "km640-cli: " << path << " is no code-plug: " << read.reason << "\n";
         break;
-    case CodePlugFileRead::Status::NotAFile:
-        err << "km640-cli: " << path << " " << read.reason << "\n";
-        break;
-    case CodePlugFileRead::Status::IoError:
-        err << "km640-cli: cannot read " << path << ": " << read.reason << "\n";
+    case LoadedCodePlug::Status::NotAFile: err << "km640-cli: " << path << " " << read.reason << "\n"; break;
+    case LoadedCodePlug::Status::IoError: err << "km640-cli: cannot read " << path << ": " << read.reason << "\n"; break;
+    case LoadedCodePlug::Status::BadText: err << "km640-cli: " << path << " is " << read.reason << "\n"; break;
+    case LoadedCodePlug::Status::Refused:
+        printRefusals(path, read.refusals, err);
+        err << "km640-cli: " << path << ": " << read.refusals.size() << " value(s) refused; nothing was done.\n";
+        out.failure = ExitCode::Refused;
         break;
     }
-    return std::nullopt;
+    return out;
 }
 
-std::optional<CodePlugImage> loadCodePlugForPager(const std::string& path, std::ostream& err) {
-    auto image = loadCodePlug(path, err);
-    if (!image) return std::nullopt;
-    if (!HasModelName(image->bytes())) {
+LoadedFile loadCodePlugForPager(const std::string& path, std::ostream& err) {
+    LoadedFile file = loadCodePlug(path, err);
+    if (!file) return file;
+    CodePlugImage& image = *file.image;
+    if (!HasModelName(image.bytes())) {
         err << "km640-cli: " << path << ": The file is not KM640 code-plug file.\n";
-        return std::nullopt;
+        file.image.reset();
+        return file;
     }
-    if (CodePlugIsOld(image->byte(ident::kVersionBcd), image->byte(ident::kVersionBcd + 1)))
-        LegacyBatteryPatch(*image);
-    for (const RefreshMessage& message : normaliseCodePlug(*image).messages)
+    if (CodePlugIsOld(image.byte(ident::kVersionBcd), image.byte(ident::kVersionBcd + 1))) LegacyBatteryPatch(image);
+    for (const RefreshMessage& message : normaliseCodePlug(image).messages)
         err << "km640-cli: " << path << ": " << messageLine(message.text) << "\n";
-    StampVersion(*image);
-    return image;
+    StampVersion(image);
+    return file;
+}
+
+bool saveFileKeepingBackup(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                           const std::filesystem::path& backupFolder, std::ostream& out, std::ostream& err) {
+    const auto saved = WriteFileKeepingBackup(path, bytes, backupFolder, BackupRule::KeepEveryVersion);
+    switch (saved.status) {
+    case CodePlugFileWrite::Status::Ok:
+        if (!saved.backup.empty())
+            out << "Kept the previous " << path.string() << " as " << saved.backup.string() << "\n";
+        return true;
+    case CodePlugFileWrite::Status::NotAFile:
+        err << "km640-cli: " << path.string() << " " << saved.reason << "; nothing was saved there.\n";
+        return false;
+    case CodePlugFileWrite::Status::IoError: break;
+    }
+    err << "km640-cli: cannot write " << path.string() << ": " << saved.reason << "\n";
+    return false;
+}
+
+void printRefusals(const std::string& source, const std::vector<FieldRefusal>& refusals, std::ostream& err) {
+    for (const FieldRefusal& refusal : refusals)
+        err << "km640-cli: " << source << ": " << refusalLine(refusal) << "\n";
 }
 
 int runDump(const CliArguments& arguments, std::ostream& out, std::ostream& err) {
     const auto image = loadCodePlug(arguments.files.at(0), err);
-    if (!image) return toInt(ExitCode::BadFile);
+    if (!image) return toInt(image.failure);
     out << (arguments.json ? dumpJson(*image) : dumpText(*image));
     return toInt(ExitCode::Success);
 }
@@ -65,14 +89,15 @@ int printDifferences(const CodePlugImage& a, const CodePlugImage& b, const std::
 
 int runDiffFiles(const CliArguments& arguments, std::ostream& out, std::ostream& err) {
     const auto a = loadCodePlug(arguments.files.at(0), err);
-    const auto b = a ? loadCodePlug(arguments.files.at(1), err) : std::nullopt;
-    if (!a || !b) return toInt(ExitCode::BadFile);
+    const auto b = a ? loadCodePlug(arguments.files.at(1), err) : LoadedFile{};
+    if (!a) return toInt(a.failure);
+    if (!b) return toInt(b.failure);
     return printDifferences(*a, *b, arguments.files[0], arguments.files[1], arguments.json, out);
 }
 
 int runCheck(const CliArguments& arguments, std::ostream& out, std::ostream& err) {
     const auto image = loadCodePlug(arguments.files.at(0), err);
-    if (!image) return toInt(ExitCode::BadFile);
+    if (!image) return toInt(image.failure);
     const auto findings = checkCodePlug(*image);
     out << checkText(findings);
     return toInt(findings.empty() ? ExitCode::Success : ExitCode::Differences);

@@ -32,23 +32,9 @@ namespace {
 // Where WriteCodePlugFile keeps the previous file of that name.
 fs::path folderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
 
-// Saves a code-plug the command line's way: an existing file is kept under a
-// free backup name, which is told on out; a failure is told on err.
 bool saveCodePlug(const fs::path& path, const CodePlugImage& image, const fs::path& backupFolder, std::ostream& out,
                   std::ostream& err) {
-    const auto saved = WriteCodePlugFile(path, image, backupFolder, BackupRule::KeepEveryVersion);
-    switch (saved.status) {
-    case CodePlugFileWrite::Status::Ok:
-        if (!saved.backup.empty())
-            out << "Kept the previous " << path.string() << " as " << saved.backup.string() << "\n";
-        return true;
-    case CodePlugFileWrite::Status::NotAFile:
-        err << "km640-cli: " << path.string() << " " << saved.reason << "; nothing was saved there.\n";
-        return false;
-    case CodePlugFileWrite::Status::IoError: break;
-    }
-    err << "km640-cli: cannot write " << path.string() << ": " << saved.reason << "\n";
-    return false;
+    return saveFileKeepingBackup(path, image.bytes(), backupFolder, out, err);
 }
 
 }  // namespace
@@ -111,7 +97,10 @@ int PagerCommands::run() {
     case Command::Ports:
     case Command::Records:
     case Command::Dump:
-    case Command::Check: break;
+    case Command::Check:
+    case Command::Set:
+    case Command::Export:
+    case Command::Import: break;
     }
     ClosePortQuietly(port_);
     view_.clearLine();
@@ -216,7 +205,7 @@ std::optional<ExitCode> PagerCommands::saveBackup() {
 
 ExitCode PagerCommands::write() {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
-    if (!file) return ExitCode::BadFile;
+    if (!file) return file.failure;
     if (!arguments_.backupDir.empty())
         if (const auto failed = saveBackup()) return *failed;
     image_ = *file;
@@ -229,7 +218,7 @@ ExitCode PagerCommands::write() {
 // board data and serial number) as the pager holds them.
 std::optional<ExitCode> PagerCommands::readFileAndPager(CodePlugImage& written, CodePlugImage& memory) {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
-    if (!file) return ExitCode::BadFile;
+    if (!file) return file.failure;
     const OperationResult result = operations_.ReadMemory(memory);
     if (!result.ok()) return finish(result);
     view_.clearLine();
@@ -266,7 +255,7 @@ ExitCode PagerCommands::syncTime() {
 // programmed, as without the day's log.
 ExitCode PagerCommands::production() {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
-    if (!file) return ExitCode::BadFile;
+    if (!file) return file.failure;
     const RecordUrlParse choice = chosenRecord(arguments_, context_);
     ProductionRecord record;
     if (!choice.error.empty() || !record.open(choice.location)) {

@@ -78,13 +78,12 @@ int renameNoReplace(const fs::path& from, const fs::path& to) {
 }
 
 // Writes all bytes to a fresh temporary file beside the target and flushes it.
-bool writeTemp(const fs::path& temp, const CodePlugImage& image, std::string& reason) {
+bool writeTemp(const fs::path& temp, std::span<const std::uint8_t> bytes, std::string& reason) {
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         reason = SystemErrorText();
         return false;
     }
-    const auto& bytes = image.bytes();
     bool ok = WriteAndFlush(fd, bytes.data(), bytes.size());
     if (!ok) reason = SystemErrorText();
     if (::close(fd) != 0 && ok) {
@@ -126,6 +125,11 @@ bool keepOldFile(const fs::path& path, const fs::path& folder, BackupRule rule, 
 
 CodePlugFileWrite WriteCodePlugFile(const fs::path& path, const CodePlugImage& image, const fs::path& backupFolder,
                                     BackupRule rule) {
+    return WriteFileKeepingBackup(path, image.bytes(), backupFolder, rule);
+}
+
+CodePlugFileWrite WriteFileKeepingBackup(const fs::path& path, std::span<const std::uint8_t> bytes,
+                                         const fs::path& backupFolder, BackupRule rule) {
     CodePlugFileWrite out;
     if (path.empty() || path.filename().empty()) {
         out.reason = "no file name";
@@ -138,7 +142,7 @@ CodePlugFileWrite WriteCodePlugFile(const fs::path& path, const CodePlugImage& i
     }
     fs::path temp = path;
     temp += ".tmp-" + std::to_string(::getpid());
-    if (!writeTemp(temp, image, out.reason)) return out;
+    if (!writeTemp(temp, bytes, out.reason)) return out;
 
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && !keepOldFile(path, backupFolder, rule, out)) {

@@ -2,6 +2,7 @@
 // Code-plug files ("*.tbl"): exactly the 2048 bytes of the image, nothing else.
 
 #include <filesystem>
+#include <span>
 #include <string>
 
 #include "codeplug/CodePlugImage.h"
@@ -63,5 +64,8 @@ std::filesystem::path BackupPathFor(const std::filesystem::path& saveName, const
 // but a regular file at path is refused and left alone.
 CodePlugFileWrite WriteCodePlugFile(const std::filesystem::path& path, const CodePlugImage& image,
                                     const std::filesystem::path& backupFolder, BackupRule rule);
+// The same for any bytes: a code-plug as text, say.
+CodePlugFileWrite WriteFileKeepingBackup(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                                         const std::filesystem::path& backupFolder, BackupRule rule);
 
 }  // namespace km640

@@ -31,7 +31,9 @@ bool readAll(int fd, std::size_t limit, std::string& out, std::string& reason) {
 
 }  // namespace
 
-LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path) {
+LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path) { return loadCodePlugFileOnto(path, DefaultImage()); }
+
+LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const CodePlugImage& base) {
     LoadedCodePlug out;
     const OpenedFile file = OpenRegularFile(path, O_RDONLY);
     if (!file.ok()) {
@@ -46,7 +48,7 @@ LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path) {
 
     if (content.size() <= kMaxCodePlugTextBytes && isCodePlugText(content)) {
         out.fromText = true;
-        TextImport imported = importCodePlugText(content, DefaultImage());
+        TextImport imported = importCodePlugText(content, base);
         if (!imported.error.empty()) {
             out.status = LoadedCodePlug::Status::BadText;
             out.reason = imported.error;
@@ -65,7 +67,7 @@ LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path) {
     // Not code-plug text, though it starts like JSON: say why it cannot be read as such.
     if (const auto first = content.find_first_not_of(" \t\r\n"); first != std::string::npos && content[first] == '{' &&
                                                                   content.size() < kImageSize) {
-        const TextImport imported = importCodePlugText(content, DefaultImage());
+        const TextImport imported = importCodePlugText(content, base);
         out.status = LoadedCodePlug::Status::BadText;
         out.reason = imported.error.empty() ? "not KM640 code-plug text" : imported.error;
         return out;

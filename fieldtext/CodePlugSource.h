@@ -34,5 +34,8 @@ struct LoadedCodePlug {
 constexpr std::size_t kMaxCodePlugTextBytes = 4 * 1024 * 1024;
 
 LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path);
+// The same with a code-plug text built onto base: the fields the text leaves
+// out keep base's values.
+LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const CodePlugImage& base);
 
 }  // namespace km640::fieldtext
