@@ -34,7 +34,8 @@ constexpr ExitCodeMeaning kMeanings[] = {
 constexpr const char* kUsage = R"(Usage: km640-cli [--quiet] COMMAND [OPTIONS]
 
 Programs KM640 pagers through the programmer board with the same operations as
-the KM640 window, and shows what is inside code-plug files (*.tbl).
+the KM640 window, shows what is inside code-plug files (*.tbl), and reads and
+writes code-plugs as text (*.json).
 
 Commands with the pager (PORT is a device name such as ttyUSB0, or a full path
 such as /dev/pts/3; "km640-cli ports" lists them). A FILE they send or compare is
@@ -115,10 +116,37 @@ Commands with files only:
                                changes (stale synthesizer or decoder words, menu counts,
                                switch settings...) with the value stored and the value
                                written.
+  set FILE NAME=VALUE... [-o OUT]
+                               Set fields as the window would: NAME as dump prints it
+                               (Profile[1].PName, F1Tone1[8], InitialProfile), VALUE as dump
+                               shows it ("Bench 7", 1520000, 1285.8, "12.5 K", "Profile 2",
+                               {0,2}, on, raw hexadecimal for a field the window does not
+                               show). The values are applied in the order given, each checked
+                               by the rule the window applies when that field is committed;
+                               then the code-plug is normalised as the window shows it and
+                               saved into FILE (kept as a .BAK like read -o does) or OUT
+                               (OUT ending in .json: as code-plug text). When any value is
+                               refused, every refusal is listed with the window's message
+                               and nothing is saved.
+  export FILE [-o TEXT]        The whole code-plug as code-plug text (JSON, one field per
+                               line, the bytes no field covers kept in "reserved"); to
+                               standard output, or into TEXT (an existing TEXT is kept as a
+                               .BAK).
+  import TEXT -o FILE [--base BASE]
+                               Build a code-plug from code-plug text: its fields are set
+                               onto BASE (a .tbl or text; default the built-in code-plug)
+                               through the window's rules, then it is normalised and saved
+                               into FILE (FILE ending in .json: as text). Refused values are
+                               listed and nothing is saved.
+
+Every command that takes a code-plug FILE also takes code-plug text (a JSON object
+with "format": "km640-codeplug"), recognised by its content.
 
 Options:
   -p, --port PORT              The port of the programmer board.
-  -o, --output FILE            Where read stores the pager's code-plug.
+  -o, --output FILE            Where read stores the pager's code-plug; where set, export
+                               and import save.
+      --base BASE              import: the code-plug the text's fields are set onto.
   -q, --quiet                  No progress bar. The bar is drawn on standard error only
                                when that is a terminal.
   -h, --help                   This text.

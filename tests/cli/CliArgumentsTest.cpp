@@ -169,7 +169,8 @@ TEST(CliHelp, DocumentsEveryCommandAndExitCode) {
     for (const char* command : {"ports", "info", "read", "write", "verify", "sync-time", "production", "records",
                                 "dump", "diff", "check", "--no-clock", "--backup", "--log-dir", "--json", "--quiet",
                                 "dialout", "--serial-from-stdin", "--allow-repeat", "--station", "--record",
-                                "KM640_RECORD", "--since", "--until", "--csv", "--summary"})
+                                "KM640_RECORD", "--since", "--until", "--csv", "--summary", "set", "export",
+                                "import", "--base"})
         EXPECT_NE(help.find(command), std::string::npos) << command;
     ExitCodeTable meanings;
     int expected = 0;

@@ -20,7 +20,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 mkdir "$work/bin" "$work/files" "$work/files/backups"
 ln -s "$(realpath "$cli")" "$work/bin/km640-cli"
 PATH=$work/bin:$PATH
-touch "$work/files/bench.tbl" "$work/files/OLD PAGER.TBL" "$work/files/notes.txt"
+touch "$work/files/bench.tbl" "$work/files/OLD PAGER.TBL" "$work/files/notes.txt" "$work/files/bench.json"
 
 # A board on a pseudo-terminal: the first line it prints is its port.
 mkfifo "$work/sim.out"
@@ -74,7 +74,7 @@ expect() {
 }
 
 cd "$work/files"
-expect "" :: ports info read write verify sync-time production records diff dump check ! bench.tbl
+expect "" :: ports info read write verify sync-time production records diff dump check set export import ! bench.tbl
 expect sy :: sync-time ! ports
 expect -q "" :: ports write
 expect write --p :: --port ! --serial
@@ -90,6 +90,12 @@ expect read --port "$board" -o "" :: bench.tbl backups ! notes.txt
 expect write --backup "" :: backups ! bench.tbl
 expect production --serial "" :: ! bench.tbl backups ports
 expect diff bench.tbl "" :: "OLD PAGER.TBL" ! notes.txt
+# Code-plugs as text go wherever a code-plug file goes.
+expect write --port "$board" "" :: bench.tbl bench.json ! notes.txt
+expect import "" :: bench.json backups ! notes.txt
+expect import bench.json --base "" :: bench.tbl bench.json ! notes.txt
+expect export bench.tbl -o "" :: bench.json ! notes.txt
+expect import bench.json -- :: --base --output ! --serial --no-clock
 
 [ "$failures" -eq 0 ] || exit 1
 echo "km640-cli completes commands, options, the port $board and code-plug files"
