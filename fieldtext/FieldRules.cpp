@@ -202,7 +202,7 @@ Outcome initialProfile(CodePlugImage& image, const Field& field, std::string_vie
     const int profile = static_cast<int>(*value);
     // The button of a profile that is off is disabled.
     if (image.byte(memmap::field("Profile[{}].PON", profile).offset) == 0)
-        return refuse(profiles::profileCaption(profile) + " is not on: the window's button is disabled");
+        return refuse("The window's control is disabled: " + profiles::profileCaption(profile) + " is not on");
     storeNumber(image, field, *value);
     profiles::copyActiveSwitchSettings(image, profile);
     return stored();
