@@ -50,11 +50,39 @@ std::string valueText(const CodePlugImage& image, const Field& field) {
     return fieldValueText(image, field);
 }
 
-// Whether the field's value text sets the field to exactly its bits again.
+// Whether the field's value text sets the field to exactly its bits again,
+// from the value it has and from other values (all bits clear, all set): a
+// control the window has disabled here (a profile box of a profile that is
+// off, say) takes no other value, and an import onto another code-plug could
+// not set it. Such a value is kept with the reserved bytes.
 bool textCarriesValue(const CodePlugImage& image, const Field& field, const std::string& text) {
-    CodePlugImage trial = image;
-    if (setFieldFromText(trial, field.name, text)) return false;
-    return sameFieldBits(trial, image, field);
+    for (const int start : {0, 1, 2}) {
+        CodePlugImage trial = image;
+        if (start > 0) {
+            for (int k = 0; k < field.length; ++k) {
+                const std::uint8_t mask = field.length == 1 ? field.mask() : 0xFF;
+                const int at = field.offset + k;
+                trial.setByte(at, static_cast<std::uint8_t>(start == 1 ? trial.byte(at) & ~mask : trial.byte(at) | mask));
+            }
+        }
+        if (setFieldFromText(trial, field.name, text)) return false;
+        if (!sameFieldBits(trial, image, field)) return false;
+    }
+    return true;
+}
+
+// A block that other fields subdivide only in part (the pager's own data
+// beside its firmware version): its own bytes carry the rest.
+bool holdsUncoveredBytes(const Field& block) {
+    std::vector<std::uint8_t> covered(static_cast<std::size_t>(block.length), 0);
+    for (const Field& field : memmap::fields()) {
+        if (field.aggregate() || field.offset < block.offset || field.lastByte() > block.lastByte()) continue;
+        for (int k = 0; k < field.length; ++k)
+            covered[static_cast<std::size_t>(field.offset - block.offset + k)] |= field.length == 1 ? field.mask() : 0xFF;
+    }
+    for (const auto bits : covered)
+        if (bits != 0xFF) return true;
+    return false;
 }
 
 struct ReservedRun {
@@ -155,7 +183,7 @@ ParsedText parseText(std::string_view text) {
 // this value as another one and keeps it as loaded.
 std::optional<FieldRefusal> setRawField(CodePlugImage& image, const std::string& name, const std::string& text) {
     const Field* field = memmap::findField(name);
-    if (!field || field->aggregate()) return FieldRefusal{name, text, "No field of the code-plug has this name"};
+    if (!field) return FieldRefusal{name, text, "No field of the code-plug has this name"};
     const auto bytes = parseHexBytes(text);
     const bool bits = field->length == 1 && field->width < 8;
     if (!bytes || static_cast<int>(bytes->size()) != field->length || (bits && (*bytes)[0] >= (1u << field->width)))
@@ -197,7 +225,7 @@ std::string exportCodePlugText(const CodePlugImage& image) {
     std::vector<const Field*> uncarried;
     json.beginObject("fields");
     for (const Field& field : memmap::fields()) {
-        if (field.aggregate()) continue;
+        if (field.aggregate() && !holdsUncoveredBytes(field)) continue;
         const std::string text = valueText(image, field);
         if (!textCarriesValue(image, field, text)) {
             uncarried.push_back(&field);

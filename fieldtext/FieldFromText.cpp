@@ -235,7 +235,7 @@ std::optional<FieldRefusal> setFieldFromText(CodePlugImage& image, std::string_v
     auto refusal = [&](std::string message) {
         return FieldRefusal{std::string(name), std::string(text), messageLine(message)};
     };
-    if (field == nullptr || field->aggregate()) return refusal("No field of the code-plug has this name");
+    if (field == nullptr) return refusal("No field of the code-plug has this name");
     CodePlugImage changed = image;
     const Outcome outcome = applyFieldRule(changed, *field, text);
     if (outcome.refusal) return refusal(*outcome.refusal);
