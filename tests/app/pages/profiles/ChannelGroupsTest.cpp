@@ -1,6 +1,8 @@
 // The channel groups of the profile pages and the squelch tables of
 // "Advance", driven through their fields and lists.
 
+#include "fieldtext/CodePlugText.h"
+#include "fieldtext/MessageLine.h"
 #include "rf/ChannelRef.h"
 #include "rf/SquelchThresholds.h"
 #include "tests/app/pages/profiles/ProfileWindow.h"
@@ -27,6 +29,7 @@ private slots:
     void channelThatCannotFollowIsNamed();
     void shownChannelThatCannotFollowIsNamedOnce();
     void thresholdRules();
+    void textFormTakesWhatTheFieldsTake();
 };
 
 void ChannelGroupsTest::defaultImageWordsAreShownAndStored() {
@@ -201,6 +204,81 @@ void ChannelGroupsTest::thresholdRules() {
         pw.get<QLineEdit>(row.field)->clear();
         pw.w.commitEditing();
         QCOMPARE(pw.text(row.field), QString::fromStdString(thresholdText(pw.byte(row.offset))));
+    }
+}
+
+// The code-plug text sets a field through the rule the window's field
+// applies: typed into the real field and given as text, a value is stored
+// with the same bytes or refused with the same message.
+void ChannelGroupsTest::textFormTakesWhatTheFieldsTake() {
+    struct Case {
+        const char* control;
+        const char* field;
+        const char* typed;
+        // A key the field's filter refuses: the window then commits the keys
+        // typed before it, the text form takes nothing of the value.
+        bool keyRefused = false;
+    };
+    const Case cases[] = {
+        {"edtF1Freq0", "Profile[0].F1Freq", "1523400"},
+        {"edtF1Freq0", "Profile[0].F1Freq", "0450000"},
+        {"edtF1Freq0", "Profile[0].F1Freq", "300000"},
+        {"edtF1Freq0", "Profile[0].F1Freq", "15x", true},
+        {"edtF2Freq0", "Profile[0].F2Freq", "4500125"},
+        {"edtF1T10", "F1Tone1[0]", "1000"},
+        {"edtF1T10", "F1Tone1[0]", "9999"},
+        {"edtF1T10", "F1Tone1[0]", "879.0"},
+        {"edtF2T20", "F2Tone2[0]", "1285.8"},
+        {"edtPName0", "Profile[0].PName", "Bench 7"},
+        {"edtRstDly0", "Profile[0].ResetDelay", "2.5"},
+        {"edtRstDly0", "Profile[0].ResetDelay", "128"},
+        {"edtRstDly0", "Profile[0].ResetDelay", "2.2"},
+        {"edtWBNRSSI0", "WbSquelch[0].Nrssi", "1.20"},
+        {"edtWBNRSSI0", "WbSquelch[0].Nrssi", "2.60"},
+        {"edtNSQLON0", "NbSquelch[0].SpeakerOn", "0.90"},
+        {"edtRpTM", "RemindRepetitionTime", "3"},
+        {"edtRpTM", "RemindRepetitionTime", "200"},
+        {"edtT2Max", "StdTiming.DecodingTime", "4"},
+        {"edtMsgRS", "MsgReadStatus", "121"},
+        {"edtBLightOff", "BacklightAutoOff", "60"},
+        {"edtTonality0", "TonalityHz[0]", "100"},
+        {"edtTonality0", "TonalityHz[0]", "1700"},
+        {"edtAPat0", "AlertPattern[0].Tones", "ABE", true},
+        {"edtLEDPat0", "AlertPattern[0].Led", "1011"},
+        {"edtLogo0", "LogoLine1", "ACME"},
+        {"edtManuItm1", "MenuPrompt[1]", "CLEAR"},
+    };
+    for (const auto& c : cases) {
+        ProfileWindow pw;
+        const std::string what = std::string(c.control) + " " + c.typed;
+        const CodePlugImage before = pw.w.image();
+        CodePlugImage byText = before;
+        const auto refusal = fieldtext::setFieldFromText(byText, c.field, c.typed);
+        pw.f.messages.clear();
+        // Typed over the whole text, as after the first click into a text field.
+        auto* field = pw.get<QLineEdit>(c.control);
+        pw.reveal(field);
+        field->setFocus(Qt::MouseFocusReason);
+        QVERIFY2(field->hasFocus(), what.c_str());
+        field->selectAll();
+        QTest::keyClicks(field, c.typed);
+        pw.w.commitEditing();
+        if (refusal) {
+            QVERIFY2(!pw.f.messages.shown.empty(), what.c_str());
+            QCOMPARE(refusal->message, fieldtext::messageLine(pw.f.messages.shown.front().text));
+        } else {
+            QVERIFY2(pw.f.messages.shown.empty(), (what + ": " + pw.lastMessage()).c_str());
+        }
+        if (c.keyRefused) {
+            QVERIFY2(byText == before, what.c_str());
+            continue;
+        }
+        std::string differences;
+        for (int k = 0; k < static_cast<int>(kImageSize); ++k)
+            if (pw.w.image().byte(k) != byText.byte(k))
+                differences += " " + std::to_string(k) + ": window " + std::to_string(pw.w.image().byte(k)) +
+                               ", text " + std::to_string(byText.byte(k));
+        QVERIFY2(differences.empty(), (what + differences).c_str());
     }
 }
 
