@@ -1,0 +1,201 @@
+// Code-plugs as text through the km640-cli program as a technician's script
+// uses it: export, edit, import, diff; set with its refusals; set then dump;
+// write and verify of a code-plug text against a km640-sim program.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "codeplug/MemoryMap.h"
+#include "tests/cli/SavedImage.h"
+#include "tests/support/SimProgram.h"
+
+using namespace km640;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ProgramRun {
+    int status;
+    std::string out;
+};
+
+// Runs a command line through the shell, standard error with standard output.
+ProgramRun runProgram(const std::string& command) {
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return {-1, {}};
+    std::string out;
+    char buffer[512];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+std::string fileText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// The names of the fields `diff` lists, "F1Tone1[0] (256): ..." lines.
+std::set<std::string> differingFields(const std::string& diff) {
+    std::set<std::string> names;
+    std::istringstream lines(diff);
+    for (std::string line; std::getline(lines, line);) {
+        const auto place = line.find(" (");
+        if (place != std::string::npos && !line.starts_with("---") && !line.starts_with("+++"))
+            names.insert(line.substr(0, place));
+    }
+    return names;
+}
+
+// Fields a change of others may change too: derived and stamped at saving.
+bool followsOtherFields(const std::string& name) {
+    const auto* field = memmap::findField(name);
+    return field && (field->derived() || name == "ImageChecksum" || name == "VersionBcd");
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    const auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+class CliTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("km640-clitext-" + std::to_string(getpid()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_ / "run");
+        setenv("XDG_RUNTIME_DIR", (folder_ / "run").c_str(), 1);
+        const CodePlugImage image = clitest::savedImage();
+        std::ofstream(bench(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.bytes().data()), static_cast<std::streamsize>(kImageSize));
+    }
+    void TearDown() override {
+        sim_.reset();
+        fs::remove_all(folder_);
+    }
+    std::string bench() const { return (folder_ / "bench.tbl").string(); }
+    std::string path(const char* name) const { return (folder_ / name).string(); }
+    ProgramRun cli(const std::string& arguments) { return runProgram(std::string(KM640_CLI_PROGRAM) + " " + arguments); }
+    std::string startBoard() {
+        sim_ = std::make_unique<km640::testing::SimProgram>(
+            KM640_SIM_PROGRAM, std::vector<std::string>{"--no-pacing", "--serial", "A1B2C3D4E5F6"}, folder_ / "run");
+        return sim_->FirstLine();
+    }
+
+    fs::path folder_;
+    std::unique_ptr<km640::testing::SimProgram> sim_;
+};
+
+}  // namespace
+
+// As a new user would: export, edit two values in an editor, import, diff.
+TEST_F(CliTextTest, ExportEditImportDiffNamesTheEditedFields) {
+    ASSERT_EQ(cli("export " + bench() + " -o " + path("bench.json")).status, 0);
+    ASSERT_EQ(cli("import " + path("bench.json") + " -o " + path("same.tbl")).status, 0);
+    EXPECT_EQ(fileText(path("same.tbl")), fileText(bench()));
+
+    std::string text = fileText(path("bench.json"));
+    text = replaced(text, "\"Profile[1].PName\": \" Profile 2\"", "\"Profile[1].PName\": \"Bench 7\"");
+    text = replaced(text, "\"F1Tone1[0]\": \"1285.8\"", "\"F1Tone1[0]\": \"1092.4\"");
+    writeText(path("bench.json"), text);
+    ASSERT_EQ(cli("import " + path("bench.json") + " -o " + path("new.tbl")).status, 0);
+    const auto diff = cli("diff " + bench() + " " + path("new.tbl"));
+    EXPECT_EQ(diff.status, 1);
+    std::set<std::string> edited;
+    for (const auto& name : differingFields(diff.out))
+        if (!followsOtherFields(name)) edited.insert(name);
+    EXPECT_EQ(edited, (std::set<std::string>{"Profile[1].PName", "F1Tone1[0]"})) << diff.out;
+    EXPECT_NE(diff.out.find("F1ToneWords[0].Tone1"), std::string::npos) << diff.out;
+
+    // The text of a value the window refuses is named, and nothing is saved.
+    writeText(path("bad.json"), replaced(text, "\"F1Tone1[0]\": \"1092.4\"", "\"F1Tone1[0]\": \"9999\""));
+    const auto refused = cli("import " + path("bad.json") + " -o " + path("bad.tbl"));
+    EXPECT_EQ(refused.status, 13);
+    EXPECT_NE(refused.out.find("F1Tone1[0]=9999: Please insert a number between 288.5 to 2468.2"), std::string::npos)
+        << refused.out;
+    EXPECT_FALSE(fs::exists(path("bad.tbl")));
+    // A text that is no code-plug text says why.
+    writeText(path("newer.json"), replaced(text, "\"version\": 1", "\"version\": 7"));
+    const auto newer = cli("import " + path("newer.json") + " -o " + path("newer.tbl"));
+    EXPECT_EQ(newer.status, 3);
+    EXPECT_NE(newer.out.find("format version 7 by a newer program"), std::string::npos) << newer.out;
+}
+
+TEST_F(CliTextTest, SetRefusesWithTheWindowsMessagesAndSavesNothing) {
+    const std::string before = fileText(bench());
+    const auto refused = cli("set " + bench() + " 'F1Tone1[0]=9999' 'Profile[0].PName=Fine' 'RemindRepetitionTime=3'");
+    EXPECT_EQ(refused.status, 13);
+    EXPECT_NE(refused.out.find("F1Tone1[0]=9999: Please insert a number between 288.5 to 2468.2"), std::string::npos)
+        << refused.out;
+    EXPECT_NE(refused.out.find("RemindRepetitionTime=3: Please insert a number between 5 and 255 !"),
+              std::string::npos)
+        << refused.out;
+    EXPECT_EQ(fileText(bench()), before);
+    EXPECT_FALSE(fs::exists(path("bench.BAK")));
+    EXPECT_EQ(cli("set " + bench() + " NoEqualsSign").status, 2);
+}
+
+// set then dump: exactly the set fields changed, with the fields that follow them.
+TEST_F(CliTextTest, SetThenDumpShowsTheSetFieldsChanged) {
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"Profile[0].PName", "Bench 7"},    {"F2Tone1[0]", "1092.4"},     {"Profile[0].F1Freq", "1523400"},
+        {"ToneSystem", "User"},             {"BatteryAlertPeriod", "30 min"}, {"IdleMenuItems", "{1,3,6}"},
+        {"AlertPattern[2].Led", "11110000"}, {"WbSquelch[1].SpeakerOff", "0.50"},
+    };
+    std::string command = "set " + bench() + " -o " + path("set.tbl");
+    for (const auto& [name, value] : values) command += " '" + name + "=" + value + "'";
+    ASSERT_EQ(cli(command).status, 0);
+    const std::string dumpBefore = cli("dump " + bench()).out;
+    const std::string dumpAfter = cli("dump " + path("set.tbl")).out;
+    std::set<std::string> changed;
+    std::istringstream a(dumpBefore), b(dumpAfter);
+    for (std::string x, y; std::getline(a, x) && std::getline(b, y);)
+        if (x != y) changed.insert(y.substr(0, y.find(' ')));
+    std::set<std::string> set;
+    for (const auto& [name, value] : values) set.insert(name);
+    // A frequency commit stores the "Auto" spacing code of its raster with it.
+    set.insert("Profile[0].F1ChannelSpacing");
+    std::set<std::string> beyond;
+    for (const auto& name : changed)
+        if (!set.contains(name) && !followsOtherFields(name)) beyond.insert(name);
+    EXPECT_TRUE(beyond.empty()) << dumpAfter;
+    for (const auto& [name, value] : values) EXPECT_TRUE(changed.contains(name)) << name;
+    EXPECT_NE(dumpAfter.find("\"Bench 7\""), std::string::npos);
+}
+
+// write and verify take a code-plug text as they take a .tbl.
+TEST_F(CliTextTest, WriteAndVerifyACodePlugTextAgainstTheSimulator) {
+    const std::string port = startBoard();
+    ASSERT_FALSE(port.empty());
+    ASSERT_EQ(cli("set " + bench() + " -o " + path("bench.json") + " 'LogoLine1=From text'").status, 0);
+    EXPECT_NE(fileText(path("bench.json")).find("\"LogoLine1\": \"From text\""), std::string::npos);
+    EXPECT_EQ(cli("--quiet write --port " + port + " " + path("bench.json")).status, 0);
+    EXPECT_EQ(cli("--quiet verify --port " + port + " " + path("bench.json")).out, "Verify Success !\n");
+    ASSERT_EQ(cli("read --port " + port + " -o " + path("pager.tbl")).status, 0);
+    EXPECT_NE(cli("dump " + path("pager.tbl")).out.find("\"From text\""), std::string::npos);
+    // The same code-plug as an image verifies too; the built-in one does not.
+    ASSERT_EQ(cli("import " + path("bench.json") + " -o " + path("bench2.tbl")).status, 0);
+    EXPECT_EQ(cli("--quiet verify --port " + port + " " + path("bench2.tbl")).out, "Verify Success !\n");
+    EXPECT_EQ(cli("--quiet verify --port " + port + " " + bench()).status, 8);
+    // A text with a refused value reaches no pager.
+    writeText(path("bad.json"), replaced(fileText(path("bench.json")), "\"From text\"", "\"Far too long a text\""));
+    const auto refused = cli("--quiet write --port " + port + " " + path("bad.json"));
+    EXPECT_EQ(refused.status, 13);
+    EXPECT_NE(refused.out.find("LogoLine1=Far too long a text: The field takes at most 12 characters"),
+              std::string::npos)
+        << refused.out;
+    EXPECT_EQ(cli("--quiet verify --port " + port + " " + path("bench.json")).out, "Verify Success !\n");
+}
