@@ -55,7 +55,15 @@ ChannelRef channelOf(const Field& field) { return {field.subIndex == 0 ? Channel
 
 constexpr int kFrequencyDigits = 7;
 
+// "One Channel" disables every control of channel F2.
+std::optional<std::string> channelDisabled(const CodePlugImage& image, const Field& field) {
+    if (channelOf(field).channel == Channel::F2 && profiles::storedLayout(image) == profiles::ChannelLayout::One)
+        return std::string("The window's control is disabled: \"One Channel\" switches channel F2 off");
+    return std::nullopt;
+}
+
 Outcome frequency(CodePlugImage& image, const Field& field, std::string_view text) {
+    if (auto why = channelDisabled(image, field)) return refuse(*why);
     if (auto refusal = keyFilterRefusal(KeyFilter::countedDigit(kFrequencyDigits), text)) return refuse(*refusal);
     const auto typed = ParseWholeNumber(text);
     if (!typed) return refuse(NotAWholeNumberMessage(text));
@@ -68,6 +76,7 @@ Outcome frequency(CodePlugImage& image, const Field& field, std::string_view tex
 }
 
 Outcome spacing(CodePlugImage& image, const Field& field, std::string_view text) {
+    if (auto why = channelDisabled(image, field)) return refuse(*why);
     const auto code = shownEntryValue(image, field, text);
     if (!code) return refuse(entriesMessage(image, field));
     const ChannelRef ref = channelOf(field);
@@ -79,10 +88,16 @@ Outcome spacing(CodePlugImage& image, const Field& field, std::string_view text)
 
 // The low band receives in wide band only: its list is disabled there.
 Outcome bandwidth(CodePlugImage& image, const Field& field, std::string_view text) {
+    if (auto why = channelDisabled(image, field)) return refuse(*why);
     const ChannelRef ref = channelOf(field);
     if (channelView(image, ref).bandwidthLocked)
         return refuse("The channel lies in the low band, which receives in wide band only: the window's list is "
                       "disabled");
+    return setFieldByEncoding(image, field, text);
+}
+
+Outcome squelch(CodePlugImage& image, const Field& field, std::string_view text) {
+    if (auto why = channelDisabled(image, field)) return refuse(*why);
     return setFieldByEncoding(image, field, text);
 }
 
@@ -138,12 +153,22 @@ Outcome addressName(CodePlugImage& image, const Field& field, std::string_view t
 }
 
 Outcome logoLine(CodePlugImage& image, const Field& field, std::string_view text) {
+    // With the version shown the pager has no use for the second logo line.
+    if (field.name == "LogoLine2" && image.byte(memmap::field("ShowVersion").offset) != 0)
+        return refuse("The window's control is disabled: \"Show Version\" takes the second line");
     return plainText(image, field, text, prompts::StoredText);
 }
 
 // Prompts 13 and 14 show only their last seven characters; their value text
 // (all twelve, as `dump` prints them) may give the five blanks before them.
 Outcome menuPrompt(CodePlugImage& image, const Field& field, std::string_view text) {
+    // A prompt of an idle-menu item is edited while the item is on.
+    const auto idleItems = image.byte(memmap::field("IdleMenuItems").offset);
+    for (int item = 0; item < sysblock::kMenuItemBits; ++item)
+        for (const int prompt : sysblock::PromptsOfIdleItem(item))
+            if (prompt == field.index && (idleItems & (1u << item)) == 0)
+                return refuse("The window's control is disabled: the idle menu item \"" +
+                              std::string(sysblock::kIdleMenuItems[static_cast<std::size_t>(item)]) + "\" is off");
     const auto value = textOf(text);
     if (!value) return refuse(asText(kBadQuotes));
     const int k = field.index;
@@ -160,6 +185,10 @@ Outcome menuPrompt(CodePlugImage& image, const Field& field, std::string_view te
 }
 
 Outcome password(CodePlugImage& image, const Field& field, std::string_view text) {
+    // The password is typed while "Set Password" of the power-on menu is on.
+    const auto items = image.byte(memmap::field("PowerOnMenuItems").offset);
+    if ((items & (1u << 5)) == 0 || (items & 1u) == 0)
+        return refuse("The window's control is disabled: the power-on menu item \"Set Password\" is off");
     const auto value = textOf(text);
     if (!value) return refuse(asText(kBadQuotes));
     if (auto refusal = keyFilterRefusal(KeyFilter::countedDigit(4), *value)) return refuse(*refusal);
@@ -267,6 +296,7 @@ constexpr FieldRule kRules[] = {
     {"Profile[{}].{}Freq", frequency},
     {"Profile[{}].{}ChannelSpacing", spacing},
     {"Profile[{}].{}Bandwidth", bandwidth},
+    {"Profile[{}].{}Squelch", squelch},
 };
 
 }  // namespace

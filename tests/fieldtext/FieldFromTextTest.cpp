@@ -37,7 +37,6 @@ TEST_F(FieldFromText, AcceptedTextsAreStoredAsTheWindowStoresThem) {
         {"LogoLine1", "ACME", "\"ACME\""},
         {"MenuPrompt[13]", "PAGE", "\"     PAGE\""},
         {"MenuPrompt[13]", "     PAGES", "\"     PAGES\""},
-        {"PowerOnMenuPassword", "4321", "\"4321\""},
         // Frequencies, spacing, bandwidth, squelch.
         {"Profile[0].F1Freq", "1523400", "1523400"},
         {"Profile[0].F1ChannelSpacing", "12.5 K", "12.5 K"},
@@ -100,6 +99,14 @@ struct Refused {
 };
 
 TEST_F(FieldFromText, RefusedTextsLeaveTheImageAndNameTheWindowsMessage) {
+    // Channel F2 is switched off for the case that names it.
+    auto start = [](const char* field) {
+        CodePlugImage image = ProgrammedDefaultImage();
+        if (std::string(field) == "Profile[0].F2Freq") {
+            EXPECT_FALSE(setFieldFromText(image, "TwoChannelMode", "off"));
+        }
+        return image;
+    };
     const Refused cases[] = {
         {"NoSuchField", "1", "No field of the code-plug has this name"},
         // Frequencies: key filter, band, spacing.
@@ -120,7 +127,11 @@ TEST_F(FieldFromText, RefusedTextsLeaveTheImageAndNameTheWindowsMessage) {
         // Texts: field widths.
         {"Profile[0].PName", "Thirteen char", "The field takes at most 12 characters"},
         {"MenuPrompt[13]", "PAGESXXX", "The field takes at most 7 characters"},
-        {"PowerOnMenuPassword", "12a", "Please insert a numeric  !"},
+        {"PowerOnMenuPassword", "4321",
+         "The window's control is disabled: the power-on menu item \"Set Password\" is off"},
+        {"LogoLine2", "Second", "The window's control is disabled: \"Show Version\" takes the second line"},
+        {"MenuPrompt[6]", "CONTRAST", "The window's control is disabled: the idle menu item \"Set Contrast\" is off"},
+        {"Profile[0].F2Freq", "1620000", "The window's control is disabled: \"One Channel\" switches channel F2 off"},
         {"Profile[0].PName", "\"open", "A text in double quotes needs \\\" for a quote inside it, \\\\ for a backslash "
                                       "and \\xNN for other bytes"},
         // Numbers of the system block: the window's range messages.
@@ -157,7 +168,7 @@ TEST_F(FieldFromText, RefusedTextsLeaveTheImageAndNameTheWindowsMessage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + "=" + c.text);
-        image = ProgrammedDefaultImage();
+        image = start(c.field);
         const CodePlugImage before = image;
         const auto refusal = setFieldFromText(image, c.field, c.text);
         ASSERT_TRUE(refusal);
@@ -191,6 +202,11 @@ TEST_F(FieldFromText, RulesFollowTheSettingsTheyDependOn) {
     // The Plectron decoder takes a decoding time of 0 in its own timing set.
     EXPECT_FALSE(setFieldFromText(image, "ToneSystem", "Plectron"));
     EXPECT_FALSE(setFieldFromText(image, "StdTiming.DecodingTime", "5"));
+    // The password is typed while "Set Password" is on, which needs "Keyin Password".
+    EXPECT_FALSE(setFieldFromText(image, "PowerOnMenuItems", "{0,5,6}"));
+    EXPECT_FALSE(setFieldFromText(image, "PowerOnMenuPassword", "4321"));
+    EXPECT_EQ(shown("PowerOnMenuPassword"), "\"4321\"");
+    EXPECT_EQ(setFieldFromText(image, "PowerOnMenuPassword", "12a")->message, "Please insert a numeric  !");
     // Push-to-listen alerts by vibration only.
     EXPECT_FALSE(setFieldFromText(image, "Profile[0].SwitchB.Mode", "Selective Call F1"));
     EXPECT_FALSE(setFieldFromText(image, "Profile[0].SwitchB.PushToListen", "on"));
