@@ -198,4 +198,14 @@ TEST_F(CliTextTest, WriteAndVerifyACodePlugTextAgainstTheSimulator) {
               std::string::npos)
         << refused.out;
     EXPECT_EQ(cli("--quiet verify --port " + port + " " + path("bench.json")).out, "Verify Success !\n");
+    // The production write takes the text too.
+    fs::create_directories(folder_ / "logs");
+    const auto produced = cli("--quiet production --port " + port + " " + path("bench.json") +
+                              " --serial B1B2C3D4E5F6 --log-dir " + path("logs"));
+    EXPECT_EQ(produced.status, 0) << produced.out;
+    EXPECT_NE(produced.out.find("Write Success !"), std::string::npos) << produced.out;
+    ASSERT_EQ(cli("read --port " + port + " -o " + path("produced.tbl")).status, 0);
+    const std::string producedDump = cli("dump " + path("produced.tbl")).out;
+    EXPECT_NE(producedDump.find("\"From text\""), std::string::npos);
+    EXPECT_NE(producedDump.find("\"B1B2C3D4E5F6\""), std::string::npos);
 }
