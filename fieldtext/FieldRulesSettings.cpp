@@ -74,13 +74,10 @@ Outcome twoChannelMode(CodePlugImage& image, const Field& field, std::string_vie
     return stored();
 }
 
-// Without the fixed alert time every address alerts for the standard time.
-Outcome fixedAlertTime(CodePlugImage& image, const Field& field, std::string_view text) {
-    bool on = false;
-    if (auto o = onOff(field, image, text, on); o.refusal) return o;
-    if (!on)
-        for (const auto& f : memmap::fields())
-            if (f.def && f.def->name == "{}AddrAlertTime[{}]") storeNumber(image, f, 0);
+Outcome fixedAlertTime(CodePlugImage& image, const Field&, std::string_view text) {
+    const auto on = parseOnOff(text);
+    if (!on) return refuse(std::string(kOnOffMessage));
+    storeFixedAlertTimeEnable(image, *on);
     return stored();
 }
 
@@ -166,7 +163,7 @@ Outcome batteryLevel(CodePlugImage& image, const Field& field, std::string_view 
     }
     volts[static_cast<std::size_t>(field.index)] = *BatteryHundredths(static_cast<std::uint8_t>(*code));
     if (BatteryOrderRefused(static_cast<BatteryLevel>(field.index), volts[0], volts[1], volts[2]))
-        return refuse("You must let Level-High > Level-Med > Level-Low !");
+        return refuse(std::string(kBatteryOrderMessage));
     return storeNumber(image, field, *code);
 }
 
@@ -229,10 +226,7 @@ Outcome pushToListen(CodePlugImage& image, const Field& field, std::string_view 
     const auto mode = profiles::modeEntry(layout, static_cast<std::uint8_t>(memmap::readNumber(image, switchField("Mode", field))));
     if (*on && mode && !profiles::modeAllowsPushToListen(layout, *mode))
         return refuse(disabled("push-to-listen is for the selective-call modes and silent scan"));
-    storeNumber(image, field, *on ? 1 : 0);
-    // Listening is the user's own choice: the call itself only vibrates.
-    if (*on) storeNumber(image, switchField("AlertType", field), profiles::kPushToListenAlert);
-    profiles::activeSwitchesFollow(image, field.index);
+    profiles::storePushToListen(image, field.index, field.subIndex, *on);
     return stored();
 }
 
@@ -329,7 +323,7 @@ Outcome tonality(CodePlugImage& image, const Field& field, std::string_view text
     const auto hz = ParseWholeNumber(text);
     if (!hz) return refuse(NotAWholeNumberMessage(text));
     if (*hz < alerts::kTonalityMinHz || *hz > alerts::kTonalityMaxHz)
-        return refuse("Please insert a number between 150Hz and 6000Hz !");
+        return refuse(std::string(alerts::kTonalityRangeMessage));
     image.setWord(memmap::field("TonalityDivider[{}]", field.index).offset, alerts::TonalityDivider(*hz));
     image.copyIn(field.offset, alerts::TonalityHzBytes(*hz));
     return stored();

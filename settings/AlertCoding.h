@@ -21,6 +21,7 @@ constexpr int kSteps = 8;
 constexpr int kToneClock = 223721;
 constexpr int kTonalityMinHz = 150;
 constexpr int kTonalityMaxHz = 6000;
+constexpr std::string_view kTonalityRangeMessage = "Please insert a number between 150Hz and 6000Hz !";
 
 // The whole part of the clock divided by the frequency.
 std::uint16_t TonalityDivider(int hz);

@@ -57,6 +57,12 @@ void activeSwitchesFollow(CodePlugImage& image, int profile) {
     if (initial.get(image) == profile) copyActiveSwitchSettings(image, profile);
 }
 
+void storePushToListen(CodePlugImage& image, int profile, int sw, bool on) {
+    FieldRef::of("Profile[{}].Switch{}.PushToListen", profile, sw).set(image, on ? 1 : 0);
+    if (on) FieldRef::of("Profile[{}].Switch{}.AlertType", profile, sw).set(image, kPushToListenAlert);
+    activeSwitchesFollow(image, profile);
+}
+
 ChannelLayout storedLayout(const CodePlugImage& image) {
     static const FieldRef twoChannels = FieldRef::of("TwoChannelMode");
     return twoChannels.get(image) != 0 ? ChannelLayout::Two : ChannelLayout::One;

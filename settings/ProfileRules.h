@@ -63,6 +63,9 @@ ChannelLayout storedLayout(const CodePlugImage& image);
 // push-to-listen is switched off where the mode has no use for it, the mode
 // code is stored, and the active switch settings follow the initial profile.
 void storeSwitchMode(CodePlugImage& image, ChannelLayout layout, int profile, int sw, int entry);
+// "Push To Listen" of a switch: listening is the user's own choice, so with
+// it the call itself only vibrates; the active switch settings follow.
+void storePushToListen(CodePlugImage& image, int profile, int sw, bool on);
 // Every switch whose mode the stored layout's list can show, stored as that
 // entry (so a one-channel code-plug holds F1 modes only); other modes keep
 // their byte.

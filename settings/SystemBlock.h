@@ -50,6 +50,7 @@ int ListVoltHundredths(std::string_view entry);
 // The gauge needs High > Medium > Low: whether choosing a level breaks that
 // order against the two others (all in hundredths of a volt).
 bool BatteryOrderRefused(BatteryLevel changed, int low, int medium, int high);
+constexpr std::string_view kBatteryOrderMessage = "You must let Level-High > Level-Med > Level-Low !";
 
 // ---- Menus -----------------------------------------------------------------
 

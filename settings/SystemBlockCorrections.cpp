@@ -40,6 +40,15 @@ void storeShowVersionFlag(CodePlugImage& image) {
     showVersion.set(image, showVersion.get(image) != 0 ? 1 : 0);
 }
 
+void storeFixedAlertTimeEnable(CodePlugImage& image, bool on) {
+    FieldRef::of("FixedAlertTimeEnable").set(image, on ? 1 : 0);
+    if (on) return;
+    constexpr int kChannels = 2;
+    constexpr int kAddresses = 12;
+    for (int channel = 0; channel < kChannels; ++channel)
+        for (int i = 0; i < kAddresses; ++i) FieldRef::of("{}AddrAlertTime[{}]", channel, i).set(image, 0);
+}
+
 void correctAlertPeriod(CodePlugImage& image) {
     static const FieldRef period = FieldRef::of("BatteryAlertPeriod");
     if (!AlertPeriodEntry(period.get(image))) period.set(image, kAlertPeriodFallback);

@@ -32,6 +32,10 @@ void applyLcmPreset(CodePlugImage& image, int button);
 // The "Show Version" flag as its box stores it: any non-zero byte becomes 1.
 void storeShowVersionFlag(CodePlugImage& image);
 
+// "Enable Fixed Alert Time": without the feature every address alerts for
+// the standard time, so switching it off sets every address back to "STD".
+void storeFixedAlertTimeEnable(CodePlugImage& image, bool on);
+
 // A low-battery alert period the pager does not know becomes "2 min".
 void correctAlertPeriod(CodePlugImage& image);
 

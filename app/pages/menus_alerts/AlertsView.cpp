@@ -59,7 +59,7 @@ void AlertsView::build() {
             .setClearOnEntry()
             .setOnBlank([this](EditField&) { showTonality(); })
             .setOnCommit(WholeNumberCommit{
-                {{inRange(kTonalityMinHz, kTonalityMaxHz), "Please insert a number between 150Hz and 6000Hz !",
+                {{inRange(kTonalityMinHz, kTonalityMaxHz), std::string(kTonalityRangeMessage),
                   MessageStyle::Plain, AfterRefusal::BackToField}},
                 [this, t](int hz) { commitTonality(t, hz); }});
         tonality_[t] = f;

@@ -126,14 +126,10 @@ void FunctionSwitches::alertTypeClick(int profile, int sw, int entry) {
 
 void FunctionSwitches::pushToListenClick(int profile, int sw, bool on) {
     Switch& s = at(profile, sw);
-    switchField("PushToListen", profile, sw).set(window_.image(), on ? 1 : 0);
-    if (on) {
-        // Listening is the user's own choice: the call itself only vibrates.
-        s.alertType->setCurrentIndex(profiles::kPushToListenAlert);
-        alertTypeClick(profile, sw, profiles::kPushToListenAlert);
-    }
+    profiles::storePushToListen(window_.image(), profile, sw, on);
+    // Listening is the user's own choice: the call itself only vibrates.
+    if (on) s.alertType->setCurrentIndex(profiles::kPushToListenAlert);
     s.alertType->setEnabled(!on);
-    profiles::activeSwitchesFollow(window_.image(), profile);
 }
 
 void FunctionSwitches::showSwitches() {

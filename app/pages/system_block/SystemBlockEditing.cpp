@@ -9,6 +9,7 @@
 #include "app/pages/NeedControl.h"
 #include "app/pages/system_block/SystemBlockView.h"
 #include "settings/SystemBlock.h"
+#include "settings/SystemBlockCorrections.h"
 #include "settings/SystemNumbers.h"
 
 namespace km640 {
@@ -18,8 +19,6 @@ namespace {
 using namespace sysblock;
 
 constexpr const char* kBatteryLists[] = {"cboBatLow", "cboBatMed", "cboBatHigh"};
-constexpr int kChannels = 2;
-constexpr int kAddresses = 12;
 
 const char* const kFixedAlertAttention =
     "Attention : Because it does not record messages during alert, part of the incoming message might be lost "
@@ -29,7 +28,6 @@ const char* const kFixedAlertAttention =
 
 SystemBlockEditing::SystemBlockEditing(TfmMain& window, SystemBlockView& view)
     : QObject(&window), w_(window), view_(view) {
-    fixedAlertTimeEnable_ = FieldRef::of("FixedAlertTimeEnable");
     for (int level = 0; level < 3; ++level) {
         battery_[level] = NeedControl<QComboBox>(&w_, kBatteryLists[level]);
         batteryLevels_[level] = FieldRef::of("BatteryGaugeLevels[{}]", level);
@@ -132,7 +130,7 @@ void SystemBlockEditing::batteryChanged(int level) {
     std::array<int, 3> volts{};
     for (int l = 0; l < 3; ++l) volts[l] = ListVoltHundredths(battery_[l]->currentText().toStdString());
     if (BatteryOrderRefused(static_cast<BatteryLevel>(level), volts[0], volts[1], volts[2])) {
-        w_.warn("You must let Level-High > Level-Med > Level-Low !");
+        w_.warn(std::string(kBatteryOrderMessage));
         view_.refreshBattery();
         battery_[level]->setFocus(Qt::OtherFocusReason);
         return;
@@ -149,12 +147,9 @@ void SystemBlockEditing::fixedAlertTimeClick() {
             fixedAlertTime_->setChecked(false);
             return;
         }
-        fixedAlertTimeEnable_.set(image(), 1);
+        storeFixedAlertTimeEnable(image(), true);
     } else {
-        // Without the feature every address alerts for the standard time.
-        fixedAlertTimeEnable_.set(image(), 0);
-        for (int channel = 0; channel < kChannels; ++channel)
-            for (int i = 0; i < kAddresses; ++i) FieldRef::of("{}AddrAlertTime[{}]", channel, i).set(image(), 0);
+        storeFixedAlertTimeEnable(image(), false);
     }
     if (w_.hooks().addressRowsChanged) w_.hooks().addressRowsChanged();
 }

@@ -48,7 +48,6 @@ private:
     std::array<QComboBox*, 3> battery_{};
     std::array<FieldRef, 3> batteryLevels_{};
     QCheckBox* fixedAlertTime_ = nullptr;
-    FieldRef fixedAlertTimeEnable_;
 };
 
 }  // namespace km640
