@@ -139,16 +139,14 @@ Outcome batteryAlertPeriod(CodePlugImage& image, const Field& field, std::string
 Outcome recordSections(CodePlugImage& image, const Field& field, std::string_view text) {
     const auto entry = shownEntryValue(image, field, text);
     if (!entry) return refuse(entriesMessage(image, field));
-    storeNumber(image, field, *entry);
-    image.setByte(memmap::field("RecordTime").offset, kRecordSectionSeconds[*entry]);
+    storeRecordSections(image, static_cast<int>(*entry));
     return stored();
 }
 
 Outcome auxDbData(CodePlugImage& image, const Field& field, std::string_view text) {
     const auto entry = shownEntryValue(image, field, text);
     if (!entry) return refuse(entriesMessage(image, field));
-    storeNumber(image, field, *entry);
-    storeNumber(image, memmap::field("AuxDbDataCopy"), *entry);
+    storeAuxDbData(image, static_cast<int>(*entry));
     return stored();
 }
 

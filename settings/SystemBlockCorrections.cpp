@@ -40,6 +40,16 @@ void storeShowVersionFlag(CodePlugImage& image) {
     showVersion.set(image, showVersion.get(image) != 0 ? 1 : 0);
 }
 
+void storeRecordSections(CodePlugImage& image, int entry) {
+    FieldRef::of("RecordSections").set(image, static_cast<std::uint8_t>(entry));
+    FieldRef::of("RecordTime").set(image, kRecordSectionSeconds[static_cast<std::size_t>(entry)]);
+}
+
+void storeAuxDbData(CodePlugImage& image, int entry) {
+    FieldRef::of("AuxDbData").set(image, static_cast<std::uint8_t>(entry));
+    FieldRef::of("AuxDbDataCopy").set(image, static_cast<std::uint8_t>(entry));
+}
+
 void storeFixedAlertTimeEnable(CodePlugImage& image, bool on) {
     FieldRef::of("FixedAlertTimeEnable").set(image, on ? 1 : 0);
     if (on) return;

@@ -32,6 +32,11 @@ void applyLcmPreset(CodePlugImage& image, int button);
 // The "Show Version" flag as its box stores it: any non-zero byte becomes 1.
 void storeShowVersionFlag(CodePlugImage& image);
 
+// A record section entry with the longest message it allows, in seconds.
+void storeRecordSections(CodePlugImage& image, int entry);
+// The AUX DB entry and the copy of it the firmware keeps.
+void storeAuxDbData(CodePlugImage& image, int entry);
+
 // "Enable Fixed Alert Time": without the feature every address alerts for
 // the standard time, so switching it off sets every address back to "STD".
 void storeFixedAlertTimeEnable(CodePlugImage& image, bool on);

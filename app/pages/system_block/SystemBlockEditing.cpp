@@ -87,11 +87,8 @@ void SystemBlockEditing::wireNumbers() {
 }
 
 void SystemBlockEditing::wireLists() {
-    const FieldRef recordSections = FieldRef::of("RecordSections");
     const FieldRef recordTime = FieldRef::of("RecordTime");
     auto* recordTimeField = NeedControl<QLineEdit>(&w_, "edtRecTM");
-    const FieldRef auxDb = FieldRef::of("AuxDbData");
-    const FieldRef auxDbCopy = FieldRef::of("AuxDbDataCopy");
     auto coded = [this](const char* field, std::span<const std::uint8_t> codes) {
         return [this, f = FieldRef::of(field), codes](int entry) { f.set(image(), codes[static_cast<std::size_t>(entry)]); };
     };
@@ -103,18 +100,14 @@ void SystemBlockEditing::wireLists() {
         {"cboClockDisp", storeIn("Clock24h")},
         {"cboRecordMax",
          [=, this](int entry) {
-             recordSections.set(image(), static_cast<std::uint8_t>(entry));
-             recordTime.set(image(), kRecordSectionSeconds[static_cast<std::size_t>(entry)]);
+             storeRecordSections(image(), entry);
              // The record time field on the hidden page shows the new time too.
              recordTimeField->setText(QString::number(recordTime.get(image())));
          }},
         {"cboCircle", coded("PriorityScanPeriod", kPriorityScanCodes)},
         {"cboPeriodBat", coded("BatteryAlertPeriod", kAlertPeriodCodes)},
         {"cboAUXDB",
-         [=, this](int entry) {
-             auxDb.set(image(), static_cast<std::uint8_t>(entry));
-             auxDbCopy.set(image(), static_cast<std::uint8_t>(entry));
-         }},
+         [this](int entry) { storeAuxDbData(image(), entry); }},
     };
     for (const auto& d : defs)
         connect(NeedControl<QComboBox>(&w_, d.list), &QComboBox::activated, this, [store = d.store](int entry) {
