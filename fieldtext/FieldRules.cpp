@@ -245,7 +245,7 @@ Outcome profileOn(CodePlugImage& image, const Field& field, std::string_view tex
     if (!*on && image.byte(memmap::field("InitialProfile").offset) == field.index)
         return refuse(asText(profiles::kProfileInUse));
     image.setByte(field.offset, *on ? 1 : 0);
-    profiles::selProfileFollowsProfilesOn(image);
+    profiles::selProfileAfterProfileOnClick(image);
     return stored();
 }
 

@@ -121,4 +121,12 @@ void selProfileFollowsProfilesOn(CodePlugImage& image) {
     count.set(image, sysblock::MenuCount(items.get(image)));
 }
 
+void selProfileAfterProfileOnClick(CodePlugImage& image) {
+    selProfileFollowsProfilesOn(image);
+    static const FieldRef items = FieldRef::of("PowerOnMenuItems");
+    static const FieldRef count = FieldRef::of("PowerOnMenuCount");
+    items.bit(sysblock::kSelProfileItem).set(image, profilesOnCount(image) == 1 ? 0 : 1);
+    count.set(image, sysblock::MenuCount(items.get(image)));
+}
+
 }  // namespace km640::profiles

@@ -107,5 +107,9 @@ int profilesOnCount(const CodePlugImage& image);
 // With a single profile on there is nothing to select: the idle menu's
 // "Sel Profile" item is switched off and the idle item count follows.
 void selProfileFollowsProfilesOn(CodePlugImage& image);
+// The ON box's rule when a profile is switched on or off: the above, and the
+// power-on menu offers "Sel Profile" exactly while more than one profile is
+// on; both counts follow.
+void selProfileAfterProfileOnClick(CodePlugImage& image);
 
 }  // namespace km640::profiles

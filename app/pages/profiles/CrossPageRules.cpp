@@ -34,14 +34,6 @@ bool isChecked(QWidget* control) {
     return box && box->isChecked();
 }
 
-// Stores one menu item bit and keeps the menu's item count in step with it,
-// so a code-plug saved right after the change is consistent.
-void setMenuItem(CodePlugImage& image, const char* items, const char* count, bool on) {
-    const FieldRef itemsField = FieldRef::of(items);
-    itemsField.bit(kSelProfileItem).set(image, on ? 1 : 0);
-    FieldRef::of(count).set(image, sysblock::MenuCount(itemsField.get(image)));
-}
-
 // The idle item switched off, as profiles::selProfileFollowsProfilesOn stores it.
 void showIdleSelProfileOff(TfmMain& window) {
     ControlArrays& arrays = window.arrays();
@@ -55,15 +47,14 @@ void showIdleSelProfileOff(TfmMain& window) {
 
 void selProfileAfterOnRule(TfmMain& window, bool singleProfileOn) {
     ControlArrays& arrays = window.arrays();
+    profiles::selProfileAfterProfileOnClick(window.image());
     if (singleProfileOn) {
-        profiles::selProfileFollowsProfilesOn(window.image());
         showIdleSelProfileOff(window);
     } else {
         setEnabled(arrays.at("chk1IdelM", kSelProfileItem), true);
         setEnabled(arrays.at("chk1POM", kSelProfileItem), true);
     }
     setChecked(arrays.at("chk1POM", kSelProfileItem), !singleProfileOn);
-    setMenuItem(window.image(), "PowerOnMenuItems", "PowerOnMenuCount", !singleProfileOn);
 }
 
 void selProfileAfterRefresh(TfmMain& window, bool singleProfileOn) {

@@ -30,6 +30,7 @@ private slots:
     void shownChannelThatCannotFollowIsNamedOnce();
     void thresholdRules();
     void textFormTakesWhatTheFieldsTake();
+    void textFormTakesWhatTheListsAndBoxesTake();
 };
 
 void ChannelGroupsTest::defaultImageWordsAreShownAndStored() {
@@ -279,6 +280,46 @@ void ChannelGroupsTest::textFormTakesWhatTheFieldsTake() {
                 differences += " " + std::to_string(k) + ": window " + std::to_string(pw.w.image().byte(k)) +
                                ", text " + std::to_string(byText.byte(k));
         QVERIFY2(differences.empty(), (what + differences).c_str());
+    }
+}
+
+// The same for list entries picked and boxes clicked.
+void ChannelGroupsTest::textFormTakesWhatTheListsAndBoxesTake() {
+    struct Case {
+        const char* control;
+        int entry;  // the list entry picked; -1 for a box clicked
+        const char* field;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"cboF1CS0", 2, "Profile[0].F1ChannelSpacing", "12.5 K"},
+        {"cboF2CS1", 1, "Profile[1].F2ChannelSpacing", "6.25 K"},
+        {"cboF1SQL0", 4, "Profile[0].F1Squelch", "5"},
+        {"cboBatMed", 0, "BatteryGaugeLevels[1]", "3.95V"},
+        {"cboBatHigh", 4, "BatteryGaugeLevels[2]", "3.95V"},
+        {"cboRecordMax", 1, "RecordSections", "8 sections (Max. 60 s)"},
+        {"cboPeriodBat", 3, "BatteryAlertPeriod", "10 min"},
+        {"cboCircle", 0, "PriorityScanPeriod", "0.5 Second"},
+        {"cboAUXDB", 5, "AuxDbData", "6"},
+        {"chkEnPrivacy", -1, "PrivacyEnable", "on"},
+        {"chkDV", -1, "DisableAllVibrator", "on"},
+        {"chkPON1", -1, "Profile[1].PON", "on"},
+    };
+    for (const auto& c : cases) {
+        ProfileWindow pw;
+        const std::string what = std::string(c.control) + " " + c.text;
+        CodePlugImage byText = pw.w.image();
+        const auto refusal = fieldtext::setFieldFromText(byText, c.field, c.text);
+        pw.f.messages.clear();
+        if (c.entry >= 0) pw.pick(c.control, c.entry);
+        else pw.click(c.control);
+        if (refusal) {
+            QVERIFY2(!pw.f.messages.shown.empty(), what.c_str());
+            QCOMPARE(refusal->message, fieldtext::messageLine(pw.f.messages.shown.front().text));
+        } else {
+            QVERIFY2(pw.f.messages.shown.empty(), (what + ": " + pw.lastMessage()).c_str());
+        }
+        QVERIFY2(pw.w.image() == byText, what.c_str());
     }
 }
 
