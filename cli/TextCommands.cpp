@@ -85,7 +85,7 @@ int runExport(const CliArguments& arguments, std::ostream& out, std::ostream& er
 
 int runImport(const CliArguments& arguments, std::ostream& out, std::ostream& err) {
     const std::string& path = arguments.files.at(0);
-    CodePlugImage base = DefaultImage();
+    CodePlugImage base = ProgrammedDefaultImage();
     if (!arguments.base.empty()) {
         const LoadedFile loaded = loadCodePlug(arguments.base, err);
         if (!loaded) return toInt(loaded.failure);

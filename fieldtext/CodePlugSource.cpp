@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/RegularFile.h"
+#include "settings/CodePlugNormalisation.h"
 
 namespace km640::fieldtext {
 
@@ -31,7 +32,9 @@ bool readAll(int fd, std::size_t limit, std::string& out, std::string& reason) {
 
 }  // namespace
 
-LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path) { return loadCodePlugFileOnto(path, DefaultImage()); }
+LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path) {
+    return loadCodePlugFileOnto(path, ProgrammedDefaultImage());
+}
 
 LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const CodePlugImage& base) {
     LoadedCodePlug out;

@@ -1,8 +1,9 @@
 #pragma once
 // Reading a code-plug from a file by its content: the 2048 bytes of a "*.tbl"
 // image, or the code-plug text (JSON with the format field) built onto the
-// built-in code-plug. The command line's write, verify and production and the
-// window's Open take files through here.
+// built-in code-plug as a window holds it (with its model text, normalised).
+// The command line's write, verify and production and the window's Open take
+// files through here.
 
 #include <filesystem>
 #include <string>
