@@ -127,6 +127,12 @@ TEST_F(CliTextTest, ExportEditImportDiffNamesTheEditedFields) {
     EXPECT_NE(refused.out.find("F1Tone1[0]=9999: Please insert a number between 288.5 to 2468.2"), std::string::npos)
         << refused.out;
     EXPECT_FALSE(fs::exists(path("bad.tbl")));
+    // A text that names a few fields takes the others from the built-in code-plug.
+    writeText(path("part.json"), R"({"format": "km640-codeplug", "version": 1, "fields": {"LogoLine1": "Partial"}})");
+    ASSERT_EQ(cli("import " + path("part.json") + " -o " + path("part.tbl")).status, 0);
+    EXPECT_EQ(cli("diff " + bench() + " " + path("part.tbl")).out,
+              "--- " + bench() + "\n+++ " + path("part.tbl") + "\nLogoLine1 (1376): \"   NORVEX\" -> \"Partial\"\n" +
+                  "ImageChecksum (1950): 4E4C -> 4F17\n");
     // A text that is no code-plug text says why.
     writeText(path("newer.json"), replaced(text, "\"version\": 1", "\"version\": 7"));
     const auto newer = cli("import " + path("newer.json") + " -o " + path("newer.tbl"));
