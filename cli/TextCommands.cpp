@@ -110,6 +110,7 @@ int runImport(const CliArguments& arguments, std::ostream& out, std::ostream& er
         err << "km640-cli: cannot read " << path << " as code-plug text: " << read.reason << "\n";
         return toInt(ExitCode::BadFile);
     }
+    for (const std::string& message : read.messages) err << "km640-cli: " << path << ": " << message << "\n";
     CodePlugImage image = read.image;
     stampAsSaved(image);
     return toInt(saveImage(arguments.output, image, isTextName(arguments.output), out, err) ? ExitCode::Success

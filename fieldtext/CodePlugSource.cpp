@@ -64,6 +64,7 @@ LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const Cod
             return out;
         }
         out.image = imported.image;
+        out.messages = std::move(imported.messages);
         out.status = LoadedCodePlug::Status::Ok;
         return out;
     }

@@ -28,6 +28,7 @@ struct LoadedCodePlug {
     CodePlugImage image;    // when Ok; a text is already normalised
     std::string reason;     // what went wrong, one line
     std::vector<FieldRefusal> refusals;
+    std::vector<std::string> messages;  // a text's: what normalising it shows, one line each
     bool ok() const { return status == Status::Ok; }
 };
 

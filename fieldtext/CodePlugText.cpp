@@ -247,7 +247,8 @@ std::string exportCodePlugText(const CodePlugImage& image) {
 }
 
 TextImport importCodePlugText(std::string_view text, const CodePlugImage& base) {
-    TextImport out{base, {}, {}};
+    TextImport out;
+    out.image = base;
     const ParsedText parsed = parseText(text);
     if (!parsed.error.empty()) {
         out.error = parsed.error;
@@ -270,7 +271,8 @@ TextImport importCodePlugText(std::string_view text, const CodePlugImage& base) 
         if (out.image == before) break;
     }
     out.refusals = std::move(refusals);
-    normaliseCodePlug(out.image);
+    for (const RefreshMessage& message : normaliseCodePlug(out.image).messages)
+        out.messages.push_back(messageLine(message.text));
     return out;
 }
 

@@ -49,6 +49,7 @@ struct TextImport {
     CodePlugImage image;
     std::vector<FieldRefusal> refusals;  // every value the window would refuse
     std::string error;                   // not code-plug text at all: why (bad JSON, unknown or newer version)
+    std::vector<std::string> messages;   // what the window shows while it normalises the result, one line each
     bool ok() const { return error.empty() && refusals.empty(); }
 };
 
