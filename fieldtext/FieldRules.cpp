@@ -250,6 +250,10 @@ Outcome profileOn(CodePlugImage& image, const Field& field, std::string_view tex
 }
 
 Outcome resetDelay(CodePlugImage& image, const Field& field, std::string_view text) {
+    // The delay field is shown for the reset methods that wait.
+    if (!profiles::resetDelayShown(image.byte(memmap::field("Profile[{}].ResetControl", field.index).offset)))
+        return refuse("The window does not show the delay: the reset control of " +
+                      profiles::profileCaption(field.index) + " does not wait");
     if (auto refusal = keyFilterRefusal(KeyFilter::decimal(1), text)) return refuse(*refusal);
     const auto seconds = ParseDecimalNumber(text);
     if (!seconds) return refuse(NotADecimalNumberMessage(text));

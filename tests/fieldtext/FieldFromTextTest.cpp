@@ -148,6 +148,7 @@ TEST_F(FieldFromText, RefusedTextsLeaveTheImageAndNameTheWindowsMessage) {
         {"InitialProfile", "Profile 2", "The window's control is disabled: Profile 2 is not on"},
         {"Profile[0].ResetDelay", "128", "Please insert a number between 1 to 127.5"},
         {"Profile[0].ResetDelay", "2.2", "The interval is 0.5 second."},
+        {"Profile[1].ResetDelay", "2.5", "The window does not show the delay: the reset control of Profile 2 does not wait"},
         // Battery, alerts, thresholds.
         {"BatteryGaugeLevels[1]", "3.95V", "You must let Level-High > Level-Med > Level-Low !"},
         {"TonalityHz[0]", "100", "Please insert a number between 150Hz and 6000Hz !"},
