@@ -270,6 +270,17 @@ TextImport importCodePlugText(std::string_view text, const CodePlugImage& base) 
         putReservedBytes(out.image, parsed.reservedBytes);
         if (out.image == before) break;
     }
+    // Values the rules moved again beside the text's other values (two
+    // channels given in two bands, say): the code-plug does not hold what
+    // the text says, which must not pass unnoticed.
+    if (refusals.empty())
+        for (const auto& [name, value] : parsed.fields) {
+            CodePlugImage trial = out.image;
+            const Field* field = memmap::findField(name);
+            if (setFieldFromText(trial, name, value) || !field || sameFieldBits(trial, out.image, *field)) continue;
+            refusals.push_back({name, value, "The code-plug cannot hold this value beside the text's other values: the "
+                                             "window's rules made it " + valueText(out.image, *field)});
+        }
     out.refusals = std::move(refusals);
     for (const RefreshMessage& message : normaliseCodePlug(out.image).messages)
         out.messages.push_back(messageLine(message.text));

@@ -181,6 +181,16 @@ TEST(CodePlugTextRoundTrip, RefusalsAndUnreadableTexts) {
          "not readable as JSON: line 1: a character the code-plug cannot hold (beyond U+00FF)"},
     };
     for (const auto& [text, error] : unreadable) EXPECT_EQ(importCodePlugText(text, DefaultImage()).error, error);
+    // Two channels of one profile in two bands: each commit moves the other
+    // into its band, so the text cannot be held and says so.
+    const TextImport bands = importCodePlugText(
+        R"({"format": "km640-codeplug", "version": 1,
+            "fields": {"Profile[0].F1Freq": "1520000", "Profile[0].F2Freq": "4500000"}})",
+        ProgrammedDefaultImage());
+    ASSERT_FALSE(bands.refusals.empty());
+    EXPECT_EQ(bands.refusals[0].field, "Profile[0].F1Freq");
+    EXPECT_EQ(bands.refusals[0].message,
+              "The code-plug cannot hold this value beside the text's other values: the window's rules made it 4500000");
     EXPECT_TRUE(isCodePlugText(exportCodePlugText(DefaultImage())));
     EXPECT_FALSE(isCodePlugText(R"({"format": "other"})"));
     EXPECT_FALSE(isCodePlugText(std::string(2048, '\0')));
