@@ -150,13 +150,15 @@ TEST(CodePlugTextRoundTrip, RandomisedCodePlugsOfAcceptedValues) {
 TEST(CodePlugTextRoundTrip, APartialTextTakesTheRestFromTheBase) {
     const CodePlugImage base = variety({{"Profile[1].PON", "on"}, {"LogoLine1", "BASE"}});
     const std::string text = R"({"format": "km640-codeplug", "version": 1,
-        "fields": {"MenuPrompt[1]": "Partial", "Profile[1].PName": "Second"}})";
+        "fields": {"MenuPrompt[1]": "Partial", "Profile[1].PName": "Second", "Profile[0].F1Freq": 1523400}})";
     const TextImport imported = importCodePlugText(text, base);
     ASSERT_TRUE(imported.ok()) << imported.error;
     EXPECT_EQ(fieldValueText(imported.image, memmap::field("LogoLine1")), "\"BASE\"");
     EXPECT_EQ(fieldValueText(imported.image, memmap::field("MenuPrompt[1]")), "\"Partial\"");
     EXPECT_EQ(fieldValueText(imported.image, memmap::field("Profile[1].PName")), "\"Second\"");
     EXPECT_EQ(fieldValueText(imported.image, memmap::field("Profile[1].PON")), "on");
+    // A value may be a JSON number.
+    EXPECT_EQ(fieldValueText(imported.image, memmap::field("Profile[0].F1Freq")), "1523400");
 }
 
 // A text the window's rules refuse names every refusal; a text that is no
