@@ -215,6 +215,26 @@ std::string entriesMessage(const CodePlugImage& image, const Field& field) {
     return "Not an entry the window offers here; the entries are " + list;
 }
 
+// The text typed key by key into a field with this filter, as into an emptied
+// field: the message of a refused key, or why the field would not hold the
+// text as given (a key dropped, the field full before the text ends).
+std::optional<std::string> keyFilterRefusal(const KeyFilter& filter, std::string_view text) {
+    std::string typed;
+    for (const char c : text) {
+        const auto key = static_cast<char32_t>(static_cast<unsigned char>(c));
+        const KeyDecision decision = FilterKey(filter, typed, false, key);
+        switch (decision.verdict) {
+        case KeyVerdict::Pass: typed += c; break;
+        case KeyVerdict::Refuse: return std::string(decision.message.text);
+        case KeyVerdict::Swallow:
+            return "The field does not take the character '" + std::string(1, c) + "' there";
+        case KeyVerdict::Commit:
+            return "The field takes at most " + std::to_string(typed.size()) + " characters";
+        }
+    }
+    return std::nullopt;
+}
+
 Outcome setFieldByEncoding(CodePlugImage& image, const Field& field, std::string_view text) {
     return byEncoding(image, field, text);
 }

@@ -29,26 +29,6 @@ using memmap::Field;
 
 std::string asText(std::string_view text) { return std::string(text); }
 
-// The text typed key by key into a field with this filter, as into an emptied
-// field: the message of a refused key, or why the field would not hold the
-// text as given (a key dropped, the field full before the text ends).
-std::optional<std::string> keyFilterRefusal(const KeyFilter& filter, std::string_view text) {
-    std::string typed;
-    for (const char c : text) {
-        const auto key = static_cast<char32_t>(static_cast<unsigned char>(c));
-        const KeyDecision decision = FilterKey(filter, typed, false, key);
-        switch (decision.verdict) {
-        case KeyVerdict::Pass: typed += c; break;
-        case KeyVerdict::Refuse: return std::string(decision.message.text);
-        case KeyVerdict::Swallow:
-            return "The field does not take the character '" + std::string(1, c) + "' there";
-        case KeyVerdict::Commit:
-            return "The field takes at most " + std::to_string(typed.size()) + " characters";
-        }
-    }
-    return std::nullopt;
-}
-
 // ---- Channels ----------------------------------------------------------------
 
 ChannelRef channelOf(const Field& field) { return {field.subIndex == 0 ? Channel::F1 : Channel::F2, field.index}; }

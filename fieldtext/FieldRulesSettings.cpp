@@ -190,15 +190,13 @@ Outcome lcmVop(CodePlugImage& image, const Field&, std::string_view text) {
 
 // ---- Function switches -----------------------------------------------------------
 
-int switchOf(const Field& field) { return field.subIndex; }
-
 Outcome switchMode(CodePlugImage& image, const Field& field, std::string_view text) {
     const auto code = shownEntryValue(image, field, text);
     if (!code) return refuse(entriesMessage(image, field));
     const auto layout = profiles::storedLayout(image);
     const auto entry = profiles::modeEntry(layout, static_cast<std::uint8_t>(*code));
     if (!entry) return refuse(entriesMessage(image, field));
-    profiles::storeSwitchMode(image, layout, field.index, switchOf(field), *entry);
+    profiles::storeSwitchMode(image, layout, field.index, field.subIndex, *entry);
     return stored();
 }
 
@@ -304,20 +302,8 @@ Outcome alertTone(CodePlugImage& image, const Field& field, std::string_view tex
 
 // ---- Alert tonality and patterns ---------------------------------------------------
 
-std::optional<std::string> typedThrough(const KeyFilter& filter, std::string_view text) {
-    std::string typed;
-    for (const char c : text) {
-        const KeyDecision d = FilterKey(filter, typed, false, static_cast<unsigned char>(c));
-        if (d.verdict == KeyVerdict::Refuse) return std::string(d.message.text);
-        if (d.verdict != KeyVerdict::Pass) return "The field takes at most " + std::to_string(typed.size()) + " steps";
-        typed += c;
-    }
-    return std::nullopt;
-}
-
-
 Outcome tonality(CodePlugImage& image, const Field& field, std::string_view text) {
-    if (auto refusal = typedThrough(KeyFilter::digit(), text)) return refuse(*refusal);
+    if (auto refusal = keyFilterRefusal(KeyFilter::digit(), text)) return refuse(*refusal);
     const auto hz = ParseWholeNumber(text);
     if (!hz) return refuse(NotAWholeNumberMessage(text));
     if (*hz < alerts::kTonalityMinHz || *hz > alerts::kTonalityMaxHz)
@@ -347,13 +333,13 @@ std::optional<std::string> patternLetters(std::string_view text) {
 Outcome patternTones(CodePlugImage& image, const Field& field, std::string_view text) {
     const auto letters = patternLetters(text);
     if (!letters) return refuse("A tone step is 0 to 3 (tone A to D) or F (a rest)");
-    if (auto refusal = typedThrough(KeyFilter::toneLetter(), *letters)) return refuse(*refusal);
+    if (auto refusal = keyFilterRefusal(KeyFilter::toneLetter(), *letters)) return refuse(*refusal);
     image.copyIn(field.offset, alerts::PatternToneBytes(alerts::PatternLettersFilled(*letters)));
     return stored();
 }
 
 Outcome patternSteps(CodePlugImage& image, const Field& field, std::string_view text) {
-    if (auto refusal = typedThrough(KeyFilter::bit(), text)) return refuse(*refusal);
+    if (auto refusal = keyFilterRefusal(KeyFilter::bit(), text)) return refuse(*refusal);
     const alerts::StepBitsParse parsed = alerts::StepBitsByte(alerts::StepBitsFilled(text));
     if (!parsed.byte) return refuse(NotAWholeNumberMessage(std::string(1, parsed.offending)));
     image.setByte(field.offset, *parsed.byte);
@@ -363,7 +349,7 @@ Outcome patternSteps(CodePlugImage& image, const Field& field, std::string_view 
 // ---- Squelch thresholds --------------------------------------------------------------
 
 Outcome threshold(CodePlugImage& image, const Field& field, std::string_view text) {
-    if (auto refusal = typedThrough(KeyFilter::decimal(2), text)) return refuse(*refusal);
+    if (auto refusal = keyFilterRefusal(KeyFilter::decimal(2), text)) return refuse(*refusal);
     const ThresholdTable table = field.index == 0 ? ThresholdTable::Narrow : ThresholdTable::Wide;
     const auto column = field.def->name.ends_with("Nrssi")        ? ThresholdColumn::Nrssi
                         : field.def->name.ends_with("SpeakerOff") ? ThresholdColumn::SpeakerOff

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "codeplug/CodePlugImage.h"
+#include "codeplug/KeyFilters.h"
 #include "codeplug/MemoryMap.h"
 
 namespace km640::fieldtext {
@@ -36,6 +37,11 @@ std::string itemSetMessage(int width);
 // \", \\ and \xNN), or any text that does not start with a double quote as it
 // stands. Nothing for a quoted text that is not well formed.
 std::optional<std::string> parseTextValue(std::string_view text);
+
+// The text typed key by key into an emptied field with this filter: the
+// message of a refused key, or why the field would not hold the text as
+// given (a key dropped, the field full before the text ends).
+std::optional<std::string> keyFilterRefusal(const KeyFilter& filter, std::string_view text);
 
 // Whether the window shows the field in a control of its own; the others are
 // given as raw hexadecimal bytes.
