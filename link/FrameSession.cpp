@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <thread>
 #include <vector>
 
 #include "link/Delay.h"
@@ -47,6 +48,7 @@ bool FrameSession::awaitByte(std::chrono::steady_clock::time_point deadline) {
 bool FrameSession::ReceiveReply(std::span<std::uint8_t> buffer, int timeoutFactor) {
     if (!port_.IsOpen()) return false;
     const auto byteTimeout = std::chrono::milliseconds(kByteTimeoutMs) * std::max(timeoutFactor, 1);
+    std::array<std::uint8_t, 256> chunk{};
     std::size_t position = 0;
     while (position < buffer.size()) {
         if (!awaitByte(std::chrono::steady_clock::now() + byteTimeout)) {
@@ -54,11 +56,31 @@ bool FrameSession::ReceiveReply(std::span<std::uint8_t> buffer, int timeoutFacto
             port_.Purge();
             return false;
         }
-        std::array<std::uint8_t, 1> byte{};
-        const bool arrived = port_.Read(byte) == 1;
-        position = sync_.Place(arrived ? std::optional<std::uint8_t>(byte[0]) : std::nullopt, buffer, position);
+        // Everything that is there, but never more than the reply still
+        // needs: bytes the synchronisation drops count too, so nothing of a
+        // following reply is taken.
+        const std::size_t wanted =
+            std::min({port_.PendingInput(), buffer.size() - position, chunk.size()});
+        const std::size_t arrived = port_.Read(std::span(chunk).first(std::max<std::size_t>(wanted, 1)));
+        if (arrived == 0) position = sync_.Place(std::nullopt, buffer, position);
+        for (std::size_t i = 0; i < arrived && position < buffer.size(); ++i)
+            position = sync_.Place(chunk[i], buffer, position);
+        if (position < buffer.size() && !processEvents_ && port_.PendingInput() == 0)
+            awaitLinePace(buffer.size() - position, byteTimeout);
     }
     return true;
+}
+
+void FrameSession::awaitLinePace(std::size_t bytesLeft, std::chrono::milliseconds byteTimeout) {
+    // The rest of a reply that has begun cannot come faster than the line
+    // carries it. Sleeping until its last byte is due, instead of waking for
+    // every byte, keeps a station's CPU free for the many boards a
+    // production PC runs at once; the window (which has its events to turn)
+    // waits byte by byte as before. The sleep stays well inside the byte
+    // time-out, so a board that stops is still noticed in time.
+    const auto lineTime = kLineByteTime * static_cast<long>(bytesLeft);
+    const auto pause = std::min<std::chrono::nanoseconds>(lineTime, byteTimeout / 2);
+    std::this_thread::sleep_until(std::chrono::steady_clock::now() + pause);
 }
 
 bool FrameSession::receiveAck(std::span<const std::uint8_t> expected) {

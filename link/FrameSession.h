@@ -8,8 +8,10 @@
 // reply in time, wrong checksum, wrong echoed header, different data); a port
 // that fails underneath raises ECommError out of the call. While waiting for
 // reply bytes the thread sleeps on the port and wakes when a byte arrives;
-// with a processEvents hook it also wakes every 5 ms to let the window handle
-// its events, so the progress window stays painted.
+// once a reply has begun, it takes what has come and, without a window,
+// sleeps until the rest is due at line pace. With a processEvents hook it
+// also wakes every 5 ms to let the window handle its events, so the
+// progress window stays painted.
 
 #include <chrono>
 #include <cstdint>
@@ -35,6 +37,9 @@ public:
     // counted as a hundred and one 5 ms steps.
     static constexpr int kEmptyPollLimit = 100;
     static constexpr int kByteTimeoutMs = (kEmptyPollLimit + 1) * kPollMs;
+    // One byte on the board's 9600-baud line: a start bit, eight data bits
+    // and a stop bit.
+    static constexpr std::chrono::nanoseconds kLineByteTime{1'000'000'000LL * 10 / 9600};
 
     // processEvents: lets the window handle its events while a reply is
     // awaited. openSelectedPort: opens the port chosen in the window; used by
@@ -72,6 +77,9 @@ private:
     // Sleeps until a reply byte is waiting or the deadline passes.
     bool awaitByte(std::chrono::steady_clock::time_point deadline);
     bool receiveAck(std::span<const std::uint8_t> expected);
+    // Without a window to keep painted: sleeps while the rest of a begun
+    // reply is still on its way.
+    void awaitLinePace(std::size_t bytesLeft, std::chrono::milliseconds byteTimeout);
 
     SerialPort& port_;
     Hook processEvents_;
