@@ -40,6 +40,7 @@ public:
     void refreshAll() override {}
     void refreshBatteryLevels() override {}
     void processEvents() override {}
+    bool turnsEvents() const override { return false; }
     bool syncClockOnWrite() override { return syncClock_; }
     int selectedPortIndex() override { return selectedPort_; }
     void selectPortIndex(int index) override { selectedPort_ = index; }

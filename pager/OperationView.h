@@ -41,6 +41,10 @@ public:
     virtual void refreshBatteryLevels() = 0;
     // Lets the window handle its events while a reply is awaited.
     virtual void processEvents() = 0;
+    // False for a view with no events of its own (a terminal): the exchanges
+    // then sleep until a reply is due instead of waking every few
+    // milliseconds for processEvents.
+    virtual bool turnsEvents() const { return true; }
     // "SYNC DATE && TIME WITH PC": whether a write also sets the pager clock.
     virtual bool syncClockOnWrite() = 0;
     // The port list entry chosen by the user, and choosing one without

@@ -49,7 +49,8 @@ PagerOperations::PagerOperations(CodePlugImage& image, SerialPort& port, Operati
       messages_(messages),
       clock_(clock),
       appTitle_(std::move(appTitle)),
-      session_(port, [this] { view_.processEvents(); }, [this] { openSelectedPortIfClosed(); }) {}
+      session_(port, view.turnsEvents() ? FrameSession::Hook([this] { view_.processEvents(); }) : FrameSession::Hook(),
+               [this] { openSelectedPortIfClosed(); }) {}
 
 std::string PagerOperations::selectedPortName() {
     const int i = view_.selectedPortIndex();

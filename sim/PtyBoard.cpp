@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <system_error>
@@ -17,6 +18,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 // One byte at 9600 baud: a start bit, eight data bits and a stop bit.
 constexpr auto kByteTime = std::chrono::nanoseconds(1'000'000'000LL * 10 / 9600);
+// Paced replies go out in groups of this many bytes (about 4 ms of line time).
+constexpr std::size_t kBytesPerWrite = 4;
 
 [[noreturn]] void fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
 
@@ -105,12 +108,18 @@ void PtyBoard::send(const BoardReply& reply, Clock::time_point arrival) {
         return;
     }
     // The request itself took its time on the line before the board had it.
+    // Bytes go out a few at a time, each group when its last byte is due:
+    // the reply ends exactly when a 9600-baud line would end it, and a PC
+    // running many boards is not woken for every byte of every board.
     auto slot = arrival + kByteTime * static_cast<long>(reply.requestLength);
-    for (const auto byte : reply.bytes) {
+    const std::size_t total = reply.bytes.size();
+    for (std::size_t sent = 0; sent < total;) {
         if (stopping_) return;
-        slot += kByteTime;
+        const std::size_t group = std::min(kBytesPerWrite, total - sent);
+        slot += kByteTime * static_cast<long>(group);
         std::this_thread::sleep_until(slot);
-        (void)!write(master_, &byte, 1);
+        (void)!write(master_, reply.bytes.data() + sent, group);
+        sent += group;
     }
 }
 
