@@ -1,36 +1,11 @@
 #include "fieldtext/CodePlugSource.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "platform/RegularFile.h"
 #include "settings/CodePlugNormalisation.h"
 
 namespace km640::fieldtext {
-
-namespace {
-
-// Reads the whole file, up to one byte more than limit (so a longer file is
-// seen to be longer). False, with the system's reason, when a read fails.
-bool readAll(int fd, std::size_t limit, std::string& out, std::string& reason) {
-    char buffer[8192];
-    while (out.size() <= limit) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            reason = SystemErrorText();
-            return false;
-        }
-        if (n == 0) break;
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-}  // namespace
 
 LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path) {
     return loadCodePlugFileOnto(path, ProgrammedDefaultImage());
@@ -38,16 +13,13 @@ LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path) {
 
 LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const CodePlugImage& base) {
     LoadedCodePlug out;
-    const OpenedFile file = OpenRegularFile(path, O_RDONLY);
+    const WholeFile file = ReadWholeRegularFile(path, kMaxCodePlugTextBytes);
     if (!file.ok()) {
         out.status = file.notAFile ? LoadedCodePlug::Status::NotAFile : LoadedCodePlug::Status::IoError;
         out.reason = file.reason;
         return out;
     }
-    std::string content;
-    const bool read = readAll(file.fd, kMaxCodePlugTextBytes, content, out.reason);
-    if (::close(file.fd) != 0 && read) out.reason = SystemErrorText();
-    if (!out.reason.empty()) return out;
+    const std::string& content = file.bytes;
 
     if (content.size() <= kMaxCodePlugTextBytes && isCodePlugText(content)) {
         out.fromText = true;

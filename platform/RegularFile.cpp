@@ -1,5 +1,7 @@
 #include "platform/RegularFile.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +71,31 @@ OpenedFile OpenRegularFile(const std::filesystem::path& path, int flags, mode_t 
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     out.fd = fd;
+    return out;
+}
+
+WholeFile ReadWholeRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
+    WholeFile out;
+    const auto file = OpenRegularFile(path, O_RDONLY);
+    if (!file.ok()) {
+        out.reason = file.reason;
+        out.notAFile = file.notAFile;
+        return out;
+    }
+    char buffer[65536];
+    while (out.bytes.size() <= maxBytes) {
+        const std::size_t want = std::min(sizeof buffer, maxBytes + 1 - out.bytes.size());
+        const ssize_t n = ::read(file.fd, buffer, want);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            out.reason = SystemErrorText();
+            break;
+        }
+        if (n == 0) break;
+        out.bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (::close(file.fd) != 0 && out.ok()) out.reason = SystemErrorText();
+    out.larger = out.ok() && out.bytes.size() > maxBytes;
     return out;
 }
 

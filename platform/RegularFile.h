@@ -30,6 +30,19 @@ struct OpenedFile {
 // closes the descriptor.
 OpenedFile OpenRegularFile(const std::filesystem::path& path, int flags, mode_t mode = 0644);
 
+struct WholeFile {
+    std::string bytes;   // the file, or its first maxBytes + 1 bytes when it is larger
+    std::string reason;  // empty when read; else what the path is or the system's error text
+    bool notAFile = false;  // the path is there, but is no regular file
+    bool larger = false;    // the file holds more than maxBytes
+    bool ok() const { return reason.empty(); }
+};
+
+// Reads a regular file (a roster, a code-plug text) whole, but never more
+// than one byte past maxBytes: a huge file is seen to be too large without
+// being read into memory.
+WholeFile ReadWholeRegularFile(const std::filesystem::path& path, std::size_t maxBytes);
+
 // Writes all size bytes at data to fd, going on after interrupted and partial
 // writes, then flushes them to disk. False, with errno set, when a step fails.
 bool WriteAndFlush(int fd, const void* data, std::size_t size);
