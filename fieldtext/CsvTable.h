@@ -1,0 +1,29 @@
+#pragma once
+// A CSV file as spreadsheets write it (RFC 4180): fields separated by commas,
+// records by CRLF or LF, a field in double quotes may hold commas, line breaks
+// and doubled quotes. A UTF-8 byte order mark at the start is skipped. Rosters
+// of a fleet's pagers come this way.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace km640::fieldtext {
+
+struct CsvRecord {
+    int line = 0;  // the file's line on which the record starts, from 1
+    std::vector<std::string> fields;
+};
+
+struct CsvTable {
+    std::vector<CsvRecord> records;  // blank lines are no records
+    std::string error;               // empty when the whole text was read; else where and why it stopped
+};
+
+CsvTable parseCsv(std::string_view text);
+
+// A field for a CSV file: in double quotes (inner quotes doubled) when it
+// holds a comma, a quote, a line break or leading or trailing blanks.
+std::string csvField(std::string_view text);
+
+}  // namespace km640::fieldtext

@@ -1,0 +1,22 @@
+#pragma once
+// The code-plug's texts are 8-bit characters (ISO 8859-1), as the window
+// stores what is typed. Text from outside (a roster, a text file) arrives as
+// UTF-8 and is taken only when every character fits in 8 bits.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace km640::fieldtext {
+
+struct Latin1Conversion {
+    std::optional<std::string> text;  // the 8-bit text, when every character fits
+    std::string problem;              // else why not, naming the character
+};
+
+Latin1Conversion latin1FromUtf8(std::string_view utf8);
+
+// The 8-bit text as UTF-8, for JSON and for terminals.
+std::string utf8FromLatin1(std::string_view latin1);
+
+}  // namespace km640::fieldtext
