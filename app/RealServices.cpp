@@ -79,6 +79,13 @@ std::optional<std::string> QtFileDialogs::openFile(const std::string& startDir) 
     return name.toStdString();
 }
 
+std::optional<std::string> QtFileDialogs::openRoster(const std::string& startDir) {
+    const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), "Production Roster",
+                                                      QString::fromStdString(startDir), "Roster files (*.csv)");
+    if (name.isEmpty()) return std::nullopt;
+    return name.toStdString();
+}
+
 std::optional<std::string> QtFileDialogs::saveFile(const std::string& startDir) {
     QFileDialog dialog(QApplication::activeWindow(), QString(), QString::fromStdString(startDir), kTableFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

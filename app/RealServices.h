@@ -21,6 +21,7 @@ class QtFileDialogs : public FileDialogs {
 public:
     std::optional<std::string> openFile(const std::string& startDir) override;
     std::optional<std::string> saveFile(const std::string& startDir) override;
+    std::optional<std::string> openRoster(const std::string& startDir) override;
 };
 
 // The user's choices in the desktop's settings store

@@ -229,6 +229,7 @@ void TfmMain::buildMenus() {
         {"&Pager", "Verify1", "&Verify", QKeySequence(Qt::Key_F2), [this] { Verify1Click(); }},
         {"&Pager", nullptr, nullptr, {}, {}},
         {"&Pager", "ProductionRecord1", "Production &Record...", {}, [this] { editProductionRecord(); }},
+        {"&Pager", "ProductionRoster1", "Production Roster...", {}, [this] { chooseProductionRoster(); }},
         {"&Pager", nullptr, nullptr, {}, {}},
         {"&Pager", "Compare1", "&Compare...", {}, [this] { Compare1Click(); }},
         {"&Pager", "RestoreBackup1", "Restore &Backup...", {}, [this] { RestoreBackup1Click(); }},
@@ -264,6 +265,12 @@ void TfmMain::buildStatusBar() {
         statusBar()->addWidget(statusPanels_[i]);
     }
     statusPanels_[1]->setText("  Ready ......");
+    // The fleet's roster and its progress, shown only while one is chosen.
+    rosterStatus_ = new QLabel(this);
+    rosterStatus_->setObjectName("RosterStatus");
+    rosterStatus_->setTextFormat(Qt::PlainText);
+    rosterStatus_->hide();
+    statusBar()->addPermanentWidget(rosterStatus_);
 }
 
 void TfmMain::applyHintTimeout() {

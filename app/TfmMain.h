@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <deque>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "app/AppServices.h"
@@ -12,6 +14,7 @@
 #include "app/RefreshList.h"
 #include "app/WindowHooks.h"
 #include "codeplug/CodePlugImage.h"
+#include "pager/RosterProduction.h"
 
 class QLabel;
 class QLineEdit;
@@ -157,6 +160,12 @@ public:
     void RunProductionWrite(const std::string& serialNo);
     // "Production Record...": where the record lives and the station name.
     void editProductionRecord();
+    // "Production Roster...": a fleet's roster, checked at once against the
+    // code-plug in the window; each scan then writes the code-plug with the
+    // label's row applied on a copy. Cancelling the dialog clears it.
+    void chooseProductionRoster();
+    const std::optional<RosterJob>& productionRoster() const { return roster_; }
+    QLabel* rosterStatus() const { return rosterStatus_; }
     // Where the code-plug in the window came from, as runs are recorded.
     const std::string& codePlugSource() const { return codePlugSource_; }
     QCheckBox* chkWriteAndRTC() const { return chkWriteAndRTC_; }
@@ -219,6 +228,10 @@ private:
     std::string codePlugSource_;
     std::unique_ptr<ProductionRecord> record_;
     std::string recordChoice_;  // what record_ was opened from
+    std::optional<RosterJob> roster_;
+    std::set<std::string> rosterProgrammed_;  // the roster's serial numbers the record shows programmed
+    QLabel* rosterStatus_ = nullptr;
+    void showRosterProgress();
     CodePlugImage unchanged_;
     std::string titlePath_;
     bool titleUpdatePending_ = false;

@@ -8,6 +8,7 @@
 #include "app/ProductionRecordDialog.h"
 #include "app/TfmMain.h"
 #include "pager/PagerOperations.h"
+#include "pager/ProductionLog.h"
 #include "pager/ProductionRun.h"
 #include "record/CodePlugFingerprint.h"
 #include "record/ProductionRecord.h"
@@ -54,7 +55,7 @@ void TfmMain::RunProductionWrite(const std::string& serialNo) {
     }
     const std::string station = services_.preferences.text(kStationSetting);
     const RunDescription description{station.empty() ? services_.hostName : station,
-                                     cboPort_->currentText().toStdString(), codePlugSource_, CodePlugSha256(image_)};
+                                     cboPort_->currentText().toStdString(), codePlugSource_, CodePlugSha256(image_), {}};
     SystemRecordClock machineClock;
     ProductionRun run(*operations_, *record, services_.recordClock ? *services_.recordClock : machineClock);
     const auto askRepeat = [&](const EarlierRun& earlier) {
@@ -62,8 +63,31 @@ void TfmMain::RunProductionWrite(const std::string& serialNo) {
                                            ".\n\nProgram this serial number again?",
                                        "KM640", MsgIcon::Warning, MsgButtons::YesNoDefaultNo) == MsgAnswer::Yes;
     };
-    const ProductionReport report =
-        run.run(serialNo, services_.startDirectory, description, RepeatPolicy::Ask, askRepeat);
+    ProductionReport report;
+    if (roster_) {
+        // The pager gets its own row on a copy; the window's code-plug stays
+        // as it is for the next scan.
+        const PagerCodePlug pager = CodePlugForPager(image_, description, *roster_, serialNo);
+        if (!pager.listed) {
+            report = run.refuseNotInRoster(serialNo, pager.description);
+        } else if (!pager.problems.empty()) {
+            // The code-plug was changed after the roster was chosen.
+            std::string text = "The roster's row for Serial No. " + serialNo + " does not fit the code-plug:";
+            for (const auto& problem : pager.problems) text += "\n" + fieldtext::problemLine(problem);
+            warn(text + "\nThe pager was not programmed. Choose the roster again to check it.");
+            focusSerialNo();
+            return;
+        } else {
+            const CodePlugImage line = image_;
+            image_ = pager.image;
+            report = run.run(serialNo, services_.startDirectory, pager.description, RepeatPolicy::Ask, askRepeat);
+            image_ = line;
+            if (report.programmed) rosterProgrammed_.insert(TrimmedText(serialNo));
+            showRosterProgress();
+        }
+    } else {
+        report = run.run(serialNo, services_.startDirectory, description, RepeatPolicy::Ask, askRepeat);
+    }
     switch (report.kind) {
     case ProductionReport::Kind::Refused:
         // Answered No; or another station took the label between the look
@@ -72,6 +96,12 @@ void TfmMain::RunProductionWrite(const std::string& serialNo) {
             warn("Serial No. " + EarlierRunText(serialNo, *report.earlier) + ".\nIt was not programmed again.");
         else if (!report.recordError.empty())
             warn(sentence(report.recordError) + ".");
+        break;
+    case ProductionReport::Kind::NotInRoster:
+        warn("Serial No. " + serialNo + " is not in the roster " + roster_->file + ".\nThe pager was not programmed." +
+             (report.recordError.empty() ? std::string()
+                                         : "\nThe refusal could not be written into the production record:\n" +
+                                               report.recordError + "."));
         break;
     case ProductionReport::Kind::RecordUnavailable:
         warn(sentence(report.recordError) + ".\nThe pager was not programmed.");

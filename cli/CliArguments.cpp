@@ -27,6 +27,8 @@ enum Option : unsigned {
     kSerialFromStdin = 1u << 13,
     kAllowRepeat = 1u << 14,
     kBase = 1u << 15,
+    kRoster = 1u << 16,
+    kSet = 1u << 17,
 };
 
 struct OptionRule {
@@ -35,6 +37,7 @@ struct OptionRule {
     Option bit;
     std::string CliArguments::*text;  // options with a value
     bool CliArguments::*flag;         // options without
+    std::vector<std::string> CliArguments::*list = nullptr;  // options given once per value
 };
 
 constexpr OptionRule kOptions[] = {
@@ -54,6 +57,8 @@ constexpr OptionRule kOptions[] = {
     {"--serial-from-stdin", "", kSerialFromStdin, nullptr, &CliArguments::serialFromStdin},
     {"--allow-repeat", "", kAllowRepeat, nullptr, &CliArguments::allowRepeat},
     {"--base", "", kBase, &CliArguments::base, nullptr},
+    {"--roster", "", kRoster, &CliArguments::roster, nullptr},
+    {"--set", "", kSet, nullptr, nullptr, &CliArguments::setValues},
 };
 
 struct CommandRule {
@@ -72,12 +77,12 @@ constexpr CommandRule kCommands[] = {
     {"ports", Command::Ports, 0, 0, 0, 0, ""},
     {"info", Command::Info, kPort, kPort, 0, 0, ""},
     {"read", Command::Read, kPort | kOutput, kPort | kOutput, 0, 0, ""},
-    {"write", Command::Write, kPort | kNoClock | kBackup, kPort, 1, 1, "one code-plug file"},
+    {"write", Command::Write, kPort | kNoClock | kBackup | kSet, kPort, 1, 1, "one code-plug file"},
     {"verify", Command::Verify, kPort, kPort, 1, 1, "one code-plug file"},
     {"sync-time", Command::SyncTime, kPort, kPort, 0, 0, ""},
     // production needs one of --serial and --serial-from-stdin (checked below).
     {"production", Command::Production,
-     kPort | kSerial | kLogDir | kRecord | kStation | kSerialFromStdin | kAllowRepeat, kPort, 1, 1,
+     kPort | kSerial | kLogDir | kRecord | kStation | kSerialFromStdin | kAllowRepeat | kRoster, kPort, 1, 1,
      "one code-plug file"},
     {"records", Command::Records, kRecord | kLogDir | kSerial | kStation | kSince | kUntil | kCsv | kSummary, 0, 0,
      0, ""},
@@ -87,7 +92,32 @@ constexpr CommandRule kCommands[] = {
     {"set", Command::Set, kOutput, 0, 2, 2, "a code-plug file and at least one NAME=VALUE", true},
     {"export", Command::Export, kOutput, 0, 1, 1, "one code-plug file"},
     {"import", Command::Import, kOutput | kBase, kOutput, 1, 1, "one code-plug text file"},
+    // roster's verb comes first among its words; each verb takes its own files (checked below).
+    {"roster", Command::Roster, kRecord | kLogDir, 0, 2, 2, "a verb (check or status) and its files", true},
 };
+
+struct RosterVerb {
+    std::string_view name;
+    int words;  // the verb and its files
+    unsigned allowed;
+    std::string_view filesText;
+};
+
+constexpr RosterVerb kRosterVerbs[] = {
+    {"check", 3, 0, "check, the line's code-plug file and the roster"},
+    {"status", 2, kRecord | kLogDir, "status and the roster"},
+};
+
+std::string rosterProblem(const CliArguments& a, unsigned given) {
+    if (a.files.empty()) return "roster needs a verb: check or status";
+    const auto* verb = std::ranges::find_if(kRosterVerbs, [&](const RosterVerb& v) { return v.name == a.files[0]; });
+    if (verb == std::end(kRosterVerbs)) return "unknown roster verb '" + a.files[0] + "'";
+    for (const auto& option : kOptions)
+        if ((given & option.bit) != 0 && (verb->allowed & option.bit) == 0)
+            return std::string(option.longName) + " does not go with roster " + std::string(verb->name);
+    if (static_cast<int>(a.files.size()) != verb->words) return "roster takes " + std::string(verb->filesText);
+    return {};
+}
 
 const OptionRule* findOption(std::string_view word) {
     for (const auto& option : kOptions)
@@ -101,21 +131,9 @@ std::string dateProblem(const char* option, const std::string& date) {
 
 }  // namespace
 
-std::string serialProblem(const std::string& serial) {
-    if (serial.empty()) return "--serial needs a serial number";
-    if (serial.size() > kMaxSerialLength)
-        return "a serial number has at most " + std::to_string(kMaxSerialLength) + " characters";
-    const bool printable = std::ranges::all_of(serial, [](char c) { return c > ' ' && c < 0x7F; });
-    if (!printable) return "a serial number is letters and digits without blanks";
-    return {};
-}
+std::string serialProblem(const std::string& serial) { return SerialNumberProblem(serial); }
 
-std::string scannedSerialProblem(const std::string& serial) {
-    if (serial.size() < kMinScannedSerialLength || serial.size() > kMaxSerialLength)
-        return "a scanned serial number has " + std::to_string(kMinScannedSerialLength) + " to " +
-               std::to_string(kMaxSerialLength) + " characters";
-    return serialProblem(serial);
-}
+std::string scannedSerialProblem(const std::string& serial) { return ScannedSerialProblem(serial); }
 
 CliParse parseCliArguments(std::span<const std::string> args) {
     CliParse out;
@@ -190,7 +208,10 @@ CliParse parseCliArguments(std::span<const std::string> args) {
             out.error = std::string(option->longName) + " needs a value";
             return out;
         }
-        a.*(option->text) = inlineValue;
+        if (option->list != nullptr)
+            (a.*(option->list)).push_back(inlineValue);
+        else
+            a.*(option->text) = inlineValue;
     }
 
     if (version && !help) {
@@ -211,6 +232,10 @@ CliParse parseCliArguments(std::span<const std::string> args) {
             out.error = std::string(command->name) + " needs " + std::string(option.longName);
             return out;
         }
+    }
+    if (a.command == Command::Roster) {
+        out.error = rosterProblem(a, given);
+        if (!out.error.empty()) return out;
     }
     const int files = (given & kPort) != 0 ? command->filesWithPort : command->files;
     const int givenFiles = static_cast<int>(a.files.size());

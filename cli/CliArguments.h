@@ -10,11 +10,11 @@
 namespace km640::cli {
 
 enum class Command { Help, Version, Ports, Info, Read, Write, Verify, SyncTime, Production, Records, Dump, Diff,
-                     Check, Set, Export, Import };
+                     Check, Set, Export, Import, Roster };
 
 struct CliArguments {
     Command command = Command::Help;
-    std::vector<std::string> files;  // the positional arguments after the subcommand
+    std::vector<std::string> files;  // the positional arguments after the subcommand (roster: its verb first)
     std::string port;                // a device name ("ttyUSB0") or a full path ("/dev/pts/3")
     std::string output;              // read, set, export, import -o
     std::string base;                // import --base: the code-plug the text's fields are set onto
@@ -25,6 +25,8 @@ struct CliArguments {
     std::string station;             // production --station; records --station
     std::string since;               // records --since DATE
     std::string until;               // records --until DATE
+    std::string roster;              // production --roster: the fleet's roster (CSV)
+    std::vector<std::string> setValues;  // write --set NAME=VALUE, in the order given
     bool json = false;
     bool quiet = false;
     bool noClock = false;
@@ -43,8 +45,6 @@ struct CliParse {
 // args: the words after the program name.
 CliParse parseCliArguments(std::span<const std::string> args);
 
-// The longest serial number the pager's serial block holds.
-constexpr std::size_t kMaxSerialLength = 14;
 // The shortest label the window takes from a barcode scanner.
 constexpr auto kMinScannedSerialLength = static_cast<std::size_t>(ScanDetector::kMinimumLength);
 

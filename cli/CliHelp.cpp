@@ -10,7 +10,7 @@ namespace {
 
 constexpr ExitCodeMeaning kMeanings[] = {
     {ExitCode::Success, "success; diff: no differences; check: nothing wrong"},
-    {ExitCode::Differences, "diff: the code-plugs differ; check: something is wrong"},
+    {ExitCode::Differences, "diff: the code-plugs differ; check: something is wrong; roster check: a row is bad"},
     {ExitCode::Usage, "the command line was not understood"},
     {ExitCode::BadFile, "a code-plug file is missing, short, not a regular file, or cannot be read or written"},
     {ExitCode::PortError, "the port is unknown, busy or not permitted, or failed during a transfer"},
@@ -27,8 +27,11 @@ constexpr ExitCodeMeaning kMeanings[] = {
                            "production record"},
     {ExitCode::RepeatRefused, "production: the serial number was programmed before (the record says when and "
                               "where); nothing was sent to the board"},
-    {ExitCode::Refused, "set, import, or a code-plug text given to any command: a value the window would refuse "
-                        "(each is listed with the window's message); nothing was saved or sent"},
+    {ExitCode::Refused, "set, import, write --set, or a code-plug text given to any command: a value the window "
+                        "would refuse (each is listed with the window's message); production --roster: a row of the "
+                        "roster is bad; nothing was saved or sent"},
+    {ExitCode::NotInRoster, "production --roster: the scanned serial number is not in the roster (the refusal is "
+                            "recorded); nothing was sent to the board"},
 };
 
 constexpr const char* kUsage = R"(Usage: km640-cli [--quiet] COMMAND [OPTIONS]
@@ -52,7 +55,7 @@ the window's Write would send:
                                FILE without folder and extension), and when it cannot be
                                kept nothing is written. A directory, named pipe or device
                                under the name FILE is refused and left alone.
-  write --port PORT FILE [--no-clock] [--backup DIR]
+  write --port PORT FILE [--no-clock] [--backup DIR] [--set NAME=VALUE ...]
                                Write FILE into the pager as the window's Write does: the
                                pager's board data and serial number, the program version,
                                the clock and the checksum are stored first, every block is
@@ -61,6 +64,9 @@ the window's Write would send:
                                --backup DIR: first read the pager's whole memory into DIR as
                                km640-backup-YYYYMMDD-HHMMSS-SERIAL.tbl; no write when that
                                read fails.
+                               --set NAME=VALUE (again for each value): write FILE with these
+                               values changed by the rules of set; FILE itself is left as it
+                               is. A refused value is listed and nothing is sent (exit 13).
   verify --port PORT FILE      Whether the pager holds what writing FILE put there: the
                                pager's memory compared with FILE as write sends it, with
                                the clock, version, board data and serial number that a
@@ -92,6 +98,13 @@ the window's Write would send:
                                this computer's host name).
                                --allow-repeat: program a serial number again; the run is
                                recorded as a repeat.
+                               --roster ROSTER: a fleet's roster (see roster check). The whole
+                               roster is checked against FILE first (any bad row: nothing is
+                               programmed, exit 13); then every serial number gets FILE with
+                               its own row applied on a fresh copy. A serial number not in the
+                               roster is refused and recorded, nothing is sent (exit 14). The
+                               record keeps the roster's name and SHA-256, the row's values
+                               and the SHA-256 of the code-plug that pager got.
   records [--record URL] [--log-dir DIR] [--serial SN] [--station NAME]
           [--since DATE] [--until DATE] [--csv] [--summary]
                                The runs in the production record, oldest first: time, station,
@@ -100,6 +113,11 @@ the window's Write would send:
                                --csv: RFC 4180 CSV with every recorded field (times in UTC and
                                local, program version, the code-plug's SHA-256 and file).
                                --summary: the number of runs per day and outcome.
+  roster status ROSTER [--record URL] [--log-dir DIR]
+                               A fleet job's progress: every row of the roster with the
+                               record's latest run of its serial number (programmed, or still
+                               to do after a failed, refused or unfinished run), then how many
+                               of the rows are programmed.
   diff --port PORT FILE [--json]
                                Read the pager and name the fields that differ from FILE,
                                to explain a failed verify.
@@ -141,6 +159,15 @@ Commands with files only:
 
 Every command that takes a code-plug FILE also takes code-plug text (a JSON object
 with "format": "km640-codeplug"), recognised by its content.
+  roster check LINE ROSTER     Check a fleet roster (CSV) against the line's code-plug LINE:
+                               the header row starts with "serial", the other columns are
+                               field names as dump prints them (F1Tone1[0], LogoLine1,
+                               Profile[0].PName, ...), one row per pager, an empty cell keeps
+                               LINE's value. Every row is applied to LINE as the window takes
+                               typed values; every problem is listed with its line, serial,
+                               column, value and the window's message (unknown columns,
+                               duplicate serials, refused values, two pagers with the same
+                               individual address). Exit code 0 only when every row is good.
 
 Options:
   -p, --port PORT              The port of the programmer board.

@@ -7,6 +7,7 @@
 #include "cli/PagerCommands.h"
 #include "cli/RecordCommands.h"
 #include "cli/TextCommands.h"
+#include "cli/RosterCommands.h"
 #include "codeplug/CodePlugImage.h"
 
 namespace km640::cli {
@@ -26,6 +27,7 @@ int runCli(std::span<const std::string> args, CliContext& context) {
     case Command::Set: return runSet(a, context.out, context.err);
     case Command::Export: return runExport(a, context.out, context.err);
     case Command::Import: return runImport(a, context.out, context.err);
+    case Command::Roster: return runRoster(a, context);
     case Command::Diff:
         if (a.port.empty()) return runDiffFiles(a, context.out, context.err);
         break;

@@ -24,6 +24,7 @@ enum class ExitCode : int {
     RepeatRefused = 12,  // production: the serial number was programmed before; nothing was sent to the board
     Refused = 13,        // set, import, and a code-plug text given to any command: a value the window refuses;
                          // nothing was saved or sent
+    NotInRoster = 14,    // production --roster: the label is not in the roster; nothing was sent to the board
 };
 
 struct ExitCodeMeaning {

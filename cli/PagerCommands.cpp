@@ -6,6 +6,8 @@
 
 #include "cli/FileCommands.h"
 #include "cli/RecordCommands.h"
+#include "cli/RosterCommands.h"
+#include "cli/TextCommands.h"
 #include "codeplug/CodePlugFile.h"
 #include "fieldtext/BackupName.h"
 #include "fieldtext/CodePlugDiff.h"
@@ -100,7 +102,8 @@ int PagerCommands::run() {
     case Command::Check:
     case Command::Set:
     case Command::Export:
-    case Command::Import: break;
+    case Command::Import:
+    case Command::Roster: break;
     }
     ClosePortQuietly(port_);
     view_.clearLine();
@@ -206,9 +209,21 @@ std::optional<ExitCode> PagerCommands::saveBackup() {
 ExitCode PagerCommands::write() {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
     if (!file) return file.failure;
+    // --set changes a few values for this pager only; FILE stays as it is.
+    CodePlugImage image = *file;
+    if (const auto bad = malformedSetWord(arguments_.setValues)) {
+        context_.err << "km640-cli: --set takes NAME=VALUE, not '" << *bad << "'\nTry \"km640-cli --help\".\n";
+        return ExitCode::Usage;
+    }
+    if (!arguments_.setValues.empty()) {
+        if (const auto refused = applySetWords(image, arguments_.setValues, arguments_.files[0], context_.err)) {
+            context_.err << "km640-cli: " << refused << " value(s) refused; nothing was sent to the pager.\n";
+            return ExitCode::Refused;
+        }
+    }
     if (!arguments_.backupDir.empty())
         if (const auto failed = saveBackup()) return *failed;
-    image_ = *file;
+    image_ = image;
     return finish(operations_.Write());
 }
 
@@ -256,6 +271,15 @@ ExitCode PagerCommands::syncTime() {
 ExitCode PagerCommands::production() {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
     if (!file) return file.failure;
+    // The whole roster is checked before the first pager: a bad row found
+    // halfway through a fleet would stop the line with pagers half done.
+    if (!arguments_.roster.empty()) {
+        roster_ = loadRoster(arguments_.roster, *file, context_.err);
+        if (!roster_) {
+            context_.err << "km640-cli: the roster cannot be used; no pager was programmed.\n";
+            return ExitCode::Refused;
+        }
+    }
     const RecordUrlParse choice = chosenRecord(arguments_, context_);
     ProductionRecord record;
     if (!choice.error.empty() || !record.open(choice.location)) {
@@ -269,16 +293,28 @@ ExitCode PagerCommands::production() {
     const fs::path filePath = fs::absolute(arguments_.files[0], ec);
     const RunDescription description{arguments_.station.empty() ? context_.hostName : arguments_.station,
                                      portDevicePath(arguments_.port), ec ? arguments_.files[0] : filePath.string(),
-                                     CodePlugSha256(*file)};
+                                     CodePlugSha256(*file), {}};
     if (arguments_.serialFromStdin) return productionFromStdin(run, *file, description);
     return producePager(run, arguments_.serial, *file, description, false).code;
 }
 
 PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, const std::string& serial, const CodePlugImage& codePlug,
                                      const RunDescription& description, bool scanned) {
-    image_ = codePlug;
-    const ProductionReport report =
-        run.run(serial, arguments_.logDir, description, arguments_.allowRepeat ? RepeatPolicy::Allow : RepeatPolicy::Refuse);
+    // A fleet's pager gets its own row on a fresh copy of the line's code-plug.
+    ProductionReport report;
+    const auto pager = roster_ ? std::optional(CodePlugForPager(codePlug, description, *roster_, serial)) : std::nullopt;
+    if (pager && !pager->listed) {
+        report = run.refuseNotInRoster(serial, pager->description);
+    } else if (pager && !pager->problems.empty()) {
+        // Cannot happen: the roster was checked against this very code-plug.
+        for (const auto& problem : pager->problems)
+            context_.err << "km640-cli: " << fieldtext::problemLine(problem) << "\n";
+        return {ExitCode::Refused, false};
+    } else {
+        image_ = pager ? pager->image : codePlug;
+        report = run.run(serial, arguments_.logDir, pager ? pager->description : description,
+                         arguments_.allowRepeat ? RepeatPolicy::Allow : RepeatPolicy::Refuse);
+    }
     view_.clearLine();
     std::string outcome = report.outcome;
     ExitCode code = ExitCode::Success;
@@ -293,6 +329,14 @@ PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, con
                      << "; not programmed again (--allow-repeat programs it anyway).\n";
         outcome = kRefusedOutcome;
         code = ExitCode::RepeatRefused;
+        break;
+    case ProductionReport::Kind::NotInRoster:
+        context_.err << "km640-cli: " << serial << " is not in the roster " << roster_->file
+                     << "; nothing was sent to the board.\n";
+        if (!report.recordError.empty())
+            context_.err << "km640-cli: the refusal could not be written into the production record: "
+                         << report.recordError << "\n";
+        code = ExitCode::NotInRoster;
         break;
     case ProductionReport::Kind::Finished:
         code = finish(report.production.run, !scanned);
@@ -351,7 +395,7 @@ ExitCode PagerCommands::productionFromStdin(ProductionRun& run, const CodePlugIm
             continue;
         }
         const auto [code, wasProgrammed] = producePager(run, serial, codePlug, description, true);
-        (wasProgrammed ? programmed : code == ExitCode::RepeatRefused ? refused : failed)++;
+        (wasProgrammed ? programmed : code == ExitCode::RepeatRefused || code == ExitCode::NotInRoster ? refused : failed)++;
         if (code != ExitCode::Success && !firstProblem) firstProblem = code;
     }
     context_.err << "\n";

@@ -16,6 +16,7 @@
 #include "link/TCommPort.h"
 #include "pager/PagerOperations.h"
 #include "pager/ProductionRun.h"
+#include "pager/RosterProduction.h"
 
 namespace km640::cli {
 
@@ -72,6 +73,7 @@ private:
     TerminalMessages messages_;
     CodePlugImage image_;
     PagerOperations operations_;
+    std::optional<RosterJob> roster_;  // production --roster
 };
 
 }  // namespace km640::cli

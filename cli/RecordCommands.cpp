@@ -14,30 +14,35 @@ RecordUrlParse chosenRecord(const CliArguments& arguments, const CliContext& con
     return choice;
 }
 
-int runRecords(const CliArguments& arguments, CliContext& context) {
+bool openRecordToRead(const CliArguments& arguments, CliContext& context, ProductionRecord& record) {
     const RecordUrlParse choice = chosenRecord(arguments, context);
     if (!choice.error.empty()) {
         context.err << "km640-cli: " << choice.error << "\n";
-        return toInt(ExitCode::LogNotOpened);
+        return false;
     }
     // Looking at the record must not leave an empty one behind where
     // there was none.
     if (choice.location.kind == RecordLocation::Kind::Sqlite && !std::filesystem::exists(choice.location.sqliteFile)) {
         context.err << "km640-cli: there is no production record " << choice.location.sqliteFile << "\n";
-        return toInt(ExitCode::LogNotOpened);
+        return false;
     }
+    if (record.open(choice.location)) return true;
+    context.err << "km640-cli: " << record.error() << "\n";
+    return false;
+}
+
+int runRecords(const CliArguments& arguments, CliContext& context) {
     ProductionRecord record;
+    if (!openRecordToRead(arguments, context, record)) return toInt(ExitCode::LogNotOpened);
     const RecordFilter filter{arguments.serial, arguments.station, arguments.since, arguments.until};
-    if (record.open(choice.location)) {
-        if (arguments.summary) {
-            if (const auto counts = record.summary(filter)) {
-                context.out << (arguments.csv ? SummaryCsv(*counts) : SummaryTable(*counts));
-                return toInt(ExitCode::Success);
-            }
-        } else if (const auto runs = record.runs(filter)) {
-            context.out << (arguments.csv ? RunsCsv(*runs) : RunsTable(*runs));
+    if (arguments.summary) {
+        if (const auto counts = record.summary(filter)) {
+            context.out << (arguments.csv ? SummaryCsv(*counts) : SummaryTable(*counts));
             return toInt(ExitCode::Success);
         }
+    } else if (const auto runs = record.runs(filter)) {
+        context.out << (arguments.csv ? RunsCsv(*runs) : RunsTable(*runs));
+        return toInt(ExitCode::Success);
     }
     context.err << "km640-cli: " << record.error() << "\n";
     return toInt(ExitCode::LogNotOpened);

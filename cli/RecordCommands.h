@@ -4,6 +4,7 @@
 
 #include "cli/CliArguments.h"
 #include "cli/CliRunner.h"
+#include "record/ProductionRecord.h"
 #include "record/RecordUrl.h"
 
 namespace km640::cli {
@@ -13,5 +14,9 @@ int runRecords(const CliArguments& arguments, CliContext& context);
 // The record --record, KM640_RECORD or the log folder names; the error
 // names where a bad URL came from.
 RecordUrlParse chosenRecord(const CliArguments& arguments, const CliContext& context);
+
+// Opens the chosen record to be read: never creates one where there is
+// none. False, with the reason on standard error, when it cannot be read.
+bool openRecordToRead(const CliArguments& arguments, CliContext& context, ProductionRecord& record);
 
 }  // namespace km640::cli

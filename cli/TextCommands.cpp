@@ -39,31 +39,43 @@ bool isTextName(const std::string& path) { return fs::path(path).extension() == 
 
 }  // namespace
 
+std::optional<std::string> malformedSetWord(std::span<const std::string> words) {
+    for (const auto& word : words)
+        if (const auto eq = word.find('='); eq == std::string::npos || eq == 0) return word;
+    return std::nullopt;
+}
+
+std::size_t applySetWords(CodePlugImage& image, std::span<const std::string> words, const std::string& path,
+                   std::ostream& err) {
+    std::vector<FieldRefusal> refusals;
+    for (const auto& word : words) {
+        const auto eq = word.find('=');
+        if (auto refusal = setFieldFromText(image, word.substr(0, eq), word.substr(eq + 1)))
+            refusals.push_back(*refusal);
+    }
+    if (!refusals.empty()) {
+        printRefusals(path, refusals, err);
+        return refusals.size();
+    }
+    for (const RefreshMessage& message : normaliseCodePlug(image).messages)
+        err << "km640-cli: " << path << ": " << messageLine(message.text) << "\n";
+    return 0;
+}
+
 int runSet(const CliArguments& arguments, std::ostream& out, std::ostream& err) {
     const std::string& path = arguments.files.at(0);
-    std::vector<std::pair<std::string, std::string>> assignments;
-    for (std::size_t k = 1; k < arguments.files.size(); ++k) {
-        const std::string& word = arguments.files[k];
-        const auto eq = word.find('=');
-        if (eq == std::string::npos || eq == 0) {
-            err << "km640-cli: set takes NAME=VALUE, not '" << word << "'\nTry \"km640-cli --help\".\n";
-            return toInt(ExitCode::Usage);
-        }
-        assignments.emplace_back(word.substr(0, eq), word.substr(eq + 1));
+    const auto words = std::span(arguments.files).subspan(1);
+    if (const auto bad = malformedSetWord(words)) {
+        err << "km640-cli: set takes NAME=VALUE, not '" << *bad << "'\nTry \"km640-cli --help\".\n";
+        return toInt(ExitCode::Usage);
     }
     LoadedFile file = loadCodePlugForPager(path, err);
     if (!file) return toInt(file.failure);
     CodePlugImage image = *file;
-    std::vector<FieldRefusal> refusals;
-    for (const auto& [name, value] : assignments)
-        if (auto refusal = setFieldFromText(image, name, value)) refusals.push_back(*refusal);
-    if (!refusals.empty()) {
-        printRefusals(path, refusals, err);
-        err << "km640-cli: " << refusals.size() << " value(s) refused; nothing was saved.\n";
+    if (const auto refused = applySetWords(image, words, path, err)) {
+        err << "km640-cli: " << refused << " value(s) refused; nothing was saved.\n";
         return toInt(ExitCode::Refused);
     }
-    for (const RefreshMessage& message : normaliseCodePlug(image).messages)
-        err << "km640-cli: " << path << ": " << messageLine(message.text) << "\n";
     stampAsSaved(image);
     const std::string target = arguments.output.empty() ? path : arguments.output;
     const bool asText = arguments.output.empty() ? file.fromText : isTextName(target);

@@ -15,6 +15,25 @@ std::string firmwareText(const std::optional<std::array<std::uint8_t, 3>>& firmw
 
 }  // namespace
 
+RunStart ProductionRun::startOf(const std::string& serial, const RunDescription& description) const {
+    const RunTime now = clock_.now();
+    return {UtcText(now),           LocalText(now),
+            description.station,    description.port,
+            TrimmedText(serial),    ProgramVersionText(),
+            description.codePlugSha256, description.codePlugFile,
+            description.roster};
+}
+
+ProductionReport ProductionRun::refuseNotInRoster(const std::string& serial, const RunDescription& description) {
+    ProductionReport report;
+    const RunStart start = startOf(serial, description);
+    report.kind = ProductionReport::Kind::NotInRoster;
+    report.startedLocal = start.startedLocal;
+    report.outcome = kNotInRosterOutcome;
+    if (!record_.recordNotInRoster(start)) report.recordError = record_.error();
+    return report;
+}
+
 ProductionReport ProductionRun::run(const std::string& serial, const std::string& logFolder,
                                     const RunDescription& description, RepeatPolicy policy,
                                     const std::function<bool(const EarlierRun&)>& askRepeat) {
@@ -26,11 +45,7 @@ ProductionReport ProductionRun::run(const std::string& serial, const std::string
         return report;
     }
     const std::int64_t startMs = clock_.steadyMs();
-    const RunTime now = clock_.now();
-    RunStart start{UtcText(now),           LocalText(now),
-                   description.station,    description.port,
-                   TrimmedText(serial),    ProgramVersionText(),
-                   description.codePlugSha256, description.codePlugFile};
+    const RunStart start = startOf(serial, description);
     report.startedLocal = start.startedLocal;
 
     bool allowRepeat = policy == RepeatPolicy::Allow;

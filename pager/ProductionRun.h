@@ -23,6 +23,7 @@ struct RunDescription {
     std::string port;
     std::string codePlugFile;
     std::string codePlugSha256;
+    RosterRun roster;  // a fleet's pager: its roster, row and own code-plug
 };
 
 // A serial number that the record shows programmed before (or still being
@@ -34,6 +35,7 @@ struct ProductionReport {
         Finished,           // the production write ran; production.run says how it went
         Refused,            // programmed before; nothing was sent to the board
         RecordUnavailable,  // the record could not be used; nothing was sent to the board
+        NotInRoster,        // the label is not in the fleet's roster; nothing was sent to the board
     };
     Kind kind = Kind::RecordUnavailable;
     // Finished: the production write (its own outcome in run) with its day's log
@@ -60,7 +62,13 @@ public:
     ProductionReport run(const std::string& serial, const std::string& logFolder, const RunDescription& description,
                          RepeatPolicy policy, const std::function<bool(const EarlierRun&)>& askRepeat = {});
 
+    // A label the fleet's roster does not list: the refusal is recorded
+    // (recordError when it could not be) and nothing goes to the board.
+    ProductionReport refuseNotInRoster(const std::string& serial, const RunDescription& description);
+
 private:
+    RunStart startOf(const std::string& serial, const RunDescription& description) const;
+
     PagerOperations& operations_;
     ProductionRecord& record_;
     RecordClock& clock_;

@@ -11,4 +11,21 @@ ScanDetector::Action ScanDetector::keyDown(int trimmedLength, bool isEnter, std:
     return Action::StartProduction;
 }
 
+std::string SerialNumberProblem(const std::string& serial) {
+    if (serial.empty()) return "--serial needs a serial number";
+    if (serial.size() > kMaxSerialLength)
+        return "a serial number has at most " + std::to_string(kMaxSerialLength) + " characters";
+    for (const char c : serial)
+        if (c <= ' ' || c >= 0x7F) return "a serial number is letters and digits without blanks";
+    return {};
+}
+
+std::string ScannedSerialProblem(const std::string& serial) {
+    const auto minimum = static_cast<std::size_t>(ScanDetector::kMinimumLength);
+    if (serial.size() < minimum || serial.size() > kMaxSerialLength)
+        return "a scanned serial number has " + std::to_string(minimum) + " to " + std::to_string(kMaxSerialLength) +
+               " characters";
+    return SerialNumberProblem(serial);
+}
+
 }  // namespace km640

@@ -3,7 +3,9 @@
 // delivers the whole label in a burst, so Enter follows the second character
 // within 200 ms. Only a complete label (11 characters or more) counts.
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace km640 {
 
@@ -22,5 +24,15 @@ public:
 private:
     std::uint32_t scanStart_ = 0;
 };
+
+// The longest serial number the pager's serial block holds.
+constexpr std::size_t kMaxSerialLength = 14;
+
+// Why a text is no serial number (empty, too long, blanks or control
+// characters), or empty when it is one.
+std::string SerialNumberProblem(const std::string& serial);
+// The same for a scanned label, which also has at least kMinimumLength
+// characters: the rule a roster's serial numbers follow too.
+std::string ScannedSerialProblem(const std::string& serial);
 
 }  // namespace km640

@@ -31,6 +31,8 @@ public:
     // An empty optional means the user cancelled.
     virtual std::optional<std::string> openFile(const std::string& startDir) = 0;
     virtual std::optional<std::string> saveFile(const std::string& startDir) = 0;
+    // A fleet's roster: "Roster files (*.csv)".
+    virtual std::optional<std::string> openRoster(const std::string& startDir) = 0;
 };
 
 struct LocalDateTime {

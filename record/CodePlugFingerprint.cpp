@@ -16,4 +16,11 @@ std::string CodePlugSha256(const CodePlugImage& image) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
 }
 
+std::string BytesSha256(const std::string& bytes) {
+    return QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                                    QCryptographicHash::Sha256)
+        .toHex()
+        .toStdString();
+}
+
 }  // namespace km640

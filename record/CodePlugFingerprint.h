@@ -16,4 +16,8 @@ namespace km640 {
 // 64 lower-case hexadecimal digits.
 std::string CodePlugSha256(const CodePlugImage& image);
 
+// The SHA-256 of a file's bytes as they are (a fleet's roster), the same
+// 64 digits.
+std::string BytesSha256(const std::string& bytes);
+
 }  // namespace km640

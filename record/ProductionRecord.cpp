@@ -27,7 +27,7 @@ constexpr int kSqliteRetryMs = 20;
 
 constexpr const char* kRunColumns =
     "id, started_utc, started_local, station, port, serial, firmware, outcome, state, repeat_of, program_version, "
-    "codeplug_sha256, codeplug_file, duration_ms";
+    "codeplug_sha256, codeplug_file, duration_ms, roster_file, roster_sha256, roster_row, pager_codeplug_sha256";
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QVariant& v) { return v.toString().toStdString(); }
@@ -251,14 +251,16 @@ std::optional<std::int64_t> ProductionRecord::insertRun(const RunStart& start, R
                                                         std::optional<std::int64_t> repeatOf) {
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
     query.prepare(QString("INSERT INTO production_run (started_utc, started_local, station, port, serial, outcome, "
-                          "state, repeat_of, program_version, codeplug_sha256, codeplug_file)"
-                          " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"));
+                          "state, repeat_of, program_version, codeplug_sha256, codeplug_file, roster_file, "
+                          "roster_sha256, roster_row, pager_codeplug_sha256)"
+                          " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"));
     for (const auto* text : {&start.startedUtc, &start.startedLocal, &start.station, &start.port, &start.serial,
                              &outcome})
         query.addBindValue(q(*text));
     query.addBindValue(QString(RunStateName(state)));
     query.addBindValue(repeatOf ? QVariant(qlonglong{*repeatOf}) : QVariant(QMetaType::fromType<qlonglong>()));
-    for (const auto* text : {&start.programVersion, &start.codePlugSha256, &start.codePlugFile})
+    for (const auto* text : {&start.programVersion, &start.codePlugSha256, &start.codePlugFile, &start.roster.file,
+                             &start.roster.sha256, &start.roster.row, &start.roster.pagerCodePlugSha256})
         query.addBindValue(q(*text));
     if (!query.exec() || !query.next()) {
         fail("cannot be written", query.lastError().text());
@@ -308,6 +310,12 @@ bool ProductionRecord::recordRefusal(const RunStart& start, const EarlierRun& ea
     return insertRun(start, RunState::Refused, kRefusedOutcome, earlier.id).has_value();
 }
 
+bool ProductionRecord::recordNotInRoster(const RunStart& start) {
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (!db.isOpen() && !open(location_)) return false;
+    return insertRun(start, RunState::Refused, kNotInRosterOutcome, std::nullopt).has_value();
+}
+
 bool ProductionRecord::finish(std::int64_t runId, const RunEnd& end) {
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     QSqlQuery query(db);
@@ -352,6 +360,7 @@ std::optional<std::vector<RecordedRun>> ProductionRecord::runs(const RecordFilte
         r.codePlugSha256 = s(query.value(11));
         r.codePlugFile = s(query.value(12));
         r.durationMs = query.value(13).toLongLong();
+        r.roster = {s(query.value(14)), s(query.value(15)), s(query.value(16)), s(query.value(17))};
         runs.push_back(std::move(r));
     }
     return runs;

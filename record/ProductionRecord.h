@@ -34,6 +34,7 @@ struct RunStart {
     std::string programVersion;
     std::string codePlugSha256;
     std::string codePlugFile;
+    RosterRun roster;
 };
 
 // What the run's row is completed with.
@@ -75,6 +76,9 @@ public:
     // Records a run that was refused before it was claimed (the operator
     // answered No to the window's question).
     bool recordRefusal(const RunStart& start, const EarlierRun& earlier);
+    // Records a label the fleet's roster does not list; nothing was sent to
+    // the board.
+    bool recordNotInRoster(const RunStart& start);
     // The latest successful or unfinished run of a serial number.
     std::optional<EarlierRun> earlierRun(const std::string& serial);
     bool finish(std::int64_t runId, const RunEnd& end);

@@ -27,8 +27,10 @@ std::string printable(const std::string& text) {
     return out;
 }
 
-// Columns padded to their widest cell, two blanks apart, no trailing blanks.
-std::string aligned(const std::vector<Row>& rows) {
+}  // namespace
+
+// No trailing blanks.
+std::string AlignedTable(const std::vector<Row>& rows) {
     std::vector<std::size_t> widths;
     for (const auto& row : rows)
         for (std::size_t i = 0; i < row.size(); ++i) {
@@ -46,8 +48,6 @@ std::string aligned(const std::vector<Row>& rows) {
     }
     return text;
 }
-
-}  // namespace
 
 std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -69,12 +69,14 @@ std::string DurationText(std::int64_t ms) {
 std::string RunsCsv(std::span<const RecordedRun> runs) {
     std::string text = joinedCsv({"id", "started_utc", "started_local", "station", "port", "serial", "firmware",
                                   "outcome", "state", "repeat_of", "program_version", "codeplug_sha256",
-                                  "codeplug_file", "duration_ms"});
+                                  "codeplug_file", "duration_ms", "roster_file", "roster_sha256", "roster_row",
+                                  "pager_codeplug_sha256"});
     for (const auto& r : runs)
         text += joinedCsv({std::to_string(r.id), r.startedUtc, r.startedLocal, r.station, r.port, r.serial,
                            r.firmware, r.outcome, RunStateName(r.state),
                            r.repeatOf ? std::to_string(*r.repeatOf) : std::string(), r.programVersion,
-                           r.codePlugSha256, r.codePlugFile, std::to_string(r.durationMs)});
+                           r.codePlugSha256, r.codePlugFile, std::to_string(r.durationMs), r.roster.file,
+                           r.roster.sha256, r.roster.row, r.roster.pagerCodePlugSha256});
     return text;
 }
 
@@ -89,7 +91,7 @@ std::string RunsTable(std::span<const RecordedRun> runs) {
         rows.push_back({ShownLocalText(r.startedLocal), r.station, r.port, r.serial, r.firmware, outcome,
                         ran ? DurationText(r.durationMs) : std::string()});
     }
-    return aligned(rows);
+    return AlignedTable(rows);
 }
 
 std::string SummaryCsv(std::span<const DayOutcomeCount> counts) {
@@ -102,7 +104,7 @@ std::string SummaryTable(std::span<const DayOutcomeCount> counts) {
     if (counts.empty()) return "No runs recorded.\n";
     std::vector<Row> rows{{"Day", "Outcome", "Runs"}};
     for (const auto& c : counts) rows.push_back({c.day, c.outcome, std::to_string(c.runs)});
-    return aligned(rows);
+    return AlignedTable(rows);
 }
 
 }  // namespace km640

@@ -5,6 +5,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "record/RecordedRun.h"
 
@@ -14,6 +15,10 @@ std::string RunsCsv(std::span<const RecordedRun> runs);
 std::string RunsTable(std::span<const RecordedRun> runs);
 std::string SummaryCsv(std::span<const DayOutcomeCount> counts);
 std::string SummaryTable(std::span<const DayOutcomeCount> counts);
+
+// Rows of cells as a terminal table: columns padded to their widest cell,
+// two blanks apart, control characters shown as '?'.
+std::string AlignedTable(const std::vector<std::vector<std::string>>& rows);
 
 // One field as RFC 4180 wants it.
 std::string CsvField(const std::string& text);

@@ -34,6 +34,15 @@ const std::vector<MigrationText>& migrationTexts() {
         {2,
          {"CREATE INDEX production_run_serial ON production_run (serial, state)",
           "CREATE INDEX production_run_started ON production_run (started_local)"}},
+        // A fleet's pagers each get their own row of a roster: which roster
+        // (its file name and fingerprint), the row's values, and the
+        // fingerprint of the code-plug as written for that pager. Empty for
+        // a run without a roster.
+        {3,
+         {"ALTER TABLE production_run ADD COLUMN roster_file TEXT NOT NULL DEFAULT ''",
+          "ALTER TABLE production_run ADD COLUMN roster_sha256 TEXT NOT NULL DEFAULT ''",
+          "ALTER TABLE production_run ADD COLUMN roster_row TEXT NOT NULL DEFAULT ''",
+          "ALTER TABLE production_run ADD COLUMN pager_codeplug_sha256 TEXT NOT NULL DEFAULT ''"}},
     };
     return texts;
 }

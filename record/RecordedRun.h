@@ -15,6 +15,16 @@ enum class RunState { Running, Programmed, Failed, Refused };
 const char* RunStateName(RunState state);  // "running", "programmed", ...
 std::optional<RunState> RunStateFromName(const std::string& name);
 
+// What a run of a fleet's roster records beside the line's code-plug; empty
+// for a run without a roster.
+struct RosterRun {
+    std::string file;                 // the roster's file name
+    std::string sha256;               // of the roster file's bytes
+    std::string row;                  // the row's values as a JSON object
+    std::string pagerCodePlugSha256;  // the code-plug as written for this pager (stamped bytes zeroed)
+    bool operator==(const RosterRun&) const = default;
+};
+
 struct RecordedRun {
     std::int64_t id = 0;
     std::string startedUtc;    // "2024-05-02T07:30:12.345Z"
@@ -30,6 +40,7 @@ struct RecordedRun {
     std::string codePlugSha256;
     std::string codePlugFile;
     std::int64_t durationMs = 0;
+    RosterRun roster;
 };
 
 // The per-day count of one outcome, for the quality department's summary.
@@ -64,5 +75,7 @@ std::string EarlierRunText(const std::string& serial, const EarlierRun& earlier)
 
 // The outcome a refused run is recorded with.
 inline constexpr const char* kRefusedOutcome = "Refused: programmed before";
+// The outcome of a label the fleet's roster does not list.
+inline constexpr const char* kNotInRosterOutcome = "Refused: not in the roster";
 
 }  // namespace km640

@@ -78,10 +78,12 @@ TEST_P(ProductionRecordTest, CreatesItsSchemaAndUpgradesOlderRecords) {
         // A record as the first program version left it, with a run in it.
         ASSERT_TRUE(record.openAtSchemaVersion(location_, 1)) << record.error();
         EXPECT_EQ(record.schemaVersion(), 1);
-        const Claim claim = record.claim(startOf("A1B2C3D4E5F6"), false);
-        ASSERT_EQ(claim.kind, Claim::Kind::Granted) << claim.error;
-        ASSERT_TRUE(record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !")));
     }
+    // Its run as that program wrote it: only the first version's columns.
+    rawExec("INSERT INTO production_run (started_utc, started_local, station, port, serial, firmware, outcome, state,"
+            " program_version, codeplug_sha256, codeplug_file, duration_ms) VALUES ('2024-05-02T07:30:12.000Z',"
+            " '2024-05-02T09:30:12+02:00', 'line-1', '/dev/ttyUSB0', 'A1B2C3D4E5F6', '1.2.3', 'Write Success !',"
+            " 'programmed', '1.1.9', 'line-sha', 'line.tbl', 41000)");
     ProductionRecord record;
     ASSERT_TRUE(record.open(location_)) << record.error();
     EXPECT_EQ(record.schemaVersion(), ProductionRecord::latestSchemaVersion());
@@ -89,12 +91,38 @@ TEST_P(ProductionRecordTest, CreatesItsSchemaAndUpgradesOlderRecords) {
     ASSERT_TRUE(runs);
     ASSERT_EQ(runs->size(), 1u);
     EXPECT_EQ((*runs)[0].outcome, "Write Success !");
+    EXPECT_EQ((*runs)[0].roster, RosterRun{});  // no roster in an older record's runs
     EXPECT_EQ(record.claim(startOf("A1B2C3D4E5F6"), false).kind, Claim::Kind::Refused);
 
     // Opening it again changes nothing.
     record.close();
     ASSERT_TRUE(record.open(location_)) << record.error();
     EXPECT_EQ(record.runs({})->size(), 2u);
+}
+
+// A fleet's run keeps its roster, row and the pager's own fingerprint; a
+// label not in the roster is recorded as refused with that reason.
+TEST_P(ProductionRecordTest, KeepsWhatEachPagerOfAFleetGot) {
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    RunStart start = startOf("A1B2C3D4E5F6");
+    start.roster = {"fleet.csv", std::string(64, 'f'), R"({"serial":"A1B2C3D4E5F6","LogoLine1":"Unit, \"7\""})",
+                    std::string(64, 'p')};
+    const Claim claim = record.claim(start, false);
+    ASSERT_EQ(claim.kind, Claim::Kind::Granted) << claim.error;
+    ASSERT_TRUE(record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !")));
+    RunStart unlisted = startOf("ZZZZZZZZZZZZ");
+    unlisted.roster.file = "fleet.csv";
+    ASSERT_TRUE(record.recordNotInRoster(unlisted)) << record.error();
+
+    const auto runs = record.runs({});
+    ASSERT_TRUE(runs);
+    ASSERT_EQ(runs->size(), 2u);
+    EXPECT_EQ((*runs)[0].roster, start.roster);
+    EXPECT_EQ((*runs)[1].state, RunState::Refused);
+    EXPECT_EQ((*runs)[1].outcome, kNotInRosterOutcome);
+    // A label refused for the roster is no earlier run: it may be programmed once it is listed.
+    EXPECT_FALSE(record.earlierRun("ZZZZZZZZZZZZ"));
 }
 
 TEST_P(ProductionRecordTest, RecordOfANewerProgramIsNotTouched) {

@@ -67,6 +67,8 @@ RecordedRun sampleRun() {
     r.codePlugSha256 = std::string(64, 'a');
     r.codePlugFile = "/srv/line.tbl";
     r.durationMs = 41234;
+    r.roster = {"fleet.csv", std::string(64, 'f'), R"({"serial":"A1B2C3D4E5F6","LogoLine1":"Unit 7"})",
+                std::string(64, 'p')};
     return r;
 }
 }  // namespace
@@ -75,10 +77,12 @@ TEST(RecordListing, RunsAsCsv) {
     const RecordedRun runs[] = {sampleRun()};
     EXPECT_EQ(RunsCsv(runs),
               "id,started_utc,started_local,station,port,serial,firmware,outcome,state,repeat_of,program_version,"
-              "codeplug_sha256,codeplug_file,duration_ms\r\n"
+              "codeplug_sha256,codeplug_file,duration_ms,roster_file,roster_sha256,roster_row,pager_codeplug_sha256\r\n"
               "7,2024-05-02T07:30:12.345Z,2024-05-02T09:30:12+02:00,\"line 2, \"\"north\"\"\",ttyUSB0,A1B2C3D4E5F6,"
               "1.2.3,Write Success !,programmed,3,1.1.9," +
-                  std::string(64, 'a') + ",/srv/line.tbl,41234\r\n");
+                  std::string(64, 'a') + ",/srv/line.tbl,41234,fleet.csv," + std::string(64, 'f') +
+                  ",\"{\"\"serial\"\":\"\"A1B2C3D4E5F6\"\",\"\"LogoLine1\"\":\"\"Unit 7\"\"}\"," +
+                  std::string(64, 'p') + "\r\n");
 }
 
 TEST(RecordListing, RunsAsTable) {

@@ -54,7 +54,11 @@ public:
         lastStartDir = startDir;
         return next(saveAnswers);
     }
-    std::deque<std::optional<std::string>> openAnswers, saveAnswers;  // nullopt = cancel
+    std::optional<std::string> openRoster(const std::string& startDir) override {
+        lastStartDir = startDir;
+        return next(rosterAnswers);
+    }
+    std::deque<std::optional<std::string>> openAnswers, saveAnswers, rosterAnswers;  // nullopt = cancel
     std::string lastStartDir;
 
 private:

@@ -1,0 +1,62 @@
+// The main window's fleet roster: Pager > "Production Roster..." chooses a
+// roster, checks every row against the code-plug in the window at once and
+// shows the fleet job's progress in the status bar. Each scan then writes the
+// code-plug with the label's row applied (see RunProductionWrite).
+
+#include <QLabel>
+
+#include "app/TfmMain.h"
+#include "fieldtext/Roster.h"
+#include "pager/ScanDetector.h"
+#include "record/ProductionRecord.h"
+
+namespace km640 {
+
+namespace {
+
+// How many problems one message lists; the rest are counted.
+constexpr std::size_t kProblemsShown = 20;
+
+std::string problemsText(const std::string& path, const std::vector<fieldtext::RosterProblem>& problems) {
+    std::string text = "The roster " + path + " cannot be used:\n";
+    for (std::size_t i = 0; i < problems.size() && i < kProblemsShown; ++i)
+        text += "\n" + fieldtext::problemLine(problems[i]);
+    if (problems.size() > kProblemsShown)
+        text += "\n... and " + std::to_string(problems.size() - kProblemsShown) + " more";
+    return text;
+}
+
+}  // namespace
+
+void TfmMain::chooseProductionRoster() {
+    commitEditing();
+    const auto chosen = services_.dialogs.openRoster(services_.startDirectory);
+    roster_.reset();
+    rosterProgrammed_.clear();
+    if (chosen) {
+        auto file = fieldtext::readRosterFile(*chosen, image_, ScannedSerialProblem);
+        if (!file.error.empty())
+            warn("The roster " + *chosen + " cannot be read: " + file.error + ".");
+        else if (!file.usable())
+            warn(problemsText(*chosen, file.problems));
+        else
+            roster_ = MakeRosterJob(*chosen, std::move(file));
+    }
+    // The progress counts what the record shows programmed already, so a
+    // fleet job can go on after a restart or on another station.
+    if (roster_) {
+        if (ProductionRecord* record = productionRecord())
+            if (const auto runs = record->runs({}))
+                for (const auto& row : RosterStatus(roster_->roster, *runs))
+                    if (row.programmed()) rosterProgrammed_.insert(row.serial);
+    }
+    showRosterProgress();
+}
+
+void TfmMain::showRosterProgress() {
+    rosterStatus_->setVisible(roster_.has_value());
+    rosterStatus_->setText(roster_ ? QString::fromStdString(RosterProgressText(*roster_, rosterProgrammed_.size()))
+                                   : QString());
+}
+
+}  // namespace km640
