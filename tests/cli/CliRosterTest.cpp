@@ -1,0 +1,162 @@
+// A fleet programmed from a roster with km640-cli against the board
+// simulator: every pager gets the line's code-plug with its own row, a label
+// that is not in the roster never reaches the board, and the record knows
+// what each pager got.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cli/ExitCode.h"
+#include "codeplug/MemoryMap.h"
+#include "fieldtext/FieldValue.h"
+#include "record/CodePlugFingerprint.h"
+#include "record/ProductionRecord.h"
+#include "tests/cli/CliFixture.h"
+
+using namespace km640;
+using namespace km640::cli;
+
+namespace {
+
+const char* kRoster =
+    "serial,F1Tone1[0],F1Tone2[0],F1AddrName[0],LogoLine1\r\n"
+    "ZX0000000001,1285.8,1153.4,Engine 1,Station 4\r\n"
+    "ZX0000000002,1285.8,1185.2,Engine 2,\"Station 4, B\"\r\n"
+    "ZX0000000003,1285.8,1217.8,,\r\n";
+
+class CliRoster : public CliOverPty {
+protected:
+    void SetUp() override {
+        CliOverPty::SetUp();
+        startBoard(clitest::savedImage(), withSerial());
+        fs::create_directories(path("logs"));
+        line_ = save("line.tbl", clitest::savedImage());
+        roster_ = write("fleet.csv", kRoster);
+    }
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(path(name), std::ios::binary) << text;
+        return path(name);
+    }
+    std::vector<std::string> production(const std::string& roster) {
+        return {"production", "--port", port(), line_, "--log-dir", path("logs"), "--roster", roster,
+                "--serial-from-stdin"};
+    }
+    std::vector<RecordedRun> recorded() {
+        ProductionRecord r;
+        EXPECT_TRUE(r.open(ParseRecordUrl(path("logs/km640-production.sqlite")).location)) << r.error();
+        return r.runs({}).value_or(std::vector<RecordedRun>{});
+    }
+    std::string shown(const CodePlugImage& image, const char* name) {
+        return fieldtext::fieldValueText(image, memmap::field(name));
+    }
+    std::string line_, roster_;
+};
+
+TEST_F(CliRoster, EveryPagerGetsItsOwnRowAndAnUnlistedLabelNoBoard) {
+    // Each pager is checked as it leaves the board: the next write replaces it.
+    struct Pager {
+        const char* serial;
+        const char* tone2;
+        const char* name;
+        const char* logo;
+    };
+    const CodePlugImage line = load(line_);
+    const Pager pagers[] = {{"ZX0000000001", "1153.4", "\"Engine 1\"", "\"Station 4\""},
+                            {"ZX0000000002", "1185.2", "\"Engine 2\"", "\"Station 4, B\""},
+                            {"ZX0000000003", "1217.8", nullptr, nullptr}};
+    std::vector<std::string> pagerFingerprints;
+    for (const auto& pager : pagers) {
+        const auto scanned = run(production(roster_), std::string(pager.serial) + "\n");
+        ASSERT_EQ(scanned.code, 0) << scanned.err;
+        const CodePlugImage memory = board_->memory();
+        EXPECT_EQ(SerialNumberText(memory), pager.serial);
+        EXPECT_EQ(shown(memory, "F1Tone1[0]"), "1285.8");
+        EXPECT_EQ(shown(memory, "F1Tone2[0]"), pager.tone2);
+        // An empty cell leaves the line's value, not the pager before's.
+        EXPECT_EQ(shown(memory, "F1AddrName[0]"), pager.name ? pager.name : shown(line, "F1AddrName[0]"));
+        EXPECT_EQ(shown(memory, "LogoLine1"), pager.logo ? pager.logo : shown(line, "LogoLine1"));
+        pagerFingerprints.push_back(CodePlugSha256(memory));
+    }
+
+    const int writes = board_->writeCount();
+    const auto unlisted = run(production(roster_), "ZX0000000099\n");
+    EXPECT_EQ(unlisted.code, toInt(ExitCode::NotInRoster));
+    EXPECT_NE(unlisted.err.find("ZX0000000099 is not in the roster fleet.csv; nothing was sent to the board."),
+              std::string::npos)
+        << unlisted.err;
+    EXPECT_EQ(unlisted.out,
+              "2010-03-07 14:05:09  ZX0000000099  Refused: not in the roster\n"
+              "Programmed: 0  Failed: 0  Refused: 1\n");
+    EXPECT_EQ(board_->writeCount(), writes) << "nothing is sent to the board";
+
+    const auto runs = recorded();
+    ASSERT_EQ(runs.size(), 4u);
+    std::ifstream rosterFile(roster_, std::ios::binary);
+    const std::string rosterBytes{std::istreambuf_iterator<char>(rosterFile), {}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(runs[i].state, RunState::Programmed);
+        EXPECT_EQ(runs[i].codePlugSha256, CodePlugSha256(line)) << "the line's fingerprint stays the line's";
+        EXPECT_EQ(runs[i].roster.file, "fleet.csv");
+        EXPECT_EQ(runs[i].roster.sha256, BytesSha256(rosterBytes));
+        EXPECT_EQ(runs[i].roster.pagerCodePlugSha256, pagerFingerprints[i]);
+        EXPECT_NE(runs[i].roster.pagerCodePlugSha256, runs[i].codePlugSha256);
+    }
+    EXPECT_EQ(runs[1].roster.row, R"({"serial":"ZX0000000002","F1Tone1[0]":"1285.8","F1Tone2[0]":"1185.2",)"
+                                  R"("F1AddrName[0]":"Engine 2","LogoLine1":"Station 4, B"})");
+    EXPECT_EQ(runs[3].serial, "ZX0000000099");
+    EXPECT_EQ(runs[3].state, RunState::Refused);
+    EXPECT_EQ(runs[3].outcome, "Refused: not in the roster");
+
+    const auto status = run({"roster", "status", roster_, "--log-dir", path("logs")});
+    ASSERT_EQ(status.code, 0) << status.err;
+    EXPECT_NE(status.out.find("ZX0000000002  programmed  2010-03-07 14:05:09+01:00  bench-pc"), std::string::npos)
+        << status.out;
+    EXPECT_NE(status.out.find("fleet.csv: 3 of 3 programmed, 0 to do\n"), std::string::npos) << status.out;
+}
+
+TEST_F(CliRoster, ABadRowStopsTheWholeFleetBeforeTheFirstPager) {
+    const std::string bad = write("bad.csv",
+                                  "serial,F1Tone1[0],F1Tone2[0]\n"
+                                  "ZX0000000001,1285.8,1153.4\n"
+                                  "ZX0000000002,9999,1153.4\n"
+                                  "ZX0000000003,1285.8,1153.4\n");
+    const auto check = run({"roster", "check", line_, bad});
+    EXPECT_EQ(check.code, toInt(ExitCode::Differences));
+    // The same address twice is named too, beside the refused tone.
+    EXPECT_NE(check.out.find("line 3, serial ZX0000000002, F1Tone1[0] = \"9999\": "), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("line 4, serial ZX0000000003, F1Tone1[0] = \"1285.8\": the same individual address"),
+              std::string::npos)
+        << check.out;
+    EXPECT_NE(check.out.find("bad.csv: 3 rows, 2 problems\n"), std::string::npos) << check.out;
+
+    const int writes = board_->writeCount();
+    const auto refused = run(production(bad), "ZX0000000001\n");
+    EXPECT_EQ(refused.code, toInt(ExitCode::Refused));
+    EXPECT_NE(refused.err.find("no pager was programmed"), std::string::npos) << refused.err;
+    EXPECT_EQ(board_->writeCount(), writes);
+    EXPECT_FALSE(fs::exists(path("logs/km640-production.sqlite"))) << "nothing recorded either";
+
+    EXPECT_EQ(run({"roster", "check", line_, roster_}).code, 0);
+    const auto todo = run({"roster", "status", roster_, "--log-dir", path("logs")});
+    EXPECT_EQ(todo.code, toInt(ExitCode::LogNotOpened)) << "there is no record yet";
+}
+
+TEST_F(CliRoster, WriteSetChangesWhatIsSentNotTheFile) {
+    const CodePlugImage before = load(line_);
+    const auto written = run({"write", "--port", port(), line_, "--no-clock", "--set", "LogoLine1=Bench 9", "--set",
+                              "F1Tone2[0]=1251.4"});
+    ASSERT_EQ(written.code, 0) << written.err;
+    EXPECT_EQ(shown(board_->memory(), "LogoLine1"), "\"Bench 9\"");
+    EXPECT_EQ(shown(board_->memory(), "F1Tone2[0]"), "1251.4");
+    EXPECT_EQ(load(line_).bytes(), before.bytes()) << "the file stays as it is";
+
+    const int writes = board_->writeCount();
+    const auto refused = run({"write", "--port", port(), line_, "--set", "F1Tone1[0]=9999"});
+    EXPECT_EQ(refused.code, toInt(ExitCode::Refused));
+    EXPECT_NE(refused.err.find("F1Tone1[0]=9999"), std::string::npos) << refused.err;
+    EXPECT_EQ(board_->writeCount(), writes);
+    EXPECT_EQ(run({"write", "--port", port(), line_, "--set", "LogoLine1"}).code, toInt(ExitCode::Usage));
+}
+
+}  // namespace
