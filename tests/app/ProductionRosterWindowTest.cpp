@@ -1,0 +1,118 @@
+// The window's fleet roster through its real menu entry: checked at once
+// against the code-plug in the window, its progress in the status bar, each
+// scan written with the label's own row while the window's code-plug stays as
+// it is, an unlisted label refused before the board, and Cancel clearing it.
+
+#include <QAction>
+#include <QLabel>
+#include <QtTest>
+
+#include <fstream>
+
+#include "codeplug/MemoryMap.h"
+#include "fieldtext/FieldValue.h"
+#include "record/ProductionRecord.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/support/BoardFixture.h"
+
+using namespace km640;
+using namespace km640::testing;
+
+namespace {
+
+std::string shown(const CodePlugImage& image, const char* name) {
+    return fieldtext::fieldValueText(image, memmap::field(name));
+}
+
+void chooseRoster(MainWindowFixture& f, std::optional<std::string> file) {
+    f.dialogs.rosterAnswers = {std::move(file)};
+    auto* action = f.window->findChild<QAction*>("ProductionRoster1");
+    QVERIFY(action);
+    QCOMPARE(action->text(), QString("Production Roster..."));
+    action->trigger();
+}
+
+std::string writeFile(MainWindowFixture& f, const char* name, const std::string& text) {
+    std::ofstream(f.path(name), std::ios::binary) << text;
+    return f.path(name);
+}
+
+}  // namespace
+
+class ProductionRosterWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eachScanGetsItsRow();
+    void badRosterIsRefusedInOneMessage();
+};
+
+void ProductionRosterWindowTest::eachScanGetsItsRow() {
+    auto board = StartBoard(PagerMemory("OLD"));
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    TfmMain& w = f.start();
+    const std::string roster = writeFile(f, "fleet.csv",
+                                         "serial,F1Tone2[0],LogoLine1\n"
+                                         "A1B2C3D4E5F1,1153.4,Engine 1\n"
+                                         "A1B2C3D4E5F2,1185.2,\n");
+    chooseRoster(f, roster);
+    QVERIFY2(f.messages.shown.empty(), f.messages.last().c_str());
+    QVERIFY(w.rosterStatus()->isVisibleTo(&w));
+    QCOMPARE(w.rosterStatus()->text(), QString("Roster fleet.csv: 0 of 2 programmed"));
+
+    const CodePlugImage before = w.image();
+    scan(f, "A1B2C3D4E5F1");
+    QVERIFY2(f.messages.shown.empty(), f.messages.last().c_str());
+    QCOMPARE(shown(board->memory(), "F1Tone2[0]"), std::string("1153.4"));
+    QCOMPARE(shown(board->memory(), "LogoLine1"), std::string("\"Engine 1\""));
+    QCOMPARE(w.rosterStatus()->text(), QString("Roster fleet.csv: 1 of 2 programmed"));
+    QVERIFY2(w.image().bytes() == before.bytes(), "the window's code-plug is left as it was");
+
+    scan(f, "A1B2C3D4E5F2");
+    QCOMPARE(shown(board->memory(), "F1Tone2[0]"), std::string("1185.2"));
+    QCOMPARE(shown(board->memory(), "LogoLine1"), shown(before, "LogoLine1"));
+    QCOMPARE(w.rosterStatus()->text(), QString("Roster fleet.csv: 2 of 2 programmed"));
+
+    const int writes = board->writeCount();
+    scan(f, "A1B2C3D4E5F9");
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QVERIFY2(f.messages.last().starts_with("Serial No. A1B2C3D4E5F9 is not in the roster fleet.csv."),
+             f.messages.last().c_str());
+    QCOMPARE(board->writeCount(), writes);
+
+    ProductionRecord record;
+    QVERIFY(record.open(ParseRecordUrl(f.path("km640-production.sqlite")).location));
+    const auto runs = record.runs({}).value_or(std::vector<RecordedRun>{});
+    QCOMPARE(runs.size(), size_t(3));
+    QCOMPARE(runs[0].roster.file, std::string("fleet.csv"));
+    QCOMPARE(runs[0].roster.row, std::string(R"({"serial":"A1B2C3D4E5F1","F1Tone2[0]":"1153.4","LogoLine1":"Engine 1"})"));
+    QVERIFY(runs[2].state == RunState::Refused);
+
+    // The progress comes from the record: chosen again, it still counts both.
+    chooseRoster(f, roster);
+    QCOMPARE(w.rosterStatus()->text(), QString("Roster fleet.csv: 2 of 2 programmed"));
+    // No file clears the roster; the next scan writes the window's code-plug.
+    chooseRoster(f, std::nullopt);
+    QVERIFY(!w.rosterStatus()->isVisibleTo(&w));
+    QVERIFY(!w.productionRoster());
+}
+
+void ProductionRosterWindowTest::badRosterIsRefusedInOneMessage() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    const std::string roster = writeFile(f, "bad.csv",
+                                         "serial,F1Tone1[0],Nothing\n"
+                                         "A1B2C3D4E5F1,9999,\n"
+                                         "A1B2C3D4E5F1,1285.8,\n");
+    chooseRoster(f, roster);
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    const std::string text = f.messages.last();
+    QVERIFY2(text.starts_with("The roster " + roster + " cannot be used:"), text.c_str());
+    for (const char* part : {"Nothing: unknown column", "F1Tone1[0] = \"9999\"", "duplicate serial"})
+        QVERIFY2(text.find(part) != std::string::npos, text.c_str());
+    QVERIFY(!w.productionRoster());
+    QVERIFY(!w.rosterStatus()->isVisibleTo(&w));
+}
+
+QTEST_MAIN(ProductionRosterWindowTest)
+#include "ProductionRosterWindowTest.moc"
