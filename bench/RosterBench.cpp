@@ -11,9 +11,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 
+#include "codeplug/MemoryMap.h"
 #include "fieldtext/CodePlugText.h"
+#include "fieldtext/FieldValue.h"
 #include "fieldtext/Roster.h"
 #include "selcall/ToneCoding.h"
 #include "selcall/TonePlan.h"
@@ -31,8 +34,9 @@ double secondsSince(Clock::time_point start) { return std::chrono::duration<doub
 // has: pairs of tones of the standard plan the line's tone rules accept.
 std::string makeRoster(int rows, const CodePlugImage& line) {
     const auto plan = standardTonePlan();
-    std::string csv = "serial,F1Tone1[0],F1Tone2[0],F1AddrName[0],LogoLine2\n";
+    std::string csv = "serial,F1Tone1[0],F1Tone2[0],F1AddrName[0],LogoLine1\n";
     int made = 0;
+    std::set<std::string> addresses;
     for (std::size_t a = 0; a < plan.size() && made < rows; ++a) {
         for (std::size_t b = 0; b < plan.size() && made < rows; ++b) {
             if (a == b) continue;
@@ -40,6 +44,10 @@ std::string makeRoster(int rows, const CodePlugImage& line) {
             const std::string tone2 = formatTone(plan[b]);
             auto probe = line;
             if (setFieldFromText(probe, "F1Tone1[0]", tone1) || setFieldFromText(probe, "F1Tone2[0]", tone2)) continue;
+            // Two plan tones may be stored as one: each pager's address must differ as stored.
+            const std::string stored = fieldValueText(probe, memmap::field("F1Tone1[0]")) + " " +
+                                       fieldValueText(probe, memmap::field("F1Tone2[0]"));
+            if (!addresses.insert(stored).second) continue;
             char serial[24];
             std::snprintf(serial, sizeof serial, "FLEET%07d", made);
             csv += std::string(serial) + "," + tone1 + "," + tone2 + ",Unit " + std::to_string(made) + ",Crew " +
@@ -69,6 +77,7 @@ int main(int argc, char** argv) {
     start = Clock::now();
     const auto problems = checkRoster(read.roster, line);
     const double checkSeconds = secondsSince(start);
+    if (!problems.empty()) std::fprintf(stderr, "first problem: %s\n", problemLine(problems.front()).c_str());
 
     // One row as a production station applies it for a scanned pager.
     const int samples = std::min<int>(1000, static_cast<int>(read.roster.rows.size()));
