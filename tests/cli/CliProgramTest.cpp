@@ -13,6 +13,7 @@
 
 #include "codeplug/CodePlugImage.h"
 #include "tests/cli/SavedImage.h"
+#include "tests/support/ShellCommand.h"
 #include "tests/support/SimProgram.h"
 
 using namespace km640;
@@ -20,20 +21,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ProgramRun {
-    int status;
-    std::string out;
-};
+using km640::testing::ProgramRun;
 
-// Runs a command line through the shell; standard error is dropped.
+// Runs a command line through the shell, as the test needs its output.
 ProgramRun runProgram(const std::string& command) {
-    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr) return {-1, {}};
-    std::string out;
-    char buffer[512];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    return km640::testing::runProgram(command, km640::testing::StandardError::Dropped);
 }
 
 class CliProgramTest : public ::testing::Test {
