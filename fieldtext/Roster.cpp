@@ -1,5 +1,7 @@
 #include "fieldtext/Roster.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -26,6 +28,23 @@ bool isTextField(const memmap::Field& field) {
 bool isIndividualTone(const memmap::Field& field) {
     const auto pattern = field.def->name;
     return (pattern == "{}Tone1[{}]" || pattern == "{}Tone2[{}]") && field.subIndex < 8;
+}
+
+// A tone of any address, individual or group.
+bool isAddressTone(const memmap::Field& field) {
+    const auto pattern = field.def->name;
+    return pattern == "{}Tone1[{}]" || pattern == "{}Tone2[{}]";
+}
+
+// The window fits a typed tone to the nearest tone of the tone plan. A fleet's
+// roster lists the addresses its pagers are called on, so a tone the plan
+// does not have is a problem to fix in the roster, not a value to change.
+std::string fittedToneProblem(const std::string& cell, const std::string& stored) {
+    char* end = nullptr;
+    const double given = std::strtod(cell.c_str(), &end);
+    const double kept = std::strtod(stored.c_str(), nullptr);
+    if (end == cell.c_str() || std::fabs(given - kept) < 0.05) return {};
+    return "the tone plan has no such tone; the window would store " + stored;
 }
 
 // Why a column cannot be set from a roster, or empty.
@@ -126,8 +145,12 @@ AppliedRow applyRosterRow(const Roster& roster, const RosterRow& row, const Code
         if (field == nullptr) continue;  // refused with the header
         // A text cell holds the text itself; the text form writes it quoted.
         const std::string text = isTextField(*field) ? quotedText(value) : value;
-        if (const auto refusal = setFieldFromText(applied.image, roster.columns[c], text))
+        if (const auto refusal = setFieldFromText(applied.image, roster.columns[c], text)) {
             applied.problems.push_back({row.line, row.serial, roster.columns[c], row.cells[c], refusal->message});
+        } else if (isAddressTone(*field)) {
+            if (auto fitted = fittedToneProblem(value, fieldValueText(applied.image, *field)); !fitted.empty())
+                applied.problems.push_back({row.line, row.serial, roster.columns[c], row.cells[c], std::move(fitted)});
+        }
     }
     normaliseCodePlug(applied.image);
     return applied;

@@ -171,11 +171,12 @@ TEST(Roster, CheckNamesRefusedValuesAndSharedAddresses) {
         "serial,F1Tone1[0],F1Tone2[0]\n"
         "A1B2C3D4E5F1,1285.8,1321.2\n"
         "A1B2C3D4E5F2,9999,1321.2\n"
-        "A1B2C3D4E5F3,1285.8,1321.2\n",
+        "A1B2C3D4E5F3,1285.8,1321.2\n"
+        "A1B2C3D4E5F4,1285.8,1336.4\n",
         labelRule);
     ASSERT_TRUE(read.problems.empty());
     const auto problems = checkRoster(read.roster, line);
-    ASSERT_EQ(problems.size(), 2u);
+    ASSERT_EQ(problems.size(), 3u);
     EXPECT_EQ(problems[0].line, 3);
     EXPECT_EQ(problems[0].column, "F1Tone1[0]");
     EXPECT_EQ(problems[0].value, "9999");
@@ -187,4 +188,9 @@ TEST(Roster, CheckNamesRefusedValuesAndSharedAddresses) {
     EXPECT_EQ(problemLine(problems[1]),
               "line 4, serial A1B2C3D4E5F3, F1Tone1[0] = \"1285.8\": the same individual address (1285.8 1321.2) "
               "as line 2, serial A1B2C3D4E5F1");
+    // A tone the plan lacks would be fitted to another by the window: the
+    // pager would answer a call nobody makes.
+    EXPECT_EQ(problemLine(problems[2]),
+              "line 5, serial A1B2C3D4E5F4, F1Tone2[0] = \"1336.4\": the tone plan has no such tone; the window "
+              "would store 1321.2");
 }
