@@ -29,6 +29,9 @@ constexpr ExitCodeMeaning kMeanings[] = {
                               "where); nothing was sent to the board"},
     {ExitCode::Refused, "set, import, or a code-plug text given to any command: a value the window would refuse "
                         "(each is listed with the window's message); nothing was saved or sent"},
+    {ExitCode::Interrupted, "stopped by a second Ctrl-C, kill or hang-up after the block being exchanged: the "
+                            "pager was not written whole (its log line and record say \"Write Interrupted !\"), or "
+                            "nothing was read or saved; or stopped before anything was sent to the board"},
 };
 
 constexpr const char* kUsage = R"(Usage: km640-cli [--quiet] COMMAND [OPTIONS]
@@ -156,6 +159,14 @@ Ports on Linux: the serial devices belong to the group "dialout"; a user outside
 gets "permission denied" (sudo usermod -aG dialout $USER, then log in again). A port
 held by another program (often ModemManager or brltty) is busy; km640-cli names the
 program when it can find it.
+
+Ctrl-C, kill (SIGTERM) or a closed terminal (SIGHUP) during a command with the
+pager does not leave a pager half-written: the pager being written is finished
+(written, read back and reset; production: its log line and record row), then
+the command ends with the outcome's exit code. production --serial-from-stdin
+then reads no further label and prints how many were programmed; at the prompt,
+the signal ends the run as Ctrl-D does. A second signal stops the transfer after
+the block being exchanged (exit code 15); read then saves nothing.
 
 Exit codes:
 )";

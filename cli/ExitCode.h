@@ -24,6 +24,10 @@ enum class ExitCode : int {
     RepeatRefused = 12,  // production: the serial number was programmed before; nothing was sent to the board
     Refused = 13,        // set, import, and a code-plug text given to any command: a value the window refuses;
                          // nothing was saved or sent
+    // 14 is the roster's (a label not in the fleet roster).
+    Interrupted = 15,  // a second stop signal (Ctrl-C, kill, hang-up) ended a transfer after the block being
+                       // exchanged: the pager is not written whole (the log and the record say so), or nothing
+                       // was read or saved; a signal before the command talked to the pager: nothing was done
 };
 
 struct ExitCodeMeaning {

@@ -6,6 +6,8 @@
 
 #include "cli/FileCommands.h"
 #include "cli/RecordCommands.h"
+#include "cli/ScannedLines.h"
+#include "cli/StopSignals.h"
 #include "codeplug/CodePlugFile.h"
 #include "fieldtext/BackupName.h"
 #include "fieldtext/CodePlugDiff.h"
@@ -64,6 +66,7 @@ ExitCode exitCodeOf(Outcome outcome) {
     case Outcome::WriteFail: return ExitCode::WriteFail;
     case Outcome::VerifyFail: return ExitCode::VerifyFail;
     case Outcome::LogError: return ExitCode::LogNotOpened;
+    case Outcome::Interrupted: return ExitCode::Interrupted;
     case Outcome::Busy:
     case Outcome::PortError: break;
     }
@@ -82,7 +85,14 @@ PagerCommands::PagerCommands(const CliArguments& arguments, CliContext& context)
 }
 
 int PagerCommands::run() {
+    // A first signal lets the pager under way finish; a second stops the
+    // transfer between two block exchanges.
+    if (context_.catchStopSignals && StopSignals::install()) {
+        catchingSignals_ = true;
+        operations_.setStopRequest([] { return StopSignals::received() >= 2; });
+    }
     if (const auto problem = portProblem()) return toInt(*problem);
+    if (stopSignalled()) return toInt(stoppedBeforeStart());
     ExitCode code = ExitCode::Success;
     switch (arguments_.command) {
     case Command::Info: code = info(); break;
@@ -104,7 +114,26 @@ int PagerCommands::run() {
     }
     ClosePortQuietly(port_);
     view_.clearLine();
+    if (stopSignalled() && code != ExitCode::Interrupted) {
+        context_.err << "km640-cli: stopped by a signal; "
+                     << (arguments_.serialFromStdin ? "no further label was read.\n"
+                                                    : "the operation under way was finished first.\n");
+    } else if (stopSignalled() && !stoppedBeforeStart_) {
+        context_.err << "km640-cli: stopped by a second signal after the block being exchanged; "
+                     << (arguments_.command == Command::Read ? "nothing was saved.\n"
+                         : arguments_.command == Command::Write || arguments_.command == Command::Production
+                             ? "the pager is not written whole: write it again.\n"
+                             : "the pager was not compared whole.\n");
+    }
     return toInt(code);
+}
+
+bool PagerCommands::stopSignalled() const { return catchingSignals_ && StopSignals::received() > 0; }
+
+ExitCode PagerCommands::stoppedBeforeStart() {
+    stoppedBeforeStart_ = true;
+    context_.err << "km640-cli: stopped by a signal before anything was sent to the board.\n";
+    return ExitCode::Interrupted;
 }
 
 void PagerCommands::reportPortProblem(int systemError) {
@@ -206,8 +235,11 @@ std::optional<ExitCode> PagerCommands::saveBackup() {
 ExitCode PagerCommands::write() {
     const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
     if (!file) return file.failure;
-    if (!arguments_.backupDir.empty())
+    if (!arguments_.backupDir.empty()) {
         if (const auto failed = saveBackup()) return *failed;
+        // The backup is saved; the write has not begun.
+        if (stopSignalled()) return stoppedBeforeStart();
+    }
     image_ = *file;
     return finish(operations_.Write());
 }
@@ -271,6 +303,8 @@ ExitCode PagerCommands::production() {
                                      portDevicePath(arguments_.port), ec ? arguments_.files[0] : filePath.string(),
                                      CodePlugSha256(*file)};
     if (arguments_.serialFromStdin) return productionFromStdin(run, *file, description);
+    // Opening the record may have taken a moment; nothing is claimed yet.
+    if (stopSignalled()) return stoppedBeforeStart();
     return producePager(run, arguments_.serial, *file, description, false).code;
 }
 
@@ -340,10 +374,15 @@ ExitCode PagerCommands::productionFromStdin(ProductionRun& run, const CodePlugIm
                                             const RunDescription& description) {
     int programmed = 0, failed = 0, refused = 0;
     std::optional<ExitCode> firstProblem;
-    std::string line;
+    // Once a stop signal came in, the pager under way is finished and no
+    // further label is read: the run ends as at the end of the input.
+    ScannedLines lines(context_.in, catchingSignals_ ? context_.inFd : -1,
+                       catchingSignals_ ? StopSignals::wakeFd() : -1);
     const auto prompt = [&] { context_.err << "Scan the next serial number (Ctrl-D ends): " << std::flush; };
-    for (prompt(); context_.in && std::getline(*context_.in, line); prompt()) {
-        const std::string serial = TrimmedText(line);
+    for (prompt(); !stopSignalled(); prompt()) {
+        const auto line = lines.next();
+        if (!line) break;
+        const std::string serial = TrimmedText(*line);
         if (serial.empty()) continue;
         if (const std::string problem = scannedSerialProblem(serial); !problem.empty()) {
             context_.err << "km640-cli: \"" << serial << "\" is not read as a serial number: " << problem

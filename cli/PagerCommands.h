@@ -36,6 +36,10 @@ public:
 
 private:
     std::optional<ExitCode> portProblem();
+    // Whether a stop signal (Ctrl-C, kill, hang-up) came in.
+    bool stopSignalled() const;
+    // A signal before anything went to the board: nothing is done.
+    ExitCode stoppedBeforeStart();
     void reportPortProblem(int systemError);
     // Prints the outcome unless its message was just shown (or printOutcome
     // is false), and gives its exit code.
@@ -72,6 +76,8 @@ private:
     TerminalMessages messages_;
     CodePlugImage image_;
     PagerOperations operations_;
+    bool catchingSignals_ = false;
+    bool stoppedBeforeStart_ = false;
 };
 
 }  // namespace km640::cli

@@ -173,8 +173,11 @@ TEST(CliHelp, DocumentsEveryCommandAndExitCode) {
                                 "import", "--base"})
         EXPECT_NE(help.find(command), std::string::npos) << command;
     ExitCodeTable meanings;
+    // In ascending order; 14 belongs to the fleet roster, which another
+    // branch brings.
     int expected = 0;
     for (const auto& meaning : exitCodeMeanings()) {
+        if (expected == 14 && toInt(meaning.code) == 15) expected = 15;
         EXPECT_EQ(toInt(meaning.code), expected++);
         meanings[toInt(meaning.code)] = meaning.meaning;
     }
