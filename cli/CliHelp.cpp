@@ -101,7 +101,9 @@ the window's Write would send:
                                port, serial number, firmware, outcome, duration. DATE is
                                YYYY-MM-DD, the station's local date, both ends included.
                                --csv: RFC 4180 CSV with every recorded field (times in UTC and
-                               local, program version, the code-plug's SHA-256 and file).
+                               local, program version, the code-plug's SHA-256 and file); a
+                               cell starting with =, +, -, @, tab or CR gets a ' in front so a
+                               spreadsheet shows it as text.
                                --summary: the number of runs per day and outcome.
   diff --port PORT FILE [--json]
                                Read the pager and name the fields that differ from FILE,

@@ -46,6 +46,16 @@ TEST(RecordListing, CsvFieldsQuotedOnlyWhereNeeded) {
         {"two\nlines", "\"two\nlines\""},
         {"cr\r", "\"cr\r\""},
         {"", ""},
+        // What a spreadsheet would evaluate is shown as text.
+        {"=1+1", "'=1+1"},
+        {"+41 line", "'+41 line"},
+        {"-2", "'-2"},
+        {"@SUM(A1:A9)", "'@SUM(A1:A9)"},
+        {"\tTab", "'\tTab"},
+        {"\rcr", "\"'\rcr\""},
+        {"=HYPERLINK(\"x\",\"y\")", "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\""},
+        {"a=1+1", "a=1+1"},
+        {"line-2", "line-2"},
     };
     for (const auto& c : cases) EXPECT_EQ(CsvField(c.text), c.field);
 }
@@ -72,13 +82,19 @@ RecordedRun sampleRun() {
 }  // namespace
 
 TEST(RecordListing, RunsAsCsv) {
-    const RecordedRun runs[] = {sampleRun()};
+    RecordedRun formula = sampleRun();
+    formula.station = "=1+1";
+    formula.codePlugFile = "@evil";
+    const RecordedRun runs[] = {sampleRun(), formula};
     EXPECT_EQ(RunsCsv(runs),
               "id,started_utc,started_local,station,port,serial,firmware,outcome,state,repeat_of,program_version,"
               "codeplug_sha256,codeplug_file,duration_ms\r\n"
               "7,2024-05-02T07:30:12.345Z,2024-05-02T09:30:12+02:00,\"line 2, \"\"north\"\"\",ttyUSB0,A1B2C3D4E5F6,"
               "1.2.3,Write Success !,programmed,3,1.1.9," +
-                  std::string(64, 'a') + ",/srv/line.tbl,41234\r\n");
+                  std::string(64, 'a') + ",/srv/line.tbl,41234\r\n" +
+                  "7,2024-05-02T07:30:12.345Z,2024-05-02T09:30:12+02:00,'=1+1,ttyUSB0,A1B2C3D4E5F6,"
+                  "1.2.3,Write Success !,programmed,3,1.1.9," +
+                  std::string(64, 'a') + ",'@evil,41234\r\n");
 }
 
 TEST(RecordListing, RunsAsTable) {
