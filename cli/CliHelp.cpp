@@ -21,10 +21,11 @@ constexpr ExitCodeMeaning kMeanings[] = {
     {ExitCode::VerifyFail, "the pager's memory differs from the code-plug"},
     {ExitCode::LogNotOpened, "production: the day's log or the production record cannot be opened or created; the "
                              "pager was not programmed; records: the production record cannot be read"},
-    {ExitCode::LogLineLost, "production: the pager was written (the outcome line says how it went), but its "
-                            "log line could not be written"},
-    {ExitCode::RecordLost, "production: the pager's outcome is printed, but the run could not be written into the "
-                           "production record"},
+    {ExitCode::LogLineLost, "production: the pager was programmed (\"Write Success !\"), but its log line could "
+                            "not be written (a write that failed and lost its log line or record row ends with its "
+                            "own code, 7 or 8)"},
+    {ExitCode::RecordLost, "production: the pager was programmed (\"Write Success !\"), but the run could not be "
+                           "written into the production record"},
     {ExitCode::RepeatRefused, "production: the serial number was programmed before (the record says when and "
                               "where); nothing was sent to the board"},
     {ExitCode::Refused, "set, import, or a code-plug text given to any command: a value the window would refuse "
@@ -82,7 +83,10 @@ the window's Write would send:
                                (a barcode scanner types a label and Enter; 11 to 14
                                characters), each printed with its time, outcome and duration;
                                the end of the input (Ctrl-D) prints how many were programmed,
-                               failed and refused. One such run per board; several boards on
+                               failed and refused, and names the pagers whose log line or
+                               record row was lost. Exit code: 10 or 11 of the first pager
+                               programmed without its log line or row; else that of the first
+                               pager that failed; else 12 when one was refused; else 0. One such run per board; several boards on
                                one PC each get their own km640-cli, sharing DIR and the record.
                                --record URL: the production record, a SQLite file or a
                                PostgreSQL database shared by several stations, e.g.

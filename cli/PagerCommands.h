@@ -61,10 +61,12 @@ private:
     struct PagerProduced {
         ExitCode code;
         bool programmed;  // the pager holds the code-plug, even if its record is missing
+        bool logLost;     // its line did not reach the day's log
+        bool recordLost;  // its row in the record was not completed
     };
     PagerProduced producePager(ProductionRun& run, const std::string& serial, const CodePlugImage& codePlug,
                                const RunDescription& description, bool scanned);
-    std::optional<ExitCode> reportLog(const ProductionResult& production);
+    bool reportLog(const ProductionResult& production, bool programmed);
     ExitCode productionFromStdin(ProductionRun& run, const CodePlugImage& codePlug,
                                  const RunDescription& description);
     ExitCode diffWithPager();
