@@ -7,10 +7,13 @@
 
 namespace km640 {
 
-MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& caption, MsgIcon icon,
-                               MsgButtons buttons) {
-    QMessageBox box(QApplication::activeWindow());
+void prepareMessageBox(QMessageBox& box, const std::string& text, const std::string& caption, MsgIcon icon,
+                       MsgButtons buttons) {
     box.setWindowTitle(QString::fromStdString(caption));
+    // Messages carry station and port names, file names, serial numbers and
+    // database errors: shown as they are, never read as rich text (a name
+    // like "<img src=...>" or "<a href=...>" stays a name).
+    box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(text));
     switch (icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
@@ -34,6 +37,12 @@ MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& capti
         box.setEscapeButton(QMessageBox::Cancel);
         break;
     }
+}
+
+MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& caption, MsgIcon icon,
+                               MsgButtons buttons) {
+    QMessageBox box(QApplication::activeWindow());
+    prepareMessageBox(box, text, caption, icon, buttons);
     switch (box.exec()) {
     case QMessageBox::Cancel: return MsgAnswer::Cancel;
     case QMessageBox::Yes: return MsgAnswer::Yes;

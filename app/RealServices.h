@@ -7,9 +7,14 @@
 
 #include "platform/Services.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace km640 {
+
+// Title, plain text, icon and buttons of a message box as show() opens it.
+void prepareMessageBox(QMessageBox& box, const std::string& text, const std::string& caption, MsgIcon icon,
+                       MsgButtons buttons);
 
 class QtMessageBoxes : public MessageBoxes {
 public:

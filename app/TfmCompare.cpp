@@ -22,6 +22,8 @@ TfmCompare::TfmCompare(QWidget* parent) : QDialog(parent) {
     summary_ = new QLabel(this);
     summary_->setObjectName("lblCompareSummary");
     summary_->setWordWrap(true);
+    // It names the port, a device name from outside.
+    summary_->setTextFormat(Qt::PlainText);
     grid_ = new QTableWidget(0, kColumns, this);
     grid_->setObjectName("grdDifferences");
     grid_->setHorizontalHeaderLabels({"Field", "Editor", "Pager", "Offset"});

@@ -262,6 +262,8 @@ void TfmMain::buildStatusBar() {
         statusPanels_[i]->setObjectName(QString("StatusPanel%1").arg(i));
         statusPanels_[i]->setFixedWidth(widths[i]);
         statusPanels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        // Outcomes and activities may name a port or a record.
+        statusPanels_[i]->setTextFormat(Qt::PlainText);
         statusBar()->addWidget(statusPanels_[i]);
     }
     statusPanels_[1]->setText("  Ready ......");

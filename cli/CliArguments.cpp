@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "cli/TerminalText.h"
 #include "record/RecordUrl.h"
 #include "record/RunTime.h"
 
@@ -251,6 +252,9 @@ CliParse parseCliArguments(std::span<const std::string> args) {
     }
     if ((given & kSerial) != 0) out.error = serialProblem(a.serial);
     if (out.error.empty() && (given & kRecord) != 0) out.error = ParseRecordUrl(a.record).error;
+    // The station name goes into the record and onto every station's terminal.
+    if (out.error.empty() && (given & kStation) != 0 && holdsControlCharacter(a.station))
+        out.error = "--station must not hold control characters (tabs, line ends, escapes)";
     if (out.error.empty() && (given & kSince) != 0) out.error = dateProblem("--since", a.since);
     if (out.error.empty() && (given & kUntil) != 0) out.error = dateProblem("--until", a.until);
     return out;

@@ -21,10 +21,11 @@ constexpr ExitCodeMeaning kMeanings[] = {
     {ExitCode::VerifyFail, "the pager's memory differs from the code-plug"},
     {ExitCode::LogNotOpened, "production: the day's log or the production record cannot be opened or created; the "
                              "pager was not programmed; records: the production record cannot be read"},
-    {ExitCode::LogLineLost, "production: the pager was written (the outcome line says how it went), but its "
-                            "log line could not be written"},
-    {ExitCode::RecordLost, "production: the pager's outcome is printed, but the run could not be written into the "
-                           "production record"},
+    {ExitCode::LogLineLost, "production: the pager was programmed (\"Write Success !\"), but its log line could "
+                            "not be written (a write that failed and lost its log line or record row ends with its "
+                            "own code, 7 or 8)"},
+    {ExitCode::RecordLost, "production: the pager was programmed (\"Write Success !\"), but the run could not be "
+                           "written into the production record"},
     {ExitCode::RepeatRefused, "production: the serial number was programmed before (the record says when and "
                               "where); nothing was sent to the board"},
     {ExitCode::Refused, "set, import, write --set, or a code-plug text given to any command: a value the window "
@@ -32,6 +33,9 @@ constexpr ExitCodeMeaning kMeanings[] = {
                         "roster is bad; nothing was saved or sent"},
     {ExitCode::NotInRoster, "production --roster: the scanned serial number is not in the roster (the refusal is "
                             "recorded); nothing was sent to the board"},
+    {ExitCode::Interrupted, "stopped by a second Ctrl-C, kill or hang-up after the block being exchanged: the "
+                            "pager was not written whole (its log line and record say \"Write Interrupted !\"), or "
+                            "nothing was read or saved; or stopped before anything was sent to the board"},
 };
 
 constexpr const char* kUsage = R"(Usage: km640-cli [--quiet] COMMAND [OPTIONS]
@@ -85,7 +89,10 @@ the window's Write would send:
                                (a barcode scanner types a label and Enter; 11 to 14
                                characters), each printed with its time, outcome and duration;
                                the end of the input (Ctrl-D) prints how many were programmed,
-                               failed and refused. One such run per board; several boards on
+                               failed and refused, and names the pagers whose log line or
+                               record row was lost. Exit code: 10 or 11 of the first pager
+                               programmed without its log line or row; else that of the first
+                               pager that failed; else 12 when one was refused; else 0. One such run per board; several boards on
                                one PC each get their own km640-cli, sharing DIR and the record.
                                --record URL: the production record, a SQLite file or a
                                PostgreSQL database shared by several stations, e.g.
@@ -111,7 +118,9 @@ the window's Write would send:
                                port, serial number, firmware, outcome, duration. DATE is
                                YYYY-MM-DD, the station's local date, both ends included.
                                --csv: RFC 4180 CSV with every recorded field (times in UTC and
-                               local, program version, the code-plug's SHA-256 and file).
+                               local, program version, the code-plug's SHA-256 and file); a
+                               cell starting with =, +, -, @, tab or CR gets a ' in front so a
+                               spreadsheet shows it as text.
                                --summary: the number of runs per day and outcome.
   roster status ROSTER [--record URL] [--log-dir DIR]
                                A fleet job's progress: every row of the roster with the
@@ -183,6 +192,14 @@ Ports on Linux: the serial devices belong to the group "dialout"; a user outside
 gets "permission denied" (sudo usermod -aG dialout $USER, then log in again). A port
 held by another program (often ModemManager or brltty) is busy; km640-cli names the
 program when it can find it.
+
+Ctrl-C, kill (SIGTERM) or a closed terminal (SIGHUP) during a command with the
+pager does not leave a pager half-written: the pager being written is finished
+(written, read back and reset; production: its log line and record row), then
+the command ends with the outcome's exit code. production --serial-from-stdin
+then reads no further label and prints how many were programmed; at the prompt,
+the signal ends the run as Ctrl-D does. A second signal stops the transfer after
+the block being exchanged (exit code 15); read then saves nothing.
 
 Exit codes:
 )";

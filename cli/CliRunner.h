@@ -23,6 +23,13 @@ struct CliContext {
     PortSystemView portSystem;
     // production --serial-from-stdin reads the scanned labels here.
     std::istream* in = nullptr;
+    // The descriptor behind in, when it has one: the labels are then read
+    // from it directly, so that the wait for the next one also ends when a
+    // stop signal arrives (see StopSignals).
+    int inFd = -1;
+    // The commands that talk to the pager catch Ctrl-C, kill and hang-up
+    // (StopSignals) so as not to leave a pager half-written.
+    bool catchStopSignals = false;
     // The station name a production run is recorded with unless --station
     // gives one.
     std::string hostName = {};

@@ -25,6 +25,9 @@ enum class ExitCode : int {
     Refused = 13,        // set, import, and a code-plug text given to any command: a value the window refuses;
                          // nothing was saved or sent
     NotInRoster = 14,    // production --roster: the label is not in the roster; nothing was sent to the board
+    Interrupted = 15,  // a second stop signal (Ctrl-C, kill, hang-up) ended a transfer after the block being
+                       // exchanged: the pager is not written whole (the log and the record say so), or nothing
+                       // was read or saved; a signal before the command talked to the pager: nothing was done
 };
 
 struct ExitCodeMeaning {

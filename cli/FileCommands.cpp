@@ -2,6 +2,7 @@
 
 #include "cli/ExitCode.h"
 #include "cli/TerminalMessages.h"
+#include "cli/TerminalText.h"
 #include "codeplug/CodePlugFile.h"
 #include "fieldtext/CodePlugCheck.h"
 #include "fieldtext/CodePlugDiff.h"
@@ -25,7 +26,7 @@ LoadedFile loadCodePlug(const std::string& path, std::ostream& err) {
         break;
     case LoadedCodePlug::Status::NotAFile: err << "km640-cli: " << path << " " << read.reason << "\n"; break;
     case LoadedCodePlug::Status::IoError: err << "km640-cli: cannot read " << path << ": " << read.reason << "\n"; break;
-    case LoadedCodePlug::Status::BadText: err << "km640-cli: " << path << " is " << read.reason << "\n"; break;
+    case LoadedCodePlug::Status::BadText: err << "km640-cli: " << path << " is " << terminalText(read.reason) << "\n"; break;
     case LoadedCodePlug::Status::Refused:
         printRefusals(path, read.refusals, err);
         err << "km640-cli: " << path << ": " << read.refusals.size() << " value(s) refused; nothing was done.\n";
@@ -70,7 +71,9 @@ bool saveFileKeepingBackup(const std::filesystem::path& path, std::span<const st
 
 void printRefusals(const std::string& source, const std::vector<FieldRefusal>& refusals, std::ostream& err) {
     for (const FieldRefusal& refusal : refusals)
-        err << "km640-cli: " << source << ": " << refusalLine(refusal) << "\n";
+        // The value comes from the file as it was written: no control byte of
+        // it reaches the terminal.
+        err << "km640-cli: " << source << ": " << terminalText(refusalLine(refusal)) << "\n";
 }
 
 int runDump(const CliArguments& arguments, std::ostream& out, std::ostream& err) {

@@ -8,6 +8,10 @@
 #include "cli/RecordCommands.h"
 #include "cli/RosterCommands.h"
 #include "cli/TextCommands.h"
+#include "cli/RunExitCode.h"
+#include "cli/ScannedLines.h"
+#include "cli/StopSignals.h"
+#include "cli/TerminalText.h"
 #include "codeplug/CodePlugFile.h"
 #include "fieldtext/BackupName.h"
 #include "fieldtext/CodePlugDiff.h"
@@ -66,6 +70,7 @@ ExitCode exitCodeOf(Outcome outcome) {
     case Outcome::WriteFail: return ExitCode::WriteFail;
     case Outcome::VerifyFail: return ExitCode::VerifyFail;
     case Outcome::LogError: return ExitCode::LogNotOpened;
+    case Outcome::Interrupted: return ExitCode::Interrupted;
     case Outcome::Busy:
     case Outcome::PortError: break;
     }
@@ -84,7 +89,14 @@ PagerCommands::PagerCommands(const CliArguments& arguments, CliContext& context)
 }
 
 int PagerCommands::run() {
+    // A first signal lets the pager under way finish; a second stops the
+    // transfer between two block exchanges.
+    if (context_.catchStopSignals && StopSignals::install()) {
+        catchingSignals_ = true;
+        operations_.setStopRequest([] { return StopSignals::received() >= 2; });
+    }
     if (const auto problem = portProblem()) return toInt(*problem);
+    if (stopSignalled()) return toInt(stoppedBeforeStart());
     ExitCode code = ExitCode::Success;
     switch (arguments_.command) {
     case Command::Info: code = info(); break;
@@ -107,7 +119,26 @@ int PagerCommands::run() {
     }
     ClosePortQuietly(port_);
     view_.clearLine();
+    if (stopSignalled() && code != ExitCode::Interrupted) {
+        context_.err << "km640-cli: stopped by a signal; "
+                     << (arguments_.serialFromStdin ? "no further label was read.\n"
+                                                    : "the operation under way was finished first.\n");
+    } else if (stopSignalled() && !stoppedBeforeStart_) {
+        context_.err << "km640-cli: stopped by a second signal after the block being exchanged; "
+                     << (arguments_.command == Command::Read ? "nothing was saved.\n"
+                         : arguments_.command == Command::Write || arguments_.command == Command::Production
+                             ? "the pager is not written whole: write it again.\n"
+                             : "the pager was not compared whole.\n");
+    }
     return toInt(code);
+}
+
+bool PagerCommands::stopSignalled() const { return catchingSignals_ && StopSignals::received() > 0; }
+
+ExitCode PagerCommands::stoppedBeforeStart() {
+    stoppedBeforeStart_ = true;
+    context_.err << "km640-cli: stopped by a signal before anything was sent to the board.\n";
+    return ExitCode::Interrupted;
 }
 
 void PagerCommands::reportPortProblem(int systemError) {
@@ -221,8 +252,11 @@ ExitCode PagerCommands::write() {
             return ExitCode::Refused;
         }
     }
-    if (!arguments_.backupDir.empty())
+    if (!arguments_.backupDir.empty()) {
         if (const auto failed = saveBackup()) return *failed;
+        // The backup is saved; the write has not begun.
+        if (stopSignalled()) return stoppedBeforeStart();
+    }
     image_ = image;
     return finish(operations_.Write());
 }
@@ -283,7 +317,7 @@ ExitCode PagerCommands::production() {
     const RecordUrlParse choice = chosenRecord(arguments_, context_);
     ProductionRecord record;
     if (!choice.error.empty() || !record.open(choice.location)) {
-        context_.err << "km640-cli: " << (choice.error.empty() ? record.error() : choice.error)
+        context_.err << "km640-cli: " << terminalText(choice.error.empty() ? record.error() : choice.error)
                      << "; no pager was programmed.\n";
         return ExitCode::LogNotOpened;
     }
@@ -295,6 +329,8 @@ ExitCode PagerCommands::production() {
                                      portDevicePath(arguments_.port), ec ? arguments_.files[0] : filePath.string(),
                                      CodePlugSha256(*file), {}};
     if (arguments_.serialFromStdin) return productionFromStdin(run, *file, description);
+    // Opening the record may have taken a moment; nothing is claimed yet.
+    if (stopSignalled()) return stoppedBeforeStart();
     return producePager(run, arguments_.serial, *file, description, false).code;
 }
 
@@ -318,14 +354,16 @@ PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, con
     view_.clearLine();
     std::string outcome = report.outcome;
     ExitCode code = ExitCode::Success;
+    bool logLost = false;
     switch (report.kind) {
     case ProductionReport::Kind::RecordUnavailable:
-        context_.err << "km640-cli: " << report.recordError << "; " << serial << " was not programmed.\n";
+        context_.err << "km640-cli: " << terminalText(report.recordError) << "; " << serial << " was not programmed.\n";
         outcome = "Not programmed: no production record";
         code = ExitCode::LogNotOpened;
         break;
     case ProductionReport::Kind::Refused:
-        context_.err << "km640-cli: " << EarlierRunText(serial, *report.earlier)
+        // The earlier run's station and port come from the record.
+        context_.err << "km640-cli: " << terminalText(EarlierRunText(serial, *report.earlier))
                      << "; not programmed again (--allow-repeat programs it anyway).\n";
         outcome = kRefusedOutcome;
         code = ExitCode::RepeatRefused;
@@ -341,12 +379,18 @@ PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, con
     case ProductionReport::Kind::Finished:
         code = finish(report.production.run, !scanned);
         if (report.earlier && report.programmed) outcome += " (repeat)";
-        if (const auto logCode = reportLog(report.production)) code = *logCode;
+        // 10 and 11 tell a script that the pager holds its code-plug and
+        // must not simply be programmed again; a write that failed keeps its
+        // own code, and the messages say both things.
+        logLost = reportLog(report.production, report.programmed);
+        if (logLost && report.programmed) code = ExitCode::LogLineLost;
         if (report.recordLost()) {
-            context_.err << "km640-cli: " << serial << ": " << report.outcome
-                         << ", but the run could not be written into the production record: " << report.recordError
-                         << "\n";
-            if (code != ExitCode::LogLineLost) code = ExitCode::RecordLost;
+            context_.err << "km640-cli: " << serial
+                         << (report.programmed ? ": " + report.outcome + ", but"
+                                               : " was not programmed (" + report.outcome + "), and")
+                         << " the run could not be written into the production record: "
+                         << terminalText(report.recordError) << "\n";
+            if (report.programmed && code != ExitCode::LogLineLost) code = ExitCode::RecordLost;
         }
         break;
     }
@@ -355,52 +399,75 @@ PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, con
         if (report.kind == ProductionReport::Kind::Finished) context_.out << "  " << DurationText(report.durationMs);
         context_.out << std::endl;
     }
-    return {code, report.programmed};
+    return {code, report.programmed, logLost, report.recordLost()};
 }
 
-// What the day's log said, when it was not the line as usual; its exit
-// code when it matters more than the write's own.
-std::optional<ExitCode> PagerCommands::reportLog(const ProductionResult& production) {
+// What the day's log said, when it was not the line as usual; true when the
+// run's line was lost.
+bool PagerCommands::reportLog(const ProductionResult& production, bool programmed) {
     switch (production.log) {
     case ProductionLogOutcome::NotOpened:
         context_.err << "km640-cli: cannot open the production log " << production.logPath << ": "
                      << production.logReason << "; the pager was not programmed.\n";
-        return std::nullopt;
+        return false;
     case ProductionLogOutcome::LineNotWritten:
-        // The pager was written: a script must not simply program it again.
-        context_.err << "km640-cli: the pager was written (" << TrimmedText(production.run.text)
-                     << "), but its line could not be written to the production log " << production.logPath << ": "
+        context_.err << "km640-cli: the pager was " << (programmed ? "written (" : "not programmed (")
+                     << TrimmedText(production.run.text) << (programmed ? "), but" : "), and")
+                     << " its line could not be written to the production log " << production.logPath << ": "
                      << production.logReason << "\n";
-        return ExitCode::LogLineLost;
+        return true;
     case ProductionLogOutcome::LineWritten:
     case ProductionLogOutcome::NoLine: break;
     }
-    return std::nullopt;
+    return false;
 }
+
+namespace {
+
+std::string serialList(const std::vector<std::string>& serials) {
+    std::string text;
+    for (const auto& serial : serials) text += (text.empty() ? "" : ", ") + serial;
+    return text;
+}
+
+}  // namespace
 
 // One pager per line, as a barcode scanner (a keyboard) types the labels,
 // until the end of the input; then how many were programmed.
 ExitCode PagerCommands::productionFromStdin(ProductionRun& run, const CodePlugImage& codePlug,
                                             const RunDescription& description) {
     int programmed = 0, failed = 0, refused = 0;
-    std::optional<ExitCode> firstProblem;
-    std::string line;
+    std::vector<ExitCode> codes;
+    std::vector<std::string> logLost, recordLost;
+    // Once a stop signal came in, the pager under way is finished and no
+    // further label is read: the run ends as at the end of the input.
+    ScannedLines lines(context_.in, catchingSignals_ ? context_.inFd : -1,
+                       catchingSignals_ ? StopSignals::wakeFd() : -1);
     const auto prompt = [&] { context_.err << "Scan the next serial number (Ctrl-D ends): " << std::flush; };
-    for (prompt(); context_.in && std::getline(*context_.in, line); prompt()) {
-        const std::string serial = TrimmedText(line);
+    for (prompt(); !stopSignalled(); prompt()) {
+        const auto line = lines.next();
+        if (!line) break;
+        const std::string serial = TrimmedText(*line);
         if (serial.empty()) continue;
         if (const std::string problem = scannedSerialProblem(serial); !problem.empty()) {
-            context_.err << "km640-cli: \"" << serial << "\" is not read as a serial number: " << problem
+            // Whatever the scanner sent, the terminal gets a short, harmless echo.
+            context_.err << "km640-cli: \"" << echoedLine(serial) << "\" is not read as a serial number: " << problem
                          << "; scan it again.\n";
             continue;
         }
-        const auto [code, wasProgrammed] = producePager(run, serial, codePlug, description, true);
-        (wasProgrammed ? programmed : code == ExitCode::RepeatRefused || code == ExitCode::NotInRoster ? refused : failed)++;
-        if (code != ExitCode::Success && !firstProblem) firstProblem = code;
+        const PagerProduced pager = producePager(run, serial, codePlug, description, true);
+        (pager.programmed ? programmed : pager.code == ExitCode::RepeatRefused || pager.code == ExitCode::NotInRoster ? refused : failed)++;
+        codes.push_back(pager.code);
+        if (pager.logLost) logLost.push_back(serial);
+        if (pager.recordLost) recordLost.push_back(serial);
     }
     context_.err << "\n";
-    context_.out << "Programmed: " << programmed << "  Failed: " << failed << "  Refused: " << refused << std::endl;
-    return firstProblem.value_or(ExitCode::Success);
+    context_.out << "Programmed: " << programmed << "  Failed: " << failed << "  Refused: " << refused << "\n";
+    // The pagers whose outcome must be put into the log or the record by hand.
+    if (!logLost.empty()) context_.out << "Log line lost: " << serialList(logLost) << "\n";
+    if (!recordLost.empty()) context_.out << "Record row lost: " << serialList(recordLost) << "\n";
+    context_.out << std::flush;
+    return runExitCode(codes);
 }
 
 // A failed verify explained field by field: the pager's memory is read as it

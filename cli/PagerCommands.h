@@ -37,6 +37,10 @@ public:
 
 private:
     std::optional<ExitCode> portProblem();
+    // Whether a stop signal (Ctrl-C, kill, hang-up) came in.
+    bool stopSignalled() const;
+    // A signal before anything went to the board: nothing is done.
+    ExitCode stoppedBeforeStart();
     void reportPortProblem(int systemError);
     // Prints the outcome unless its message was just shown (or printOutcome
     // is false), and gives its exit code.
@@ -58,10 +62,12 @@ private:
     struct PagerProduced {
         ExitCode code;
         bool programmed;  // the pager holds the code-plug, even if its record is missing
+        bool logLost;     // its line did not reach the day's log
+        bool recordLost;  // its row in the record was not completed
     };
     PagerProduced producePager(ProductionRun& run, const std::string& serial, const CodePlugImage& codePlug,
                                const RunDescription& description, bool scanned);
-    std::optional<ExitCode> reportLog(const ProductionResult& production);
+    bool reportLog(const ProductionResult& production, bool programmed);
     ExitCode productionFromStdin(ProductionRun& run, const CodePlugImage& codePlug,
                                  const RunDescription& description);
     ExitCode diffWithPager();
@@ -74,6 +80,8 @@ private:
     CodePlugImage image_;
     PagerOperations operations_;
     std::optional<RosterJob> roster_;  // production --roster
+    bool catchingSignals_ = false;
+    bool stoppedBeforeStart_ = false;
 };
 
 }  // namespace km640::cli

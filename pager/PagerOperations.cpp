@@ -252,6 +252,7 @@ PagerOperations::BlockOutcome PagerOperations::writeAndCompareBlocks() {
     port_.Purge();
     const auto& bytes = image_.bytes();
     for (int block = 0; block < kBlockCount; ++block) {
+        if (stopRequested()) return BlockOutcome::Interrupted;
         BlockOutcome outcome = BlockOutcome::Success;
         if (!session_.SendWriteBlock(kMemoryCommand, kWriteSub, bytes, blockAddress(block), kBlockSize)) {
             outcome = BlockOutcome::WriteFail;
@@ -269,6 +270,7 @@ PagerOperations::BlockOutcome PagerOperations::writeAndCompareBlocks() {
 bool PagerOperations::readAllBlocks(std::span<std::uint8_t> buffer) {
     port_.Purge();
     for (int block = 0; block < kBlockCount; ++block) {
+        if (stopRequested()) return false;
         const auto dest = buffer.subspan(static_cast<std::size_t>(blockAddress(block)), kBlockSize);
         const bool read = session_.RequestRead(kMemoryCommand, kReadSub, dest, blockAddress(block), kBlockSize);
         view_.addToGauge(kGaugeStep);
@@ -336,11 +338,19 @@ OperationResult PagerOperations::writeResult(BlockOutcome blocks) {
     case BlockOutcome::Success: return {Outcome::Success, " Write Success !"};
     case BlockOutcome::WriteFail: return {Outcome::WriteFail, " Write Fail !"};
     case BlockOutcome::VerifyFail: return {Outcome::VerifyFail, " Verify Fail !"};
+    case BlockOutcome::Interrupted: return {Outcome::Interrupted, " Write Interrupted !"};
     }
     return {};
 }
 
 // ---- Read ------------------------------------------------------------------------
+
+// A read that did not get all blocks: the board stopped answering, or a stop
+// was asked for between two blocks.
+OperationResult PagerOperations::readFailure() const {
+    if (stopRequested()) return {Outcome::Interrupted, " Read Interrupted !"};
+    return {Outcome::ReadFail, "  Read Fail !"};
+}
 
 OperationResult PagerOperations::Read() { return guarded([this] { return doRead(); }); }
 
@@ -357,7 +367,7 @@ OperationResult PagerOperations::doRead() {
     // of them arrived and the pager's own checksum agrees.
     CodePlugImage read;
     const bool allRead = readAllBlocks(read.bytes());
-    const OperationResult result = !allRead                  ? OperationResult{Outcome::ReadFail, "  Read Fail !"}
+    const OperationResult result = !allRead                  ? readFailure()
                                    : ImageChecksumValid(read) ? OperationResult{Outcome::Success, " Read Success !"}
                                                               : OperationResult{Outcome::ChecksumError, "Checksum Error !"};
     view_.setProgressCaption(result.text);
@@ -411,9 +421,7 @@ OperationResult PagerOperations::doReadMemory(CodePlugImage& memory) {
     CodePlugImage read;
     const bool ok = readAllBlocks(read.bytes());
     if (ok) memory = read;
-    return finish(ok ? OperationResult{Outcome::Success, " Read Success !"}
-                     : OperationResult{Outcome::ReadFail, "  Read Fail !"},
-                  0, true);
+    return finish(ok ? OperationResult{Outcome::Success, " Read Success !"} : readFailure(), 0, true);
 }
 
 // ---- Write -----------------------------------------------------------------------
@@ -465,12 +473,15 @@ OperationResult PagerOperations::doVerify() {
     view_.repaintProgress();
     port_.Purge();
     bool equal = true;
+    bool stopped = false;
     for (int block = 0; block < kBlockCount && equal; ++block) {
+        if ((stopped = stopRequested())) break;
         equal = session_.RequestCompare(kMemoryCommand, kReadSub, image_.bytes(), blockAddress(block), kBlockSize);
         view_.addToGauge(kGaugeStep);
     }
-    return finish(equal ? OperationResult{Outcome::Success, " Verify Success !"}
-                        : OperationResult{Outcome::VerifyFail, " Verify Fail !"},
+    return finish(stopped ? OperationResult{Outcome::Interrupted, " Verify Interrupted !"}
+                  : equal ? OperationResult{Outcome::Success, " Verify Success !"}
+                          : OperationResult{Outcome::VerifyFail, " Verify Fail !"},
                   500, true);
 }
 

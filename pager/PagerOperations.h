@@ -34,6 +34,7 @@ enum class Outcome {
     VerifyFail,
     LogError,           // the production log could not be opened or created; nothing was programmed
     PortError,          // the port failed in the middle of an exchange
+    Interrupted,        // a stop was asked for and the transfer ended after the block being exchanged
 };
 
 struct OperationResult {
@@ -75,6 +76,9 @@ public:
     void setPortList(std::vector<std::string> ports) { portList_ = std::move(ports); }
     const std::vector<std::string>& portList() const { return portList_; }
     bool busy() const { return busy_; }
+    // Asked between two block exchanges of a transfer: true ends it there
+    // (km640-cli on a second Ctrl-C). The window never stops a transfer.
+    void setStopRequest(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
 
     // The menu operations.
     OperationResult Read();
@@ -117,7 +121,7 @@ public:
     const std::optional<std::array<std::uint8_t, 3>>& firmwareRead() const { return firmwareRead_; }
 
 private:
-    enum class BlockOutcome { Success, WriteFail, VerifyFail };
+    enum class BlockOutcome { Success, WriteFail, VerifyFail, Interrupted };
 
     OperationResult guarded(const std::function<OperationResult()>& body, bool production = false);
     void openSelectedPortIfClosed();
@@ -130,9 +134,11 @@ private:
     // Reads the 32 blocks to their own addresses in buffer, advancing the
     // gauge; false at the first block that does not arrive.
     bool readAllBlocks(std::span<std::uint8_t> buffer);
+    bool stopRequested() const { return stopRequested_ && stopRequested_(); }
     void clockAndReset(int pauseMs, const char* resetActivity);
     void storeClockSetting();
     static OperationResult writeResult(BlockOutcome outcome);
+    OperationResult readFailure() const;
     void begin(bool hideFirmware, bool commit, bool clearOutcome);
     void showStep(const char* caption, const char* activity);
     void startGauge(const char* caption, const char* activity);
@@ -157,6 +163,7 @@ private:
     std::vector<std::string> portList_;
     FrameSession session_;
     bool busy_ = false;
+    std::function<bool()> stopRequested_;
     std::optional<std::array<std::uint8_t, 3>> firmwareRead_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "record/RunTime.h"
@@ -49,7 +50,13 @@ std::string AlignedTable(const std::vector<Row>& rows) {
     return text;
 }
 
-std::string CsvField(const std::string& text) {
+std::string CsvField(const std::string& cell) {
+    // A spreadsheet takes a cell starting with one of these as a formula (a
+    // station named "=HYPERLINK(...)" would run in the quality department's
+    // sheet); the quote in front makes it show as text.
+    const std::string text = !cell.empty() && std::string_view("=+-@\t\r").find(cell.front()) != std::string_view::npos
+                                 ? "'" + cell
+                                 : cell;
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string out = "\"";
     for (const char c : text) {

@@ -1,7 +1,7 @@
 #pragma once
 // The production record as text: a table for the terminal, and RFC 4180 CSV
-// (quoted where needed, lines ending in CR LF) for the quality department's
-// spreadsheets.
+// (quoted where needed, lines ending in CR LF, no cell a spreadsheet would
+// take for a formula) for the quality department's spreadsheets.
 
 #include <span>
 #include <string>
@@ -20,8 +20,10 @@ std::string SummaryTable(std::span<const DayOutcomeCount> counts);
 // two blanks apart, control characters shown as '?'.
 std::string AlignedTable(const std::vector<std::vector<std::string>>& rows);
 
-// One field as RFC 4180 wants it.
-std::string CsvField(const std::string& text);
+// One field as RFC 4180 wants it. A cell starting with '=', '+', '-', '@',
+// a tab or a carriage return gets a single quote in front, so that a
+// spreadsheet shows it as text instead of evaluating it.
+std::string CsvField(const std::string& cell);
 
 // "41.2 s"
 std::string DurationText(std::int64_t ms);

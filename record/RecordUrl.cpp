@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace km640 {
 
@@ -72,6 +73,10 @@ bool parseHostPort(const std::string& hostPort, RecordLocation& loc, Splitter& s
                 return false;
             }
             port = host.substr(close + 2);
+            if (port.empty()) {
+                split.error = "the record URL has ':' but no port number";
+                return false;
+            }
         }
         host = host.substr(1, close - 1);
     } else if (const auto colon = host.rfind(':'); colon != std::string::npos) {
@@ -86,7 +91,8 @@ bool parseHostPort(const std::string& hostPort, RecordLocation& loc, Splitter& s
     if (!port.empty()) {
         const auto number = portNumber(port);
         if (!number) {
-            split.error = "'" + port + "' is not a port number (1 to 65535)";
+            // Not repeated: with the '@' forgotten, it may be a password.
+            split.error = "the port in the record URL is not a port number (1 to 65535)";
             return false;
         }
         loc.port = *number;
@@ -100,7 +106,7 @@ bool applyParameter(const std::string& key, const std::string& value, RecordLoca
     } else if (key == "port") {
         const auto number = portNumber(value);
         if (!number) {
-            error = "'" + value + "' is not a port number (1 to 65535)";
+            error = "the port parameter of the record URL is not a port number (1 to 65535)";
             return false;
         }
         loc.port = *number;
@@ -127,6 +133,17 @@ RecordUrlParse parsePostgres(const std::string& rest) {
     RecordLocation& loc = out.location;
     loc.kind = RecordLocation::Kind::Postgres;
     Splitter split{out.error};
+
+    // The user name and password end at the first '/' or '?'. An '@' after
+    // one of them means a password (or user name) holding '/', '?' or '@'
+    // as it is: taken apart there, part of the password would become a
+    // host, a port or a database name, and be printed. Nothing of the text
+    // is repeated in the message.
+    if (const auto end = rest.find_first_of("/?"); end != std::string::npos && rest.find('@', end) != std::string::npos) {
+        out.error = "the record URL holds an '@' after its host: write '/', '?' and '@' in the user name or "
+                    "password as %2F, %3F and %40 (and '@' in the database name or parameters as %40)";
+        return out;
+    }
 
     std::string main = rest;
     std::string query;
@@ -170,6 +187,22 @@ RecordUrlParse parsePostgres(const std::string& rest) {
     return out;
 }
 
+std::string lowerCase(const std::string& text) {
+    std::string lower;
+    for (const char c : text) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return lower;
+}
+
+// "postgres" or "postgresql", in any case, followed by ':' or '/'.
+bool looksLikePostgres(const std::string& text) {
+    const std::string lower = lowerCase(text.substr(0, 11));
+    for (const std::string_view scheme : {"postgresql", "postgres"})
+        if (lower.starts_with(scheme) && lower.size() > scheme.size() &&
+            (lower[scheme.size()] == ':' || lower[scheme.size()] == '/'))
+            return true;
+    return false;
+}
+
 }  // namespace
 
 RecordUrlParse ParseRecordUrl(const std::string& text) {
@@ -178,8 +211,16 @@ RecordUrlParse ParseRecordUrl(const std::string& text) {
         out.error = "no production record given";
         return out;
     }
-    for (const char* scheme : {"postgresql://", "postgres://"})
-        if (text.starts_with(scheme)) return parsePostgres(text.substr(std::string(scheme).size()));
+    for (const std::string_view scheme : {"postgresql://", "postgres://"})
+        if (lowerCase(text.substr(0, scheme.size())) == scheme) return parsePostgres(text.substr(scheme.size()));
+    // A PostgreSQL URL with a typo in its scheme ("postgresql:/", "postgres//")
+    // would otherwise name a SQLite file of that name: the station would
+    // record into a file of its own, out of the shared repeat check.
+    if (looksLikePostgres(text)) {
+        out.error = "the record URL does not start with postgresql:// or postgres://; a SQLite file whose "
+                    "name starts with 'postgres' is given as sqlite:NAME or ./NAME";
+        return out;
+    }
     if (text.starts_with("sqlite:")) {
         std::string path = text.substr(7);
         if (path.starts_with("//")) path = path.substr(2);
@@ -188,8 +229,14 @@ RecordUrlParse ParseRecordUrl(const std::string& text) {
         return out;
     }
     if (const auto sep = text.find("://"); sep != std::string::npos) {
-        out.error = "unknown kind of production record '" + text.substr(0, sep) +
-                    "': use postgresql://... or a SQLite file";
+        // The scheme is named only when it is one: a user name and password
+        // in front of a misplaced "://" are not repeated.
+        const std::string scheme = text.substr(0, sep);
+        const bool named = !scheme.empty() && scheme.size() <= 20 &&
+                           scheme.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+.-") ==
+                               std::string::npos;
+        out.error = "unknown kind of production record" + (named ? " '" + scheme + "'" : std::string()) +
+                    ": use postgresql://... or a SQLite file";
         return out;
     }
     out.location.sqliteFile = text;

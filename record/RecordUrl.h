@@ -8,7 +8,10 @@
 //   postgresql://user@%2Frun%2Fpostgresql/dbname          (the same, host escaped)
 //
 // "postgres://" is accepted as well; "sqlite:PATH" or a plain path names a
-// SQLite file.
+// SQLite file. A text that starts like a PostgreSQL URL with a typo
+// ("postgresql:/", "postgres//") is refused rather than taken as a file name,
+// so a station never records into a file of its own by mistake; so is an
+// '@' after the host (a password with '/', '?' or '@' not %-escaped).
 
 #include <string>
 #include <vector>
@@ -35,6 +38,8 @@ struct RecordUrlParse {
     std::string error;  // empty when the text was understood
 };
 
+// The error of a text that is refused never repeats any part of it that
+// could be a password.
 RecordUrlParse ParseRecordUrl(const std::string& text);
 
 // The record's location as it may be shown in messages: the password is

@@ -156,6 +156,19 @@ void ProductionRecordWindowTest::settingThroughItsDialog() {
     QVERIFY(dialog.lblProblem()->text().contains("not a port number"));
     QCOMPARE(settings.texts[kRecordSetting], std::string("/srv/old.sqlite"));
 
+    // The settings file is plain text: a URL with a password is not kept,
+    // whether the password is in the user part or a parameter.
+    for (const char* withPassword :
+         {"postgresql://line:Zq7Xw9@db/km640", "postgresql://line@db/km640?password=Zq7Xw9"}) {
+        dialog.edtRecord()->clear();
+        QTest::keyClicks(dialog.edtRecord(), withPassword);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(dialog.lblProblem()->text().contains("~/.pgpass"));
+        QVERIFY(!dialog.lblProblem()->text().contains("Zq7Xw9"));
+        QCOMPARE(settings.texts[kRecordSetting], std::string("/srv/old.sqlite"));
+    }
+
     dialog.edtRecord()->clear();
     QTest::keyClicks(dialog.edtRecord(), "postgresql://line@db/km640");
     QTest::keyClicks(dialog.edtStation(), "line-3 ");

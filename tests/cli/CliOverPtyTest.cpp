@@ -361,13 +361,18 @@ TEST_F(CliOverPty, ProductionOnAFullLogDiskTellsTheRealOutcome) {
     const std::string file = save("line.tbl", clitest::savedImage());
     BoardOptions failing = withSerial();
     failing.faults.noWriteAckAtBlock = 5;
+    // Only a pager that was written gets 10; a failed write keeps its own
+    // code, and both failures are said.
     const struct {
         const char* what;
         BoardOptions options;
         std::string outcome;
+        ExitCode code;
+        std::string said;
     } cases[] = {
-        {"a pager written", withSerial(), "Write Success !"},
-        {"a pager that refused a block", failing, "Write Fail !"},
+        {"a pager written", withSerial(), "Write Success !", ExitCode::LogLineLost, "the pager was written (Write Success !), but"},
+        {"a pager that refused a block", failing, "Write Fail !", ExitCode::WriteFail,
+         "the pager was not programmed (Write Fail !), and"},
     };
     int database = 0;
     for (const auto& c : cases) {
@@ -382,11 +387,10 @@ TEST_F(CliOverPty, ProductionOnAFullLogDiskTellsTheRealOutcome) {
             result = run({"production", "--port", port(), file, "--serial", "ZX9876543299", "--log-dir", dir_.string(),
                           "--record", server.url(record)});
         }
-        EXPECT_EQ(result.code, toInt(ExitCode::LogLineLost)) << c.what;
+        EXPECT_EQ(result.code, toInt(c.code)) << c.what;
         EXPECT_EQ(result.out, c.outcome + "\n") << c.what;
-        EXPECT_EQ(result.err, "Save Error!\nkm640-cli: the pager was written (" + c.outcome +
-                                  "), but its line could not be written to the production log " + log +
-                                  ": File too large\n")
+        EXPECT_EQ(result.err, "Save Error!\nkm640-cli: " + c.said + " its line could not be written to the production log " +
+                                  log + ": File too large\n")
             << c.what;
         EXPECT_GT(board_->writeCount(), 0) << c.what;
         EXPECT_EQ(logText(), morning) << c.what << ": no half line";

@@ -197,6 +197,56 @@ TEST_F(CliProduction, RecordLostAfterProgramming) {
     EXPECT_NE(again.err.find("is being programmed at station bench-pc"), std::string::npos) << again.err;
 }
 
+// 10 and 11 only ever say that a pager was programmed. A write that fails
+// while the record refuses its outcome keeps the write's own code and says
+// both things; in a run of scanned labels an earlier refusal does not hide a
+// lost row, and the summary names the pager whose row was lost.
+TEST_F(CliProduction, LostRowsAreNamedAndNeverCalledWritten) {
+    ASSERT_EQ(run(production({"--serial", "ZX0000000000"})).code, 0);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "sabotage");
+        db.setDatabaseName(QString::fromStdString(path("logs/km640-production.sqlite")));
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.exec("CREATE TRIGGER full_disk BEFORE UPDATE ON production_run "
+                               "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    }
+    QSqlDatabase::removeDatabase("sabotage");
+
+    const auto scanned = run(production({"--serial-from-stdin"}), "ZX0000000000\nZX9876543210\n");
+    EXPECT_EQ(scanned.code, toInt(ExitCode::RecordLost)) << scanned.err;
+    EXPECT_EQ(scanned.out,
+              "2010-03-07 14:05:09  ZX0000000000  Refused: programmed before\n"
+              "2010-03-07 14:05:09  ZX9876543210  Write Success !  1.5 s\n"
+              "Programmed: 1  Failed: 0  Refused: 1\n"
+              "Record row lost: ZX9876543210\n");
+
+    BoardOptions failing = withSerial();
+    failing.faults.noWriteAckAtBlock = 5;
+    startBoard(clitest::savedImage(), failing);
+    const auto failed = run(production({"--serial", "ZX1111111111"}));
+    EXPECT_EQ(failed.code, toInt(ExitCode::WriteFail)) << failed.err;
+    EXPECT_EQ(failed.out, "Write Fail !\n");
+    EXPECT_NE(failed.err.find("ZX1111111111 was not programmed (Write Fail !), and the run could not be written into "
+                              "the production record: "),
+              std::string::npos)
+        << failed.err;
+}
+
+// Whatever a scanner gone wild sends, the terminal gets a short echo with
+// its control bytes escaped.
+TEST_F(CliProduction, ScannerGarbageIsEchoedShortAndHarmless) {
+    const std::string garbage = "\x1b]0;owned\x07" + std::string(100, 'Q');
+    const auto scanned = run(production({"--serial-from-stdin"}), garbage + "\n");
+    EXPECT_EQ(scanned.code, 0);
+    EXPECT_EQ(scanned.err.find('\x1b'), std::string::npos) << scanned.err;
+    EXPECT_EQ(scanned.err.find('\x07'), std::string::npos) << scanned.err;
+    EXPECT_NE(scanned.err.find("\"\\x1B]0;owned\\x07" + std::string(21, 'Q') + "...\" is not read as a serial number"),
+              std::string::npos)
+        << scanned.err;
+    EXPECT_EQ(board_->writeCount(), 0);
+}
+
 TEST_F(CliProduction, RecordsForTheQualityDepartment) {
     ASSERT_EQ(run(production({"--serial", "ZX9876543210"})).code, 0);
     ASSERT_EQ(run(production({"--serial", "ZX9876543211", "--station", "line, \"2\""})).code, 0);

@@ -7,6 +7,7 @@
 
 #include "cli/ProgressLine.h"
 #include "cli/TerminalMessages.h"
+#include "cli/TerminalText.h"
 #include "cli/TerminalView.h"
 #include "fieldtext/BackupName.h"
 
@@ -92,5 +93,51 @@ TEST(BackupName, DateTimeAndSerialNumber) {
         CodePlugImage memory;
         c.serial(memory);
         EXPECT_EQ(backupFileName(t, memory), c.name);
+    }
+}
+
+// Text from outside on its way to a terminal: control characters escaped,
+// letters of any language kept.
+TEST(TerminalText, ControlCharactersEscaped) {
+    const struct {
+        std::string text;
+        std::string shown;
+        bool control;  // refused in a station name
+    } cases[] = {
+        {"line-2", "line-2", false},
+        {"\x1b]0;owned\x07", "\\x1B]0;owned\\x07", true},
+        {"a\tb\r\n", "a\\x09b\\x0D\\x0A", true},
+        {"back\\slash", "back\\\\slash", false},
+        {"del\x7f", "del\\x7F", true},
+        {"Linie S\xC3\xBC" "d", "Linie S\xC3\xBC" "d", false},
+        {"\xE2\x82\xAC 5", "\xE2\x82\xAC 5", false},       // the euro sign: its second byte is no C1 control
+        {"csi\xC2\x9B" "2J", "csi\\xC2\\x9B2J", true},     // C1 CSI written in UTF-8
+        {"raw\x9B" "2J", "raw\\x9B2J", true},                 // C1 CSI as one byte
+        {"cut\xC3", "cut\\xC3", false},                       // a sequence cut short: escaped, no control
+        {"over\xC0\xAF", "over\\xC0\\xAF", false},          // an overlong '/'
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(terminalText(c.text), c.shown) << c.shown;
+        EXPECT_EQ(holdsControlCharacter(c.text), c.control) << c.shown;
+    }
+}
+
+TEST(TerminalText, RejectedLineEchoedAtMostFortyColumns) {
+    const struct {
+        std::string line;
+        std::string echoed;
+    } cases[] = {
+        {"A1B2C3", "A1B2C3"},
+        {std::string(40, 'x'), std::string(40, 'x')},
+        {std::string(41, 'x'), std::string(37, 'x') + "..."},
+        {std::string(5000, 'y'), std::string(37, 'y') + "..."},
+        // An escape is never cut in half.
+        {std::string(35, 'z') + "\x1b[2J", std::string(35, 'z') + "..."},
+        {std::string(30, 'z') + "\x1b[2J" + std::string(20, 'z'), std::string(30, 'z') + "\\x1B[2J..."},
+    };
+    for (const auto& c : cases) {
+        const std::string echoed = echoedLine(c.line);
+        EXPECT_EQ(echoed, c.echoed);
+        EXPECT_LE(echoed.size(), 40u);
     }
 }

@@ -46,6 +46,16 @@ TEST(RecordListing, CsvFieldsQuotedOnlyWhereNeeded) {
         {"two\nlines", "\"two\nlines\""},
         {"cr\r", "\"cr\r\""},
         {"", ""},
+        // What a spreadsheet would evaluate is shown as text.
+        {"=1+1", "'=1+1"},
+        {"+41 line", "'+41 line"},
+        {"-2", "'-2"},
+        {"@SUM(A1:A9)", "'@SUM(A1:A9)"},
+        {"\tTab", "'\tTab"},
+        {"\rcr", "\"'\rcr\""},
+        {"=HYPERLINK(\"x\",\"y\")", "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\""},
+        {"a=1+1", "a=1+1"},
+        {"line-2", "line-2"},
     };
     for (const auto& c : cases) EXPECT_EQ(CsvField(c.text), c.field);
 }
@@ -74,7 +84,10 @@ RecordedRun sampleRun() {
 }  // namespace
 
 TEST(RecordListing, RunsAsCsv) {
-    const RecordedRun runs[] = {sampleRun()};
+    RecordedRun formula = sampleRun();
+    formula.station = "=1+1";
+    formula.codePlugFile = "@evil";
+    const RecordedRun runs[] = {sampleRun(), formula};
     EXPECT_EQ(RunsCsv(runs),
               "id,started_utc,started_local,station,port,serial,firmware,outcome,state,repeat_of,program_version,"
               "codeplug_sha256,codeplug_file,duration_ms,roster_file,roster_sha256,roster_row,pager_codeplug_sha256\r\n"
@@ -82,7 +95,14 @@ TEST(RecordListing, RunsAsCsv) {
               "1.2.3,Write Success !,programmed,3,1.1.9," +
                   std::string(64, 'a') + ",/srv/line.tbl,41234,fleet.csv," + std::string(64, 'f') +
                   ",\"{\"\"serial\"\":\"\"A1B2C3D4E5F6\"\",\"\"LogoLine1\"\":\"\"Unit 7\"\"}\"," +
-                  std::string(64, 'p') + "\r\n");
+                  std::string(64, 'p') + "
+" +
+                  "7,2024-05-02T07:30:12.345Z,2024-05-02T09:30:12+02:00,'=1+1,ttyUSB0,A1B2C3D4E5F6,"
+                  "1.2.3,Write Success !,programmed,3,1.1.9," +
+                  std::string(64, 'a') + ",'@evil,41234,fleet.csv," + std::string(64, 'f') +
+                  ",\"{\"\"serial\"\":\"\"A1B2C3D4E5F6\"\",\"\"LogoLine1\"\":\"\"Unit 7\"\"}\"," +
+                  std::string(64, 'p') + "
+");
 }
 
 TEST(RecordListing, RunsAsTable) {
