@@ -21,14 +21,14 @@ int runRecords(const CliArguments& arguments, CliContext& context) {
         return toInt(ExitCode::LogNotOpened);
     }
     // Looking at the record must not leave an empty one behind where
-    // there was none.
+    // there was none, nor change one that is there (it is opened read-only).
     if (choice.location.kind == RecordLocation::Kind::Sqlite && !std::filesystem::exists(choice.location.sqliteFile)) {
         context.err << "km640-cli: there is no production record " << choice.location.sqliteFile << "\n";
         return toInt(ExitCode::LogNotOpened);
     }
     ProductionRecord record;
     const RecordFilter filter{arguments.serial, arguments.station, arguments.since, arguments.until};
-    if (record.open(choice.location)) {
+    if (record.openForReading(choice.location)) {
         if (arguments.summary) {
             if (const auto counts = record.summary(filter)) {
                 context.out << (arguments.csv ? SummaryCsv(*counts) : SummaryTable(*counts));
