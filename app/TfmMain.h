@@ -214,7 +214,8 @@ private:
     // The production record, opened at the first run and again when its
     // setting changed or its connection failed; null when it cannot be
     // opened, and then the message has been shown.
-    ProductionRecord* productionRecord();
+    ProductionRecord* productionRecord(std::string& problem);
+    void recordUnavailable(const std::string& problem);
 
     AppServices& services_;
     CodePlugImage image_;

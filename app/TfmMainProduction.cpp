@@ -24,13 +24,13 @@ std::string sentence(std::string text) {
 
 }  // namespace
 
-ProductionRecord* TfmMain::productionRecord() {
+ProductionRecord* TfmMain::productionRecord(std::string& problem) {
     const std::string given = services_.preferences.text(kRecordSetting);
     const std::string choice = given + '\n' + services_.recordEnvironment + '\n' + services_.startDirectory;
     if (record_ && record_->isOpen() && choice == recordChoice_) return record_.get();
     record_.reset();
     const RecordUrlParse parse = ChooseRecord(given, services_.recordEnvironment.c_str(), services_.startDirectory);
-    std::string problem = parse.error;
+    problem = parse.error;
     if (problem.empty()) {
         auto record = std::make_unique<ProductionRecord>();
         if (record->open(parse.location)) {
@@ -42,14 +42,25 @@ ProductionRecord* TfmMain::productionRecord() {
     } else {
         problem = "the production record setting is not understood: " + problem;
     }
-    warn(sentence(problem) + ".\nThe pager was not programmed.");
     return nullptr;
+}
+
+// Nothing was programmed. A day's log that cannot be written is what the
+// line hears of, as it did before there was a record, whatever became of
+// the record; else what the record said.
+void TfmMain::recordUnavailable(const std::string& problem) {
+    if (!ProductionLog::check(services_.startDirectory, services_.clock.now()).ok)
+        services_.messages.show("Save Error!", "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
+    else
+        warn(sentence(problem) + ".\nThe pager was not programmed.");
 }
 
 void TfmMain::RunProductionWrite(const std::string& serialNo) {
     if (operations_->busy()) return;
-    ProductionRecord* record = productionRecord();
+    std::string problem;
+    ProductionRecord* record = productionRecord(problem);
     if (!record) {
+        recordUnavailable(problem);
         focusSerialNo();
         return;
     }
@@ -104,7 +115,7 @@ void TfmMain::RunProductionWrite(const std::string& serialNo) {
                                                report.recordError + "."));
         break;
     case ProductionReport::Kind::RecordUnavailable:
-        warn(sentence(report.recordError) + ".\nThe pager was not programmed.");
+        recordUnavailable(report.recordError);
         break;
     case ProductionReport::Kind::Finished:
         if (report.recordLost())

@@ -21,12 +21,12 @@ bool openRecordToRead(const CliArguments& arguments, CliContext& context, Produc
         return false;
     }
     // Looking at the record must not leave an empty one behind where
-    // there was none.
+    // there was none, nor change one that is there (it is opened read-only).
     if (choice.location.kind == RecordLocation::Kind::Sqlite && !std::filesystem::exists(choice.location.sqliteFile)) {
         context.err << "km640-cli: there is no production record " << choice.location.sqliteFile << "\n";
         return false;
     }
-    if (record.open(choice.location)) return true;
+    if (record.openForReading(choice.location)) return true;
     context.err << "km640-cli: " << record.error() << "\n";
     return false;
 }

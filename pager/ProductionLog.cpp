@@ -90,6 +90,27 @@ LogStep ProductionLog::open(const std::filesystem::path& folder, const LocalDate
     return step;
 }
 
+LogStep ProductionLog::check(const std::filesystem::path& folder, const LocalDateTime& now) {
+    const std::filesystem::path path = folder / DailyLogName(now);
+    OpenedFile file = OpenRegularFile(path, O_WRONLY | O_APPEND);
+    std::error_code ec;
+    if (!file.ok() && !file.notAFile && !std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+        // No log yet: may the folder take one? An unnamed file answers
+        // without leaving one behind; a file system that has no unnamed
+        // files leaves the answer to open().
+        const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return {true, {}};
+        }
+        if (errno == EOPNOTSUPP) return {true, {}};
+        return {false, SystemErrorText()};
+    }
+    if (!file.ok()) return {false, file.reason};
+    ::close(file.fd);
+    return {true, {}};
+}
+
 LogStep ProductionLog::append(const std::string& line) {
     if (fd_ < 0) return {false, "the log is not open"};
     const LogLock lock(fd_);

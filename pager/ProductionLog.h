@@ -43,6 +43,9 @@ public:
     // something other than a file holds its name, or when its header cannot
     // be written; no pager may be programmed then.
     LogStep open(const std::filesystem::path& folder, const LocalDateTime& now);
+    // Could open() write the day's log? Leaves no trace: a log that is not
+    // there yet is not created (an unnamed file tries the folder instead).
+    static LogStep check(const std::filesystem::path& folder, const LocalDateTime& now);
     // Appends one line. A line that cannot be written whole is taken back
     // out, so the log holds whole lines only.
     LogStep append(const std::string& line);

@@ -1,13 +1,16 @@
 #include "record/ProductionRecord.h"
 
 #include <QSqlDriver>
+#include <sqlite3.h>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
 #include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "record/RecordFailure.h"
 #include "record/RecordSchema.h"
 
 namespace km640 {
@@ -18,8 +21,6 @@ namespace {
 // across stations; SQLite serialises both with BEGIN IMMEDIATE.
 constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(640001)";
 constexpr const char* kClaimLock = "SELECT pg_advisory_xact_lock(640002)";
-// How long a SQLite writer waits for another process to finish its write.
-constexpr int kSqliteBusyMs = 30000;
 // SQLite's result code for a database another connection holds, and the
 // pause before asking again where SQLite does not wait by itself.
 constexpr int kSqliteBusy = 5;
@@ -27,7 +28,12 @@ constexpr int kSqliteRetryMs = 20;
 
 constexpr const char* kRunColumns =
     "id, started_utc, started_local, station, port, serial, firmware, outcome, state, repeat_of, program_version, "
-    "codeplug_sha256, codeplug_file, duration_ms, roster_file, roster_sha256, roster_row, pager_codeplug_sha256";
+    "codeplug_sha256, codeplug_file, duration_ms, ";
+// The fleet's columns came with schema version 3; a record read as an older
+// program left it (read-only, not upgraded) shows them empty.
+constexpr int kRosterSchemaVersion = 3;
+constexpr const char* kRosterColumns = "roster_file, roster_sha256, roster_row, pager_codeplug_sha256";
+constexpr const char* kNoRosterColumns = "'', '', '', ''";
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QVariant& v) { return v.toString().toStdString(); }
@@ -91,6 +97,13 @@ bool ProductionRecord::fail(const std::string& what, const QString& detail) {
     return false;
 }
 
+bool ProductionRecord::fail(const std::string& what, const QSqlError& error) {
+    const QString text = error.text().trimmed();
+    return fail(what, QString::fromStdString(RecordFailureText(sqlite() ? RecordBackend::Sqlite : RecordBackend::Postgres,
+                                                              error.nativeErrorCode().toStdString(),
+                                                              text.toStdString())));
+}
+
 int ProductionRecord::latestSchemaVersion() { return LatestSchemaVersion(); }
 
 bool ProductionRecord::open(const RecordLocation& location) { return openAtSchemaVersion(location, LatestSchemaVersion()); }
@@ -98,9 +111,34 @@ bool ProductionRecord::open(const RecordLocation& location) { return openAtSchem
 bool ProductionRecord::openAtSchemaVersion(const RecordLocation& location, int version) {
     error_.clear();
     close();
+    readOnly_ = false;
     if (!connect(location) || !migrate(version)) {
         close();
         return false;
+    }
+    schemaVersion_ = version;
+    return true;
+}
+
+bool ProductionRecord::openForReading(const RecordLocation& location) {
+    error_.clear();
+    close();
+    readOnly_ = true;
+    if (!connect(location)) {
+        close();
+        return false;
+    }
+    schemaVersion_ = schemaVersion();
+    if (schemaVersion_ > LatestSchemaVersion()) {
+        close();
+        return fail("cannot be used",
+                    QString("it was made by a newer program (schema version %1; this program knows up to %2)")
+                        .arg(schemaVersion_)
+                        .arg(LatestSchemaVersion()));
+    }
+    if (schemaVersion_ == 0) {
+        close();
+        return fail("cannot be read", QString("it holds no production runs"));
     }
     return true;
 }
@@ -118,26 +156,36 @@ bool ProductionRecord::connect(const RecordLocation& location) {
     if (!db.isValid())
         return fail("cannot be opened", sqlite() ? "the Qt SQL driver for SQLite (libqt6sql6-sqlite) is missing"
                                                  : "the Qt SQL driver for PostgreSQL (libqt6sql6-psql) is missing");
+    if (sqlite() && readOnly_) return connectSqliteReadOnly(db, false) || connectSqliteReadOnly(db, true);
     if (sqlite()) {
         db.setDatabaseName(q(location.sqliteFile));
-        db.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteBusyMs));
+        db.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(kRecordLockWaitMs));
     } else {
         db.setHostName(q(location.host));
         if (location.port != 0) db.setPort(location.port);
         db.setUserName(q(location.user));
         db.setPassword(q(location.password));
         db.setDatabaseName(q(location.database));
-        // A server that does not answer must not hang the line for ever.
+        // A server that does not answer, and a lock another program holds,
+        // must not hang the line: the server gives up on a statement or a
+        // lock wait after a few seconds, and so does the connecting.
         QStringList options;
         bool timeoutGiven = false;
+        std::string serverOptions = "-c statement_timeout=" + std::to_string(kRecordStatementMs) +
+                                    " -c lock_timeout=" + std::to_string(kRecordLockWaitMs);
         for (const auto& [key, value] : location.options) {
+            if (key == "options") {
+                serverOptions += " " + value;
+                continue;
+            }
             options << connectOption(key, value);
             timeoutGiven = timeoutGiven || key == "connect_timeout";
         }
-        if (!timeoutGiven) options << "connect_timeout=10";
+        if (!timeoutGiven) options << QString("connect_timeout=%1").arg(kRecordAnswerSeconds);
+        options << connectOption("options", serverOptions);
         db.setConnectOptions(options.join(';'));
     }
-    if (!db.open()) return fail("cannot be opened", db.lastError().text());
+    if (!db.open()) return fail("cannot be opened", db.lastError());
     if (sqlite()) {
         // WAL lets the stations' processes on this PC read while one writes;
         // FULL keeps a finished run on disk through a power cut.
@@ -145,7 +193,7 @@ bool ProductionRecord::connect(const RecordLocation& location) {
         // "locked" at once instead of waiting while another station creates
         // the same record: the switch is tried again until the busy time is up.
         QSqlQuery mode(db);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSqliteBusyMs);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRecordLockWaitMs);
         bool wal = false;
         while (!(wal = mode.exec("PRAGMA journal_mode=WAL") && mode.next() && mode.value(0).toString() == "wal") &&
                mode.lastError().nativeErrorCode() == QString::number(kSqliteBusy) &&
@@ -154,20 +202,88 @@ bool ProductionRecord::connect(const RecordLocation& location) {
             std::this_thread::sleep_for(std::chrono::milliseconds(kSqliteRetryMs));
         }
         if (!wal)
-            return fail("cannot be opened", mode.lastError().text().isEmpty() ? "it cannot be put in WAL mode"
-                                                                                : mode.lastError().text());
+            return mode.lastError().text().isEmpty() ? fail("cannot be opened", QString("it cannot be put in WAL mode"))
+                                                     : fail("cannot be opened", mode.lastError());
         QSqlQuery sync(db);
-        if (!sync.exec("PRAGMA synchronous=FULL")) return fail("cannot be opened", sync.lastError().text());
+        if (!sync.exec("PRAGMA synchronous=FULL")) return fail("cannot be opened", sync.lastError());
+        if (!checkIntegrity(db)) return false;
     }
     return true;
 }
 
-bool ProductionRecord::beginLocked(Lock lock) {
+// False with the failing statement's own error in failure.
+// A record in WAL mode is read through its shared-memory file beside it; in a
+// folder where nobody may create that file (a read-only mount, a folder of
+// the line's user), SQLite cannot open it for reading. Then it is read as an
+// unchanging file: nobody can be writing to it there either.
+bool ProductionRecord::connectSqliteReadOnly(QSqlDatabase& db, bool immutable) {
+    db.close();
+    QStringList options{"QSQLITE_OPEN_READONLY", QString("QSQLITE_BUSY_TIMEOUT=%1").arg(kRecordLockWaitMs)};
+    if (immutable) {
+        options << "QSQLITE_OPEN_URI";
+        db.setDatabaseName(QUrl::fromLocalFile(q(location_.sqliteFile)).toString(QUrl::FullyEncoded) +
+                           "?immutable=1");
+    } else {
+        db.setDatabaseName(q(location_.sqliteFile));
+    }
+    db.setConnectOptions(options.join(';'));
+    if (!db.open()) return fail("cannot be opened", db.lastError());
+    // Opening reads nothing yet: the first read tells whether it can be read.
+    QSqlQuery probe(db);
+    if (!probe.exec("SELECT count(*) FROM sqlite_master") || !probe.next()) return fail("cannot be read", probe.lastError());
+    return true;
+}
+
+// A damaged record is not used for programming: a broken serial index would
+// miss a serial number's earlier run and let it be programmed twice. The
+// check reads the whole file, so it is stopped when it takes longer than a
+// station may wait for its record.
+bool ProductionRecord::checkIntegrity(QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    sqlite3* connection = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+                              ? *static_cast<sqlite3* const*>(handle.constData())
+                              : nullptr;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kRecordAnswerSeconds);
+    const auto pastDeadline = [](void* until) {
+        return std::chrono::steady_clock::now() > *static_cast<std::chrono::steady_clock::time_point*>(until) ? 1
+                                                                                                             : 0;
+    };
+    auto until = deadline;
+    if (connection) sqlite3_progress_handler(connection, 1000, pastDeadline, &until);
+    QSqlQuery check(db);
+    const bool ran = check.exec("PRAGMA integrity_check(20)");
+    QStringList problems;
+    while (ran && check.next())
+        if (const QString line = check.value(0).toString(); line != "ok") problems << line;
+    const QSqlError error = check.lastError();
+    check.finish();
+    if (connection) sqlite3_progress_handler(connection, 0, nullptr, nullptr);
+    if (!ran || error.isValid()) {
+        if (error.nativeErrorCode() == "9")  // SQLITE_INTERRUPT: the deadline stopped it
+            return fail("cannot be used",
+                        QString("it could not be checked within %1 s").arg(kRecordAnswerSeconds));
+        return fail("cannot be used", QString("it is damaged (%1)").arg(error.text().trimmed()));
+    }
+    if (problems.isEmpty()) return true;
+    if (problems.size() > 3) problems = problems.mid(0, 3) << "...";
+    return fail("cannot be used", QString("it is damaged (%1); nothing is programmed with it until it is repaired")
+                                      .arg(problems.join("; ")));
+}
+
+bool ProductionRecord::beginLocked(Lock lock, QSqlError& failure) {
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     QSqlQuery query(db);
-    if (sqlite()) return query.exec("BEGIN IMMEDIATE");
-    if (!db.transaction()) return false;
+    if (sqlite()) {
+        if (query.exec("BEGIN IMMEDIATE")) return true;
+        failure = query.lastError();
+        return false;
+    }
+    if (!db.transaction()) {
+        failure = db.lastError();
+        return false;
+    }
     if (query.exec(lock == Lock::Schema ? kSchemaLock : kClaimLock)) return true;
+    failure = query.lastError();
     db.rollback();
     return false;
 }
@@ -180,9 +296,9 @@ bool ProductionRecord::migrate(int upTo) {
     // A record that is up to date needs no write, so a reader without the
     // right to change it (the quality department's) can open it.
     if (upTo == LatestSchemaVersion() && schemaVersion() == upTo) return true;
-    if (!beginLocked(Lock::Schema)) return fail("cannot be opened", db.lastError().text());
+    if (QSqlError failure; !beginLocked(Lock::Schema, failure)) return fail("cannot be opened", failure);
     const auto failed = [&](const QSqlQuery& query) {
-        const QString detail = query.lastError().text();
+        const QSqlError detail = query.lastError();
         rollback();
         return fail("cannot be set up", detail);
     };
@@ -215,7 +331,7 @@ bool ProductionRecord::migrate(int upTo) {
         query.addBindValue(migration.version);
         if (!query.exec()) return failed(query);
     }
-    if (!commit()) return fail("cannot be set up", db.lastError().text());
+    if (!commit()) return fail("cannot be set up", db.lastError());
     return true;
 }
 
@@ -231,7 +347,7 @@ bool ProductionRecord::findEarlier(const std::string& serial, std::optional<Earl
         "SELECT id, started_local, station, port, state FROM production_run"
         " WHERE serial = ? AND state IN ('programmed', 'running') ORDER BY id DESC LIMIT 1");
     query.addBindValue(q(serial));
-    if (!query.exec()) return fail("cannot be read", query.lastError().text());
+    if (!query.exec()) return fail("cannot be read", query.lastError());
     earlier.reset();
     if (query.next())
         earlier = EarlierRun{query.value(0).toLongLong(), s(query.value(1)), s(query.value(2)), s(query.value(3)),
@@ -250,20 +366,25 @@ std::optional<std::int64_t> ProductionRecord::insertRun(const RunStart& start, R
                                                         const std::string& outcome,
                                                         std::optional<std::int64_t> repeatOf) {
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    // A record at an older schema (as a test keeps one) has no fleet columns.
+    const bool roster = schemaVersion_ >= kRosterSchemaVersion;
     query.prepare(QString("INSERT INTO production_run (started_utc, started_local, station, port, serial, outcome, "
-                          "state, repeat_of, program_version, codeplug_sha256, codeplug_file, roster_file, "
-                          "roster_sha256, roster_row, pager_codeplug_sha256)"
-                          " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"));
+                          "state, repeat_of, program_version, codeplug_sha256, codeplug_file%1)"
+                          " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?%2) RETURNING id")
+                      .arg(roster ? QString(", ") + kRosterColumns : QString(), roster ? ", ?, ?, ?, ?" : ""));
     for (const auto* text : {&start.startedUtc, &start.startedLocal, &start.station, &start.port, &start.serial,
                              &outcome})
         query.addBindValue(q(*text));
     query.addBindValue(QString(RunStateName(state)));
     query.addBindValue(repeatOf ? QVariant(qlonglong{*repeatOf}) : QVariant(QMetaType::fromType<qlonglong>()));
-    for (const auto* text : {&start.programVersion, &start.codePlugSha256, &start.codePlugFile, &start.roster.file,
-                             &start.roster.sha256, &start.roster.row, &start.roster.pagerCodePlugSha256})
+    for (const auto* text : {&start.programVersion, &start.codePlugSha256, &start.codePlugFile})
         query.addBindValue(q(*text));
+    if (roster)
+        for (const auto* text :
+             {&start.roster.file, &start.roster.sha256, &start.roster.row, &start.roster.pagerCodePlugSha256})
+            query.addBindValue(q(*text));
     if (!query.exec() || !query.next()) {
-        fail("cannot be written", query.lastError().text());
+        fail("cannot be written", query.lastError());
         return std::nullopt;
     }
     const std::int64_t id = query.value(0).toLongLong();
@@ -278,8 +399,8 @@ Claim ProductionRecord::claim(const RunStart& start, bool allowRepeat) {
         claim.error = error_;
         return claim;
     }
-    if (!beginLocked(Lock::Claims)) {
-        fail("cannot be written", db.lastError().text());
+    if (QSqlError failure; !beginLocked(Lock::Claims, failure)) {
+        fail("cannot be written", failure);
         claim.error = error_;
         // A connection the server dropped is opened afresh for the next run.
         close();
@@ -295,7 +416,7 @@ Claim ProductionRecord::claim(const RunStart& start, bool allowRepeat) {
                      : insertRun(start, RunState::Running, {}, earlier ? std::optional(earlier->id) : std::nullopt);
     }
     if (!id || !commit()) {
-        if (id) fail("cannot be written", db.lastError().text());
+        if (id) fail("cannot be written", db.lastError());
         rollback();
         close();
         return {Claim::Kind::Failed, 0, std::nullopt, error_};
@@ -326,7 +447,7 @@ bool ProductionRecord::finish(std::int64_t runId, const RunEnd& end) {
     query.addBindValue(qlonglong{end.durationMs});
     query.addBindValue(qlonglong{runId});
     if (!query.exec()) {
-        fail("cannot be written", query.lastError().text());
+        fail("cannot be written", query.lastError());
         close();
         return false;
     }
@@ -337,10 +458,11 @@ bool ProductionRecord::finish(std::int64_t runId, const RunEnd& end) {
 std::optional<std::vector<RecordedRun>> ProductionRecord::runs(const RecordFilter& filter) {
     const Where where = whereOf(filter);
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
-    query.prepare(QString("SELECT %1 FROM production_run%2 ORDER BY id").arg(kRunColumns, where.clause));
+    const char* roster = schemaVersion_ >= kRosterSchemaVersion ? kRosterColumns : kNoRosterColumns;
+    query.prepare(QString("SELECT %1%2 FROM production_run%3 ORDER BY id").arg(kRunColumns, roster, where.clause));
     for (const auto& v : where.values) query.addBindValue(v);
     if (!query.exec()) {
-        fail("cannot be read", query.lastError().text());
+        fail("cannot be read", query.lastError());
         return std::nullopt;
     }
     std::vector<RecordedRun> runs;
@@ -375,7 +497,7 @@ std::optional<std::vector<DayOutcomeCount>> ProductionRecord::summary(const Reco
                       .arg(where.clause));
     for (const auto& v : where.values) query.addBindValue(v);
     if (!query.exec()) {
-        fail("cannot be read", query.lastError().text());
+        fail("cannot be read", query.lastError());
         return std::nullopt;
     }
     std::vector<DayOutcomeCount> counts;

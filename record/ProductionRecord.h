@@ -13,6 +13,7 @@
 // run's row is completed when the pager's outcome is known.
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -63,6 +64,11 @@ public:
     // Connects, and creates or upgrades the schema. False with error() set
     // when the record cannot be used; nothing may be programmed then.
     bool open(const RecordLocation& location);
+    // For looking only: a SQLite record is opened read-only, as it is (no
+    // switch to WAL, no schema upgrade), so it can be read from a read-only
+    // folder or by a user who may only read the file. Nothing can be
+    // claimed or finished through it.
+    bool openForReading(const RecordLocation& location);
     bool isOpen() const;
     void close();
     const std::string& error() const { return error_; }
@@ -95,12 +101,15 @@ public:
 
 private:
     bool connect(const RecordLocation& location);
+    bool connectSqliteReadOnly(QSqlDatabase& db, bool immutable);
+    bool checkIntegrity(QSqlDatabase& db);
     bool migrate(int upTo);
     enum class Lock { Schema, Claims };
-    bool beginLocked(Lock lock);
+    bool beginLocked(Lock lock, QSqlError& failure);
     bool commit();
     void rollback();
     bool fail(const std::string& what, const QString& detail);
+    bool fail(const std::string& what, const QSqlError& error);
     // False when the record cannot be read; earlier is set when there is one.
     bool findEarlier(const std::string& serial, std::optional<EarlierRun>& earlier);
     std::optional<std::int64_t> insertRun(const RunStart& start, RunState state, const std::string& outcome,
@@ -109,6 +118,8 @@ private:
 
     QString connectionName_;
     RecordLocation location_;
+    bool readOnly_ = false;
+    int schemaVersion_ = 0;  // the version the record was at when opened
     std::string error_;
 };
 

@@ -191,28 +191,34 @@ void ProductionTest::fullLogDiskShowsTheOutcomeAndSaveError() {
 void ProductionTest::unusableLogProgramsNothing() {
     auto board = StartBoard(PagerMemory());
     const CodePlugImage before = board->memory();
-    struct Case { const char* what; void (*spoil)(const QString& dir); };
+    struct Case { const char* what; void (*spoil)(const QString& dir); const char* record; };
+    // A server nobody listens on: the record cannot be reached either.
+    const std::string unreachable = "postgresql://line@/km640?host=" + QDir::tempPath().toStdString() + "/km640-nosuchsocket";
     const Case cases[] = {
-        // A log that can be neither created (the start directory is gone) ...
-        // (The production record beside the log cannot be opened either,
-        // and says so first; see ProductionRecordWindowTest.)
-        {"no start directory", [](const QString& dir) { QDir(dir).removeRecursively(); }},
+        // A log that can be neither created (the start directory is gone,
+        // and with it the production record beside the log) ...
+        {"no start directory", [](const QString& dir) { QDir(dir).removeRecursively(); }, ""},
         // ... nor opened for appending (something that is not a file holds its name).
-        {"log name taken", [](const QString& dir) { QDir(dir).mkpath("2010-03-07.log"); }},
+        {"log name taken", [](const QString& dir) { QDir(dir).mkpath("2010-03-07.log"); }, ""},
+        // Whatever the record's state, the log is what the operator hears of.
+        {"log name taken, record out of reach", [](const QString& dir) { QDir(dir).mkpath("2010-03-07.log"); },
+         unreachable.c_str()},
+        {"no start directory, record out of reach", [](const QString& dir) { QDir(dir).removeRecursively(); },
+         unreachable.c_str()},
     };
     for (const auto& c : cases) {
         MainWindowFixture f;
         f.devices.records = DevicesWithBoard(*board);
+        if (*c.record) f.preferences.texts[kRecordSetting] = c.record;
         f.start();
         c.spoil(f.dir.path());
         scan(f, "A1B2C3D4E5F6");
         QCOMPARE(f.messages.shown.size(), size_t(1));
-        if (std::string(c.what) == "log name taken")
-            QCOMPARE(f.messages.last(), std::string("Save Error!"));
-        else
-            QVERIFY2(f.messages.last().find("cannot be opened") != std::string::npos, f.messages.last().c_str());
+        QCOMPARE(f.messages.last(), std::string("Save Error!"));
+        QCOMPARE(f.messages.shown.back().caption, std::string("KM640"));
         QVERIFY2(board->memory().bytes() == before.bytes(), c.what);
         QCOMPARE(board->writeCount(), 0);
+        QVERIFY(f.window->isEnabled());
     }
 }
 

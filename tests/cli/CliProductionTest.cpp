@@ -289,3 +289,32 @@ TEST_F(CliProduction, RecordsForTheQualityDepartment) {
     EXPECT_EQ(none.err, "km640-cli: there is no production record " + path("empty/km640-production.sqlite") + "\n");
     EXPECT_FALSE(fs::exists(path("empty")));
 }
+
+// Listing the record changes nothing in it: a record an older program left
+// is listed as it is (no upgrade).
+TEST_F(CliProduction, RecordsLeavesTheRecordAsItIs) {
+    const std::string file = path("logs/km640-production.sqlite");
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.openAtSchemaVersion(ParseRecordUrl(file).location, 1)) << record.error();
+        const Claim claim = record.claim({"2010-03-07T13:05:09.000Z", "2010-03-07T14:05:09+01:00", "line-1",
+                                          "/dev/ttyUSB0", "ZX9876543210", "1.1.9", std::string(64, '0'), "line.tbl"},
+                                         false);
+        ASSERT_TRUE(record.finish(claim.runId, {RunState::Programmed, "Write Success !", "1.2.10", 1500}));
+    }
+    const auto bytes = [&] {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    const std::string before = bytes();
+    const auto listed = run({"records", "--log-dir", path("logs"), "--csv"});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    EXPECT_NE(listed.out.find(",ZX9876543210,1.2.10,Write Success !,programmed,"), std::string::npos) << listed.out;
+    EXPECT_EQ(run({"records", "--log-dir", path("logs"), "--summary"}).code, 0);
+    EXPECT_TRUE(bytes() == before) << "the record file was changed";
+    ProductionRecord record;
+    ASSERT_TRUE(record.openForReading(ParseRecordUrl(file).location)) << record.error();
+    EXPECT_EQ(record.schemaVersion(), 1);
+}

@@ -2,14 +2,19 @@
 // folders and a PostgreSQL server the test starts. Every test runs on both.
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "record/ProductionRecord.h"
 #include "record/RecordListing.h"
@@ -51,16 +56,20 @@ protected:
     void TearDown() override { fs::remove_all(folder_); }
 
     // A second way into the same database, as another program would have it.
+    QSqlDatabase openRaw(const QString& name) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(GetParam() == Backend::Sqlite ? "QSQLITE" : "QPSQL", name);
+        db.setDatabaseName(QString::fromStdString(GetParam() == Backend::Sqlite ? location_.sqliteFile
+                                                                                 : location_.database));
+        db.setHostName(QString::fromStdString(location_.host));
+        db.setUserName(QString::fromStdString(location_.user));
+        EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+        return db;
+    }
     void rawExec(const QString& statement) {
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(GetParam() == Backend::Sqlite ? "QSQLITE" : "QPSQL", "raw");
-            db.setDatabaseName(QString::fromStdString(GetParam() == Backend::Sqlite ? location_.sqliteFile
-                                                                                     : location_.database));
-            db.setHostName(QString::fromStdString(location_.host));
-            db.setUserName(QString::fromStdString(location_.user));
-            ASSERT_TRUE(db.open());
+            QSqlDatabase db = openRaw("raw");
             QSqlQuery query(db);
-            ASSERT_TRUE(query.exec(statement));
+            EXPECT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
         }
         QSqlDatabase::removeDatabase("raw");
     }
@@ -310,6 +319,38 @@ TEST_P(ProductionRecordTest, SameLabelOnManyStationsAtOnce) {
     EXPECT_EQ(programmed, 1);
 }
 
+// Another program holds the record in the middle of its own write (a
+// station's write that hangs, a hand-made change left open): the line is
+// told so after a few seconds, in words that name it and with the
+// database's own error, and goes on once the other program lets go.
+TEST_P(ProductionRecordTest, ARecordLockedByAnotherProgramIsReported) {
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    {
+        QSqlDatabase other = openRaw("other");
+        QSqlQuery hold(other);
+        if (GetParam() == Backend::Sqlite) {
+            ASSERT_TRUE(hold.exec("BEGIN IMMEDIATE"));
+        } else {
+            ASSERT_TRUE(other.transaction());
+            ASSERT_TRUE(hold.exec("SELECT pg_advisory_xact_lock(640002)"));
+        }
+        const Claim claim = record.claim(startOf("A1B2C3D4E5F6"), false);
+        EXPECT_EQ(claim.kind, Claim::Kind::Failed);
+        EXPECT_NE(claim.error.find("cannot be written: the record is locked by another program"), std::string::npos)
+            << claim.error;
+        EXPECT_NE(claim.error.find(GetParam() == Backend::Sqlite ? "database is locked" : "lock timeout"),
+                  std::string::npos)
+            << claim.error;
+        hold.finish();
+        other.rollback();
+    }
+    QSqlDatabase::removeDatabase("other");
+    const Claim claim = record.claim(startOf("A1B2C3D4E5F6"), false);
+    ASSERT_EQ(claim.kind, Claim::Kind::Granted) << claim.error;
+    EXPECT_TRUE(record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !"))) << record.error();
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, ProductionRecordTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          backendName);
 
@@ -366,6 +407,138 @@ TEST(ProductionRecordOpen, UnusableRecords) {
         // Nothing can be claimed in it.
         EXPECT_EQ(record.claim(startOf("A1B2C3D4E5F6"), false).kind, Claim::Kind::Failed);
     }
+    fs::remove_all(folder);
+}
+
+namespace {
+
+std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::vector<std::string> folderNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+// The quality department reads a station's record where it may only read:
+// a read-only folder (a read-only mount), as a user who may only read the
+// file, a record an older program made. It is listed as it is: nothing is
+// written into the file or beside it (no switch to WAL, no upgrade).
+TEST(ProductionRecordReading, ReadOnlyFolderAndFileAndOlderRecord) {
+    const fs::path folder = fs::temp_directory_path() / ("km640-readonly-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const RecordLocation location = ParseRecordUrl((folder / "km640-production.sqlite").string()).location;
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.openAtSchemaVersion(location, 1)) << record.error();
+        const Claim claim = record.claim(startOf("A1B2C3D4E5F6"), false);
+        ASSERT_TRUE(record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !")));
+    }
+    const std::string before = fileBytes(location.sqliteFile);
+    const auto namesBefore = folderNames(folder);
+    fs::permissions(location.sqliteFile, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    // Root may write anywhere: the reader is then the user nobody.
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_TRUE(geteuid() != 0 || nobody != nullptr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) _exit(5);
+        ProductionRecord record;
+        if (!record.openForReading(location)) {
+            std::fprintf(stderr, "%s\n", record.error().c_str());
+            _exit(1);
+        }
+        const auto runs = record.runs({});
+        if (!runs || runs->size() != 1 || (*runs)[0].serial != "A1B2C3D4E5F6") _exit(2);
+        if (!record.summary({})) _exit(3);
+        // It is for looking only.
+        if (record.claim(startOf("A1B2C3D4E5F7"), false).kind != Claim::Kind::Failed) _exit(4);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_TRUE(fileBytes(location.sqliteFile) == before) << "the record file was changed";
+    EXPECT_EQ(folderNames(folder), namesBefore);
+
+    // Read where it may write too: still as it is. (SQLite's shared-memory
+    // files of a WAL record may stay beside it, as any reader's do.)
+    fs::permissions(location.sqliteFile, fs::perms::owner_read | fs::perms::owner_write);
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.openForReading(location)) << record.error();
+        EXPECT_EQ(record.schemaVersion(), 1);
+        EXPECT_EQ(record.runs({})->size(), 1u);
+    }
+    EXPECT_TRUE(fileBytes(location.sqliteFile) == before) << "the record file was changed";
+    fs::remove_all(folder);
+}
+
+// A station's record whose serial index was damaged (a disk error, a copy
+// taken in the middle of a write): the index no longer finds the serial
+// number's programmed run, so the record would let it be programmed again.
+// It is refused when it is opened, with a message that says why.
+TEST(ProductionRecordOpen, DamagedRecordIsRefused) {
+    const fs::path folder = fs::temp_directory_path() / ("km640-damaged-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const RecordLocation location = ParseRecordUrl((folder / "km640-production.sqlite").string()).location;
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.open(location)) << record.error();
+        for (const char* serial : {"A1B2C3D4E5F6", "A1B2C3D4E5F7"}) {
+            const Claim claim = record.claim(startOf(serial), false);
+            ASSERT_TRUE(record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !")));
+        }
+    }
+    int page = 0, pageSize = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "look");
+        db.setDatabaseName(QString::fromStdString(location.sqliteFile));
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.exec("SELECT rootpage FROM sqlite_master WHERE name = 'production_run_serial'") &&
+                    query.next());
+        page = query.value(0).toInt();
+        ASSERT_TRUE(query.exec("PRAGMA page_size") && query.next());
+        pageSize = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("look");
+    // The index entry of the first serial number now names another one.
+    std::string bytes = fileBytes(location.sqliteFile);
+    const std::size_t start = static_cast<std::size_t>(page - 1) * static_cast<std::size_t>(pageSize);
+    const std::size_t at = bytes.find("A1B2C3D4E5F6", start);
+    ASSERT_LT(at, start + static_cast<std::size_t>(pageSize));
+    bytes[at] = 'Z';
+    std::ofstream(location.sqliteFile, std::ios::binary | std::ios::trunc) << bytes;
+
+    ProductionRecord record;
+    EXPECT_FALSE(record.open(location));
+    EXPECT_NE(record.error().find("km640-production.sqlite cannot be used: it is damaged ("), std::string::npos)
+        << record.error();
+    EXPECT_NE(record.error().find("production_run_serial"), std::string::npos) << record.error();
+    EXPECT_EQ(record.claim(startOf("A1B2C3D4E5F6"), false).kind, Claim::Kind::Failed);
+
+    // Pages that are no database at all are refused the same way.
+    bytes = fileBytes(location.sqliteFile);
+    for (std::size_t i = start; i < start + static_cast<std::size_t>(pageSize); ++i) bytes[i] = '\x5A';
+    std::ofstream(location.sqliteFile, std::ios::binary | std::ios::trunc) << bytes;
+    EXPECT_FALSE(record.open(location));
+    EXPECT_NE(record.error().find("cannot be used: it is damaged"), std::string::npos) << record.error();
     fs::remove_all(folder);
 }
 
