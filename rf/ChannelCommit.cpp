@@ -1,5 +1,6 @@
 #include "rf/ChannelCommit.h"
 
+#include <algorithm>
 #include <array>
 
 #include "rf/ChannelSpacing.h"
@@ -11,6 +12,10 @@ namespace km640 {
 namespace {
 
 constexpr int kChannelCount = 2 * profileLayout::kProfileCount;
+// The refresh checks the partners again until a pass changes nothing. Two
+// passes settle nearly every code-plug and a few more the rest of hundreds of
+// thousands of random ones; the limit only keeps the run finite.
+constexpr int kMaxRefreshPasses = 16;
 
 std::size_t slot(ChannelRef ref) {
     return static_cast<std::size_t>(static_cast<int>(ref.channel) * profileLayout::kProfileCount + ref.profile);
@@ -23,8 +28,11 @@ std::string_view spacingError(Channel channel) {
 Band bandAt(const CodePlugImage& image, ChannelRef ref) { return bandOf(frequencyHz(channelUnits(image, ref))); }
 
 // One run of band keeping: the image, what has gone wrong so far, and the
-// channels that refused a replacement (they are neither replaced again nor
-// used as a source in this run).
+// frequency each channel last refused. A channel that refused keeps a
+// frequency the run wanted to move away from, so it is no source for its
+// partner in this run. It is not offered the frequency it refused again, but
+// a partner or source with another frequency may still move it; a channel
+// that stores a frequency forgets its refusal.
 class BandKeeper {
 public:
     explicit BandKeeper(CodePlugImage& image) : image_(image) {}
@@ -34,14 +42,16 @@ public:
         if (auto refusal = frequencyEntryRefusal(ref.channel, units, item)) return refusal;
         setSpacingCode(image_, ref, *spacingCodeFor(item, frequencyHz(units)));
         setChannelUnits(image_, ref, units);
+        refused_[slot(ref)].reset();
         return std::nullopt;
     }
 
     // A channel the band rules move: committed with its own list item.
     bool replace(ChannelRef ref, std::uint32_t units) {
+        if (refused_[slot(ref)] == units) return false;
         const int item = spacingItemOfCode(spacingCode(image_, ref));
         if (const auto refusal = store(ref, units, item)) {
-            refused_[slot(ref)] = true;
+            refused_[slot(ref)] = units;
             result_.notices.push_back({ref, units, *refusal});
             return false;
         }
@@ -55,7 +65,7 @@ public:
         const Band band = bandOf(frequencyHz(units));
         for (int p = 0; p < profileLayout::kProfileCount; ++p) {
             const ChannelRef other{source.channel, p};
-            if (p == source.profile || refused_[slot(other)]) continue;
+            if (p == source.profile) continue;
             if (!partnerAccepts(band, channelUnits(image_, other))) replace(other, units);
         }
         for (int p = 0; p < profileLayout::kProfileCount; ++p) checkPartner({source.channel, p});
@@ -67,7 +77,7 @@ public:
     // Returns whether the partner was committed.
     bool checkPartner(ChannelRef from) {
         const ChannelRef to{partnerOf(from.channel), from.profile};
-        if (refused_[slot(from)] || refused_[slot(to)]) return false;
+        if (refused_[slot(from)]) return false;
         if (partnerAccepts(bandAt(image_, from), channelUnits(image_, to))) return false;
         return replace(to, channelUnits(image_, from));
     }
@@ -77,9 +87,22 @@ public:
         return std::move(result_);
     }
 
+    // What this run found, added to what earlier runs found; a notice
+    // already given is not given again.
+    void addTo(ChannelCommit& total) const {
+        for (const ChannelNotice& notice : result_.notices) {
+            const bool given = std::ranges::any_of(total.notices, [&](const ChannelNotice& n) {
+                return n.channel == notice.channel && n.proposedUnits == notice.proposedUnits &&
+                       n.message == notice.message;
+            });
+            if (!given) total.notices.push_back(notice);
+        }
+        if (result_.presetBand) total.presetBand = result_.presetBand;
+    }
+
 private:
     CodePlugImage& image_;
-    std::array<bool, kChannelCount> refused_{};
+    std::array<std::optional<std::uint32_t>, kChannelCount> refused_{};
     ChannelCommit result_;
 };
 
@@ -106,14 +129,23 @@ ChannelCommit commitSpacing(CodePlugImage& image, ChannelRef ref, std::uint32_t 
 }
 
 ChannelCommit refreshChannels(CodePlugImage& image) {
-    BandKeeper keeper(image);
-    for (const Channel channel : {Channel::F1, Channel::F2}) {
-        for (int p = 0; p < profileLayout::kProfileCount; ++p) {
-            const ChannelRef partner{partnerOf(channel), p};
-            if (keeper.checkPartner({channel, p})) keeper.followSource(partner);
+    // Each pass depends on the image alone, and passes run until one changes
+    // nothing: so the refresh of what a refresh left changes nothing either.
+    ChannelCommit result;
+    for (int pass = 0; pass < kMaxRefreshPasses; ++pass) {
+        const CodePlugImage before = image;
+        BandKeeper keeper(image);
+        for (const Channel channel : {Channel::F1, Channel::F2}) {
+            for (int p = 0; p < profileLayout::kProfileCount; ++p) {
+                const ChannelRef partner{partnerOf(channel), p};
+                if (keeper.checkPartner({channel, p})) keeper.followSource(partner);
+            }
         }
+        keeper.addTo(result);
+        if (image == before) break;
     }
-    return keeper.finish();
+    recomputeSynthesizerWords(image);
+    return result;
 }
 
 }  // namespace km640

@@ -5,7 +5,7 @@
 // The image is the record of truth: a channel's frequency is what its BCD
 // field holds, and a refused change leaves the image as it was. Every
 // operation here ends: a commit replaces each other channel at most once,
-// and the refresh checks each of the eight pairs once.
+// and the refresh checks the eight pairs in a bounded number of passes.
 
 #include <cstdint>
 #include <optional>
@@ -62,8 +62,10 @@ ChannelCommit commitSpacing(CodePlugImage& image, ChannelRef ref, std::uint32_t 
 
 // The channel step of the whole-image refresh: checks each profile's partner
 // rule, F1 against F2 for profiles 0..3, then F2 against F1; a partner in
-// another band takes its channel's frequency through a commit. Then stores
-// the words of all eight channels. `refusal` is never set.
+// another band takes its channel's frequency through a commit. The checks
+// run again until they change nothing, so what the refresh leaves another
+// refresh leaves alone. Then stores the words of all eight channels.
+// `refusal` is never set.
 ChannelCommit refreshChannels(CodePlugImage& image);
 
 }  // namespace km640
