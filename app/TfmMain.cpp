@@ -387,6 +387,9 @@ bool TfmMain::OpenCodePlugFile(const std::string& path, bool remember) {
     rememberUnchanged();
     setTitleWithPath(path);
     codePlugSource_ = path;
+    // Save goes back to the file that is open. A restored pager backup is
+    // only a copy to write back: Save asks where, so the backup stays as taken.
+    saveName_ = remember ? path : std::string();
     if (remember) rememberRecent(path);
     return true;
 }
@@ -406,8 +409,19 @@ bool TfmMain::saveTo(const std::string& name) {
     return true;
 }
 
+bool TfmMain::savesToDefaultFile() const {
+    if (saveName_.empty()) return false;
+    const fs::path target = fs::absolute(resolveInStartDirectory(saveName_)).lexically_normal();
+    const fs::path defaults = fs::absolute(resolveInStartDirectory("default.tbl")).lexically_normal();
+    std::error_code ec;
+    return target == defaults || fs::equivalent(target, defaults, ec);
+}
+
 bool TfmMain::SaveCodePlug() {
-    if (saveName_ == "default.tbl") {
+    // A code-plug read from a pager (or a restored backup) has no file of its
+    // own: writing the start-up defaults with it would change every later start.
+    if (saveName_.empty()) return SaveCodePlugAs();
+    if (savesToDefaultFile()) {
         const MsgAnswer a = services_.messages.show(
             "Click OK will save all changes to the default file.\nThis will change all the default values and "
             "automatically loaded up by KM640 programming software in the future.",
@@ -418,7 +432,7 @@ bool TfmMain::SaveCodePlug() {
 }
 
 bool TfmMain::SaveCodePlugAs() {
-    saveName_.clear();
+    // A cancelled Save As leaves everything as it was, the file Save writes too.
     const auto chosen = services_.dialogs.saveFile(services_.startDirectory);
     if (!chosen) return false;
     saveName_ = *chosen;

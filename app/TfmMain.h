@@ -67,6 +67,9 @@ public:
     const std::string& appTitle() const { return appTitle_; }
     // The page last selected, 0 until the first page change.
     int activePageNumber() const { return activePageNumber_; }
+    // The file File > Save writes: "default.tbl" at start, the file opened or
+    // chosen by Save As; empty for a code-plug read from a pager, which Save
+    // asks a name for as Save As does.
     const std::string& saveName() const { return saveName_; }
 
     // Shows a new image: normalises it (the values this program derives and
@@ -182,6 +185,10 @@ private:
     void buildStatusBar();
     void applyHintTimeout();
     void setTitleWithPath(const std::string& path);
+    // True when Save would write the start-up defaults ("default.tbl").
+    bool savesToDefaultFile() const;
+    // The unsaved-changes question, naming the file Save would write.
+    std::string saveQuestion() const;
     void updateTitle();
     void scheduleTitleUpdate();
     // What the user has now is what the file or the pager holds.

@@ -77,6 +77,11 @@ void TfmMain::Read1Click() {
     if (!operations_->busy() && askToSaveChanges() && operations_->Read().ok()) {
         rememberUnchanged();
         codePlugSource_ = "(read from the pager)";
+        // The code-plug now belongs to this pager, not to any file: the title
+        // says which pager, and Save asks for a file.
+        saveName_.clear();
+        const std::string serial = SerialNumberText(image_);
+        setTitleWithPath(serial.empty() ? "pager" : "pager " + serial);
     }
     openHandedFiles();
 }

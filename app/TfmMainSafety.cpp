@@ -84,12 +84,17 @@ bool TfmMain::askToSaveChanges() {
     commitEditing();
     updateTitle();
     if (!isModified()) return true;
-    switch (services_.messages.show("Save changes to the code-plug?", appTitle_, MsgIcon::Warning,
+    switch (services_.messages.show(saveQuestion(), appTitle_, MsgIcon::Warning,
                                     MsgButtons::YesNoCancel)) {
     case MsgAnswer::Yes: return SaveCodePlug();
     case MsgAnswer::No: return true;
     default: return false;
     }
+}
+
+std::string TfmMain::saveQuestion() const {
+    if (saveName_.empty()) return "Save changes to the code-plug?\nIt has no file yet; Save As asks where to save it.";
+    return "Save changes to the code-plug?\nThey are saved to \"" + resolveInStartDirectory(saveName_) + "\".";
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {
