@@ -28,6 +28,7 @@
 #include "app/pages/channels/TfmPlectronTbl.h"
 #include "app/pages/channels/TfmToneTbl.h"
 #include "codeplug/CodePlugFile.h"
+#include "fieldtext/CodePlugSource.h"
 #include "link/Delay.h"
 #include "pager/PagerOperations.h"
 #include "pager/ScanDetector.h"
@@ -61,7 +62,7 @@ std::string titleText() { return std::string(kModelName) + " V" + ProgramVersion
 
 TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(services) {
     setObjectName("fmMain");
-    setAcceptDrops(true);  // a *.tbl dropped onto the window opens
+    setAcceptDrops(true);  // a *.tbl or *.json dropped onto the window opens
     image_ = DefaultImage();
 
     // The caption is also the application title used by plain message boxes.
@@ -368,14 +369,40 @@ void TfmMain::OpenCodePlug() {
     OpenCodePlugFile(*chosen);
 }
 
+namespace {
+
+// A code-plug text names its refusals; the file opens only without any.
+std::string refusedText(const std::string& path, const std::vector<fieldtext::FieldRefusal>& refusals) {
+    std::string text = "\"" + path + "\" was not opened: the window refuses " +
+                       (refusals.size() == 1 ? std::string("this value") : "these values") + " of the code-plug text:";
+    for (const auto& refusal : refusals) text += "\n" + fieldtext::refusalLine(refusal);
+    return text;
+}
+
+bool isTextFileName(const std::string& path) {
+    return QString::fromStdString(path).endsWith(".json", Qt::CaseInsensitive);
+}
+
+}  // namespace
+
 bool TfmMain::OpenCodePlugFile(const std::string& path, bool remember) {
-    const auto read = ReadCodePlugFile(path);
-    if (read.status != CodePlugFileRead::Status::Ok) {
+    // By content: the 2048 bytes of a *.tbl, or code-plug text (JSON).
+    const fieldtext::LoadedCodePlug loaded = fieldtext::loadCodePlugFile(path);
+    using Status = fieldtext::LoadedCodePlug::Status;
+    if (loaded.status == Status::Refused) {
+        warn(refusedText(path, loaded.refusals));
+        return false;
+    }
+    if (loaded.status == Status::BadText) {
+        warn("\"" + path + "\" was not opened: it is no KM640 code-plug text (" + loaded.reason + ").");
+        return false;
+    }
+    if (!loaded.ok()) {
         services_.messages.show("Can't perform one of the following file operations: Open, Seek, Read, Close.",
                                 "File Error", MsgIcon::Exclamation, MsgButtons::OkCancel);
         return false;
     }
-    CodePlugImage::Bytes bytes = read.bytes;
+    CodePlugImage::Bytes bytes = loaded.image.bytes();
     if (!HasModelName(bytes)) {
         warn("The file is not KM640 code-plug file.");
         return false;
@@ -383,13 +410,17 @@ bool TfmMain::OpenCodePlugFile(const std::string& path, bool remember) {
     if (CodePlugIsOld(bytes[ident::kVersionBcd], bytes[ident::kVersionBcd + 1])) LegacyBatteryPatch(bytes);
     image_.bytes() = bytes;
     RefreshAll();
+    // A text arrives normalised already: what that changed is told here.
+    for (const std::string& line : loaded.messages) warn(line);
     StampVersion(image_);
     rememberUnchanged();
     setTitleWithPath(path);
     codePlugSource_ = path;
-    // Save goes back to the file that is open. A restored pager backup is
-    // only a copy to write back: Save asks where, so the backup stays as taken.
+    // Save goes back to the file that is open, in its own form. A restored
+    // pager backup is only a copy to write back: Save asks where, so the
+    // backup stays as taken.
     saveName_ = remember ? path : std::string();
+    saveAsText_ = loaded.fromText;
     if (remember) rememberRecent(path);
     return true;
 }
@@ -398,7 +429,15 @@ bool TfmMain::saveTo(const std::string& name) {
     ImageChecksum(image_);
     StampVersion(image_);
     const std::string path = resolveInStartDirectory(name);
-    const auto result = WriteCodePlugFile(path, image_, services_.startDirectory, BackupRule::FirstBackupOnly);
+    CodePlugFileWrite result;
+    if (saveAsText_) {
+        const std::string text = fieldtext::exportCodePlugText(image_);
+        const auto* first = reinterpret_cast<const std::uint8_t*>(text.data());
+        result = WriteFileKeepingBackup(path, std::span(first, text.size()), services_.startDirectory,
+                                        BackupRule::FirstBackupOnly);
+    } else {
+        result = WriteCodePlugFile(path, image_, services_.startDirectory, BackupRule::FirstBackupOnly);
+    }
     if (!result.ok()) {
         warn("The code-plug could not be saved to \"" + name + "\": " + result.reason + ".");
         updateTitle();
@@ -436,6 +475,8 @@ bool TfmMain::SaveCodePlugAs() {
     const auto chosen = services_.dialogs.saveFile(services_.startDirectory);
     if (!chosen) return false;
     saveName_ = *chosen;
+    // The name chosen says the form: "*.json" is code-plug text.
+    saveAsText_ = isTextFileName(*chosen);
     const bool saved = saveTo(saveName_);
     setTitleWithPath(*chosen);
     codePlugSource_ = *chosen;

@@ -154,6 +154,10 @@ public:
     void focusSerialNo();
     // Fills "COM Port" with these ports and selects the first.
     void setPortList(const std::vector<std::string>& ports);
+    // Fills "COM Port" again with the ports the machine has now (the list
+    // does this each time it opens): boards plugged in since appear, vanished
+    // ones disappear, and the selection stays on its port while that exists.
+    void refreshPortList();
     // The production write of a scanned serial number, with its run in the
     // production record; a serial number that the record shows programmed
     // before is asked about (default No).
@@ -206,6 +210,9 @@ private:
     void buildPagerControls();
     void connectClockGroup();
     void fillPortList();
+    // False, after one message, when the selected port has gone since the
+    // list was filled (its adapter unplugged, its simulator ended).
+    bool selectedPortPresent();
     bool twentyFourHourClock() const;
     bool serialNoKeyDown(int key);
     bool serialNoKeyPress(int key);
@@ -223,6 +230,9 @@ private:
     bool selectOnFirstClick_ = false;
     std::string appTitle_;
     std::string saveName_ = "default.tbl";
+    bool saveAsText_ = false;  // Save writes code-plug text (JSON), not the 2048 bytes
+    // The ports the machine reported when the list was last filled from it.
+    std::vector<std::string> reportedPorts_;
     std::string codePlugSource_;
     std::unique_ptr<ProductionRecord> record_;
     std::string recordChoice_;  // what record_ was opened from
