@@ -19,6 +19,7 @@
 #include <map>
 
 #include "app/Pages.h"
+#include "app/PortComboBox.h"
 #include "app/TextWindow.h"
 #include "app/TfmAbout.h"
 #include "app/TfmBoardTest.h"
@@ -130,7 +131,9 @@ void TfmMain::buildTopBar(QWidget* parent, QHBoxLayout* bar) {
     serial->setObjectName("GroupBox1");
     auto* serialRow = new QHBoxLayout(serial);
     auto* portLabel = new QLabel("COM Port", serial);
-    cboPort_ = new QComboBox(serial);
+    auto* ports = new PortComboBox(serial);
+    ports->aboutToOpen = [this] { refreshPortList(); };
+    cboPort_ = ports;
     cboPort_->setObjectName("cboPort");
     cboPort_->setEditable(false);
     cboPort_->addItems({"COM255", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"});

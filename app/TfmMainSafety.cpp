@@ -214,6 +214,7 @@ void TfmMain::Compare1Click() {
     commitEditing();
     // The read is a means, not an outcome: panel 0 keeps what it said (after
     // a failed Verify, " Verify Fail !").
+    if (!selectedPortPresent()) return;
     const QString outcome = statusText(0);
     CodePlugImage memory;
     if (!operations_->ReadMemory(memory).ok()) return;
