@@ -223,11 +223,12 @@ void TfmMain::buildMenus() {
         std::function<void()> action;
     };
     const Item items[] = {
-        {"&File", "Open1", "&Open", {}, [this] { OpenCodePlug(); }},
-        {"&File", "Save1", "&Save", {}, [this] { SaveCodePlug(); }},
-        {"&File", "SaveAs1", "Save As", {}, [this] { SaveCodePlugAs(); }},
+        // The file entries take the keys every desktop program has.
+        {"&File", "Open1", "&Open", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OpenCodePlug(); }},
+        {"&File", "Save1", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveCodePlug(); }},
+        {"&File", "SaveAs1", "Save As", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { SaveCodePlugAs(); }},
         {"&File", nullptr, nullptr, {}, {}},
-        {"&File", "Exit1", "&Exit", {}, [this] { close(); }},
+        {"&File", "Exit1", "&Exit", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }},
         {"&Pager", "Write1", "&Write", QKeySequence(Qt::Key_F4), [this] { Write1Click(); }},
         {"&Pager", "Read1", "&Read", QKeySequence(Qt::Key_F3), [this] { Read1Click(); }},
         {"&Pager", "Verify1", "&Verify", QKeySequence(Qt::Key_F2), [this] { Verify1Click(); }},

@@ -65,6 +65,7 @@ private slots:
     void saveWritesWhereTheCodePlugCameFrom_data();
     void saveWritesWhereTheCodePlugCameFrom();
     void questionNamesTheFile();
+    void fileKeys();
 };
 
 void SaveTargetTest::saveWritesWhereTheCodePlugCameFrom_data() {
@@ -188,6 +189,38 @@ void SaveTargetTest::questionNamesTheFile() {
     QCOMPARE(markIn(f.path("read.tbl")), 78);
     QCOMPARE(markIn(bench), 1);
     QVERIFY(!fs::exists(f.path("default.tbl")));
+}
+
+// Ctrl+O, Ctrl+S, Ctrl+Shift+S and Ctrl+Q beside the pager keys: open
+// bench.tbl, edit, Ctrl+S writes bench.tbl.
+void SaveTargetTest::fileKeys() {
+    MainWindowFixture f;
+    TfmMain& w = startActive(f);
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"Open1", QKeySequence("Ctrl+O")}, {"Save1", QKeySequence("Ctrl+S")}, {"SaveAs1", QKeySequence("Ctrl+Shift+S")},
+        {"Exit1", QKeySequence("Ctrl+Q")}, {"Read1", QKeySequence(Qt::Key_F3)}, {"Write1", QKeySequence(Qt::Key_F4)},
+    };
+    for (const auto& [action, key] : keys) QCOMPARE(w.findChild<QAction*>(action)->shortcut(), key);
+
+    const std::string bench = writeCodePlug(f, "bench.tbl", 1);
+    f.dialogs.openAnswers = {bench};
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(f.dialogs.openAnswers.empty());
+    QVERIFY(w.windowTitle().endsWith(QString::fromStdString("[" + bench + "]")));
+    enter(w, "edtLogo0", "CTRL S");
+    QVERIFY(w.isModified());
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!w.isModified());
+    const auto saved = ReadCodePlugFile(bench);
+    QCOMPARE(std::string(saved.bytes.begin() + 1376, saved.bytes.begin() + 1388), std::string("CTRL S      "));
+
+    f.dialogs.saveAnswers = {f.path("copy.tbl")};
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(f.dialogs.saveAnswers.empty());
+    QVERIFY(fs::exists(f.path("copy.tbl")));
+
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!w.isVisible());
 }
 
 QTEST_MAIN(SaveTargetTest)
