@@ -11,13 +11,14 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <filesystem>
 #include <map>
 
+#include "app/EditField.h"
 #include "app/Pages.h"
 #include "app/PortComboBox.h"
 #include "app/TextWindow.h"
@@ -25,6 +26,7 @@
 #include "app/TfmBoardTest.h"
 #include "app/TfmCompare.h"
 #include "app/TfmState.h"
+#include "app/WindowPlacement.h"
 #include "app/WindowOperationView.h"
 #include "app/pages/channels/TfmPlectronTbl.h"
 #include "app/pages/channels/TfmToneTbl.h"
@@ -56,6 +58,29 @@ constexpr PageDef kPages[] = {
     {Page::System, "tabSystem", "System"},
     {Page::Debug, "tabDebug", "Debug"},
 };
+
+// Puts what a page holds into a scroll area filling the page: the page keeps
+// its name and its controls (tests and rules find them on it), the content
+// keeps its layout, and a screen too small for it scrolls instead of
+// cutting it off.
+void scrollPage(TfmMain& window, QWidget* page) {
+    QLayout* layout = page ? page->layout() : nullptr;
+    if (!layout) return;
+    auto* content = new QWidget;
+    content->setObjectName(page->objectName() + "Content");
+    content->setLayout(layout);  // takes the layout and its widgets off the page
+    // A page over whose bare area the pointer commits the field being edited
+    // (it tracks the mouse for that) does so over its content now.
+    if (page->hasMouseTracking()) CommitOnPointer(window, content);
+    auto* scroll = new QScrollArea(page);
+    scroll->setObjectName(page->objectName() + "Scroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto* fill = new QVBoxLayout(page);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(scroll);
+}
 
 std::string titleText() { return std::string(kModelName) + " V" + ProgramVersionText(); }
 
@@ -115,9 +140,17 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
     unchanged_ = image_;
     watchForEdits();
 
-    adjustSize();
-    if (QScreen* screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    // Every page scrolls, so the window fits small and scaled screens; where
+    // the screen is large enough, it opens at the size that needs no scrolling.
+    const QSize natural = sizeHint();
+    for (const auto& def : kPages) scrollPage(*this, page(def.page));
+    // The minimum size of scrolling pages, not the one measured of whole ones.
+    pageControl_->updateGeometry();
+    centralWidget()->updateGeometry();
+    centralWidget()->layout()->invalidate();
+    layout()->invalidate();
+    layout()->activate();
+    PlaceOnScreen(*this, services_.preferences, natural);
 }
 
 TfmMain::~TfmMain() {

@@ -15,6 +15,7 @@
 
 #include "app/TfmCompare.h"
 #include "app/TfmMain.h"
+#include "app/WindowPlacement.h"
 #include "codeplug/CodePlugFile.h"
 #include "codeplug/MemoryMap.h"
 #include "fieldtext/BackupName.h"
@@ -102,6 +103,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    RememberPlace(*this, services_.preferences);
     QMainWindow::closeEvent(event);
 }
 
