@@ -46,6 +46,24 @@ dpkg-deb -f "$deb" Depends | grep -q 'libqt6core6' || fail "no library dependenc
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6sql6-sqlite' || fail "the production record's SQLite driver is no dependency"
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'preinst|postinst|prerm|postrm' && fail "maintainer scripts in the package"
 
+echo "--- the full-width colon of S/N (U+FF1A)"
+# The first font the package depends on is the one apt installs; its font
+# files (installed here by scripts/deps.sh --test) must hold the glyph.
+font_group=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep -E '(^| )fonts-' | head -1)
+font=$(sed -E 's/^ *([^ |(]+).*/\1/' <<<"$font_group")
+if [ -z "$font" ]; then
+  fail "no font dependency: $(dpkg-deb -f "$deb" Depends)"
+elif ! dpkg-query -W -f='${Status}' "$font" 2>/dev/null | grep -q "install ok installed"; then
+  fail "the package's font $font is not installed here to be checked (scripts/deps.sh --test installs it)"
+else
+  fc-list ':charset=ff1a' file | sed 's/: *$//' | sort -u >"$work/glyph-fonts"
+  dpkg -L "$font" | grep -E '\.(ttf|otf|ttc)$' | sort -u >"$work/dependency-fonts"
+  [ -s "$work/dependency-fonts" ] || fail "$font installs no font file"
+  comm -12 "$work/glyph-fonts" "$work/dependency-fonts" | grep -q . ||
+    fail "no font of $font has U+FF1A: $(tr '\n' ' ' <"$work/dependency-fonts")"
+  echo "U+FF1A from $font ($font_group)"
+fi
+
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 share=$root/usr/share
