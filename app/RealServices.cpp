@@ -79,11 +79,14 @@ void QtPreferences::setText(const std::string& key, const std::string& value) {
 
 namespace {
 const char* kTableFilter = "Table files (*.tbl)";
+const char* kTextFilter = "KM640 code-plug text (*.json)";
 }
 
 std::optional<std::string> QtFileDialogs::openFile(const std::string& startDir) {
+    // Opening looks at the content; the filters only pick what the list shows.
+    const QString filters = QString("KM640 code-plugs (*.tbl *.json);;%1;;%2").arg(kTableFilter, kTextFilter);
     const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
-                                                      QString::fromStdString(startDir), kTableFilter);
+                                                      QString::fromStdString(startDir), filters);
     if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
 }
@@ -96,9 +99,15 @@ std::optional<std::string> QtFileDialogs::openRoster(const std::string& startDir
 }
 
 std::optional<std::string> QtFileDialogs::saveFile(const std::string& startDir) {
-    QFileDialog dialog(QApplication::activeWindow(), QString(), QString::fromStdString(startDir), kTableFilter);
+    QFileDialog dialog(QApplication::activeWindow(), QString(), QString::fromStdString(startDir),
+                       QString("%1;;%2").arg(kTableFilter, kTextFilter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("tbl");
+    // A name typed without extension takes the one of the filter chosen:
+    // the window saves "*.json" names as code-plug text.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter == kTextFilter ? "json" : "tbl");
+    });
     // The old tool never asked before overwriting: the backup copy covers it.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

@@ -11,23 +11,27 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <filesystem>
 #include <map>
 
+#include "app/EditField.h"
 #include "app/Pages.h"
+#include "app/PortComboBox.h"
 #include "app/TextWindow.h"
 #include "app/TfmAbout.h"
 #include "app/TfmBoardTest.h"
 #include "app/TfmCompare.h"
 #include "app/TfmState.h"
+#include "app/WindowPlacement.h"
 #include "app/WindowOperationView.h"
 #include "app/pages/channels/TfmPlectronTbl.h"
 #include "app/pages/channels/TfmToneTbl.h"
 #include "codeplug/CodePlugFile.h"
+#include "fieldtext/CodePlugSource.h"
 #include "link/Delay.h"
 #include "pager/PagerOperations.h"
 #include "pager/ScanDetector.h"
@@ -55,13 +59,36 @@ constexpr PageDef kPages[] = {
     {Page::Debug, "tabDebug", "Debug"},
 };
 
+// Puts what a page holds into a scroll area filling the page: the page keeps
+// its name and its controls (tests and rules find them on it), the content
+// keeps its layout, and a screen too small for it scrolls instead of
+// cutting it off.
+void scrollPage(TfmMain& window, QWidget* page) {
+    QLayout* layout = page ? page->layout() : nullptr;
+    if (!layout) return;
+    auto* content = new QWidget;
+    content->setObjectName(page->objectName() + "Content");
+    content->setLayout(layout);  // takes the layout and its widgets off the page
+    // A page over whose bare area the pointer commits the field being edited
+    // (it tracks the mouse for that) does so over its content now.
+    if (page->hasMouseTracking()) CommitOnPointer(window, content);
+    auto* scroll = new QScrollArea(page);
+    scroll->setObjectName(page->objectName() + "Scroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto* fill = new QVBoxLayout(page);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(scroll);
+}
+
 std::string titleText() { return std::string(kModelName) + " V" + ProgramVersionText(); }
 
 }  // namespace
 
 TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(services) {
     setObjectName("fmMain");
-    setAcceptDrops(true);  // a *.tbl dropped onto the window opens
+    setAcceptDrops(true);  // a *.tbl or *.json dropped onto the window opens
     image_ = DefaultImage();
 
     // The caption is also the application title used by plain message boxes.
@@ -113,9 +140,17 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
     unchanged_ = image_;
     watchForEdits();
 
-    adjustSize();
-    if (QScreen* screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    // Every page scrolls, so the window fits small and scaled screens; where
+    // the screen is large enough, it opens at the size that needs no scrolling.
+    const QSize natural = sizeHint();
+    for (const auto& def : kPages) scrollPage(*this, page(def.page));
+    // The minimum size of scrolling pages, not the one measured of whole ones.
+    pageControl_->updateGeometry();
+    centralWidget()->updateGeometry();
+    centralWidget()->layout()->invalidate();
+    layout()->invalidate();
+    layout()->activate();
+    PlaceOnScreen(*this, services_.preferences, natural);
 }
 
 TfmMain::~TfmMain() {
@@ -129,7 +164,9 @@ void TfmMain::buildTopBar(QWidget* parent, QHBoxLayout* bar) {
     serial->setObjectName("GroupBox1");
     auto* serialRow = new QHBoxLayout(serial);
     auto* portLabel = new QLabel("COM Port", serial);
-    cboPort_ = new QComboBox(serial);
+    auto* ports = new PortComboBox(serial);
+    ports->aboutToOpen = [this] { refreshPortList(); };
+    cboPort_ = ports;
     cboPort_->setObjectName("cboPort");
     cboPort_->setEditable(false);
     cboPort_->addItems({"COM255", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"});
@@ -219,11 +256,12 @@ void TfmMain::buildMenus() {
         std::function<void()> action;
     };
     const Item items[] = {
-        {"&File", "Open1", "&Open", {}, [this] { OpenCodePlug(); }},
-        {"&File", "Save1", "&Save", {}, [this] { SaveCodePlug(); }},
-        {"&File", "SaveAs1", "Save As", {}, [this] { SaveCodePlugAs(); }},
+        // The file entries take the keys every desktop program has.
+        {"&File", "Open1", "&Open", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OpenCodePlug(); }},
+        {"&File", "Save1", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveCodePlug(); }},
+        {"&File", "SaveAs1", "Save As", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { SaveCodePlugAs(); }},
         {"&File", nullptr, nullptr, {}, {}},
-        {"&File", "Exit1", "&Exit", {}, [this] { close(); }},
+        {"&File", "Exit1", "&Exit", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }},
         {"&Pager", "Write1", "&Write", QKeySequence(Qt::Key_F4), [this] { Write1Click(); }},
         {"&Pager", "Read1", "&Read", QKeySequence(Qt::Key_F3), [this] { Read1Click(); }},
         {"&Pager", "Verify1", "&Verify", QKeySequence(Qt::Key_F2), [this] { Verify1Click(); }},
@@ -377,14 +415,40 @@ void TfmMain::OpenCodePlug() {
     OpenCodePlugFile(*chosen);
 }
 
+namespace {
+
+// A code-plug text names its refusals; the file opens only without any.
+std::string refusedText(const std::string& path, const std::vector<fieldtext::FieldRefusal>& refusals) {
+    std::string text = "\"" + path + "\" was not opened: the window refuses " +
+                       (refusals.size() == 1 ? std::string("this value") : "these values") + " of the code-plug text:";
+    for (const auto& refusal : refusals) text += "\n" + fieldtext::refusalLine(refusal);
+    return text;
+}
+
+bool isTextFileName(const std::string& path) {
+    return QString::fromStdString(path).endsWith(".json", Qt::CaseInsensitive);
+}
+
+}  // namespace
+
 bool TfmMain::OpenCodePlugFile(const std::string& path, bool remember) {
-    const auto read = ReadCodePlugFile(path);
-    if (read.status != CodePlugFileRead::Status::Ok) {
+    // By content: the 2048 bytes of a *.tbl, or code-plug text (JSON).
+    const fieldtext::LoadedCodePlug loaded = fieldtext::loadCodePlugFile(path);
+    using Status = fieldtext::LoadedCodePlug::Status;
+    if (loaded.status == Status::Refused) {
+        warn(refusedText(path, loaded.refusals));
+        return false;
+    }
+    if (loaded.status == Status::BadText) {
+        warn("\"" + path + "\" was not opened: it is no KM640 code-plug text (" + loaded.reason + ").");
+        return false;
+    }
+    if (!loaded.ok()) {
         services_.messages.show("Can't perform one of the following file operations: Open, Seek, Read, Close.",
                                 "File Error", MsgIcon::Exclamation, MsgButtons::OkCancel);
         return false;
     }
-    CodePlugImage::Bytes bytes = read.bytes;
+    CodePlugImage::Bytes bytes = loaded.image.bytes();
     if (!HasModelName(bytes)) {
         warn("The file is not KM640 code-plug file.");
         return false;
@@ -392,10 +456,17 @@ bool TfmMain::OpenCodePlugFile(const std::string& path, bool remember) {
     if (CodePlugIsOld(bytes[ident::kVersionBcd], bytes[ident::kVersionBcd + 1])) LegacyBatteryPatch(bytes);
     image_.bytes() = bytes;
     RefreshAll();
+    // A text arrives normalised already: what that changed is told here.
+    for (const std::string& line : loaded.messages) warn(line);
     StampVersion(image_);
     rememberUnchanged();
     setTitleWithPath(path);
     codePlugSource_ = path;
+    // Save goes back to the file that is open, in its own form. A restored
+    // pager backup is only a copy to write back: Save asks where, so the
+    // backup stays as taken.
+    saveName_ = remember ? path : std::string();
+    saveAsText_ = loaded.fromText;
     if (remember) rememberRecent(path);
     return true;
 }
@@ -404,7 +475,15 @@ bool TfmMain::saveTo(const std::string& name) {
     ImageChecksum(image_);
     StampVersion(image_);
     const std::string path = resolveInStartDirectory(name);
-    const auto result = WriteCodePlugFile(path, image_, services_.startDirectory, BackupRule::FirstBackupOnly);
+    CodePlugFileWrite result;
+    if (saveAsText_) {
+        const std::string text = fieldtext::exportCodePlugText(image_);
+        const auto* first = reinterpret_cast<const std::uint8_t*>(text.data());
+        result = WriteFileKeepingBackup(path, std::span(first, text.size()), services_.startDirectory,
+                                        BackupRule::FirstBackupOnly);
+    } else {
+        result = WriteCodePlugFile(path, image_, services_.startDirectory, BackupRule::FirstBackupOnly);
+    }
     if (!result.ok()) {
         warn("The code-plug could not be saved to \"" + name + "\": " + result.reason + ".");
         updateTitle();
@@ -415,8 +494,19 @@ bool TfmMain::saveTo(const std::string& name) {
     return true;
 }
 
+bool TfmMain::savesToDefaultFile() const {
+    if (saveName_.empty()) return false;
+    const fs::path target = fs::absolute(resolveInStartDirectory(saveName_)).lexically_normal();
+    const fs::path defaults = fs::absolute(resolveInStartDirectory("default.tbl")).lexically_normal();
+    std::error_code ec;
+    return target == defaults || fs::equivalent(target, defaults, ec);
+}
+
 bool TfmMain::SaveCodePlug() {
-    if (saveName_ == "default.tbl") {
+    // A code-plug read from a pager (or a restored backup) has no file of its
+    // own: writing the start-up defaults with it would change every later start.
+    if (saveName_.empty()) return SaveCodePlugAs();
+    if (savesToDefaultFile()) {
         const MsgAnswer a = services_.messages.show(
             "Click OK will save all changes to the default file.\nThis will change all the default values and "
             "automatically loaded up by KM640 programming software in the future.",
@@ -427,10 +517,12 @@ bool TfmMain::SaveCodePlug() {
 }
 
 bool TfmMain::SaveCodePlugAs() {
-    saveName_.clear();
+    // A cancelled Save As leaves everything as it was, the file Save writes too.
     const auto chosen = services_.dialogs.saveFile(services_.startDirectory);
     if (!chosen) return false;
     saveName_ = *chosen;
+    // The name chosen says the form: "*.json" is code-plug text.
+    saveAsText_ = isTextFileName(*chosen);
     const bool saved = saveTo(saveName_);
     setTitleWithPath(*chosen);
     codePlugSource_ = *chosen;

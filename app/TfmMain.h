@@ -70,6 +70,9 @@ public:
     const std::string& appTitle() const { return appTitle_; }
     // The page last selected, 0 until the first page change.
     int activePageNumber() const { return activePageNumber_; }
+    // The file File > Save writes: "default.tbl" at start, the file opened or
+    // chosen by Save As; empty for a code-plug read from a pager, which Save
+    // asks a name for as Save As does.
     const std::string& saveName() const { return saveName_; }
 
     // Shows a new image: normalises it (the values this program derives and
@@ -154,6 +157,10 @@ public:
     void focusSerialNo();
     // Fills "COM Port" with these ports and selects the first.
     void setPortList(const std::vector<std::string>& ports);
+    // Fills "COM Port" again with the ports the machine has now (the list
+    // does this each time it opens): boards plugged in since appear, vanished
+    // ones disappear, and the selection stays on its port while that exists.
+    void refreshPortList();
     // The production write of a scanned serial number, with its run in the
     // production record; a serial number that the record shows programmed
     // before is asked about (default No).
@@ -191,6 +198,10 @@ private:
     void buildStatusBar();
     void applyHintTimeout();
     void setTitleWithPath(const std::string& path);
+    // True when Save would write the start-up defaults ("default.tbl").
+    bool savesToDefaultFile() const;
+    // The unsaved-changes question, naming the file Save would write.
+    std::string saveQuestion() const;
     void updateTitle();
     void scheduleTitleUpdate();
     // What the user has now is what the file or the pager holds.
@@ -208,6 +219,9 @@ private:
     void buildPagerControls();
     void connectClockGroup();
     void fillPortList();
+    // False, after one message, when the selected port has gone since the
+    // list was filled (its adapter unplugged, its simulator ended).
+    bool selectedPortPresent();
     bool twentyFourHourClock() const;
     bool serialNoKeyDown(int key);
     bool serialNoKeyPress(int key);
@@ -226,6 +240,9 @@ private:
     bool selectOnFirstClick_ = false;
     std::string appTitle_;
     std::string saveName_ = "default.tbl";
+    bool saveAsText_ = false;  // Save writes code-plug text (JSON), not the 2048 bytes
+    // The ports the machine reported when the list was last filled from it.
+    std::vector<std::string> reportedPorts_;
     std::string codePlugSource_;
     std::unique_ptr<ProductionRecord> record_;
     std::string recordChoice_;  // what record_ was opened from

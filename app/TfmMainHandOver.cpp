@@ -17,12 +17,15 @@ namespace km640 {
 
 namespace {
 
-// The one local *.tbl file being dragged, or nothing.
+// The one local *.tbl or *.json file being dragged, or nothing. Opening it
+// looks at its content; the name only keeps other files from being taken.
 std::optional<std::string> draggedCodePlug(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
     const QUrl url = data->urls().first();
-    if (!url.isLocalFile() || !url.toLocalFile().endsWith(".tbl", Qt::CaseInsensitive)) return std::nullopt;
-    return url.toLocalFile().toStdString();
+    const QString file = url.toLocalFile();
+    if (!url.isLocalFile() || !(file.endsWith(".tbl", Qt::CaseInsensitive) || file.endsWith(".json", Qt::CaseInsensitive)))
+        return std::nullopt;
+    return file.toStdString();
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/TfmMain.h"
 #include "link/PortDiscovery.h"
@@ -56,7 +57,10 @@ void TfmMain::connectClockGroup() {
     connect(chkWriteAndRTC_, &QCheckBox::clicked, this, [this] { chkRTC_PCClick(); });
 }
 
-void TfmMain::fillPortList() { setPortList(EnumeratePorts(services_.serialDevices)); }
+void TfmMain::fillPortList() {
+    reportedPorts_ = EnumeratePorts(services_.serialDevices);
+    setPortList(reportedPorts_);
+}
 
 void TfmMain::setPortList(const std::vector<std::string>& ports) {
     operations_->setPortList(ports);
@@ -67,6 +71,41 @@ void TfmMain::setPortList(const std::vector<std::string>& ports) {
     cboPortChange();
 }
 
+void TfmMain::refreshPortList() {
+    // An operation holds its port; the list stays as it is meanwhile.
+    if (operations_->busy()) return;
+    const std::vector<std::string> ports = EnumeratePorts(services_.serialDevices);
+    reportedPorts_ = ports;
+    if (ports == operations_->portList()) return;
+    const QString selected = cboPort_->currentText();
+    operations_->setPortList(ports);
+    const QSignalBlocker quiet(cboPort_);
+    cboPort_->clear();
+    for (const auto& p : ports) cboPort_->addItem(QString::fromStdString(p));
+    const int kept = cboPort_->findText(selected);
+    cboPort_->setCurrentIndex(kept >= 0 ? kept : 0);
+    if (kept < 0) cboPortChange();
+}
+
+bool TfmMain::selectedPortPresent() {
+    if (operations_->busy()) return true;  // the operation answers for itself
+    const std::string port = cboPort_->currentText().toStdString();
+    // Only a port the machine reported can have gone; one put into the list
+    // otherwise is left to the operation.
+    const auto has = [](const std::vector<std::string>& list, const std::string& name) {
+        return std::find(list.begin(), list.end(), name) != list.end();
+    };
+    if (port.empty() || !has(reportedPorts_, port) || has(EnumeratePorts(services_.serialDevices), port)) return true;
+    // Opening a device that is gone would say "Port already in use?" and then
+    // that the board does not respond; neither is what happened.
+    ClosePortQuietly(services_.port);
+    refreshPortList();
+    warn("The programmer board on " + port +
+         " is gone: its adapter was unplugged or its simulator ended.\nPlug it in again and pick its port in the "
+         "COM Port list.");
+    return false;
+}
+
 void TfmMain::cboPortChange() {
     // The next operation opens the newly chosen port.
     if (!operations_->busy()) ClosePortQuietly(services_.port);
@@ -74,15 +113,20 @@ void TfmMain::cboPortChange() {
 
 // A code-plug handed over while an operation ran opens once it has ended.
 void TfmMain::Read1Click() {
-    if (!operations_->busy() && askToSaveChanges() && operations_->Read().ok()) {
+    if (!operations_->busy() && selectedPortPresent() && askToSaveChanges() && operations_->Read().ok()) {
         rememberUnchanged();
         codePlugSource_ = "(read from the pager)";
+        // The code-plug now belongs to this pager, not to any file: the title
+        // says which pager, and Save asks for a file.
+        saveName_.clear();
+        const std::string serial = SerialNumberText(image_);
+        setTitleWithPath(serial.empty() ? "pager" : "pager " + serial);
     }
     openHandedFiles();
 }
 
 void TfmMain::Write1Click() {
-    if (!operations_->busy() && (!backupBeforeWrite() || takePagerBackup())) {
+    if (!operations_->busy() && selectedPortPresent() && (!backupBeforeWrite() || takePagerBackup())) {
         operations_->Write();
         updateTitle();
     }
@@ -90,7 +134,7 @@ void TfmMain::Write1Click() {
 }
 
 void TfmMain::Verify1Click() {
-    const bool failed = operations_->Verify().outcome == Outcome::VerifyFail;
+    const bool failed = selectedPortPresent() && operations_->Verify().outcome == Outcome::VerifyFail;
     if (failed && services_.messages.show("The pager holds another code-plug than the editor.\nShow the fields that "
                                           "differ?",
                                           "KM640", MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes)
@@ -114,6 +158,7 @@ void TfmMain::Timer1Timer() {
 void TfmMain::chkRTC_PCClick() { edtRTC_User_->setText(QString::fromStdString(ClockString(services_.clock.now()))); }
 
 void TfmMain::btnADJTimeClick() {
+    if (!selectedPortPresent()) return;
     if (edtRTC_User_->text().isEmpty()) Timer1Timer();  // before the first tick
     const OperationResult r = operations_->SyncTime(edtRTC_User_->text().toStdString());
     if (r.outcome != Outcome::Busy && r.outcome != Outcome::PortError) {

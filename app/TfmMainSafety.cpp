@@ -15,6 +15,7 @@
 
 #include "app/TfmCompare.h"
 #include "app/TfmMain.h"
+#include "app/WindowPlacement.h"
 #include "codeplug/CodePlugFile.h"
 #include "codeplug/MemoryMap.h"
 #include "fieldtext/BackupName.h"
@@ -84,7 +85,7 @@ bool TfmMain::askToSaveChanges() {
     commitEditing();
     updateTitle();
     if (!isModified()) return true;
-    switch (services_.messages.show("Save changes to the code-plug?", appTitle_, MsgIcon::Warning,
+    switch (services_.messages.show(saveQuestion(), appTitle_, MsgIcon::Warning,
                                     MsgButtons::YesNoCancel)) {
     case MsgAnswer::Yes: return SaveCodePlug();
     case MsgAnswer::No: return true;
@@ -92,11 +93,17 @@ bool TfmMain::askToSaveChanges() {
     }
 }
 
+std::string TfmMain::saveQuestion() const {
+    if (saveName_.empty()) return "Save changes to the code-plug?\nIt has no file yet; Save As asks where to save it.";
+    return "Save changes to the code-plug?\nThey are saved to \"" + resolveInStartDirectory(saveName_) + "\".";
+}
+
 void TfmMain::closeEvent(QCloseEvent* event) {
     if (!askToSaveChanges()) {
         event->ignore();
         return;
     }
+    RememberPlace(*this, services_.preferences);
     QMainWindow::closeEvent(event);
 }
 
@@ -209,6 +216,7 @@ void TfmMain::Compare1Click() {
     commitEditing();
     // The read is a means, not an outcome: panel 0 keeps what it said (after
     // a failed Verify, " Verify Fail !").
+    if (!selectedPortPresent()) return;
     const QString outcome = statusText(0);
     CodePlugImage memory;
     if (!operations_->ReadMemory(memory).ok()) return;

@@ -64,7 +64,8 @@ std::string WindowHelpText() {
 The KM640 programming tool: edits the code-plug of a KM640 pager and programs
 pagers through the programmer board on a serial port.
 
-  FILE.tbl     Open this code-plug at start, as File > Open does. When a KM640
+  FILE.tbl     Open this code-plug at start, as File > Open does (a *.tbl, or
+               code-plug text *.json as km640-cli export writes it). When a KM640
                window already runs, that window opens FILE and comes to the
                front, and this start ends.
   -h, --help   This text.

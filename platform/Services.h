@@ -27,7 +27,8 @@ public:
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;
-    // Both dialogs start in startDir and offer "Table files (*.tbl)".
+    // Both dialogs start in startDir and offer "Table files (*.tbl)" and the
+    // code-plug text "KM640 code-plug text (*.json)".
     // An empty optional means the user cancelled.
     virtual std::optional<std::string> openFile(const std::string& startDir) = 0;
     virtual std::optional<std::string> saveFile(const std::string& startDir) = 0;

@@ -50,7 +50,7 @@ private slots:
     void openRefusesWrongModelAndShortFile();
     void openRoundTripAndTitle();
     void openPatchesOldBatteryLevels();
-    void saveAsCancelledLeavesNoSaveName();
+    void saveAsCancelledKeepsTheSaveName();
     void saveFailureIsReported();
     void saveNeverReplacesWhatIsNoFile();
     void defaultFileLoadedWithoutChecks();
@@ -146,10 +146,13 @@ void CodePlugFilesTest::openRoundTripAndTitle() {
     QCOMPARE(other.windowTitle(), QString::fromStdString("KM640 V1.1.9  [" + f.path("long.tbl") + "]"));
     QVERIFY(g.messages.shown.empty());
 
-    // Open does not change the save name: Save still asks about default.tbl.
-    other.SaveCodePlug();
-    QVERIFY(g.messages.last().starts_with("Click OK will save"));
-    QVERIFY(QFile::exists(QString::fromStdString(g.path("default.tbl"))));
+    // Save writes the file that is open, without the question about default.tbl.
+    other.image().setByte(36, 43);
+    QVERIFY(other.SaveCodePlug());
+    QVERIFY(g.messages.shown.empty());
+    QVERIFY(!QFile::exists(QString::fromStdString(g.path("default.tbl"))));
+    QCOMPARE(int(static_cast<std::uint8_t>(readAll(f.path("long.tbl"))[36])), 43);
+    QCOMPARE(readAll(f.path("long.tbl")).size(), 2048);
 }
 
 void CodePlugFilesTest::openPatchesOldBatteryLevels() {
@@ -169,16 +172,18 @@ void CodePlugFilesTest::openPatchesOldBatteryLevels() {
     }
 }
 
-void CodePlugFilesTest::saveAsCancelledLeavesNoSaveName() {
+void CodePlugFilesTest::saveAsCancelledKeepsTheSaveName() {
     MainWindowFixture f;
     TfmMain& w = f.start();
     f.dialogs.saveAnswers = {std::nullopt};
-    w.SaveCodePlugAs();
-    QCOMPARE(w.saveName(), std::string());
+    QVERIFY(!w.SaveCodePlugAs());
+    // Cancelled: Save still writes what it wrote before, after its question.
+    QCOMPARE(w.saveName(), std::string("default.tbl"));
     QCOMPARE(w.windowTitle(), QString("KM640 V1.1.9"));
-    w.SaveCodePlug();
+    f.messages.answers = {MsgAnswer::No};
+    QVERIFY(!w.SaveCodePlug());
     QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files).size(), 0);
-    QVERIFY(!f.messages.shown.empty());  // a save that cannot happen says so
+    QVERIFY(f.messages.last().starts_with("Click OK will save"));
 }
 
 void CodePlugFilesTest::saveFailureIsReported() {

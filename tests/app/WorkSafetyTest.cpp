@@ -42,7 +42,7 @@ std::string logo(const CodePlugImage& img) { return img.text(kLogoOffset, 12); }
 
 int questionsAsked(const MainWindowFixture& f) {
     return static_cast<int>(std::count_if(f.messages.shown.begin(), f.messages.shown.end(),
-                                          [](const ShownMessage& m) { return m.text == kSaveQuestion; }));
+                                          [](const ShownMessage& m) { return m.text.starts_with(kSaveQuestion); }));
 }
 
 std::vector<fs::path> filesIn(const std::string& folder) {

@@ -46,6 +46,24 @@ dpkg-deb -f "$deb" Depends | grep -q 'libqt6core6' || fail "no library dependenc
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6sql6-sqlite' || fail "the production record's SQLite driver is no dependency"
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'preinst|postinst|prerm|postrm' && fail "maintainer scripts in the package"
 
+echo "--- the full-width colon of S/N (U+FF1A)"
+# The first font the package depends on is the one apt installs; its font
+# files (installed here by scripts/deps.sh --test) must hold the glyph.
+font_group=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep -E '(^| )fonts-' | head -1)
+font=$(sed -E 's/^ *([^ |(]+).*/\1/' <<<"$font_group")
+if [ -z "$font" ]; then
+  fail "no font dependency: $(dpkg-deb -f "$deb" Depends)"
+elif ! dpkg-query -W -f='${Status}' "$font" 2>/dev/null | grep -q "install ok installed"; then
+  fail "the package's font $font is not installed here to be checked (scripts/deps.sh --test installs it)"
+else
+  fc-list ':charset=ff1a' file | sed 's/: *$//' | sort -u >"$work/glyph-fonts"
+  dpkg -L "$font" | grep -E '\.(ttf|otf|ttc)$' | sort -u >"$work/dependency-fonts"
+  [ -s "$work/dependency-fonts" ] || fail "$font installs no font file"
+  comm -12 "$work/glyph-fonts" "$work/dependency-fonts" | grep -q . ||
+    fail "no font of $font has U+FF1A: $(tr '\n' ' ' <"$work/dependency-fonts")"
+  echo "U+FF1A from $font ($font_group)"
+fi
+
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 share=$root/usr/share
@@ -55,15 +73,26 @@ desktop-file-validate "$share/applications/km640.desktop" || fail "desktop-file-
 appstreamcli validate --no-net "$share/metainfo/org.km640.km640.metainfo.xml" || fail "appstreamcli validate"
 entry() { sed -nE "s/^$1=//p" "$share/applications/km640.desktop"; }
 [ "$(entry Exec)" = "km640 %f" ] || fail "the menu entry starts '$(entry Exec)'"
-type=$(sed -nE 's/.*<mime-type type="([^"]+)".*/\1/p' "$share/mime/packages/km640.xml")
-[ "$(entry MimeType)" = "$type;" ] || fail "the menu entry opens '$(entry MimeType)', the file type is '$type'"
-grep -qF "<mediatype>$type</mediatype>" "$share/metainfo/org.km640.km640.metainfo.xml" || fail "the metainfo does not name $type"
+mapfile -t file_types < <(sed -nE 's/.*<mime-type type="([^"]+)".*/\1/p' "$share/mime/packages/km640.xml")
+type=${file_types[0]}       # the 2048-byte code-plug
+text_type=${file_types[1]-}  # the code-plug text (JSON)
+[ "$text_type" = "application/x-km640-codeplug+json" ] || fail "the file types are '${file_types[*]}'"
+[ "$(entry MimeType)" = "$type;$text_type;" ] || fail "the menu entry opens '$(entry MimeType)', the file types are '${file_types[*]}'"
+for t in "${file_types[@]}"; do
+  grep -qF "<mediatype>$t</mediatype>" "$share/metainfo/org.km640.km640.metainfo.xml" || fail "the metainfo does not name $t"
+done
 grep -qF "<release version=\"$version\"" "$share/metainfo/org.km640.km640.metainfo.xml" || fail "the metainfo has no release $version"
 for page in km640 km640-cli km640-sim; do
   zcat "$share/man/man1/$page.1.gz" | grep -qF "\"km640 $version\"" || fail "the manual page of $page is not of version $version"
 done
 
-XDG_DATA_DIRS="$share" update-mime-database "$share/mime" >"$work/mime.log" 2>&1 || fail "update-mime-database"
+# As on an installed system: the package's file types in one database with
+# the system's own (application/json among them).
+system=$work/system/share
+mkdir -p "$system/mime/packages"
+cp /usr/share/mime/packages/*.xml "$system/mime/packages/"
+cp "$share/mime/packages/km640.xml" "$system/mime/packages/"
+XDG_DATA_DIRS="$system" update-mime-database "$system/mime" >"$work/mime.log" 2>&1 || fail "update-mime-database"
 [ -s "$work/mime.log" ] && { cat "$work/mime.log"; fail "update-mime-database complains"; }
 files=$work/files-to-type
 mkdir "$files"
@@ -73,11 +102,17 @@ codeplug "$files/bench.tbl"
 codeplug "$files/PAGER.TBL"
 codeplug "$files/pager-from-bench.bin"
 printf 'a note\n' >"$files/notes.txt"
-mapfile -t types < <(XDG_DATA_DIRS="$share:/usr/share" XDG_DATA_HOME="$work/nohome" \
-                     "$mime_type_of" "$files/bench.tbl" "$files/PAGER.TBL" "$files/pager-from-bench.bin" "$files/notes.txt")
-expected=("$type" "$type" "$type" "text/plain")
-names=("bench.tbl" "PAGER.TBL" "pager-from-bench.bin (by its model name)" "notes.txt")
-for i in 0 1 2 3; do
+# Code-plug text as km640-cli export writes it; any other JSON stays JSON.
+printf '{\n  "format": "km640-codeplug",\n  "version": 1,\n  "fields": {\n    "LogoLine1": "BENCH"\n  }\n}\n' >"$files/bench.json"
+cp "$files/bench.json" "$files/pager-text"
+printf '{"name": "a settings file"}\n' >"$files/settings.json"
+mapfile -t types < <(XDG_DATA_DIRS="$system" XDG_DATA_HOME="$work/nohome" \
+                     "$mime_type_of" "$files/bench.tbl" "$files/PAGER.TBL" "$files/pager-from-bench.bin" "$files/notes.txt" \
+                     "$files/bench.json" "$files/pager-text" "$files/settings.json")
+expected=("$type" "$type" "$type" "text/plain" "$text_type" "$text_type" "application/json")
+names=("bench.tbl" "PAGER.TBL" "pager-from-bench.bin (by its model name)" "notes.txt"
+       "bench.json" "pager-text (by its format member)" "settings.json")
+for i in "${!names[@]}"; do
   [ "${types[i]-}" = "${expected[i]}" ] || fail "${names[i]} is taken for ${types[i]-nothing}, not ${expected[i]}"
 done
 

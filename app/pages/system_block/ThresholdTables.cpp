@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <algorithm>
 
 #include "app/ControlArrays.h"
 #include "app/EditField.h"
@@ -59,7 +60,10 @@ QGroupBox* ThresholdTables::buildTable(ThresholdTable table, QWidget* parent) {
             const int c = static_cast<int>(column);
             auto* field = new EditField(window_, QString("%1%2").arg(def.fieldFamilies[static_cast<std::size_t>(c)]).arg(level),
                                         group, level);
-            field->setMaximumWidth(60);
+            // Narrow, but wide enough for the whole "0.95" in any font.
+            const int wide = field->minimumSizeHint().width() + field->fontMetrics().horizontalAdvance(QStringLiteral("0.00"));
+            field->setMinimumWidth(wide);
+            field->setMaximumWidth(std::max(60, wide));
             field->setKeyFilter(KeyFilter::decimal(kThresholdDecimals))
                 .setClearOnEntry()
                 .setEnterCommitsTwice()

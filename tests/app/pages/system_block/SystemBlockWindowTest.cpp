@@ -534,7 +534,7 @@ void SystemBlockWindowTest::blankEntryShowsTheStoredValueAgain() {
 void SystemBlockWindowTest::pointerOverPagesCommits() {
     MainWindowFixture f;
     TfmMain& w = f.start();
-    w.resize(1400, 900);
+    w.resize(1900, 1000);  // large enough that the page needs no scroll bars
     QVERIFY(QTest::qWaitForWindowActive(&w));
     w.pageControl()->setCurrentWidget(w.page(Page::Advance));
     auto* e = control<EditField>(w, "edtMsgRS");
