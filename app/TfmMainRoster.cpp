@@ -45,10 +45,16 @@ void TfmMain::chooseProductionRoster() {
     // The progress counts what the record shows programmed already, so a
     // fleet job can go on after a restart or on another station.
     if (roster_) {
-        if (ProductionRecord* record = productionRecord())
-            if (const auto runs = record->runs({}))
-                for (const auto& row : RosterStatus(roster_->roster, *runs))
-                    if (row.programmed()) rosterProgrammed_.insert(row.serial);
+        std::string problem;
+        ProductionRecord* record = productionRecord(problem);
+        const auto runs = record ? record->runs({}) : std::nullopt;
+        if (runs) {
+            for (const auto& row : RosterStatus(roster_->roster, *runs))
+                if (row.programmed()) rosterProgrammed_.insert(row.serial);
+        } else {
+            warn("The roster's progress cannot be read from the production record:\n" +
+                 (record ? record->error() : problem) + ".");
+        }
     }
     showRosterProgress();
 }

@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, if missing.
+# Installs the Debian 12 packages that are missing.
+# usage: deps.sh [--build]
+#   --build  only what building the programs and the Debian package needs
+#            (scripts/package.sh); without it, what the tests need as well.
 set -euo pipefail
-# postgresql: the tests start a real PostgreSQL server (initdb, pg_ctl) for the
-# shared production record; libqt6sql6-*: the Qt SQL drivers of the record;
 # libsqlite3-dev: SQLite itself, for bounding the check of a station's record.
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev
-          libgl1-mesa-dev fonts-liberation libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev postgresql
-          # the Debian package: icons, manual pages, and the checks of the package
-          dpkg-dev librsvg2-bin groff-base lintian desktop-file-utils appstream shared-mime-info
-          bash-completion)
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl1-mesa-dev libsqlite3-dev
+                # the Debian package: icons, library dependencies (dpkg-shlibdeps, file)
+                dpkg-dev file librsvg2-bin gzip)
+# libgtest-dev, libgmock-dev: the tests; postgresql: the tests start a real
+# PostgreSQL server (initdb, pg_ctl) for the shared production record;
+# libqt6sql6-*: the Qt SQL drivers of the record; the checks of the Debian
+# package, with the font it depends on for U+FF1A.
+test_packages=(libgtest-dev libgmock-dev fonts-liberation libqt6sql6-sqlite libqt6sql6-psql postgresql
+               groff-base lintian desktop-file-utils appstream shared-mime-info bash-completion
+               fontconfig fonts-sawarabi-gothic)
+packages=("${build_packages[@]}")
+[ "${1:-}" = "--build" ] || packages+=("${test_packages[@]}")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
