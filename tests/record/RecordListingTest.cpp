@@ -95,14 +95,12 @@ TEST(RecordListing, RunsAsCsv) {
               "1.2.3,Write Success !,programmed,3,1.1.9," +
                   std::string(64, 'a') + ",/srv/line.tbl,41234,fleet.csv," + std::string(64, 'f') +
                   ",\"{\"\"serial\"\":\"\"A1B2C3D4E5F6\"\",\"\"LogoLine1\"\":\"\"Unit 7\"\"}\"," +
-                  std::string(64, 'p') + "
-" +
+                  std::string(64, 'p') + "\r\n" +
                   "7,2024-05-02T07:30:12.345Z,2024-05-02T09:30:12+02:00,'=1+1,ttyUSB0,A1B2C3D4E5F6,"
                   "1.2.3,Write Success !,programmed,3,1.1.9," +
                   std::string(64, 'a') + ",'@evil,41234,fleet.csv," + std::string(64, 'f') +
                   ",\"{\"\"serial\"\":\"\"A1B2C3D4E5F6\"\",\"\"LogoLine1\"\":\"\"Unit 7\"\"}\"," +
-                  std::string(64, 'p') + "
-");
+                  std::string(64, 'p') + "\r\n");
 }
 
 TEST(RecordListing, RunsAsTable) {
