@@ -111,6 +111,7 @@ protected:
 
     void startCli(std::vector<std::string> args) {
         args.insert(args.begin(), KM640_CLI_PROGRAM);
+        fs::remove(folder_ / "cli.err");  // each run's own messages
         ASSERT_TRUE(cli_.start(args, (folder_ / "cli.err").string()));
     }
     std::vector<std::string> production(const std::string& serialOption) {
@@ -173,9 +174,11 @@ bool catchesSignal(pid_t pid, int signal) {
 struct SignalCase {
     const char* name;
     int signal;
+    bool production;  // else write
 };
 
-const SignalCase kStopSignals[] = {{"SIGINT", SIGINT}, {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}};
+const SignalCase kStopSignals[] = {
+    {"SIGINT, production", SIGINT, true}, {"SIGTERM, write", SIGTERM, false}, {"SIGHUP, production", SIGHUP, true}};
 
 }  // namespace
 
@@ -185,7 +188,7 @@ TEST_F(CliSignalTest, FirstSignalFinishesThePagerUnderWay) {
     for (const auto& c : kStopSignals) {
         SCOPED_TRACE(c.name);
         const std::string serial = kSerial + std::to_string(&c - kStopSignals);
-        startCli(production(serial));
+        startCli(c.production ? production(serial) : std::vector<std::string>{"write", "--port", port_, codePlug_});
         ASSERT_TRUE(saves_->waitFor(3 + 32 * static_cast<int>(&c - kStopSignals)));
         ASSERT_EQ(kill(cli_.pid(), c.signal), 0);
         std::string out;
@@ -195,11 +198,12 @@ TEST_F(CliSignalTest, FirstSignalFinishesThePagerUnderWay) {
         EXPECT_NE(errText().find("stopped by a signal; the operation under way was finished first"),
                   std::string::npos)
             << errText();
+        EXPECT_EQ(verifyExitCode(), 0);
+        if (!c.production) continue;
         EXPECT_NE(logText().find("Serial No. = " + serial + "  Write Success !\r\n"), std::string::npos)
             << logText();
         const std::string csv = recordCsv();
         EXPECT_NE(csv.find("," + serial + ",1.2.10,Write Success !,programmed,"), std::string::npos) << csv;
-        EXPECT_EQ(verifyExitCode(), 0);
     }
 }
 
@@ -261,8 +265,9 @@ TEST_F(CliSignalTest, StoppedReadLeavesNoFile) {
     // The signals are sent once the program catches them; the read has then
     // begun or is about to.
     ASSERT_TRUE(catchesSignal(cli_.pid(), SIGINT));
+    // Two different signals: two of the same kind sent at once may arrive as one.
     ASSERT_EQ(kill(cli_.pid(), SIGINT), 0);
-    ASSERT_EQ(kill(cli_.pid(), SIGINT), 0);
+    ASSERT_EQ(kill(cli_.pid(), SIGTERM), 0);
     const int status = cli_.wait();
     // Stopped before or during the read, never with a file.
     EXPECT_EQ(status, 15) << errText();
