@@ -25,6 +25,7 @@ struct CliArguments {
     std::string station;             // production --station; records --station
     std::string since;               // records --since DATE
     std::string until;               // records --until DATE
+    std::string abandon;             // records --abandon SERIAL: settle its unfinished run
     bool json = false;
     bool quiet = false;
     bool noClock = false;
@@ -32,6 +33,7 @@ struct CliArguments {
     bool allowRepeat = false;        // production --allow-repeat
     bool csv = false;                // records --csv
     bool summary = false;            // records --summary
+    bool yes = false;                // records --abandon --yes: without asking
     bool operator==(const CliArguments&) const = default;
 };
 

@@ -10,7 +10,8 @@ namespace {
 
 constexpr ExitCodeMeaning kMeanings[] = {
     {ExitCode::Success, "success; diff: no differences; check: nothing wrong"},
-    {ExitCode::Differences, "diff: the code-plugs differ; check: something is wrong"},
+    {ExitCode::Differences, "diff: the code-plugs differ; check: something is wrong; records --abandon: no "
+                            "unfinished run, or the answer was no; nothing was changed"},
     {ExitCode::Usage, "the command line was not understood"},
     {ExitCode::BadFile, "a code-plug file is missing, short, not a regular file, or cannot be read or written"},
     {ExitCode::PortError, "the port is unknown, busy or not permitted, or failed during a transfer"},
@@ -99,7 +100,16 @@ the window's Write would send:
                                YYYY-MM-DD, the station's local date, both ends included.
                                --csv: RFC 4180 CSV with every recorded field (times in UTC and
                                local, program version, the code-plug's SHA-256 and file).
-                               --summary: the number of runs per day and outcome.
+                               --summary: the number of runs per day and outcome; runs that
+                               have not finished and abandoned runs are counted apart.
+                               The record is only read (a SQLite file is opened read-only).
+  records --abandon SN [--yes] [--record URL] [--log-dir DIR] [--station NAME]
+                               Settle the unfinished run of SN whose station stopped in the
+                               middle of the pager (power cut, crash): the run is shown, and
+                               after a yes on the terminal it is marked abandoned, with who
+                               (NAME, else user@host) and when, so SN can be programmed again.
+                               --yes: without asking (a script; without a terminal --abandon
+                               refuses to change anything unless --yes is given).
   diff --port PORT FILE [--json]
                                Read the pager and name the fields that differ from FILE,
                                to explain a failed verify.

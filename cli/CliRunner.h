@@ -21,8 +21,10 @@ struct CliContext {
     LocalClock& clock;
     SerialDeviceList& devices;
     PortSystemView portSystem;
-    // production --serial-from-stdin reads the scanned labels here.
+    // production --serial-from-stdin reads the scanned labels here, and
+    // records --abandon its question's answer (only from a terminal).
     std::istream* in = nullptr;
+    bool inIsTerminal = false;
     // The station name a production run is recorded with unless --station
     // gives one.
     std::string hostName = {};

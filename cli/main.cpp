@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     for (const auto& board : km640::SimulatorAnnouncements().Live()) portSystem.boards.push_back(board.pid);
     km640::cli::CliContext context{std::cout, std::cerr, isatty(STDERR_FILENO) != 0, clock, devices, portSystem};
     context.in = &std::cin;
+    context.inIsTerminal = isatty(STDIN_FILENO) != 0;
     context.hostName = QSysInfo::machineHostName().toStdString();
     if (const char* record = std::getenv("KM640_RECORD")) context.recordEnvironment = record;
     return km640::cli::runCli(args, context);

@@ -29,6 +29,8 @@ constexpr int kSqliteRetryMs = 20;
 constexpr const char* kRunColumns =
     "id, started_utc, started_local, station, port, serial, firmware, outcome, state, repeat_of, program_version, "
     "codeplug_sha256, codeplug_file, duration_ms";
+constexpr const char* kAbandonedColumns = ", abandoned_by, abandoned_utc";
+constexpr const char* kNoAbandonedColumns = ", '', ''";
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QVariant& v) { return v.toString().toStdString(); }
@@ -439,9 +441,58 @@ bool ProductionRecord::finish(std::int64_t runId, const RunEnd& end) {
 
 std::optional<std::vector<RecordedRun>> ProductionRecord::runs(const RecordFilter& filter) {
     const Where where = whereOf(filter);
+    return selectRuns(where.clause, where.values);
+}
+
+std::optional<std::vector<RecordedRun>> ProductionRecord::unfinishedRuns(const std::string& serial) {
+    return selectRuns(" WHERE serial = ? AND state = 'running'", {q(serial)});
+}
+
+std::optional<std::vector<RecordedRun>> ProductionRecord::abandon(const std::string& serial, const std::string& by,
+                                                                  const std::string& whenUtc) {
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (!db.isOpen() && !open(location_)) return std::nullopt;
+    // Under the claims' lock, so a station cannot claim the serial number
+    // between the look and the change.
+    if (QSqlError failure; !beginLocked(Lock::Claims, failure)) {
+        fail("cannot be written", failure);
+        close();
+        return std::nullopt;
+    }
+    auto settled = unfinishedRuns(serial);
+    QSqlQuery update(db);
+    update.prepare("UPDATE production_run SET state = 'failed', outcome = ?, abandoned_by = ?, abandoned_utc = ?"
+                   " WHERE id = ? AND state = 'running'");
+    std::vector<RecordedRun> none;
+    for (auto& run : settled ? *settled : none) {
+        update.addBindValue(QString(kAbandonedOutcome));
+        update.addBindValue(q(by));
+        update.addBindValue(q(whenUtc));
+        update.addBindValue(qlonglong{run.id});
+        if (!update.exec()) {
+            fail("cannot be written", update.lastError());
+            settled.reset();
+            break;
+        }
+        run.state = RunState::Abandoned;
+        run.outcome = kAbandonedOutcome;
+        run.abandonedBy = by;
+        run.abandonedUtc = whenUtc;
+    }
+    if (!settled || !commit()) {
+        if (settled) fail("cannot be written", db.lastError());
+        rollback();
+        close();
+        return std::nullopt;
+    }
+    return settled;
+}
+
+std::optional<std::vector<RecordedRun>> ProductionRecord::selectRuns(const QString& where, const QVariantList& values) {
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
-    query.prepare(QString("SELECT %1 FROM production_run%2 ORDER BY id").arg(kRunColumns, where.clause));
-    for (const auto& v : where.values) query.addBindValue(v);
+    query.prepare(QString("SELECT %1%2 FROM production_run%3 ORDER BY id")
+                      .arg(kRunColumns, knowsAbandoned() ? kAbandonedColumns : kNoAbandonedColumns, where));
+    for (const auto& v : values) query.addBindValue(v);
     if (!query.exec()) {
         fail("cannot be read", query.lastError());
         return std::nullopt;
@@ -463,6 +514,9 @@ std::optional<std::vector<RecordedRun>> ProductionRecord::runs(const RecordFilte
         r.codePlugSha256 = s(query.value(11));
         r.codePlugFile = s(query.value(12));
         r.durationMs = query.value(13).toLongLong();
+        r.abandonedBy = s(query.value(14));
+        r.abandonedUtc = s(query.value(15));
+        if (!r.abandonedUtc.empty()) r.state = RunState::Abandoned;
         runs.push_back(std::move(r));
     }
     return runs;
@@ -471,10 +525,15 @@ std::optional<std::vector<RecordedRun>> ProductionRecord::runs(const RecordFilte
 std::optional<std::vector<DayOutcomeCount>> ProductionRecord::summary(const RecordFilter& filter) {
     const Where where = whereOf(filter);
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    // Unfinished and abandoned runs are counted apart from the outcomes of
+    // runs that reached their end.
     query.prepare(QString("SELECT substr(started_local, 1, 10),"
-                          " CASE WHEN state = 'running' THEN '(unfinished)' ELSE outcome END, COUNT(*)"
-                          " FROM production_run%1 GROUP BY 1, 2 ORDER BY 1, 2")
-                      .arg(where.clause));
+                          " CASE WHEN state = 'running' THEN '%1'%2 ELSE outcome END, COUNT(*)"
+                          " FROM production_run%3 GROUP BY 1, 2 ORDER BY 1, 2")
+                      .arg(kUnfinishedText,
+                           knowsAbandoned() ? QString(" WHEN abandoned_utc <> '' THEN '%1'").arg(kAbandonedText)
+                                            : QString(),
+                           where.clause));
     for (const auto& v : where.values) query.addBindValue(v);
     if (!query.exec()) {
         fail("cannot be read", query.lastError());

@@ -34,6 +34,13 @@ const std::vector<MigrationText>& migrationTexts() {
         {2,
          {"CREATE INDEX production_run_serial ON production_run (serial, state)",
           "CREATE INDEX production_run_started ON production_run (started_local)"}},
+        // A run whose station died is settled by hand: it is closed as not
+        // programmed (state 'failed', so the serial number may be programmed
+        // again), and who settled it and when (UTC) is kept; programs that
+        // do not know these columns see a failed run.
+        {3,
+         {"ALTER TABLE production_run ADD COLUMN abandoned_by TEXT NOT NULL DEFAULT ''",
+          "ALTER TABLE production_run ADD COLUMN abandoned_utc TEXT NOT NULL DEFAULT ''"}},
     };
     return texts;
 }

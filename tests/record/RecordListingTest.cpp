@@ -71,14 +71,33 @@ RecordedRun sampleRun() {
 }
 }  // namespace
 
+namespace {
+// A run whose station died, settled by hand the next morning.
+RecordedRun abandonedRun() {
+    RecordedRun r = sampleRun();
+    r.state = RunState::Abandoned;
+    r.outcome = kAbandonedOutcome;
+    r.repeatOf.reset();
+    r.firmware.clear();
+    r.durationMs = 0;
+    r.abandonedBy = "anna@line-pc";
+    r.abandonedUtc = "2024-05-03T06:00:00.000Z";
+    return r;
+}
+}  // namespace
+
 TEST(RecordListing, RunsAsCsv) {
-    const RecordedRun runs[] = {sampleRun()};
+    const RecordedRun runs[] = {sampleRun(), abandonedRun()};
     EXPECT_EQ(RunsCsv(runs),
               "id,started_utc,started_local,station,port,serial,firmware,outcome,state,repeat_of,program_version,"
-              "codeplug_sha256,codeplug_file,duration_ms\r\n"
+              "codeplug_sha256,codeplug_file,duration_ms,abandoned_by,abandoned_utc\r\n"
               "7,2024-05-02T07:30:12.345Z,2024-05-02T09:30:12+02:00,\"line 2, \"\"north\"\"\",ttyUSB0,A1B2C3D4E5F6,"
               "1.2.3,Write Success !,programmed,3,1.1.9," +
-                  std::string(64, 'a') + ",/srv/line.tbl,41234\r\n");
+                  std::string(64, 'a') +
+                  ",/srv/line.tbl,41234,,\r\n"
+                  "7,2024-05-02T07:30:12.345Z,2024-05-02T09:30:12+02:00,\"line 2, \"\"north\"\"\",ttyUSB0,A1B2C3D4E5F6,"
+                  ",Abandoned,abandoned,,1.1.9," +
+                  std::string(64, 'a') + ",/srv/line.tbl,0,anna@line-pc,2024-05-03T06:00:00.000Z\r\n");
 }
 
 TEST(RecordListing, RunsAsTable) {
@@ -91,14 +110,17 @@ TEST(RecordListing, RunsAsTable) {
     refused.outcome = kRefusedOutcome;
     refused.firmware.clear();
     refused.durationMs = 0;
-    const RecordedRun runs[] = {sampleRun(), unfinished, refused};
+    RecordedRun abandoned = abandonedRun();
+    abandoned.station = "line-3";
+    const RecordedRun runs[] = {sampleRun(), unfinished, refused, abandoned};
     EXPECT_EQ(RunsTable(runs),
-              "Started                    Station          Port     Serial No.    Firmware  Outcome                     "
+              "Started                    Station          Port     Serial No.    Firmware  Outcome                      "
               "Duration\n"
-              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6  1.2.3     Write Success ! (repeat)    "
+              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6  1.2.3     Write Success ! (repeat)     "
               "41.2 s\n"
               "2024-05-02 09:30:12+02:00  bad?[2Jname      ttyUSB0  A1B2C3D4E5F6  1.2.3     (unfinished)\n"
-              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6            Refused: programmed before\n");
+              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6            Refused: programmed before\n"
+              "2024-05-02 09:30:12+02:00  line-3           ttyUSB0  A1B2C3D4E5F6            (abandoned) by anna@line-pc\n");
     EXPECT_EQ(RunsTable({}), "No runs recorded.\n");
 }
 
@@ -117,6 +139,6 @@ TEST(RecordListing, EarlierRunNamesWhenAndWhere) {
               "A1B2C3D4E5F6 was programmed on 2024-05-02 09:30:12+02:00 at station line-2 (port /dev/ttyUSB0)");
     earlier.unfinished = true;
     EXPECT_EQ(EarlierRunText("A1B2C3D4E5F6", earlier),
-              "A1B2C3D4E5F6 is being programmed at station line-2 (port /dev/ttyUSB0) since 2024-05-02 "
-              "09:30:12+02:00, or that run never finished");
+              "A1B2C3D4E5F6 is still being programmed at station line-2 (port /dev/ttyUSB0) since 2024-05-02 "
+              "09:30:12+02:00");
 }
