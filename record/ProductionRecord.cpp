@@ -96,6 +96,8 @@ bool ProductionRecord::fail(const std::string& what, const QString& detail) {
 
 bool ProductionRecord::fail(const std::string& what, const QSqlError& error) {
     const QString text = error.text().trimmed();
+    connectionLost_ = RecordConnectionLost(sqlite() ? RecordBackend::Sqlite : RecordBackend::Postgres,
+                                           error.nativeErrorCode().toStdString(), text.toStdString());
     return fail(what, QString::fromStdString(RecordFailureText(sqlite() ? RecordBackend::Sqlite : RecordBackend::Postgres,
                                                               error.nativeErrorCode().toStdString(),
                                                               text.toStdString())));
@@ -382,7 +384,31 @@ std::optional<std::int64_t> ProductionRecord::insertRun(const RunStart& start, R
     return id;
 }
 
+// A server restarted between two scans, or a fail-over, drops the station's
+// connection: the claim is made once more on a fresh connection, so the scan
+// is not lost. (A claim whose commit reached the server before the
+// connection dropped finds its own run the second time and is refused as
+// unfinished: never a pager programmed twice.)
 Claim ProductionRecord::claim(const RunStart& start, bool allowRepeat) {
+    Claim claim = claimOnce(start, allowRepeat);
+    if (claim.kind == Claim::Kind::Failed && connectionLost_) {
+        close();
+        claim = claimOnce(start, allowRepeat);
+    }
+    return claim;
+}
+
+// The pager is written: its row is completed on a fresh connection when the
+// server dropped the old one, so the run does not stay unfinished.
+bool ProductionRecord::finish(std::int64_t runId, const RunEnd& end) {
+    if (finishOnce(runId, end)) return true;
+    if (!connectionLost_) return false;
+    close();
+    return finishOnce(runId, end);
+}
+
+Claim ProductionRecord::claimOnce(const RunStart& start, bool allowRepeat) {
+    connectionLost_ = false;
     Claim claim;
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     if (!db.isOpen() && !open(location_)) {
@@ -421,8 +447,10 @@ bool ProductionRecord::recordRefusal(const RunStart& start, const EarlierRun& ea
     return insertRun(start, RunState::Refused, kRefusedOutcome, earlier.id).has_value();
 }
 
-bool ProductionRecord::finish(std::int64_t runId, const RunEnd& end) {
+bool ProductionRecord::finishOnce(std::int64_t runId, const RunEnd& end) {
+    connectionLost_ = false;
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (!db.isOpen() && !open(location_)) return false;
     QSqlQuery query(db);
     query.prepare("UPDATE production_run SET state = ?, outcome = ?, firmware = ?, duration_ms = ? WHERE id = ?");
     query.addBindValue(QString(RunStateName(end.state)));

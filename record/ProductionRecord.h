@@ -114,6 +114,8 @@ private:
     void rollback();
     bool fail(const std::string& what, const QString& detail);
     bool fail(const std::string& what, const QSqlError& error);
+    Claim claimOnce(const RunStart& start, bool allowRepeat);
+    bool finishOnce(std::int64_t runId, const RunEnd& end);
     // False when the record cannot be read; earlier is set when there is one.
     bool findEarlier(const std::string& serial, std::optional<EarlierRun>& earlier);
     std::optional<std::int64_t> insertRun(const RunStart& start, RunState state, const std::string& outcome,
@@ -127,6 +129,7 @@ private:
     RecordLocation location_;
     bool readOnly_ = false;
     int schemaVersion_ = 0;  // the version the record was at when opened
+    bool connectionLost_ = false;  // the last failure was a connection the server dropped
     std::string error_;
 };
 

@@ -350,6 +350,41 @@ TEST_P(ProductionRecordTest, AnUnfinishedRunIsSettledAsAbandoned) {
     EXPECT_EQ(record.claim(startOf("A1B2C3D4E5F6", "line-1"), false).kind, Claim::Kind::Refused);
 }
 
+// The shared server is restarted (an update, a fail-over) between two scans
+// and again while a pager is being written: no scan is lost and no run stays
+// unfinished, because the claim and the completion are made once more on a
+// fresh connection.
+class RecordServerRestartTest : public ProductionRecordTest {};
+
+TEST_P(RecordServerRestartTest, ARestartCostsNoScanAndLeavesNoUnfinishedRun) {
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    const Claim first = record.claim(startOf("A1B2C3D4E5F6"), false);
+    ASSERT_EQ(first.kind, Claim::Kind::Granted) << first.error;
+    ASSERT_TRUE(record.finish(first.runId, endOf(RunState::Programmed, "Write Success !"))) << record.error();
+
+    // Between two scans.
+    ASSERT_TRUE(SharedPostgres::server()->restart());
+    const Claim second = record.claim(startOf("A1B2C3D4E5F7"), false);
+    ASSERT_EQ(second.kind, Claim::Kind::Granted) << second.error;
+    // During the write of that pager.
+    ASSERT_TRUE(SharedPostgres::server()->restart());
+    EXPECT_TRUE(record.finish(second.runId, endOf(RunState::Programmed, "Write Success !"))) << record.error();
+    // And a refusal still refuses after one.
+    ASSERT_TRUE(SharedPostgres::server()->restart());
+    const Claim again = record.claim(startOf("A1B2C3D4E5F6"), false);
+    EXPECT_EQ(again.kind, Claim::Kind::Refused) << again.error;
+
+    const auto runs = record.runs({});
+    ASSERT_TRUE(runs) << record.error();
+    ASSERT_EQ(runs->size(), 3u);
+    EXPECT_EQ((*runs)[1].serial, "A1B2C3D4E5F7");
+    EXPECT_EQ((*runs)[1].state, RunState::Programmed);
+    for (const auto& run : *runs) EXPECT_NE(run.state, RunState::Running) << run.serial;
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, RecordServerRestartTest, ::testing::Values(Backend::Postgres), backendName);
+
 // Another program holds the record in the middle of its own write (a
 // station's write that hangs, a hand-made change left open): the line is
 // told so after a few seconds, in words that name it and with the
