@@ -30,6 +30,8 @@ enum Option : unsigned {
     kBase = 1u << 15,
     kRoster = 1u << 16,
     kSet = 1u << 17,
+    kAbandon = 1u << 18,
+    kYes = 1u << 19,
 };
 
 struct OptionRule {
@@ -60,6 +62,8 @@ constexpr OptionRule kOptions[] = {
     {"--base", "", kBase, &CliArguments::base, nullptr},
     {"--roster", "", kRoster, &CliArguments::roster, nullptr},
     {"--set", "", kSet, nullptr, nullptr, &CliArguments::setValues},
+    {"--abandon", "", kAbandon, &CliArguments::abandon, nullptr},
+    {"--yes", "", kYes, nullptr, &CliArguments::yes},
 };
 
 struct CommandRule {
@@ -85,8 +89,8 @@ constexpr CommandRule kCommands[] = {
     {"production", Command::Production,
      kPort | kSerial | kLogDir | kRecord | kStation | kSerialFromStdin | kAllowRepeat | kRoster, kPort, 1, 1,
      "one code-plug file"},
-    {"records", Command::Records, kRecord | kLogDir | kSerial | kStation | kSince | kUntil | kCsv | kSummary, 0, 0,
-     0, ""},
+    {"records", Command::Records,
+     kRecord | kLogDir | kSerial | kStation | kSince | kUntil | kCsv | kSummary | kAbandon | kYes, 0, 0, 0, ""},
     {"dump", Command::Dump, kJson, 0, 1, 1, "one code-plug file"},
     {"diff", Command::Diff, kPort | kJson, 0, 2, 1, "two code-plug files, or --port and one file"},
     {"check", Command::Check, 0, 0, 1, 1, "one code-plug file"},
@@ -250,7 +254,21 @@ CliParse parseCliArguments(std::span<const std::string> args) {
                                       : "production needs --serial or --serial-from-stdin";
         return out;
     }
-    if ((given & kSerial) != 0) out.error = serialProblem(a.serial);
+    // --abandon changes the record: it takes the record and the station
+    // that settles the run, and nothing that selects or shapes a listing.
+    if ((given & kYes) != 0 && (given & kAbandon) == 0) {
+        out.error = "--yes goes with --abandon";
+        return out;
+    }
+    if ((given & kAbandon) != 0 && (given & (kSerial | kSince | kUntil | kCsv | kSummary)) != 0) {
+        out.error = "--abandon takes --record, --log-dir, --station and --yes only";
+        return out;
+    }
+    if ((given & kAbandon) != 0) {
+        out.error = serialProblem(a.abandon);
+        if (!out.error.empty()) out.error = "--abandon: " + out.error;
+    }
+    if (out.error.empty() && (given & kSerial) != 0) out.error = serialProblem(a.serial);
     if (out.error.empty() && (given & kRecord) != 0) out.error = ParseRecordUrl(a.record).error;
     // The station name goes into the record and onto every station's terminal.
     if (out.error.empty() && (given & kStation) != 0 && holdsControlCharacter(a.station))

@@ -27,6 +27,7 @@ struct CliArguments {
     std::string until;               // records --until DATE
     std::string roster;              // production --roster: the fleet's roster (CSV)
     std::vector<std::string> setValues;  // write --set NAME=VALUE, in the order given
+    std::string abandon;             // records --abandon SERIAL: settle its unfinished run
     bool json = false;
     bool quiet = false;
     bool noClock = false;
@@ -34,6 +35,7 @@ struct CliArguments {
     bool allowRepeat = false;        // production --allow-repeat
     bool csv = false;                // records --csv
     bool summary = false;            // records --summary
+    bool yes = false;                // records --abandon --yes: without asking
     bool operator==(const CliArguments&) const = default;
 };
 

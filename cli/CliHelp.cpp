@@ -10,7 +10,8 @@ namespace {
 
 constexpr ExitCodeMeaning kMeanings[] = {
     {ExitCode::Success, "success; diff: no differences; check: nothing wrong"},
-    {ExitCode::Differences, "diff: the code-plugs differ; check: something is wrong; roster check: a row is bad"},
+    {ExitCode::Differences, "diff: the code-plugs differ; check: something is wrong; roster check: a row is bad; "
+                            "records --abandon: no unfinished run, or the answer was no; nothing was changed"},
     {ExitCode::Usage, "the command line was not understood"},
     {ExitCode::BadFile, "a code-plug file is missing, short, not a regular file, or cannot be read or written"},
     {ExitCode::PortError, "the port is unknown, busy or not permitted, or failed during a transfer"},
@@ -121,7 +122,16 @@ the window's Write would send:
                                local, program version, the code-plug's SHA-256 and file); a
                                cell starting with =, +, -, @, tab or CR gets a ' in front so a
                                spreadsheet shows it as text.
-                               --summary: the number of runs per day and outcome.
+                               --summary: the number of runs per day and outcome; runs that
+                               have not finished and abandoned runs are counted apart.
+                               The record is only read (a SQLite file is opened read-only).
+  records --abandon SN [--yes] [--record URL] [--log-dir DIR] [--station NAME]
+                               Settle the unfinished run of SN whose station stopped in the
+                               middle of the pager (power cut, crash): the run is shown, and
+                               after a yes on the terminal it is marked abandoned, with who
+                               (NAME, else user@host) and when, so SN can be programmed again.
+                               --yes: without asking (a script; without a terminal --abandon
+                               refuses to change anything unless --yes is given).
   roster status ROSTER [--record URL] [--log-dir DIR]
                                A fleet job's progress: every row of the roster with the
                                record's latest run of its serial number (programmed, or still

@@ -21,7 +21,8 @@ struct CliContext {
     LocalClock& clock;
     SerialDeviceList& devices;
     PortSystemView portSystem;
-    // production --serial-from-stdin reads the scanned labels here.
+    // production --serial-from-stdin reads the scanned labels here, and
+    // records --abandon its question's answer (only from a terminal).
     std::istream* in = nullptr;
     // The descriptor behind in, when it has one: the labels are then read
     // from it directly, so that the wait for the next one also ends when a
@@ -30,6 +31,7 @@ struct CliContext {
     // The commands that talk to the pager catch Ctrl-C, kill and hang-up
     // (StopSignals) so as not to leave a pager half-written.
     bool catchStopSignals = false;
+    bool inIsTerminal = false;
     // The station name a production run is recorded with unless --station
     // gives one.
     std::string hostName = {};

@@ -9,7 +9,8 @@ namespace km640::cli {
 
 enum class ExitCode : int {
     Success = 0,
-    Differences = 1,  // diff: the code-plugs differ; check: something is wrong
+    Differences = 1,  // diff: the code-plugs differ; check: something is wrong; records --abandon: no unfinished
+                      // run, or the operator answered no; nothing was changed
     Usage = 2,        // the command line was not understood
     BadFile = 3,      // a code-plug file is missing, short, not a regular file, or cannot be read or written
     PortError = 4,    // the port is unknown, busy, not permitted, or failed mid-transfer

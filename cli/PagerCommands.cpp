@@ -365,6 +365,10 @@ PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, con
         // The earlier run's station and port come from the record.
         context_.err << "km640-cli: " << terminalText(EarlierRunText(serial, *report.earlier))
                      << "; not programmed again (--allow-repeat programs it anyway).\n";
+        if (report.earlier->unfinished)
+            context_.err << "km640-cli: if that station stopped in the middle of the pager, 'km640-cli records "
+                            "--abandon "
+                         << serial << "' settles its run.\n";
         outcome = kRefusedOutcome;
         code = ExitCode::RepeatRefused;
         break;

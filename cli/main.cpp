@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     context.in = &std::cin;
     context.inFd = STDIN_FILENO;
     context.catchStopSignals = true;
+    context.inIsTerminal = isatty(STDIN_FILENO) != 0;
     context.hostName = QSysInfo::machineHostName().toStdString();
     if (const char* record = std::getenv("KM640_RECORD")) context.recordEnvironment = record;
     return km640::cli::runCli(args, context);

@@ -28,12 +28,15 @@ constexpr int kSqliteRetryMs = 20;
 
 constexpr const char* kRunColumns =
     "id, started_utc, started_local, station, port, serial, firmware, outcome, state, repeat_of, program_version, "
-    "codeplug_sha256, codeplug_file, duration_ms, ";
-// The fleet's columns came with schema version 3; a record read as an older
-// program left it (read-only, not upgraded) shows them empty.
+    "codeplug_sha256, codeplug_file, duration_ms";
+// The fleet's columns came with schema version 3, the settling of an
+// abandoned run with version 4; a record read as an older program left it
+// (read-only, not upgraded) shows them empty.
 constexpr int kRosterSchemaVersion = 3;
-constexpr const char* kRosterColumns = "roster_file, roster_sha256, roster_row, pager_codeplug_sha256";
-constexpr const char* kNoRosterColumns = "'', '', '', ''";
+constexpr const char* kRosterColumns = ", roster_file, roster_sha256, roster_row, pager_codeplug_sha256";
+constexpr const char* kNoRosterColumns = ", '', '', '', ''";
+constexpr const char* kAbandonedColumns = ", abandoned_by, abandoned_utc";
+constexpr const char* kNoAbandonedColumns = ", '', ''";
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QVariant& v) { return v.toString().toStdString(); }
@@ -99,6 +102,8 @@ bool ProductionRecord::fail(const std::string& what, const QString& detail) {
 
 bool ProductionRecord::fail(const std::string& what, const QSqlError& error) {
     const QString text = error.text().trimmed();
+    connectionLost_ = RecordConnectionLost(sqlite() ? RecordBackend::Sqlite : RecordBackend::Postgres,
+                                           error.nativeErrorCode().toStdString(), text.toStdString());
     return fail(what, QString::fromStdString(RecordFailureText(sqlite() ? RecordBackend::Sqlite : RecordBackend::Postgres,
                                                               error.nativeErrorCode().toStdString(),
                                                               text.toStdString())));
@@ -371,7 +376,7 @@ std::optional<std::int64_t> ProductionRecord::insertRun(const RunStart& start, R
     query.prepare(QString("INSERT INTO production_run (started_utc, started_local, station, port, serial, outcome, "
                           "state, repeat_of, program_version, codeplug_sha256, codeplug_file%1)"
                           " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?%2) RETURNING id")
-                      .arg(roster ? QString(", ") + kRosterColumns : QString(), roster ? ", ?, ?, ?, ?" : ""));
+                      .arg(roster ? kRosterColumns : "", roster ? ", ?, ?, ?, ?" : ""));
     for (const auto* text : {&start.startedUtc, &start.startedLocal, &start.station, &start.port, &start.serial,
                              &outcome})
         query.addBindValue(q(*text));
@@ -392,7 +397,31 @@ std::optional<std::int64_t> ProductionRecord::insertRun(const RunStart& start, R
     return id;
 }
 
+// A server restarted between two scans, or a fail-over, drops the station's
+// connection: the claim is made once more on a fresh connection, so the scan
+// is not lost. (A claim whose commit reached the server before the
+// connection dropped finds its own run the second time and is refused as
+// unfinished: never a pager programmed twice.)
 Claim ProductionRecord::claim(const RunStart& start, bool allowRepeat) {
+    Claim claim = claimOnce(start, allowRepeat);
+    if (claim.kind == Claim::Kind::Failed && connectionLost_) {
+        close();
+        claim = claimOnce(start, allowRepeat);
+    }
+    return claim;
+}
+
+// The pager is written: its row is completed on a fresh connection when the
+// server dropped the old one, so the run does not stay unfinished.
+bool ProductionRecord::finish(std::int64_t runId, const RunEnd& end) {
+    if (finishOnce(runId, end)) return true;
+    if (!connectionLost_) return false;
+    close();
+    return finishOnce(runId, end);
+}
+
+Claim ProductionRecord::claimOnce(const RunStart& start, bool allowRepeat) {
+    connectionLost_ = false;
     Claim claim;
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     if (!db.isOpen() && !open(location_)) {
@@ -437,8 +466,10 @@ bool ProductionRecord::recordNotInRoster(const RunStart& start) {
     return insertRun(start, RunState::Refused, kNotInRosterOutcome, std::nullopt).has_value();
 }
 
-bool ProductionRecord::finish(std::int64_t runId, const RunEnd& end) {
+bool ProductionRecord::finishOnce(std::int64_t runId, const RunEnd& end) {
+    connectionLost_ = false;
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (!db.isOpen() && !open(location_)) return false;
     QSqlQuery query(db);
     query.prepare("UPDATE production_run SET state = ?, outcome = ?, firmware = ?, duration_ms = ? WHERE id = ?");
     query.addBindValue(QString(RunStateName(end.state)));
@@ -457,10 +488,59 @@ bool ProductionRecord::finish(std::int64_t runId, const RunEnd& end) {
 
 std::optional<std::vector<RecordedRun>> ProductionRecord::runs(const RecordFilter& filter) {
     const Where where = whereOf(filter);
+    return selectRuns(where.clause, where.values);
+}
+
+std::optional<std::vector<RecordedRun>> ProductionRecord::unfinishedRuns(const std::string& serial) {
+    return selectRuns(" WHERE serial = ? AND state = 'running'", {q(serial)});
+}
+
+std::optional<std::vector<RecordedRun>> ProductionRecord::abandon(const std::string& serial, const std::string& by,
+                                                                  const std::string& whenUtc) {
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (!db.isOpen() && !open(location_)) return std::nullopt;
+    // Under the claims' lock, so a station cannot claim the serial number
+    // between the look and the change.
+    if (QSqlError failure; !beginLocked(Lock::Claims, failure)) {
+        fail("cannot be written", failure);
+        close();
+        return std::nullopt;
+    }
+    auto settled = unfinishedRuns(serial);
+    QSqlQuery update(db);
+    update.prepare("UPDATE production_run SET state = 'failed', outcome = ?, abandoned_by = ?, abandoned_utc = ?"
+                   " WHERE id = ? AND state = 'running'");
+    std::vector<RecordedRun> none;
+    for (auto& run : settled ? *settled : none) {
+        update.addBindValue(QString(kAbandonedOutcome));
+        update.addBindValue(q(by));
+        update.addBindValue(q(whenUtc));
+        update.addBindValue(qlonglong{run.id});
+        if (!update.exec()) {
+            fail("cannot be written", update.lastError());
+            settled.reset();
+            break;
+        }
+        run.state = RunState::Abandoned;
+        run.outcome = kAbandonedOutcome;
+        run.abandonedBy = by;
+        run.abandonedUtc = whenUtc;
+    }
+    if (!settled || !commit()) {
+        if (settled) fail("cannot be written", db.lastError());
+        rollback();
+        close();
+        return std::nullopt;
+    }
+    return settled;
+}
+
+std::optional<std::vector<RecordedRun>> ProductionRecord::selectRuns(const QString& where, const QVariantList& values) {
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
     const char* roster = schemaVersion_ >= kRosterSchemaVersion ? kRosterColumns : kNoRosterColumns;
-    query.prepare(QString("SELECT %1%2 FROM production_run%3 ORDER BY id").arg(kRunColumns, roster, where.clause));
-    for (const auto& v : where.values) query.addBindValue(v);
+    query.prepare(QString("SELECT %1%2%3 FROM production_run%4 ORDER BY id")
+                      .arg(kRunColumns, roster, knowsAbandoned() ? kAbandonedColumns : kNoAbandonedColumns, where));
+    for (const auto& v : values) query.addBindValue(v);
     if (!query.exec()) {
         fail("cannot be read", query.lastError());
         return std::nullopt;
@@ -483,6 +563,9 @@ std::optional<std::vector<RecordedRun>> ProductionRecord::runs(const RecordFilte
         r.codePlugFile = s(query.value(12));
         r.durationMs = query.value(13).toLongLong();
         r.roster = {s(query.value(14)), s(query.value(15)), s(query.value(16)), s(query.value(17))};
+        r.abandonedBy = s(query.value(18));
+        r.abandonedUtc = s(query.value(19));
+        if (!r.abandonedUtc.empty()) r.state = RunState::Abandoned;
         runs.push_back(std::move(r));
     }
     return runs;
@@ -491,10 +574,15 @@ std::optional<std::vector<RecordedRun>> ProductionRecord::runs(const RecordFilte
 std::optional<std::vector<DayOutcomeCount>> ProductionRecord::summary(const RecordFilter& filter) {
     const Where where = whereOf(filter);
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    // Unfinished and abandoned runs are counted apart from the outcomes of
+    // runs that reached their end.
     query.prepare(QString("SELECT substr(started_local, 1, 10),"
-                          " CASE WHEN state = 'running' THEN '(unfinished)' ELSE outcome END, COUNT(*)"
-                          " FROM production_run%1 GROUP BY 1, 2 ORDER BY 1, 2")
-                      .arg(where.clause));
+                          " CASE WHEN state = 'running' THEN '%1'%2 ELSE outcome END, COUNT(*)"
+                          " FROM production_run%3 GROUP BY 1, 2 ORDER BY 1, 2")
+                      .arg(kUnfinishedText,
+                           knowsAbandoned() ? QString(" WHEN abandoned_utc <> '' THEN '%1'").arg(kAbandonedText)
+                                            : QString(),
+                           where.clause));
     for (const auto& v : where.values) query.addBindValue(v);
     if (!query.exec()) {
         fail("cannot be read", query.lastError());

@@ -88,6 +88,14 @@ public:
     // The latest successful or unfinished run of a serial number.
     std::optional<EarlierRun> earlierRun(const std::string& serial);
     bool finish(std::int64_t runId, const RunEnd& end);
+    // Settles the unfinished runs of a serial number whose station died: they
+    // are closed as abandoned, with who settled them (user@host or a
+    // station) and when. Nothing when the serial number has no unfinished
+    // run; nullopt with error() set when the record cannot be written.
+    std::optional<std::vector<RecordedRun>> abandon(const std::string& serial, const std::string& by,
+                                                    const std::string& whenUtc);
+    // The unfinished runs of a serial number, oldest first.
+    std::optional<std::vector<RecordedRun>> unfinishedRuns(const std::string& serial);
 
     std::optional<std::vector<RecordedRun>> runs(const RecordFilter& filter);
     std::optional<std::vector<DayOutcomeCount>> summary(const RecordFilter& filter);
@@ -110,16 +118,22 @@ private:
     void rollback();
     bool fail(const std::string& what, const QString& detail);
     bool fail(const std::string& what, const QSqlError& error);
+    Claim claimOnce(const RunStart& start, bool allowRepeat);
+    bool finishOnce(std::int64_t runId, const RunEnd& end);
     // False when the record cannot be read; earlier is set when there is one.
     bool findEarlier(const std::string& serial, std::optional<EarlierRun>& earlier);
     std::optional<std::int64_t> insertRun(const RunStart& start, RunState state, const std::string& outcome,
                                           std::optional<std::int64_t> repeatOf);
     bool sqlite() const { return location_.kind == RecordLocation::Kind::Sqlite; }
+    // Records before version 3 have no abandoned runs (read-only listing).
+    bool knowsAbandoned() const { return schemaVersion_ >= 4; }
+    std::optional<std::vector<RecordedRun>> selectRuns(const QString& where, const QVariantList& values);
 
     QString connectionName_;
     RecordLocation location_;
     bool readOnly_ = false;
     int schemaVersion_ = 0;  // the version the record was at when opened
+    bool connectionLost_ = false;  // the last failure was a connection the server dropped
     std::string error_;
 };
 

@@ -20,6 +20,19 @@ bool contains(const std::string& text, const char* part) { return text.find(part
 
 }  // namespace
 
+bool RecordConnectionLost(RecordBackend backend, const std::string& nativeCode, const std::string& text) {
+    if (backend == RecordBackend::Sqlite) return false;
+    // Class 08: connection exception; 57P01..57P03: the server shut down or
+    // is starting up.
+    if (nativeCode.starts_with("08") || nativeCode == "57P01" || nativeCode == "57P02" || nativeCode == "57P03")
+        return true;
+    for (const char* said : {"server closed the connection", "no connection to the server", "terminating connection",
+                             "could not send data to server", "could not receive data from server",
+                             "connection to server was lost", "SSL SYSCALL error: EOF detected"})
+        if (contains(text, said)) return true;
+    return false;
+}
+
 std::string NoAnswerText() { return "the server did not answer within " + std::to_string(kRecordAnswerSeconds) + " s"; }
 
 std::string RecordFailureText(RecordBackend backend, const std::string& nativeCode, const std::string& text) {

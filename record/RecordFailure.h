@@ -23,6 +23,11 @@ enum class RecordBackend { Sqlite, Postgres };
 // 5 s (canceling statement due to statement timeout)", or the message alone.
 std::string RecordFailureText(RecordBackend backend, const std::string& nativeCode, const std::string& text);
 
+// Did the statement fail because the connection is gone (the server was
+// restarted, a fail-over, a dropped network)? Then a fresh connection may
+// well succeed.
+bool RecordConnectionLost(RecordBackend backend, const std::string& nativeCode, const std::string& text);
+
 // "the server did not answer within 5 s"
 std::string NoAnswerText();
 inline constexpr const char* kRecordLockedText = "the record is locked by another program";

@@ -77,13 +77,15 @@ std::string RunsCsv(std::span<const RecordedRun> runs) {
     std::string text = joinedCsv({"id", "started_utc", "started_local", "station", "port", "serial", "firmware",
                                   "outcome", "state", "repeat_of", "program_version", "codeplug_sha256",
                                   "codeplug_file", "duration_ms", "roster_file", "roster_sha256", "roster_row",
-                                  "pager_codeplug_sha256"});
+                                  "pager_codeplug_sha256", "abandoned_by",
+                                  "abandoned_utc"});
     for (const auto& r : runs)
         text += joinedCsv({std::to_string(r.id), r.startedUtc, r.startedLocal, r.station, r.port, r.serial,
                            r.firmware, r.outcome, RunStateName(r.state),
                            r.repeatOf ? std::to_string(*r.repeatOf) : std::string(), r.programVersion,
                            r.codePlugSha256, r.codePlugFile, std::to_string(r.durationMs), r.roster.file,
-                           r.roster.sha256, r.roster.row, r.roster.pagerCodePlugSha256});
+                           r.roster.sha256, r.roster.row, r.roster.pagerCodePlugSha256, r.abandonedBy,
+                           r.abandonedUtc});
     return text;
 }
 
@@ -91,7 +93,9 @@ std::string RunsTable(std::span<const RecordedRun> runs) {
     if (runs.empty()) return "No runs recorded.\n";
     std::vector<Row> rows{{"Started", "Station", "Port", "Serial No.", "Firmware", "Outcome", "Duration"}};
     for (const auto& r : runs) {
-        std::string outcome = r.state == RunState::Running ? "(unfinished)" : r.outcome;
+        std::string outcome = r.state == RunState::Running     ? kUnfinishedText
+                              : r.state == RunState::Abandoned ? kAbandonedText + (" by " + r.abandonedBy)
+                                                               : r.outcome;
         if (r.repeatOf && r.state != RunState::Refused) outcome += " (repeat)";
         // Only a run that reached the board took time worth showing.
         const bool ran = r.state == RunState::Programmed || r.state == RunState::Failed;

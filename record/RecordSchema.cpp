@@ -43,6 +43,13 @@ const std::vector<MigrationText>& migrationTexts() {
           "ALTER TABLE production_run ADD COLUMN roster_sha256 TEXT NOT NULL DEFAULT ''",
           "ALTER TABLE production_run ADD COLUMN roster_row TEXT NOT NULL DEFAULT ''",
           "ALTER TABLE production_run ADD COLUMN pager_codeplug_sha256 TEXT NOT NULL DEFAULT ''"}},
+        // A run whose station died is settled by hand: it is closed as not
+        // programmed (state 'failed', so the serial number may be programmed
+        // again), and who settled it and when (UTC) is kept; programs that
+        // do not know these columns see a failed run.
+        {4,
+         {"ALTER TABLE production_run ADD COLUMN abandoned_by TEXT NOT NULL DEFAULT ''",
+          "ALTER TABLE production_run ADD COLUMN abandoned_utc TEXT NOT NULL DEFAULT ''"}},
     };
     return texts;
 }

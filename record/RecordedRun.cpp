@@ -13,6 +13,7 @@ constexpr struct {
     {RunState::Programmed, "programmed"},
     {RunState::Failed, "failed"},
     {RunState::Refused, "refused"},
+    {RunState::Abandoned, "abandoned"},
 };
 }  // namespace
 
@@ -26,7 +27,7 @@ std::string EarlierRunText(const std::string& serial, const EarlierRun& earlier)
     const std::string when = ShownLocalText(earlier.startedLocal);
     const std::string where = " at station " + earlier.station + " (port " + earlier.port + ")";
     if (earlier.unfinished)
-        return serial + " is being programmed" + where + " since " + when + ", or that run never finished";
+        return serial + " is still being programmed" + where + " since " + when;
     return serial + " was programmed on " + when + where;
 }
 

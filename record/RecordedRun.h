@@ -8,9 +8,11 @@
 namespace km640 {
 
 // What became of the pager. Running: claimed and being programmed (a run
-// that never finished because its station died stays so). Refused: its
-// serial number had been programmed before and it was not programmed again.
-enum class RunState { Running, Programmed, Failed, Refused };
+// that never finished because its station died stays so until it is
+// abandoned). Refused: its serial number had been programmed before and it
+// was not programmed again. Abandoned: a run whose station died, settled by
+// hand; nobody knows what the pager holds, and it may be programmed again.
+enum class RunState { Running, Programmed, Failed, Refused, Abandoned };
 
 const char* RunStateName(RunState state);  // "running", "programmed", ...
 std::optional<RunState> RunStateFromName(const std::string& name);
@@ -40,6 +42,8 @@ struct RecordedRun {
     std::string codePlugSha256;
     std::string codePlugFile;
     std::int64_t durationMs = 0;
+    std::string abandonedBy;   // Abandoned: "user@host" or the station that settled it
+    std::string abandonedUtc;  // Abandoned: when it was settled
     RosterRun roster;
 };
 
@@ -70,8 +74,14 @@ struct EarlierRun {
 
 // "A1B2C3D4E5F6 was programmed on 2024-05-02 09:30:12+02:00 at station
 // line-2 (port /dev/ttyUSB0)", or for a run that has not finished "... is
-// being programmed at station ... since ...".
+// still being programmed at station line-2 (port /dev/ttyUSB0) since ...".
 std::string EarlierRunText(const std::string& serial, const EarlierRun& earlier);
+
+// The outcome an abandoned run is recorded with, and how the listings show
+// a run that has not finished and one that was abandoned.
+inline constexpr const char* kAbandonedOutcome = "Abandoned";
+inline constexpr const char* kUnfinishedText = "(unfinished)";
+inline constexpr const char* kAbandonedText = "(abandoned)";
 
 // The outcome a refused run is recorded with.
 inline constexpr const char* kRefusedOutcome = "Refused: programmed before";

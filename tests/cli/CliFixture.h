@@ -93,6 +93,7 @@ protected:
         context.hostName = "bench-pc";
         context.recordEnvironment = recordEnvironment_;
         context.recordClock = &recordClock_;
+        context.inIsTerminal = inIsTerminal_;
         const int code = runCli(args, context);
         return {code, out.str(), err.str()};
     }
@@ -113,6 +114,7 @@ protected:
     FixedClock clock_;
     FixedRecordClock recordClock_;
     std::string recordEnvironment_;  // KM640_RECORD as the test sets it
+    bool inIsTerminal_ = false;      // standard input as an operator's terminal
     FixedDevices devices_;
     fs::path dir_;
     std::unique_ptr<PtyBoard> board_;

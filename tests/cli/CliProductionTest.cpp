@@ -4,6 +4,8 @@
 // and the record listed for the quality department.
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -194,7 +196,7 @@ TEST_F(CliProduction, RecordLostAfterProgramming) {
     // Its row stays unfinished, so the label is still not programmed twice.
     const auto again = run(production({"--serial", "ZX9876543210"}));
     EXPECT_EQ(again.code, toInt(ExitCode::RepeatRefused));
-    EXPECT_NE(again.err.find("is being programmed at station bench-pc"), std::string::npos) << again.err;
+    EXPECT_NE(again.err.find("is still being programmed at station bench-pc"), std::string::npos) << again.err;
 }
 
 // 10 and 11 only ever say that a pager was programmed. A write that fails
@@ -317,4 +319,84 @@ TEST_F(CliProduction, RecordsLeavesTheRecordAsItIs) {
     ProductionRecord record;
     ASSERT_TRUE(record.openForReading(ParseRecordUrl(file).location)) << record.error();
     EXPECT_EQ(record.schemaVersion(), 1);
+}
+
+// The station of a run died: the run stays unfinished and the serial number
+// is refused on every station until the run is settled. records --abandon
+// shows the run and asks on a terminal; a script must say --yes.
+TEST_F(CliProduction, AbandonSettlesARunWhoseStationDied) {
+    const std::string file = path("logs/km640-production.sqlite");
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.open(ParseRecordUrl(file).location)) << record.error();
+        ASSERT_EQ(record.claim({"2010-03-07T12:00:00.000Z", "2010-03-07T13:00:00+01:00", "line-1", "/dev/ttyUSB0",
+                                "ZX9876543210", "1.1.9", std::string(64, '0'), "line.tbl"},
+                               false)
+                      .kind,
+                  Claim::Kind::Granted);
+    }
+    const auto refused = run(production({"--serial", "ZX9876543210"}));
+    EXPECT_EQ(refused.code, toInt(ExitCode::RepeatRefused));
+    EXPECT_NE(refused.err.find("ZX9876543210 is still being programmed at station line-1 (port /dev/ttyUSB0) since "
+                               "2010-03-07 13:00:00+01:00"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("records --abandon ZX9876543210"), std::string::npos) << refused.err;
+    EXPECT_NE(run({"records", "--log-dir", path("logs")}).out.find("(unfinished)"), std::string::npos);
+
+    const std::vector<std::string> abandon{"records", "--log-dir", path("logs"), "--abandon", "ZX9876543210"};
+    const std::string shown =
+        "ZX9876543210 is still being programmed at station line-1 (port /dev/ttyUSB0) since 2010-03-07 "
+        "13:00:00+01:00.\n";
+    // Without a terminal to ask on, nothing is changed.
+    const auto noTerminal = run(abandon, "y\n");
+    EXPECT_EQ(noTerminal.code, toInt(ExitCode::Usage));
+    EXPECT_EQ(noTerminal.out, shown);
+    EXPECT_NE(noTerminal.err.find("--yes"), std::string::npos) << noTerminal.err;
+    // The operator says no (or just Enter).
+    inIsTerminal_ = true;
+    for (const char* answer : {"n\n", "\n", ""}) {
+        const auto no = run(abandon, answer);
+        EXPECT_EQ(no.code, toInt(ExitCode::Differences)) << answer;
+        EXPECT_NE(no.err.find("[y/N] Nothing was changed."), std::string::npos) << no.err;
+    }
+    EXPECT_EQ(recorded()[0].state, RunState::Running);
+    // ... and then yes.
+    const auto yes = run(abandon, "y\n");
+    ASSERT_EQ(yes.code, 0) << yes.err;
+    const passwd* user = getpwuid(geteuid());
+    ASSERT_NE(user, nullptr);
+    const std::string by = std::string(user->pw_name) + "@bench-pc";
+    EXPECT_EQ(yes.out, shown + "Abandoned: the run of ZX9876543210 started 2010-03-07 13:00:00+01:00 at station "
+                                   "line-1, by " + by + " at 2010-03-07 14:05:09+01:00.\n");
+    // Nothing is left to settle.
+    EXPECT_EQ(run(abandon, "y\n").code, toInt(ExitCode::Differences));
+    inIsTerminal_ = false;
+
+    const auto runs = recorded();
+    EXPECT_EQ(runs[0].state, RunState::Abandoned);
+    EXPECT_EQ(runs[0].abandonedBy, by);
+    EXPECT_EQ(runs[0].abandonedUtc, "2010-03-07T13:05:09.000Z");
+    EXPECT_EQ(run({"records", "--log-dir", path("logs"), "--summary"}).out,
+              "Day         Outcome                     Runs\n"
+              "2010-03-07  (abandoned)                 1\n"
+              "2010-03-07  Refused: programmed before  1\n");
+
+    // The pager is programmed now; a script settles without asking.
+    ASSERT_EQ(run(production({"--serial", "ZX9876543210"})).code, 0);
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.open(ParseRecordUrl(file).location));
+        ASSERT_EQ(record.claim({"2010-03-07T12:30:00.000Z", "2010-03-07T13:30:00+01:00", "line-2", "/dev/ttyUSB1",
+                                "ZX9876543211", "1.1.9", std::string(64, '0'), "line.tbl"},
+                               false)
+                      .kind,
+                  Claim::Kind::Granted);
+    }
+    const auto script = run({"records", "--log-dir", path("logs"), "--abandon", "ZX9876543211", "--yes",
+                             "--station", "line-2"});
+    ASSERT_EQ(script.code, 0) << script.err;
+    EXPECT_NE(script.out.find("by line-2 at"), std::string::npos) << script.out;
+    EXPECT_EQ(run({"records", "--log-dir", path("logs"), "--abandon", "ZX98", "--csv"}).code,
+              toInt(ExitCode::Usage));
 }

@@ -319,6 +319,100 @@ TEST_P(ProductionRecordTest, SameLabelOnManyStationsAtOnce) {
     EXPECT_EQ(programmed, 1);
 }
 
+// A station died in the middle of a pager: its run stays unfinished and the
+// serial number is refused everywhere, until someone settles the run. Then
+// it shows as abandoned (apart from the programmed and failed ones), with
+// who and when, and the pager may be programmed again.
+TEST_P(ProductionRecordTest, AnUnfinishedRunIsSettledAsAbandoned) {
+    {
+        // The record was made by the program before runs could be abandoned.
+        ProductionRecord record;
+        ASSERT_TRUE(record.openAtSchemaVersion(location_, 2)) << record.error();
+        ASSERT_EQ(record.claim(startOf("A1B2C3D4E5F6", "line-1"), false).kind, Claim::Kind::Granted);
+        const Claim done = record.claim(startOf("A1B2C3D4E5F7", "line-1"), false);
+        ASSERT_TRUE(record.finish(done.runId, endOf(RunState::Failed, "Write Fail !")));
+        ASSERT_EQ(record.claim(startOf("A1B2C3D4E5F8", "line-2"), false).kind, Claim::Kind::Granted);
+    }
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    const Claim during = record.claim(startOf("A1B2C3D4E5F6", "line-3"), false);
+    ASSERT_EQ(during.kind, Claim::Kind::Refused);
+    EXPECT_EQ(EarlierRunText("A1B2C3D4E5F6", *during.earlier),
+              "A1B2C3D4E5F6 is still being programmed at station line-1 (port /dev/ttyUSB0) since 2024-05-02 "
+              "09:30:12+02:00");
+
+    const auto unfinished = record.unfinishedRuns("A1B2C3D4E5F6");
+    ASSERT_TRUE(unfinished);
+    ASSERT_EQ(unfinished->size(), 1u);
+    EXPECT_EQ((*unfinished)[0].station, "line-1");
+    const auto settled = record.abandon("A1B2C3D4E5F6", "anna@line-pc", "2024-05-03T06:00:00.000Z");
+    ASSERT_TRUE(settled) << record.error();
+    ASSERT_EQ(settled->size(), 1u);
+    EXPECT_EQ((*settled)[0].id, (*unfinished)[0].id);
+    // Nothing else to settle: a serial number without an unfinished run,
+    // and a finished run, are left alone.
+    EXPECT_EQ(record.abandon("A1B2C3D4E5F6", "anna@line-pc", "2024-05-03T06:00:01.000Z")->size(), 0u);
+    EXPECT_EQ(record.abandon("A1B2C3D4E5F7", "anna@line-pc", "2024-05-03T06:00:01.000Z")->size(), 0u);
+
+    const auto runs = record.runs({"A1B2C3D4E5F6", {}, {}, {}});
+    ASSERT_TRUE(runs);
+    ASSERT_EQ(runs->size(), 2u);
+    EXPECT_EQ((*runs)[0].state, RunState::Abandoned);
+    EXPECT_EQ((*runs)[0].outcome, kAbandonedOutcome);
+    EXPECT_EQ((*runs)[0].abandonedBy, "anna@line-pc");
+    EXPECT_EQ((*runs)[0].abandonedUtc, "2024-05-03T06:00:00.000Z");
+    EXPECT_EQ((*runs)[1].state, RunState::Refused);
+    EXPECT_FALSE(record.earlierRun("A1B2C3D4E5F6"));
+    EXPECT_EQ(SummaryCsv(*record.summary({})),
+              "day,outcome,runs\r\n"
+              "2024-05-02,(abandoned),1\r\n"
+              "2024-05-02,(unfinished),1\r\n"
+              "2024-05-02,Refused: programmed before,1\r\n"
+              "2024-05-02,Write Fail !,1\r\n");
+
+    // The pager is programmed again.
+    const Claim again = record.claim(startOf("A1B2C3D4E5F6", "line-3"), false);
+    ASSERT_EQ(again.kind, Claim::Kind::Granted) << again.error;
+    EXPECT_FALSE(again.earlier);
+    ASSERT_TRUE(record.finish(again.runId, endOf(RunState::Programmed, "Write Success !")));
+    EXPECT_EQ(record.claim(startOf("A1B2C3D4E5F6", "line-1"), false).kind, Claim::Kind::Refused);
+}
+
+// The shared server is restarted (an update, a fail-over) between two scans
+// and again while a pager is being written: no scan is lost and no run stays
+// unfinished, because the claim and the completion are made once more on a
+// fresh connection.
+class RecordServerRestartTest : public ProductionRecordTest {};
+
+TEST_P(RecordServerRestartTest, ARestartCostsNoScanAndLeavesNoUnfinishedRun) {
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    const Claim first = record.claim(startOf("A1B2C3D4E5F6"), false);
+    ASSERT_EQ(first.kind, Claim::Kind::Granted) << first.error;
+    ASSERT_TRUE(record.finish(first.runId, endOf(RunState::Programmed, "Write Success !"))) << record.error();
+
+    // Between two scans.
+    ASSERT_TRUE(SharedPostgres::server()->restart());
+    const Claim second = record.claim(startOf("A1B2C3D4E5F7"), false);
+    ASSERT_EQ(second.kind, Claim::Kind::Granted) << second.error;
+    // During the write of that pager.
+    ASSERT_TRUE(SharedPostgres::server()->restart());
+    EXPECT_TRUE(record.finish(second.runId, endOf(RunState::Programmed, "Write Success !"))) << record.error();
+    // And a refusal still refuses after one.
+    ASSERT_TRUE(SharedPostgres::server()->restart());
+    const Claim again = record.claim(startOf("A1B2C3D4E5F6"), false);
+    EXPECT_EQ(again.kind, Claim::Kind::Refused) << again.error;
+
+    const auto runs = record.runs({});
+    ASSERT_TRUE(runs) << record.error();
+    ASSERT_EQ(runs->size(), 3u);
+    EXPECT_EQ((*runs)[1].serial, "A1B2C3D4E5F7");
+    EXPECT_EQ((*runs)[1].state, RunState::Programmed);
+    for (const auto& run : *runs) EXPECT_NE(run.state, RunState::Running) << run.serial;
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, RecordServerRestartTest, ::testing::Values(Backend::Postgres), backendName);
+
 // Another program holds the record in the middle of its own write (a
 // station's write that hangs, a hand-made change left open): the line is
 // told so after a few seconds, in words that name it and with the

@@ -7,6 +7,31 @@
 
 using namespace km640;
 
+TEST(RecordConnectionLost, AServerThatWentAwayIsToldFromOtherFailures) {
+    const struct {
+        RecordBackend backend;
+        const char* code;
+        const char* text;
+        bool lost;
+    } cases[] = {
+        {RecordBackend::Postgres, "", "server closed the connection unexpectedly\n\tThis probably means the server "
+                                      "terminated abnormally", true},
+        {RecordBackend::Postgres, "57P01", "terminating connection due to administrator command", true},
+        {RecordBackend::Postgres, "08006", "connection failure", true},
+        {RecordBackend::Postgres, "", "no connection to the server\n", true},
+        {RecordBackend::Postgres, "", "could not receive data from server: Connection reset by peer", true},
+        {RecordBackend::Postgres, "55P03", "canceling statement due to lock timeout", false},
+        {RecordBackend::Postgres, "42501", "permission denied for table production_run", false},
+        {RecordBackend::Postgres, "23505", "duplicate key value violates unique constraint", false},
+        {RecordBackend::Sqlite, "5", "database is locked", false},
+        {RecordBackend::Sqlite, "", "server closed the connection unexpectedly", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(RecordConnectionLost(c.backend, c.code, c.text), c.lost);
+    }
+}
+
 TEST(RecordFailureText, NamesTheReasonAndKeepsTheDatabasesWords) {
     const struct {
         RecordBackend backend;

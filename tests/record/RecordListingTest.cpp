@@ -83,24 +83,42 @@ RecordedRun sampleRun() {
 }
 }  // namespace
 
+namespace {
+// A run whose station died, settled by hand the next morning.
+RecordedRun abandonedRun() {
+    RecordedRun r = sampleRun();
+    r.state = RunState::Abandoned;
+    r.outcome = kAbandonedOutcome;
+    r.repeatOf.reset();
+    r.firmware.clear();
+    r.durationMs = 0;
+    r.abandonedBy = "anna@line-pc";
+    r.abandonedUtc = "2024-05-03T06:00:00.000Z";
+    return r;
+}
+}  // namespace
+
 TEST(RecordListing, RunsAsCsv) {
     RecordedRun formula = sampleRun();
     formula.station = "=1+1";
     formula.codePlugFile = "@evil";
-    const RecordedRun runs[] = {sampleRun(), formula};
+    const RecordedRun runs[] = {sampleRun(), formula, abandonedRun()};
+    const std::string roster = ",fleet.csv," + std::string(64, 'f') +
+                               ",\"{\"\"serial\"\":\"\"A1B2C3D4E5F6\"\",\"\"LogoLine1\"\":\"\"Unit 7\"\"}\"," +
+                               std::string(64, 'p');
     EXPECT_EQ(RunsCsv(runs),
               "id,started_utc,started_local,station,port,serial,firmware,outcome,state,repeat_of,program_version,"
-              "codeplug_sha256,codeplug_file,duration_ms,roster_file,roster_sha256,roster_row,pager_codeplug_sha256\r\n"
+              "codeplug_sha256,codeplug_file,duration_ms,roster_file,roster_sha256,roster_row,pager_codeplug_sha256,"
+              "abandoned_by,abandoned_utc\r\n"
               "7,2024-05-02T07:30:12.345Z,2024-05-02T09:30:12+02:00,\"line 2, \"\"north\"\"\",ttyUSB0,A1B2C3D4E5F6,"
               "1.2.3,Write Success !,programmed,3,1.1.9," +
-                  std::string(64, 'a') + ",/srv/line.tbl,41234,fleet.csv," + std::string(64, 'f') +
-                  ",\"{\"\"serial\"\":\"\"A1B2C3D4E5F6\"\",\"\"LogoLine1\"\":\"\"Unit 7\"\"}\"," +
-                  std::string(64, 'p') + "\r\n" +
+                  std::string(64, 'a') + ",/srv/line.tbl,41234" + roster + ",,\r\n" +
                   "7,2024-05-02T07:30:12.345Z,2024-05-02T09:30:12+02:00,'=1+1,ttyUSB0,A1B2C3D4E5F6,"
                   "1.2.3,Write Success !,programmed,3,1.1.9," +
-                  std::string(64, 'a') + ",'@evil,41234,fleet.csv," + std::string(64, 'f') +
-                  ",\"{\"\"serial\"\":\"\"A1B2C3D4E5F6\"\",\"\"LogoLine1\"\":\"\"Unit 7\"\"}\"," +
-                  std::string(64, 'p') + "\r\n");
+                  std::string(64, 'a') + ",'@evil,41234" + roster + ",,\r\n" +
+                  "7,2024-05-02T07:30:12.345Z,2024-05-02T09:30:12+02:00,\"line 2, \"\"north\"\"\",ttyUSB0,A1B2C3D4E5F6,"
+                  ",Abandoned,abandoned,,1.1.9," +
+                  std::string(64, 'a') + ",/srv/line.tbl,0" + roster + ",anna@line-pc,2024-05-03T06:00:00.000Z\r\n");
 }
 
 TEST(RecordListing, RunsAsTable) {
@@ -113,14 +131,17 @@ TEST(RecordListing, RunsAsTable) {
     refused.outcome = kRefusedOutcome;
     refused.firmware.clear();
     refused.durationMs = 0;
-    const RecordedRun runs[] = {sampleRun(), unfinished, refused};
+    RecordedRun abandoned = abandonedRun();
+    abandoned.station = "line-3";
+    const RecordedRun runs[] = {sampleRun(), unfinished, refused, abandoned};
     EXPECT_EQ(RunsTable(runs),
-              "Started                    Station          Port     Serial No.    Firmware  Outcome                     "
+              "Started                    Station          Port     Serial No.    Firmware  Outcome                      "
               "Duration\n"
-              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6  1.2.3     Write Success ! (repeat)    "
+              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6  1.2.3     Write Success ! (repeat)     "
               "41.2 s\n"
               "2024-05-02 09:30:12+02:00  bad?[2Jname      ttyUSB0  A1B2C3D4E5F6  1.2.3     (unfinished)\n"
-              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6            Refused: programmed before\n");
+              "2024-05-02 09:30:12+02:00  line 2, \"north\"  ttyUSB0  A1B2C3D4E5F6            Refused: programmed before\n"
+              "2024-05-02 09:30:12+02:00  line-3           ttyUSB0  A1B2C3D4E5F6            (abandoned) by anna@line-pc\n");
     EXPECT_EQ(RunsTable({}), "No runs recorded.\n");
 }
 
@@ -139,6 +160,6 @@ TEST(RecordListing, EarlierRunNamesWhenAndWhere) {
               "A1B2C3D4E5F6 was programmed on 2024-05-02 09:30:12+02:00 at station line-2 (port /dev/ttyUSB0)");
     earlier.unfinished = true;
     EXPECT_EQ(EarlierRunText("A1B2C3D4E5F6", earlier),
-              "A1B2C3D4E5F6 is being programmed at station line-2 (port /dev/ttyUSB0) since 2024-05-02 "
-              "09:30:12+02:00, or that run never finished");
+              "A1B2C3D4E5F6 is still being programmed at station line-2 (port /dev/ttyUSB0) since 2024-05-02 "
+              "09:30:12+02:00");
 }

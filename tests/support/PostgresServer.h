@@ -94,6 +94,15 @@ public:
         return true;
     }
 
+    // Restarts the server, as an administrator or an update does: every
+    // connection is dropped. True when it answers again.
+    bool restart() {
+        if (!running_) return false;
+        const std::string options = "-c listen_addresses='' -k " + folder_.string() + " -c fsync=off";
+        return run({bin_ / "pg_ctl", "-D", (folder_ / "data").string(), "-l", (folder_ / "server.log").string(), "-o",
+                    options, "-m", "fast", "-w", "-t", "60", "restart"}) == 0;
+    }
+
     void stop() {
         if (running_)
             run({bin_ / "pg_ctl", "-D", (folder_ / "data").string(), "-m", "fast", "-w", "stop"});
