@@ -345,7 +345,7 @@ PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, con
         // Cannot happen: the roster was checked against this very code-plug.
         for (const auto& problem : pager->problems)
             context_.err << "km640-cli: " << fieldtext::problemLine(problem) << "\n";
-        return {ExitCode::Refused, false};
+        return {ExitCode::Refused, false, false, false};
     } else {
         image_ = pager ? pager->image : codePlug;
         report = run.run(serial, arguments_.logDir, pager ? pager->description : description,

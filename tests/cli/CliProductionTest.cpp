@@ -300,7 +300,7 @@ TEST_F(CliProduction, RecordsLeavesTheRecordAsItIs) {
         ProductionRecord record;
         ASSERT_TRUE(record.openAtSchemaVersion(ParseRecordUrl(file).location, 1)) << record.error();
         const Claim claim = record.claim({"2010-03-07T13:05:09.000Z", "2010-03-07T14:05:09+01:00", "line-1",
-                                          "/dev/ttyUSB0", "ZX9876543210", "1.1.9", std::string(64, '0'), "line.tbl"},
+                                          "/dev/ttyUSB0", "ZX9876543210", "1.1.9", std::string(64, '0'), "line.tbl", {}},
                                          false);
         ASSERT_TRUE(record.finish(claim.runId, {RunState::Programmed, "Write Success !", "1.2.10", 1500}));
     }
@@ -330,7 +330,7 @@ TEST_F(CliProduction, AbandonSettlesARunWhoseStationDied) {
         ProductionRecord record;
         ASSERT_TRUE(record.open(ParseRecordUrl(file).location)) << record.error();
         ASSERT_EQ(record.claim({"2010-03-07T12:00:00.000Z", "2010-03-07T13:00:00+01:00", "line-1", "/dev/ttyUSB0",
-                                "ZX9876543210", "1.1.9", std::string(64, '0'), "line.tbl"},
+                                "ZX9876543210", "1.1.9", std::string(64, '0'), "line.tbl", {}},
                                false)
                       .kind,
                   Claim::Kind::Granted);
@@ -388,7 +388,7 @@ TEST_F(CliProduction, AbandonSettlesARunWhoseStationDied) {
         ProductionRecord record;
         ASSERT_TRUE(record.open(ParseRecordUrl(file).location));
         ASSERT_EQ(record.claim({"2010-03-07T12:30:00.000Z", "2010-03-07T13:30:00+01:00", "line-2", "/dev/ttyUSB1",
-                                "ZX9876543211", "1.1.9", std::string(64, '0'), "line.tbl"},
+                                "ZX9876543211", "1.1.9", std::string(64, '0'), "line.tbl", {}},
                                false)
                       .kind,
                   Claim::Kind::Granted);
