@@ -42,9 +42,12 @@ std::vector<std::string> lines(const std::string& text) {
 // comma or line break).
 std::vector<std::string> fields(std::string line) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Empty fields count too, the last ones included.
     std::vector<std::string> out;
-    std::stringstream in(line);
-    for (std::string field; std::getline(in, field, ',');) out.push_back(field);
+    std::size_t from = 0;
+    for (std::size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1)
+        out.push_back(line.substr(from, comma - from));
+    out.push_back(line.substr(from));
     return out;
 }
 
@@ -176,7 +179,7 @@ TEST_F(ProductionLineTest, FourBoardsOneRecordOneLogFolder) {
     ASSERT_EQ(rows[0][5], "serial");
     std::map<std::string, std::vector<std::string>> statesBySerial;
     for (std::size_t r = 1; r < rows.size(); ++r) {
-        ASSERT_EQ(rows[r].size(), 14u);
+        ASSERT_EQ(rows[r].size(), 16u);
         statesBySerial[rows[r][5]].push_back(rows[r][8]);
         if (rows[r][5] != kSharedLabel) {
             EXPECT_EQ(rows[r][3], "station-" + rows[r][5].substr(6, 1));
