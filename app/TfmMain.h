@@ -3,6 +3,7 @@
 // setting control, and the small windows around them.
 
 #include <QMainWindow>
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -230,6 +231,8 @@ private:
     // opened, and then the message has been shown.
     ProductionRecord* productionRecord(std::string& problem);
     void recordUnavailable(const std::string& problem);
+    void waitForRecord(std::chrono::milliseconds waited, bool done);
+    bool recordWaitShown_ = false;
 
     AppServices& services_;
     CodePlugImage image_;

@@ -4,9 +4,11 @@
 // Record..." of the "&Pager" menu.
 
 #include <QComboBox>
+#include <QCoreApplication>
 
 #include "app/ProductionRecordDialog.h"
 #include "app/TfmMain.h"
+#include "app/TfmState.h"
 #include "pager/PagerOperations.h"
 #include "pager/ProductionLog.h"
 #include "pager/ProductionRun.h"
@@ -33,6 +35,7 @@ ProductionRecord* TfmMain::productionRecord(std::string& problem) {
     problem = parse.error;
     if (problem.empty()) {
         auto record = std::make_unique<ProductionRecord>();
+        record->setWaitHook([this](std::chrono::milliseconds waited, bool done) { waitForRecord(waited, done); });
         if (record->open(parse.location)) {
             record_ = std::move(record);
             recordChoice_ = choice;
@@ -43,6 +46,28 @@ ProductionRecord* TfmMain::productionRecord(std::string& problem) {
         problem = "the production record setting is not understood: " + problem;
     }
     return nullptr;
+}
+
+// The record is waited for on its own thread: the window keeps painting
+// (user input waits, so no second scan starts meanwhile), and a wait that
+// is noticeable shows the progress window with what it waits for.
+void TfmMain::waitForRecord(std::chrono::milliseconds waited, bool done) {
+    if (done) {
+        if (recordWaitShown_) {
+            state().closeState();
+            setStatusText(1, "  Ready ......");
+        }
+        recordWaitShown_ = false;
+        return;
+    }
+    if (!recordWaitShown_ && waited >= std::chrono::milliseconds(100) && !state().isVisible()) {
+        state().setGaugeVisible(false);
+        state().setCaption("Production Record ...");
+        setStatusText(1, "  Production Record ......");
+        state().showState();
+        recordWaitShown_ = true;
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
 }
 
 // Nothing was programmed. A day's log that cannot be written is what the

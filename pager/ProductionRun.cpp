@@ -52,7 +52,14 @@ ProductionReport ProductionRun::run(const std::string& serial, const std::string
     if (policy == RepeatPolicy::Ask) {
         // The question is asked outside the claim's transaction: no station
         // waits for an operator to answer.
-        if (const auto earlier = record_.earlierRun(start.serial)) {
+        const auto earlier = record_.earlierRun(start.serial);
+        // A record that stopped answering during the look is not asked
+        // again for the claim: the line hears of it at once.
+        if (!earlier && !record_.isOpen()) {
+            report.recordError = record_.error();
+            return report;
+        }
+        if (earlier) {
             report.earlier = earlier;
             if (!askRepeat || !askRepeat(*earlier)) {
                 report.kind = ProductionReport::Kind::Refused;

@@ -11,48 +11,29 @@
 // when there is none. Two stations scanning the same label at once are
 // serialised by that transaction, so only one of them is let through. The
 // run's row is completed when the pager's outcome is known.
+//
+// Every call is made on a thread of the record's own and waited for at most
+// kRecordCallSeconds: a server that stopped answering (frozen, cut off) is
+// reported then instead of holding the station. While a call is waited for,
+// the wait hook is called every few milliseconds, so that a window keeps
+// repainting.
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QString>
-#include <cstdint>
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "record/RecordConnection.h"
 #include "record/RecordUrl.h"
 #include "record/RecordedRun.h"
 
 namespace km640 {
 
-// What a claim records about the run before the pager is touched.
-struct RunStart {
-    std::string startedUtc;
-    std::string startedLocal;
-    std::string station;
-    std::string port;
-    std::string serial;
-    std::string programVersion;
-    std::string codePlugSha256;
-    std::string codePlugFile;
-    RosterRun roster;
-};
-
-// What the run's row is completed with.
-struct RunEnd {
-    RunState state = RunState::Failed;  // Programmed or Failed
-    std::string outcome;
-    std::string firmware;
-    std::int64_t durationMs = 0;
-};
-
-struct Claim {
-    enum class Kind { Granted, Refused, Failed };
-    Kind kind = Kind::Failed;
-    std::int64_t runId = 0;       // Granted: the new run; Refused: the recorded refusal
-    std::optional<EarlierRun> earlier;  // Refused always; Granted when it is a repeat
-    std::string error;            // Failed
-};
+// How long one call to the record may take as a whole, connecting afresh
+// and waiting for a lock included.
+inline constexpr int kRecordCallSeconds = 10;
 
 class ProductionRecord {
 public:
@@ -60,6 +41,12 @@ public:
     ~ProductionRecord();
     ProductionRecord(const ProductionRecord&) = delete;
     ProductionRecord& operator=(const ProductionRecord&) = delete;
+
+    // Called every few milliseconds while a call is waited for, with the
+    // time waited so far; and once more with done set when a call that
+    // called it has ended.
+    using WaitHook = std::function<void(std::chrono::milliseconds waited, bool done)>;
+    void setWaitHook(WaitHook hook) { hook_ = std::move(hook); }
 
     // Connects, and creates or upgrades the schema. False with error() set
     // when the record cannot be used; nothing may be programmed then.
@@ -69,7 +56,7 @@ public:
     // folder or by a user who may only read the file. Nothing can be
     // claimed or finished through it.
     bool openForReading(const RecordLocation& location);
-    bool isOpen() const;
+    bool isOpen() const { return open_; }
     void close();
     const std::string& error() const { return error_; }
     const RecordLocation& location() const { return location_; }
@@ -108,33 +95,20 @@ public:
     bool openAtSchemaVersion(const RecordLocation& location, int version);
 
 private:
-    bool connect(const RecordLocation& location);
-    bool connectSqliteReadOnly(QSqlDatabase& db, bool immutable);
-    bool checkIntegrity(QSqlDatabase& db);
-    bool migrate(int upTo);
-    enum class Lock { Schema, Claims };
-    bool beginLocked(Lock lock, QSqlError& failure);
-    bool commit();
-    void rollback();
-    bool fail(const std::string& what, const QString& detail);
-    bool fail(const std::string& what, const QSqlError& error);
-    Claim claimOnce(const RunStart& start, bool allowRepeat);
-    bool finishOnce(std::int64_t runId, const RunEnd& end);
-    // False when the record cannot be read; earlier is set when there is one.
-    bool findEarlier(const std::string& serial, std::optional<EarlierRun>& earlier);
-    std::optional<std::int64_t> insertRun(const RunStart& start, RunState state, const std::string& outcome,
-                                          std::optional<std::int64_t> repeatOf);
-    bool sqlite() const { return location_.kind == RecordLocation::Kind::Sqlite; }
-    // Records before version 3 have no abandoned runs (read-only listing).
-    bool knowsAbandoned() const { return schemaVersion_ >= 4; }
-    std::optional<std::vector<RecordedRun>> selectRuns(const QString& where, const QVariantList& values);
+    class Worker;
+    template <class T>
+    T call(std::function<T(RecordConnection&)> body, T timedOut);
+    // A call that was given up on keeps its thread and its connection until
+    // the database answers; the next call gets fresh ones.
+    void giveUpConnection();
 
-    QString connectionName_;
+    std::shared_ptr<RecordConnection> connection_;
+    std::unique_ptr<Worker> worker_;
     RecordLocation location_;
-    bool readOnly_ = false;
-    int schemaVersion_ = 0;  // the version the record was at when opened
-    bool connectionLost_ = false;  // the last failure was a connection the server dropped
     std::string error_;
+    bool open_ = false;
+    bool readOnly_ = false;
+    WaitHook hook_;
 };
 
 }  // namespace km640

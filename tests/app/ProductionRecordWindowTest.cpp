@@ -6,13 +6,18 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/ProductionRecordDialog.h"
+#include "app/TfmState.h"
 #include "record/CodePlugFingerprint.h"
 #include "record/ProductionRecord.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/BoardFixture.h"
+#include "tests/support/PostgresServer.h"
 
 using namespace km640;
 using namespace km640::testing;
@@ -34,7 +39,31 @@ private slots:
     void repeatedSerialIsAskedAboutDefaultNo();
     void unusableRecordProgramsNothing();
     void settingThroughItsDialog();
+    void windowPaintsWhileTheRecordIsLocked();
+    void frozenServerIsReportedWhileTheWindowPaints();
 };
+
+namespace {
+
+// What the window did while a scan waited for its record: the timer ticks
+// only when the window's thread gets to its events.
+struct WhileWaiting {
+    int ticks = 0;
+    QString caption;
+    bool mainDisabled = false;
+    QTimer timer;
+    explicit WhileWaiting(TfmMain& w) {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this, &w] {
+            ++ticks;
+            if (w.state().isVisible()) caption = w.state().caption();
+            mainDisabled = mainDisabled || !w.isEnabled();
+        });
+        timer.start();
+    }
+};
+
+}  // namespace
 
 void ProductionRecordWindowTest::everyScanIsRecorded() {
     auto board = StartBoard(PagerMemory("OLD"));
@@ -178,6 +207,84 @@ void ProductionRecordWindowTest::settingThroughItsDialog() {
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(settings.texts[kRecordSetting], std::string("postgresql://line@db/km640"));
     QCOMPARE(settings.texts[kStationSetting], std::string("line-3"));
+}
+
+// Another program holds the station's record (a hand-made change left open):
+// the scan waits its few seconds with the window painting and the progress
+// window saying why, then says the record is locked; nothing is programmed.
+void ProductionRecordWindowTest::windowPaintsWhileTheRecordIsLocked() {
+    auto board = StartBoard(PagerMemory("OLD"));
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    TfmMain& w = f.start();
+    scan(f, "A1B2C3D4E5F6");
+    QVERIFY(f.messages.shown.empty());
+    const int writes = board->writeCount();
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+        other.setDatabaseName(QString::fromStdString(f.path("km640-production.sqlite")));
+        QVERIFY(other.open());
+        QSqlQuery hold(other);
+        QVERIFY(hold.exec("BEGIN IMMEDIATE"));
+        WhileWaiting waiting(w);
+        scan(f, "A1B2C3D4E5F7");
+        waiting.timer.stop();
+        QVERIFY(hold.exec("ROLLBACK"));
+        QVERIFY(waiting.ticks > 0);
+        QCOMPARE(waiting.caption, QString("Production Record ..."));
+        QVERIFY(waiting.mainDisabled);
+    }
+    QSqlDatabase::removeDatabase("other");
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QVERIFY2(f.messages.last().find("the record is locked by another program (database is locked") !=
+                 std::string::npos,
+             f.messages.last().c_str());
+    QVERIFY(f.messages.last().ends_with("The pager was not programmed."));
+    QCOMPARE(board->writeCount(), writes);
+    QVERIFY(w.isEnabled());
+    QVERIFY(!w.state().isVisible());
+    QCOMPARE(w.statusText(1), QString("  Ready ......"));
+    // The record is free again: the next scan is programmed.
+    scan(f, "A1B2C3D4E5F7");
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QVERIFY(board->writeCount() > writes);
+}
+
+// The shared server hangs: the scan is given up after a few seconds with the
+// reason, the window painting all the while; nothing is programmed, and the
+// line goes on when the server is back.
+void ProductionRecordWindowTest::frozenServerIsReportedWhileTheWindowPaints() {
+    if (!PostgresServer::findPrograms())
+        QSKIP("PostgreSQL server programs (initdb, pg_ctl) are not installed; scripts/deps.sh installs them");
+    PostgresServer server;
+    QVERIFY2(server.start(), server.error().c_str());
+    QVERIFY(server.createDatabase("line"));
+    auto board = StartBoard(PagerMemory("OLD"));
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    f.preferences.texts[kRecordSetting] = server.url("line");
+    TfmMain& w = f.start();
+    scan(f, "A1B2C3D4E5F6");
+    QVERIFY(f.messages.shown.empty());
+    const int writes = board->writeCount();
+    QVERIFY(server.freeze());
+    {
+        WhileWaiting waiting(w);
+        scan(f, "A1B2C3D4E5F7");
+        waiting.timer.stop();
+        QVERIFY(server.thaw());
+        QVERIFY(waiting.ticks > 0);
+        QCOMPARE(waiting.caption, QString("Production Record ..."));
+    }
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QVERIFY2(f.messages.last().find("the server did not answer within 10 s") != std::string::npos,
+             f.messages.last().c_str());
+    QVERIFY(f.messages.last().ends_with("The pager was not programmed."));
+    QCOMPARE(board->writeCount(), writes);
+    QVERIFY(w.isEnabled());
+    scan(f, "A1B2C3D4E5F7");
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QVERIFY(board->writeCount() > writes);
 }
 
 QTEST_MAIN(ProductionRecordWindowTest)

@@ -42,10 +42,12 @@ std::vector<std::string> lines(const std::string& text) {
 // comma or line break).
 std::vector<std::string> fields(std::string line) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Empty fields count too, the last ones included.
     std::vector<std::string> out;
-    std::stringstream in(line);
-    for (std::string field; std::getline(in, field, ',');) out.push_back(field);
-    if (!line.empty() && line.back() == ',') out.emplace_back();  // getline drops a last empty field
+    std::size_t from = 0;
+    for (std::size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1)
+        out.push_back(line.substr(from, comma - from));
+    out.push_back(line.substr(from));
     return out;
 }
 

@@ -11,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -409,6 +410,38 @@ TEST_P(RecordServerRestartTest, ARestartCostsNoScanAndLeavesNoUnfinishedRun) {
     EXPECT_EQ((*runs)[1].serial, "A1B2C3D4E5F7");
     EXPECT_EQ((*runs)[1].state, RunState::Programmed);
     for (const auto& run : *runs) EXPECT_NE(run.state, RunState::Running) << run.serial;
+}
+
+// The server stops answering in the middle of a shift (it hangs, the network
+// drops everything): the claim is given up after kRecordCallSeconds with a
+// reason, the caller's wait hook runs all the while (a window keeps
+// painting), and the claim given up on is not made behind the station's back
+// once the server answers again.
+TEST_P(RecordServerRestartTest, AFrozenServerIsReportedWithinSeconds) {
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    int hooked = 0, ended = 0;
+    record.setWaitHook([&](std::chrono::milliseconds, bool done) { (done ? ended : hooked)++; });
+    ASSERT_TRUE(SharedPostgres::server()->freeze());
+    const Claim frozen = record.claim(startOf("A1B2C3D4E5F6"), false);
+    ASSERT_TRUE(SharedPostgres::server()->thaw());
+    EXPECT_EQ(frozen.kind, Claim::Kind::Failed);
+    EXPECT_NE(frozen.error.find("cannot be used: the server did not answer within 10 s"), std::string::npos)
+        << frozen.error;
+    EXPECT_GT(hooked, 0);
+    EXPECT_EQ(ended, 1);
+    EXPECT_FALSE(record.isOpen());
+
+    // The line goes on with the server back, on a fresh connection.
+    const Claim next = record.claim(startOf("A1B2C3D4E5F7"), false);
+    ASSERT_EQ(next.kind, Claim::Kind::Granted) << next.error;
+    ASSERT_TRUE(record.finish(next.runId, endOf(RunState::Programmed, "Write Success !"))) << record.error();
+    const auto runs = record.runs({});
+    ASSERT_TRUE(runs) << record.error();
+    ASSERT_EQ(runs->size(), 1u);
+    EXPECT_EQ((*runs)[0].serial, "A1B2C3D4E5F7");
+    // The label whose claim was given up on can be scanned again.
+    EXPECT_EQ(record.claim(startOf("A1B2C3D4E5F6"), false).kind, Claim::Kind::Granted);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, RecordServerRestartTest, ::testing::Values(Backend::Postgres), backendName);

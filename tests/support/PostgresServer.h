@@ -6,6 +6,7 @@
 // Debian package creates.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -103,7 +104,14 @@ public:
                     options, "-m", "fast", "-w", "-t", "60", "restart"}) == 0;
     }
 
+    // Freezes the server (SIGSTOP to it and every process it started), as a
+    // server that hangs or a network that silently drops everything: a
+    // connection stays open and nothing answers. thaw() lets it go on.
+    bool freeze() { return signalAll(SIGSTOP); }
+    bool thaw() { return signalAll(SIGCONT); }
+
     void stop() {
+        thaw();
         if (running_)
             run({bin_ / "pg_ctl", "-D", (folder_ / "data").string(), "-m", "fast", "-w", "stop"});
         running_ = false;
@@ -132,6 +140,33 @@ public:
     ~PostgresServer() { stop(); }
 
 private:
+    // The server's process and its children, from its pid file and /proc.
+    bool signalAll(int signal) {
+        if (!running_) return false;
+        std::ifstream pidFile(folder_ / "data" / "postmaster.pid");
+        long postmaster = 0;
+        if (!(pidFile >> postmaster) || postmaster <= 0) return false;
+        std::vector<long> pids{postmaster};
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) continue;
+            std::ifstream stat(entry.path() / "stat");
+            std::string line;
+            std::getline(stat, line);
+            // pid (comm) state ppid ...: the command may hold blanks.
+            const auto close = line.rfind(')');
+            if (close == std::string::npos) continue;
+            std::istringstream rest(line.substr(close + 1));
+            std::string state;
+            long parent = 0;
+            if (rest >> state >> parent && parent == postmaster) pids.push_back(std::stol(name));
+        }
+        bool all = true;
+        for (const long pid : pids) all = ::kill(static_cast<pid_t>(pid), signal) == 0 && all;
+        return all;
+    }
+
     // Runs a server program, as the postgres user when this is root, with its
     // output in the folder's command.log; the exit status, or -1.
     int run(const std::vector<std::string>& args) {
