@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "app/TfmMain.h"
 #include "link/PortDiscovery.h"
@@ -90,11 +91,18 @@ void TfmMain::Write1Click() {
 }
 
 void TfmMain::Verify1Click() {
-    const bool failed = operations_->Verify().outcome == Outcome::VerifyFail;
+    // The list offered after a failed Verify comes from the memory the Verify
+    // read; only when some of it did not arrive is the pager read again.
+    std::optional<CodePlugImage> memory;
+    const bool failed = operations_->Verify(&memory).outcome == Outcome::VerifyFail;
     if (failed && services_.messages.show("The pager holds another code-plug than the editor.\nShow the fields that "
                                           "differ?",
-                                          "KM640", MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes)
-        Compare1Click();
+                                          "KM640", MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes) {
+        if (memory)
+            showComparison(*memory);
+        else
+            Compare1Click();
+    }
     openHandedFiles();
 }
 

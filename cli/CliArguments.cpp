@@ -27,6 +27,7 @@ enum Option : unsigned {
     kSerialFromStdin = 1u << 13,
     kAllowRepeat = 1u << 14,
     kBase = 1u << 15,
+    kLabels = 1u << 16,
 };
 
 struct OptionRule {
@@ -54,6 +55,7 @@ constexpr OptionRule kOptions[] = {
     {"--serial-from-stdin", "", kSerialFromStdin, nullptr, &CliArguments::serialFromStdin},
     {"--allow-repeat", "", kAllowRepeat, nullptr, &CliArguments::allowRepeat},
     {"--base", "", kBase, &CliArguments::base, nullptr},
+    {"--labels", "", kLabels, nullptr, &CliArguments::labels},
 };
 
 struct CommandRule {
@@ -82,7 +84,7 @@ constexpr CommandRule kCommands[] = {
     {"records", Command::Records, kRecord | kLogDir | kSerial | kStation | kSince | kUntil | kCsv | kSummary, 0, 0,
      0, ""},
     {"dump", Command::Dump, kJson, 0, 1, 1, "one code-plug file"},
-    {"diff", Command::Diff, kPort | kJson, 0, 2, 1, "two code-plug files, or --port and one file"},
+    {"diff", Command::Diff, kPort | kJson | kLabels, 0, 2, 1, "two code-plug files, or --port and one file"},
     {"check", Command::Check, 0, 0, 1, 1, "one code-plug file"},
     {"set", Command::Set, kOutput, 0, 2, 2, "a code-plug file and at least one NAME=VALUE", true},
     {"export", Command::Export, kOutput, 0, 1, 1, "one code-plug file"},

@@ -26,6 +26,7 @@ struct CliArguments {
     std::string since;               // records --since DATE
     std::string until;               // records --until DATE
     bool json = false;
+    bool labels = false;             // diff --labels: fields named as the window names them
     bool quiet = false;
     bool noClock = false;
     bool serialFromStdin = false;    // production --serial-from-stdin

@@ -100,15 +100,17 @@ the window's Write would send:
                                --csv: RFC 4180 CSV with every recorded field (times in UTC and
                                local, program version, the code-plug's SHA-256 and file).
                                --summary: the number of runs per day and outcome.
-  diff --port PORT FILE [--json]
+  diff --port PORT FILE [--json] [--labels]
                                Read the pager and name the fields that differ from FILE,
                                to explain a failed verify.
 
 Commands with files only:
   dump FILE [--json]           Every field with its name, offset, value as the window shows
                                it and raw bytes; reserved bytes summarised by region.
-  diff A B [--json]            The fields that differ between two code-plugs, with both
-                               values; differing reserved bytes by offset.
+  diff A B [--json] [--labels] The fields that differ between two code-plugs, with both
+                               values; differing reserved bytes by offset. --labels names
+                               the fields as the window shows them ("Profiles > Profile 1 >
+                               Name") instead of by their field names.
   check FILE                   What is wrong or suspicious in a code-plug: checksums, model
                                text, channels in different bands, tones outside the tone
                                system or too close together, values the window does not
