@@ -1,18 +1,19 @@
 #include "app/TfmCompare.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "fieldtext/CodePlugDiff.h"
-
 namespace km640 {
 
 namespace {
 
 enum Column { kField, kEditor, kPager, kOffset, kColumns };
+
+QString fieldsText(std::size_t n) { return QString("%1 %2").arg(n).arg(n == 1 ? "field" : "fields"); }
 
 }  // namespace
 
@@ -24,6 +25,11 @@ TfmCompare::TfmCompare(QWidget* parent) : QDialog(parent) {
     summary_->setWordWrap(true);
     // It names the port, a device name from outside.
     summary_->setTextFormat(Qt::PlainText);
+    showStamped_ = new QCheckBox("Show stamped fields", this);
+    showStamped_->setObjectName("chkShowStamped");
+    showStamped_->setToolTip("Clock, checksums, version stamp, serial number and board data: a write or read fills "
+                             "them in.");
+    connect(showStamped_, &QCheckBox::toggled, this, [this] { fill(); });
     grid_ = new QTableWidget(0, kColumns, this);
     grid_->setObjectName("grdDifferences");
     grid_->setHorizontalHeaderLabels({"Field", "Editor", "Pager", "Offset"});
@@ -35,30 +41,50 @@ TfmCompare::TfmCompare(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary_);
+    layout->addWidget(showStamped_);
     layout->addWidget(grid_);
     layout->addWidget(buttons);
-    resize(640, 320);
+    resize(720, 320);
 }
 
-void TfmCompare::showDifferences(const CodePlugImage& editor, const CodePlugImage& pager, const QString& portName) {
-    const auto rows = fieldtext::differenceRows(fieldtext::diffCodePlugs(editor, pager));
-    grid_->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const auto& row = rows[static_cast<std::size_t>(r)];
-        const std::string texts[kColumns] = {row.name, row.valueA, row.valueB, row.place};
+void TfmCompare::showDifferences(const CodePlugImage& editor, const CodePlugImage& pager, const QString& portName,
+                                 const QString& note) {
+    rows_ = fieldtext::differenceRows(fieldtext::diffCodePlugs(editor, pager));
+    portName_ = portName;
+    note_ = note;
+    fill();
+    show();
+    raise();
+}
+
+void TfmCompare::fill() {
+    const bool stamped = showStamped_->isChecked();
+    std::vector<const fieldtext::DifferenceRow*> shown;
+    for (const auto& row : rows_)
+        if (stamped || !row.stamped) shown.push_back(&row);
+    grid_->setRowCount(static_cast<int>(shown.size()));
+    for (int r = 0; r < static_cast<int>(shown.size()); ++r) {
+        const auto& row = *shown[static_cast<std::size_t>(r)];
+        const std::string texts[kColumns] = {row.label, row.valueA, row.valueB, row.place};
         for (int c = 0; c < kColumns; ++c) grid_->setItem(r, c, new QTableWidgetItem(QString::fromStdString(texts[c])));
     }
     grid_->resizeColumnsToContents();
-    if (rows.empty())
-        summary_->setText("The pager on " + portName + " holds the same code-plug as the editor.");
+    const std::size_t hidden = rows_.size() - shown.size();
+    QString text;
+    if (rows_.empty())
+        text = "The pager on " + portName_ + " holds the same code-plug as the editor.";
+    else if (shown.empty())
+        text = QString("The pager on %1 differs from the editor only in %2 stamped %3 (hidden).")
+                   .arg(portName_)
+                   .arg(hidden)
+                   .arg(hidden == 1 ? "field" : "fields");
     else
-        summary_->setText(QString("The pager on %1 differs from the editor in %2 %3:")
-                              .arg(portName)
-                              .arg(rows.size())
-                              .arg(rows.size() == 1 ? "field" : "fields"));
-    grid_->setVisible(!rows.empty());
-    show();
-    raise();
+        text = QString("The pager on %1 differs from the editor in %2%3:")
+                   .arg(portName_, fieldsText(shown.size()),
+                        hidden == 0 ? QString() : QString(" (and %1 stamped, hidden)").arg(hidden));
+    if (!note_.isEmpty()) text += "\n" + note_;
+    summary_->setText(text);
+    grid_->setVisible(!shown.empty());
 }
 
 QString TfmCompare::summary() const { return summary_->text(); }

@@ -1,12 +1,18 @@
 #pragma once
 // The fields in which the pager differs from the editor, after Pager →
-// Compare: field name, the editor's value, the pager's value and where the
-// field lies, with the texts the command line's diff against a pager prints.
+// Compare: each field named as the pages show it (page, group, label), the
+// editor's value, the pager's value in the window's units and where the
+// field lies. What a write or read stamps (clock, checksums, version stamp,
+// serial block, board data) is listed only with "Show stamped fields".
 
 #include <QDialog>
 
-#include "codeplug/CodePlugImage.h"
+#include <vector>
 
+#include "codeplug/CodePlugImage.h"
+#include "fieldtext/CodePlugDiff.h"
+
+class QCheckBox;
 class QLabel;
 class QTableWidget;
 
@@ -18,14 +24,23 @@ public:
     explicit TfmCompare(QWidget* parent);
 
     // Fills the list from the two images and shows the window.
-    void showDifferences(const CodePlugImage& editor, const CodePlugImage& pager, const QString& portName);
+    // `note` follows the summary (what the comparison had to assume).
+    void showDifferences(const CodePlugImage& editor, const CodePlugImage& pager, const QString& portName,
+                         const QString& note = {});
 
     QTableWidget* grid() const { return grid_; }
+    QCheckBox* showStamped() const { return showStamped_; }
     QString summary() const;
 
 private:
+    void fill();
+
     QLabel* summary_;
+    QCheckBox* showStamped_;
     QTableWidget* grid_;
+    std::vector<fieldtext::DifferenceRow> rows_;
+    QString portName_;
+    QString note_;
 };
 
 }  // namespace km640

@@ -134,6 +134,8 @@ public:
     void RestoreBackup1Click();
     // Reads the pager and lists every field that differs from the editor.
     void Compare1Click();
+    // Lists what `memory` (the pager's, as just read) holds that the editor does not.
+    void showComparison(const CodePlugImage& memory);
     TfmCompare& fmCompare() const { return *fmCompare_; }
     // A code-plug handed to the window from outside: named on the command
     // line, dropped onto the window, or given to a second start. It is opened

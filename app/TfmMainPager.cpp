@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "app/TfmMain.h"
 #include "link/PortDiscovery.h"
@@ -134,11 +135,18 @@ void TfmMain::Write1Click() {
 }
 
 void TfmMain::Verify1Click() {
-    const bool failed = selectedPortPresent() && operations_->Verify().outcome == Outcome::VerifyFail;
+    // The list offered after a failed Verify comes from the memory the Verify
+    // read; only when some of it did not arrive is the pager read again.
+    std::optional<CodePlugImage> memory;
+    const bool failed = selectedPortPresent() && operations_->Verify(&memory).outcome == Outcome::VerifyFail;
     if (failed && services_.messages.show("The pager holds another code-plug than the editor.\nShow the fields that "
                                           "differ?",
-                                          "KM640", MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes)
-        Compare1Click();
+                                          "KM640", MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes) {
+        if (memory)
+            showComparison(*memory);
+        else
+            Compare1Click();
+    }
     openHandedFiles();
 }
 

@@ -9,6 +9,7 @@
 #include "app/ProductionRecordDialog.h"
 #include "app/TfmMain.h"
 #include "app/TfmState.h"
+#include "link/PortDevicePath.h"
 #include "pager/PagerOperations.h"
 #include "pager/ProductionLog.h"
 #include "pager/ProductionRun.h"
@@ -91,7 +92,7 @@ void TfmMain::RunProductionWrite(const std::string& serialNo) {
     }
     const std::string station = services_.preferences.text(kStationSetting);
     const RunDescription description{station.empty() ? services_.hostName : station,
-                                     cboPort_->currentText().toStdString(), codePlugSource_, CodePlugSha256(image_), {}};
+                                     portDevicePath(cboPort_->currentText().toStdString()), codePlugSource_, CodePlugSha256(image_), {}};
     SystemRecordClock machineClock;
     ProductionRun run(*operations_, *record, services_.recordClock ? *services_.recordClock : machineClock);
     const auto askRepeat = [&](const EarlierRun& earlier) {

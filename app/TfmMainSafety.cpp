@@ -19,7 +19,9 @@
 #include "codeplug/CodePlugFile.h"
 #include "codeplug/MemoryMap.h"
 #include "fieldtext/BackupName.h"
+#include "link/PortDevicePath.h"
 #include "pager/PagerOperations.h"
+#include "pager/WriteStamps.h"
 
 namespace km640 {
 namespace fs = std::filesystem;
@@ -221,10 +223,18 @@ void TfmMain::Compare1Click() {
     CodePlugImage memory;
     if (!operations_->ReadMemory(memory).ok()) return;
     setStatusText(0, outcome);
-    // The pager's own board data always belongs to the pager, as in Verify.
-    CodePlugImage editor = image_;
-    editor.copyIn(ident::kPagerInfoBlock, memory.span(ident::kPagerInfoBlock, ident::kPagerInfoLength));
-    fmCompare_->showDifferences(editor, memory, cboPort_->currentText());
+    showComparison(memory);
+}
+
+void TfmMain::showComparison(const CodePlugImage& memory) {
+    // The editor's code-plug as a write sends it: what a write takes from the
+    // pager or stamps then is the pager's, as for km640-cli verify and diff.
+    const QString note = AssumesLegacyBatteryLevels(image_, memory)
+                             ? "The pager holds the battery levels a write sets on a pager last written by a program "
+                               "before version 117; they are taken as set by that write."
+                             : QString();
+    fmCompare_->showDifferences(AsWrittenTo(image_, memory), memory,
+                                QString::fromStdString(portDevicePath(cboPort_->currentText().toStdString())), note);
 }
 
 }  // namespace km640

@@ -3,6 +3,7 @@
 #include <QStandardPaths>
 #include <QIcon>
 #include <QSysInfo>
+#include <QTimer>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -47,12 +48,13 @@ int main(int argc, char** argv) {
     const QString file = commandLine.file ? QString::fromStdString(*commandLine.file) : QString();
 
     km640::SingleInstance instance("KM640 V1.1.9");
-    if (!instance.acquire()) {
+    const bool first = instance.acquire();
+    if (!first) {
         // Another copy runs: it opens the file and comes to the front; this
-        // one ends without a window.
+        // one ends without a window. One that does not answer (or not as
+        // this user) is handed nothing: this start opens its own window.
         if (instance.notifyRunning(file)) return 0;
-        std::cerr << "km640: another KM640 window holds the lock but does not answer.\n";
-        return 1;
+        std::cerr << "km640: another KM640 window holds the lock but does not answer; opening a window of its own.\n";
     }
 
     km640::QtMessageBoxes messages;
@@ -78,5 +80,11 @@ int main(int argc, char** argv) {
     // Opened once the start-up has searched the board and loaded default.tbl.
     if (commandLine.file) window.openWhenIdle(*commandLine.file);
     window.show();
+    // Said once: later starts will open windows of their own.
+    if (first && !instance.handOverProblem().isEmpty())
+        QTimer::singleShot(0, &window, [&messages, &instance] {
+            messages.show(instance.handOverProblem().toStdString(), "KM640", km640::MsgIcon::Information,
+                          km640::MsgButtons::Ok);
+        });
     return app.exec();
 }

@@ -32,6 +32,7 @@ enum Option : unsigned {
     kSet = 1u << 17,
     kAbandon = 1u << 18,
     kYes = 1u << 19,
+    kLabels = 1u << 20,
 };
 
 struct OptionRule {
@@ -64,6 +65,7 @@ constexpr OptionRule kOptions[] = {
     {"--set", "", kSet, nullptr, nullptr, &CliArguments::setValues},
     {"--abandon", "", kAbandon, &CliArguments::abandon, nullptr},
     {"--yes", "", kYes, nullptr, &CliArguments::yes},
+    {"--labels", "", kLabels, nullptr, &CliArguments::labels},
 };
 
 struct CommandRule {
@@ -92,7 +94,7 @@ constexpr CommandRule kCommands[] = {
     {"records", Command::Records,
      kRecord | kLogDir | kSerial | kStation | kSince | kUntil | kCsv | kSummary | kAbandon | kYes, 0, 0, 0, ""},
     {"dump", Command::Dump, kJson, 0, 1, 1, "one code-plug file"},
-    {"diff", Command::Diff, kPort | kJson, 0, 2, 1, "two code-plug files, or --port and one file"},
+    {"diff", Command::Diff, kPort | kJson | kLabels, 0, 2, 1, "two code-plug files, or --port and one file"},
     {"check", Command::Check, 0, 0, 1, 1, "one code-plug file"},
     {"set", Command::Set, kOutput, 0, 2, 2, "a code-plug file and at least one NAME=VALUE", true},
     {"export", Command::Export, kOutput, 0, 1, 1, "one code-plug file"},

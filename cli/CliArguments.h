@@ -29,6 +29,7 @@ struct CliArguments {
     std::vector<std::string> setValues;  // write --set NAME=VALUE, in the order given
     std::string abandon;             // records --abandon SERIAL: settle its unfinished run
     bool json = false;
+    bool labels = false;             // diff --labels: fields named as the window names them
     bool quiet = false;
     bool noClock = false;
     bool serialFromStdin = false;    // production --serial-from-stdin

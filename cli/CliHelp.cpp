@@ -137,15 +137,17 @@ the window's Write would send:
                                record's latest run of its serial number (programmed, or still
                                to do after a failed, refused or unfinished run), then how many
                                of the rows are programmed.
-  diff --port PORT FILE [--json]
+  diff --port PORT FILE [--json] [--labels]
                                Read the pager and name the fields that differ from FILE,
                                to explain a failed verify.
 
 Commands with files only:
   dump FILE [--json]           Every field with its name, offset, value as the window shows
                                it and raw bytes; reserved bytes summarised by region.
-  diff A B [--json]            The fields that differ between two code-plugs, with both
-                               values; differing reserved bytes by offset.
+  diff A B [--json] [--labels] The fields that differ between two code-plugs, with both
+                               values; differing reserved bytes by offset. --labels names
+                               the fields as the window shows them ("Profiles > Profile 1 >
+                               Name") instead of by their field names.
   check FILE                   What is wrong or suspicious in a code-plug: checksums, model
                                text, channels in different bands, tones outside the tone
                                system or too close together, values the window does not

@@ -84,9 +84,10 @@ int runDump(const CliArguments& arguments, std::ostream& out, std::ostream& err)
 }
 
 int printDifferences(const CodePlugImage& a, const CodePlugImage& b, const std::string& nameA,
-                     const std::string& nameB, bool json, std::ostream& out) {
+                     const std::string& nameB, const CliArguments& arguments, std::ostream& out) {
     const auto differences = diffCodePlugs(a, b);
-    out << (json ? diffJson(differences, nameA, nameB) : diffText(differences, nameA, nameB));
+    out << (arguments.json ? diffJson(differences, nameA, nameB)
+                           : diffText(differences, nameA, nameB, arguments.labels));
     return toInt(differences.empty() ? ExitCode::Success : ExitCode::Differences);
 }
 
@@ -95,7 +96,7 @@ int runDiffFiles(const CliArguments& arguments, std::ostream& out, std::ostream&
     const auto b = a ? loadCodePlug(arguments.files.at(1), err) : LoadedFile{};
     if (!a) return toInt(a.failure);
     if (!b) return toInt(b.failure);
-    return printDifferences(*a, *b, arguments.files[0], arguments.files[1], arguments.json, out);
+    return printDifferences(*a, *b, arguments.files[0], arguments.files[1], arguments, out);
 }
 
 int runCheck(const CliArguments& arguments, std::ostream& out, std::ostream& err) {

@@ -53,9 +53,10 @@ int runDump(const CliArguments& arguments, std::ostream& out, std::ostream& err)
 int runDiffFiles(const CliArguments& arguments, std::ostream& out, std::ostream& err);
 int runCheck(const CliArguments& arguments, std::ostream& out, std::ostream& err);
 
-// Prints the differences of a code-plug against another as text or JSON and
-// gives the exit code: Success when equal, Differences otherwise.
+// Prints the differences of a code-plug against another as text or JSON
+// (--json), fields named as the window names them with --labels, and gives
+// the exit code: Success when equal, Differences otherwise.
 int printDifferences(const CodePlugImage& a, const CodePlugImage& b, const std::string& nameA,
-                     const std::string& nameB, bool json, std::ostream& out);
+                     const std::string& nameB, const CliArguments& arguments, std::ostream& out);
 
 }  // namespace km640::cli

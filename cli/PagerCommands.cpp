@@ -272,6 +272,10 @@ std::optional<ExitCode> PagerCommands::readFileAndPager(CodePlugImage& written, 
     if (!result.ok()) return finish(result);
     view_.clearLine();
     written = AsWrittenTo(*file, memory);
+    if (AssumesLegacyBatteryLevels(*file, memory))
+        context_.err << "km640-cli: note: the pager holds the battery levels a write sets on a pager last written "
+                        "by a program before version 117 (0x95 0xA0 0xA6), not those of "
+                     << arguments_.files[0] << "; they are taken as set by that write.\n";
     return std::nullopt;
 }
 
@@ -480,7 +484,7 @@ ExitCode PagerCommands::diffWithPager() {
     CodePlugImage written, memory;
     if (const auto failed = readFileAndPager(written, memory)) return *failed;
     return static_cast<ExitCode>(printDifferences(written, memory, arguments_.files[0],
-                                                  portDevicePath(arguments_.port), arguments_.json, context_.out));
+                                                  portDevicePath(arguments_.port), arguments_, context_.out));
 }
 
 }  // namespace km640::cli

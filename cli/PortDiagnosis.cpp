@@ -90,11 +90,6 @@ std::string permissionText(const std::string& device, const struct stat& st) {
 
 }  // namespace
 
-std::string portDevicePath(std::string_view port) {
-    if (port.find('/') != std::string_view::npos) return std::string(port);
-    return "/dev/" + std::string(port);
-}
-
 std::vector<PortHolder> findPortHolders(const fs::path& device, const PortSystemView& view) {
     std::vector<PortHolder> holders;
     std::error_code ec;

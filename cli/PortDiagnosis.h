@@ -10,7 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "link/PortDevicePath.h"
+
 namespace km640::cli {
+
+// The device a port name stands for; the window records ports the same way.
+using km640::portDevicePath;
 
 // Where the machine's process table and lock files are; tests point them at
 // folders of their own.
@@ -35,10 +40,6 @@ struct PortDiagnosis {
     std::string device;  // the full path tried
     std::string text;    // what happened and how to fix it, one or more lines
 };
-
-// The device a port name stands for: a name with a slash is a path already,
-// any other name is a device in /dev.
-std::string portDevicePath(std::string_view port);
 
 // Processes other than view.self and view.boards with the device open, from <procRoot>/<pid>/fd.
 // Processes whose descriptors we may not look at are not found.

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "fieldtext/FieldLabel.h"
 #include "fieldtext/FieldValue.h"
 #include "fieldtext/JsonWriter.h"
 
@@ -67,22 +68,24 @@ std::vector<DifferenceRow> differenceRows(const CodePlugDifferences& differences
     std::vector<DifferenceRow> rows;
     for (const auto& d : differences.fields) {
         const auto [a, b] = shown(d);
-        rows.push_back({d.field->name, fieldPlace(*d.field), a, b});
+        rows.push_back({d.field->name, fieldPlace(*d.field), a, b, false, fieldLabel(*d.field), d.field->stamped()});
     }
     for (const auto& r : differences.reserved) {
         char offset[32];
         std::snprintf(offset, sizeof offset, "%d (0x%03X)", r.offset, static_cast<unsigned>(r.offset));
         rows.push_back({"reserved", offset + (r.mask != 0xFF ? " bits " + hexByte(r.mask) : std::string()),
-                        hexByte(r.a), hexByte(r.b), true});
+                        hexByte(r.a), hexByte(r.b), true, "Reserved"});
     }
     return rows;
 }
 
-std::string diffText(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB) {
+std::string diffText(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB,
+                     bool labels) {
     if (differences.empty()) return {};
     std::string out = "--- " + nameA + "\n+++ " + nameB + "\n";
     for (const auto& row : differenceRows(differences)) {
-        out += row.reserved ? "reserved " + row.place : row.name + " (" + row.place + ")";
+        out += row.reserved ? (labels ? row.label : row.name) + " " + row.place
+                            : (labels ? row.label : row.name) + " (" + row.place + ")";
         out += ": " + row.valueA + " -> " + row.valueB + "\n";
     }
     return out;

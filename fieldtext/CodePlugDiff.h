@@ -34,15 +34,21 @@ struct CodePlugDifferences {
 CodePlugDifferences diffCodePlugs(const CodePlugImage& a, const CodePlugImage& b);
 
 // One difference as it is printed and listed: the field's name (or
-// "reserved"), where it lies, and the two values.
+// "reserved"), its name in the window (FieldLabel.h), where it lies, and the
+// two values. Stamped fields are those a write or read fills in (clock,
+// checksums, version stamp, serial block, board data).
 struct DifferenceRow {
     std::string name, place, valueA, valueB;
     bool reserved = false;
+    std::string label;
+    bool stamped = false;
 };
 std::vector<DifferenceRow> differenceRows(const CodePlugDifferences& differences);
 
-// nameA and nameB label the two sides (file names, or the port).
-std::string diffText(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB);
+// nameA and nameB label the two sides (file names, or the port). With
+// `labels` the fields are named as the window names them.
+std::string diffText(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB,
+                     bool labels = false);
 std::string diffJson(const CodePlugDifferences& differences, const std::string& nameA, const std::string& nameB);
 
 }  // namespace km640::fieldtext

@@ -116,15 +116,24 @@ bool FrameSession::RequestRead(std::uint8_t command, std::uint8_t subCommand, st
 
 bool FrameSession::RequestCompare(std::uint8_t command, std::uint8_t subCommand, std::span<const std::uint8_t> image,
                                   int address, int count) {
-    if (!rangeFits(image.size(), address, count)) return false;
+    return RequestCompareKeeping(command, subCommand, image, {}, address, count) == CompareReply::Equal;
+}
+
+FrameSession::CompareReply FrameSession::RequestCompareKeeping(std::uint8_t command, std::uint8_t subCommand,
+                                                               std::span<const std::uint8_t> image,
+                                                               std::span<std::uint8_t> received, int address,
+                                                               int count) {
+    if (!rangeFits(image.size(), address, count)) return CompareReply::NoReply;
+    if (!received.empty() && !rangeFits(received.size(), address, count)) return CompareReply::NoReply;
     const auto n = static_cast<std::size_t>(count);
     SendRaw(BuildCompareRequestFrame(command, subCommand, static_cast<std::uint16_t>(address), static_cast<std::uint8_t>(n)));
     std::vector<std::uint8_t> reply(DataReplyLength(n), 0);
-    if (!ReceiveReply(reply) || !DataReplyValid(reply, command, subCommand, n)) return false;
-    if (!std::ranges::equal(DataReplyPayload(reply, n), image.subspan(static_cast<std::size_t>(address), n)))
-        return false;
+    if (!ReceiveReply(reply) || !DataReplyValid(reply, command, subCommand, n)) return CompareReply::NoReply;
+    const auto payload = DataReplyPayload(reply, n);
+    if (!received.empty()) std::ranges::copy(payload, received.begin() + address);
+    if (!std::ranges::equal(payload, image.subspan(static_cast<std::size_t>(address), n))) return CompareReply::Differs;
     DelayMs(kSettleMs);
-    return true;
+    return CompareReply::Equal;
 }
 
 bool FrameSession::SendCommand(std::uint8_t command, std::uint8_t subCommand, std::span<const std::uint8_t> data) {

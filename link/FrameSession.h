@@ -66,6 +66,12 @@ public:
     // image bytes at the same address.
     bool RequestCompare(std::uint8_t command, std::uint8_t subCommand, std::span<const std::uint8_t> image,
                         int address, int count);
+    // The same exchange, which also keeps what the pager sent: on a valid
+    // reply its bytes go into `received` at address, equal or not.
+    enum class CompareReply { Equal, Differs, NoReply };
+    CompareReply RequestCompareKeeping(std::uint8_t command, std::uint8_t subCommand,
+                                       std::span<const std::uint8_t> image, std::span<std::uint8_t> received,
+                                       int address, int count);
     // Opens the selected port first if it is closed, sends a control command
     // and waits for ResetAck (sub-command "S") or ClockAck ("U").
     bool SendCommand(std::uint8_t command, std::uint8_t subCommand, std::span<const std::uint8_t> data);

@@ -83,7 +83,11 @@ public:
     // The menu operations.
     OperationResult Read();
     OperationResult Write();
-    OperationResult Verify();
+    // With `memory`, a Verify that finds a difference goes on reading the
+    // rest, and hands out the pager's whole memory as it read it when every
+    // block arrived (for the list of fields that differ, without reading the
+    // pager again); otherwise `memory` is reset.
+    OperationResult Verify(std::optional<CodePlugImage>* memory = nullptr);
     // SYNC TIME: sends the clock string's time, then resets the pager.
     OperationResult SyncTime(const std::string& clockText);
     // One production run: the serial number goes into the image and the pager
@@ -148,7 +152,7 @@ private:
 
     OperationResult doRead();
     OperationResult doWrite();
-    OperationResult doVerify();
+    OperationResult doVerify(std::optional<CodePlugImage>* memory);
     OperationResult doIdentify(PagerIdentity& identity);
     OperationResult doReadMemory(CodePlugImage& memory);
     OperationResult doProduction(const std::string& serialNo, const std::string& logFolder,

@@ -11,6 +11,7 @@
 #include "pager/PagerClock.h"
 #include "pager/PagerOperationSteps.h"
 #include "pager/ProductionLog.h"
+#include "pager/WriteStamps.h"
 
 namespace km640 {
 
@@ -31,10 +32,7 @@ OperationResult PagerOperations::doWrite() {
         return stopWithMessage(Outcome::IdentificationFail, "Read Software Version Fail !", "KM600Pro", false, false);
     // A pager last written by an old program version keeps battery levels
     // in an older scale; the levels are set afresh before writing.
-    if (CodePlugIsOld((*version)[14], (*version)[15])) {
-        LegacyBatteryPatch(image_);
-        view_.refreshBatteryLevels();
-    }
+    if (SetBatteryLevelsForPager(image_, (*version)[14], (*version)[15])) view_.refreshBatteryLevels();
 
     showStep("Read MCU Data ...", "  Read MCU Data ......");
     if (!ReadPagerInfoBlock(true))
@@ -52,9 +50,12 @@ OperationResult PagerOperations::doWrite() {
 
 // ---- Verify ----------------------------------------------------------------------
 
-OperationResult PagerOperations::Verify() { return guarded([this] { return doVerify(); }); }
+OperationResult PagerOperations::Verify(std::optional<CodePlugImage>* memory) {
+    if (memory) memory->reset();
+    return guarded([this, memory] { return doVerify(memory); });
+}
 
-OperationResult PagerOperations::doVerify() {
+OperationResult PagerOperations::doVerify(std::optional<CodePlugImage>* memory) {
     begin(false, false, true);
     if (!ProbeSelectedPort()) return boardNotResponding(kReadyShort, false);
     showStep("Read MCU Data ...", "  Read MCU Data ......");
@@ -66,11 +67,19 @@ OperationResult PagerOperations::doVerify() {
     port_.Purge();
     bool equal = true;
     bool stopped = false;
-    for (int block = 0; block < kBlockCount && equal; ++block) {
+    bool complete = true;
+    CodePlugImage read;
+    for (int block = 0; block < kBlockCount && (equal || (memory && complete)); ++block) {
         if ((stopped = stopRequested())) break;
-        equal = session_.RequestCompare(kMemoryCommand, kReadSub, image_.bytes(), blockAddress(block), kBlockSize);
+        const auto reply = session_.RequestCompareKeeping(kMemoryCommand, kReadSub, image_.bytes(),
+                                                          memory ? std::span<std::uint8_t>(read.bytes())
+                                                                 : std::span<std::uint8_t>(),
+                                                          blockAddress(block), kBlockSize);
+        equal = equal && reply == FrameSession::CompareReply::Equal;
+        complete = complete && reply != FrameSession::CompareReply::NoReply;
         view_.addToGauge(kGaugeStep);
     }
+    if (memory && !stopped && !equal && complete) *memory = read;
     return finish(stopped ? OperationResult{Outcome::Interrupted, " Verify Interrupted !"}
                   : equal ? OperationResult{Outcome::Success, " Verify Success !"}
                           : OperationResult{Outcome::VerifyFail, " Verify Fail !"},

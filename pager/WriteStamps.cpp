@@ -21,8 +21,28 @@ constexpr Span kTakenFromPager[] = {
 
 }  // namespace
 
+bool SetBatteryLevelsForPager(CodePlugImage& codePlug, std::uint8_t pagerVersionHigh, std::uint8_t pagerVersionLow) {
+    if (!CodePlugIsOld(pagerVersionHigh, pagerVersionLow)) return false;
+    LegacyBatteryPatch(codePlug);
+    return true;
+}
+
+bool HoldsLegacyBatteryLevels(const CodePlugImage& pager) {
+    CodePlugImage patched = pager;
+    LegacyBatteryPatch(patched);
+    return patched == pager;
+}
+
+bool AssumesLegacyBatteryLevels(const CodePlugImage& codePlug, const CodePlugImage& pager) {
+    return !CodePlugIsOld(pager.byte(ident::kVersionBcd), pager.byte(ident::kVersionBcd + 1)) &&
+           HoldsLegacyBatteryLevels(pager) && !HoldsLegacyBatteryLevels(codePlug);
+}
+
 CodePlugImage AsWrittenTo(const CodePlugImage& codePlug, const CodePlugImage& pager) {
     CodePlugImage written = codePlug;
+    if (!SetBatteryLevelsForPager(written, pager.byte(ident::kVersionBcd), pager.byte(ident::kVersionBcd + 1)) &&
+        HoldsLegacyBatteryLevels(pager))
+        LegacyBatteryPatch(written);
     for (const Span& s : kTakenFromPager) written.copyIn(s.offset, pager.span(s.offset, s.length));
     written.setWord(ident::kChecksum, ComputeImageChecksum(pager));
     return written;

@@ -3,10 +3,13 @@
 // the same way, so both pagers end with the same bytes. What the window holds
 // and says on opening the file is what the normalisation says.
 
+#include <QCheckBox>
+#include <QTableWidget>
 #include <QtTest>
 #include <fstream>
 #include <sstream>
 
+#include "app/TfmCompare.h"
 #include "cli/CliRunner.h"
 #include "settings/CodePlugNormalisation.h"
 #include "tests/app/MainWindowFixture.h"
@@ -43,6 +46,7 @@ class WindowAndCliWriteTest : public QObject {
     Q_OBJECT
 private slots:
     void bothWriteTheBytesOfTheNormalisation();
+    void compareAndDiffNameTheSameFields();
 };
 
 void WindowAndCliWriteTest::bothWriteTheBytesOfTheNormalisation() {
@@ -91,6 +95,53 @@ void WindowAndCliWriteTest::bothWriteTheBytesOfTheNormalisation() {
             QVERIFY2(cliPager->memory().byte(k) == windowPager->memory().byte(k),
                      name + ": byte " + QByteArray::number(k));
     }
+}
+
+// The window's Compare and km640-cli diff --port take the same bytes from the
+// pager (clock setting, version stamp, serial number, board data, image
+// checksum), so for one pager and one file they name the same fields (the
+// window as diff --labels does) and the pager by the same device path.
+void WindowAndCliWriteTest::compareAndDiffNameTheSameFields() {
+    CodePlugImage pagerMemory = ProgrammedDefaultImage();
+    const std::uint8_t clock[] = {0x30, 0x15, 0x09, 0x04, 0x10, 0x12, 0x26};
+    pagerMemory.copyIn(160, clock);
+    ImageChecksum(pagerMemory);
+    auto pager = StartBoard(pagerMemory, numberedPager());
+
+    MainWindowFixture f;
+    CodePlugImage file = ProgrammedDefaultImage();
+    file.setText(1600, 12, "NIGHT");
+    file.setByte(36, 121);
+    const std::string path = f.path("bench.tbl");
+    saveFile(path, file);
+    f.devices.records = DevicesWithBoard(*pager);
+    TfmMain& w = f.start();
+    f.dialogs.openAnswers.push_back(path);
+    w.OpenCodePlug();
+    w.Compare1Click();
+    // Stamped fields too: those are the ones the pager's bytes decide.
+    w.fmCompare().showStamped()->click();
+    QVERIFY(w.fmCompare().showStamped()->isChecked());
+    const QTableWidget& grid = *w.fmCompare().grid();
+    std::vector<std::string> shown;
+    for (int r = 0; r < grid.rowCount(); ++r) shown.push_back(grid.item(r, 0)->text().toStdString());
+    QVERIFY2(w.fmCompare().summary().contains(QString::fromStdString(pager->slavePath())),
+             qPrintable(w.fmCompare().summary()));
+
+    std::ostringstream out, err;
+    cli::PortSystemView system;
+    system.self = getpid();
+    cli::CliContext context{out, err, false, f.clock, f.devices, system};
+    const std::vector<std::string> args = {"diff", "--port", pager->slavePath(), path, "--labels"};
+    QCOMPARE(cli::runCli(args, context), 1);
+    std::vector<std::string> named;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("---", 0) != 0 && line.rfind("+++", 0) != 0)
+            named.push_back(line.substr(0, line.rfind(" (", line.find("): "))));
+    QCOMPARE(shown, named);
+    QCOMPARE(shown, (std::vector<std::string>{"Status Setting › Call Remind Tone › Repetition Time",
+                                              "Profiles › Profile 2 › Name"}));
 }
 
 QTEST_MAIN(WindowAndCliWriteTest)

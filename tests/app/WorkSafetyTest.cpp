@@ -3,6 +3,7 @@
 // backups before a Write, Compare with the pager, and the recent files.
 
 #include <QAction>
+#include <QCheckBox>
 #include <QTableWidget>
 #include <QtTest>
 #include <algorithm>
@@ -65,6 +66,7 @@ private slots:
     void failedBackupReadWritesNothing();
     void restoreBackupPutsThePagerBack();
     void compareListsTheFieldThatDiffers();
+    void compareAfterVerifyUsesWhatVerifyRead();
     void recentFilesNewestFirstAndMissingOnesDropped();
 };
 
@@ -264,11 +266,49 @@ void WorkSafetyTest::compareListsTheFieldThatDiffers() {
     QCOMPARE(w.statusText(0), QString(" Verify Fail !"));
     QCOMPARE(f.messages.shown.size(), size_t(1));
     QCOMPARE(compare.grid()->rowCount(), 1);
-    QCOMPARE(compare.grid()->item(0, 0)->text(), QString("LogoLine1"));
+    QCOMPARE(compare.grid()->item(0, 0)->text(), QString("Status Setting › Power On Logo › Line 1"));
     QVERIFY(compare.grid()->item(0, 1)->text() != compare.grid()->item(0, 2)->text());
     QVERIFY2(compare.grid()->item(0, 2)->text().contains('X'), qPrintable(compare.grid()->item(0, 2)->text()));
     QVERIFY2(compare.grid()->item(0, 3)->text().contains("1376"), qPrintable(compare.grid()->item(0, 3)->text()));
     QVERIFY2(compare.summary().contains("1 field"), qPrintable(compare.summary()));
+}
+
+// After " Verify Fail !" the list comes from the memory the Verify read: the
+// board may be gone by the time the user says Yes. Stamped fields (here the
+// image checksum the pager kept) wait behind "Show stamped fields".
+void WorkSafetyTest::compareAfterVerifyUsesWhatVerifyRead() {
+    auto board = StartBoard(PagerMemory());
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    TfmMain& w = startActive(f);
+    w.setBackupBeforeWrite(false);
+    w.Write1Click();
+    QCOMPARE(w.statusText(0), QString(" Write Success !"));
+
+    CodePlugImage changed = board->memory();
+    changed.setByte(kLogoOffset, 'X');  // the stored checksum no longer covers it
+    auto other = StartBoard(changed);
+    w.setPortList({other->slavePath()});
+    f.messages.onShow = [&](const ShownMessage& m) {
+        if (m.buttons == MsgButtons::YesNo) other->Close();
+    };
+    f.messages.answers = {MsgAnswer::Yes};
+    w.Verify1Click();
+    QCOMPARE(w.statusText(0), QString(" Verify Fail !"));
+    QCOMPARE(f.messages.shown.size(), size_t(1));  // nothing about a board that does not answer
+    TfmCompare& compare = w.fmCompare();
+    QVERIFY(compare.isVisible());
+    QVERIFY(!compare.showStamped()->isChecked());
+    QCOMPARE(compare.grid()->rowCount(), 1);
+    QCOMPARE(compare.grid()->item(0, 0)->text(), QString("Status Setting › Power On Logo › Line 1"));
+    QVERIFY2(compare.summary().contains("1 field (and 1 stamped, hidden)"), qPrintable(compare.summary()));
+
+    QTest::mouseClick(compare.showStamped(), Qt::LeftButton, {}, QPoint(4, compare.showStamped()->height() / 2));
+    QVERIFY(compare.showStamped()->isChecked());
+    QCOMPARE(compare.grid()->rowCount(), 2);
+    QStringList labels;
+    for (int r = 0; r < 2; ++r) labels << compare.grid()->item(r, 0)->text();
+    QVERIFY2(labels.contains("Pager › Image checksum"), qPrintable(labels.join(", ")));
 }
 
 void WorkSafetyTest::recentFilesNewestFirstAndMissingOnesDropped() {

@@ -93,6 +93,49 @@ TEST_F(CliOverPty, VerifyFindsWhatTheWriteLeft) {
                                "\nProfile[1].PName (1600): \"NIGHT\" -> \" Profile 2\"\nVerify Fail !\n");
 }
 
+// A pager last written by a program before version 117 gets the legacy
+// battery levels on writing, whatever the file says; verify of the same file
+// afterwards must know that the write did so. Levels the file and the pager
+// disagree on otherwise are still named.
+TEST_F(CliOverPty, VerifyKnowsTheBatteryLevelsAWriteToAnOldPagerSets) {
+    for (const int stamp : {116, 99}) {
+        SCOPED_TRACE(stamp);
+        BoardOptions options = withSerial();
+        options.softwareVersion = stamp;
+        startBoard(clitest::savedImage(), options);
+        CodePlugImage file = clitest::savedImage();
+        const std::uint8_t levels[] = {0x90, 0x9A, 0xA2};  // not the legacy 0x95, 0xA0, 0xA6
+        file.copyIn(240, levels);
+        const std::string bench = save("bench.tbl", file);
+        const auto write = run({"write", "--port", port(), bench});
+        ASSERT_EQ(write.code, 0) << write.err;
+        EXPECT_EQ(board_->memory().byte(240), 0x95);
+        EXPECT_EQ(board_->memory().byte(242), 0xA6);
+        const auto verify = run({"verify", "--port", port(), bench});
+        EXPECT_EQ(verify.code, 0) << verify.out;
+        EXPECT_EQ(verify.out, "Verify Success !\n");
+        // The pager's memory cannot tell this from a pager that never got the
+        // file's levels: verify says what it assumed.
+        EXPECT_NE(verify.err.find("battery levels"), std::string::npos) << verify.err;
+        EXPECT_EQ(run({"diff", "--port", port(), bench}).code, 0);
+
+        file.setByte(36, 121);  // anything else still differs
+        save("bench.tbl", file);
+        EXPECT_EQ(run({"verify", "--port", port(), bench}).code, toInt(ExitCode::VerifyFail));
+    }
+    // A pager this program wrote with levels of its own differs in them.
+    CodePlugImage pager = clitest::savedImage();
+    const std::uint8_t levels[] = {0x90, 0x9A, 0xA2};
+    pager.copyIn(240, levels);
+    ImageChecksum(pager);
+    startBoard(pager, withSerial());
+    CodePlugImage file = pager;
+    file.setByte(240, 0x91);
+    const auto differ = run({"diff", "--port", port(), save("bench.tbl", file)});
+    EXPECT_EQ(differ.code, toInt(ExitCode::Differences));
+    EXPECT_NE(differ.out.find("(240)"), std::string::npos) << differ.out;
+}
+
 TEST_F(CliOverPty, WriteThenReadGivesBackTheFilesSettings) {
     BoardOptions options = withSerial();
     options.softwareVersion = 119;

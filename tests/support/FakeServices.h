@@ -4,6 +4,7 @@
 // return scripted paths, a clock and a tick count the test sets.
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -24,6 +25,7 @@ class FakeMessages : public MessageBoxes {
 public:
     MsgAnswer show(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons) override {
         shown.push_back({text, caption, icon, buttons});
+        if (onShow) onShow(shown.back());
         if (!answers.empty()) {
             const MsgAnswer a = answers.front();
             answers.pop_front();
@@ -42,6 +44,7 @@ public:
     std::vector<ShownMessage> shown;
     std::deque<MsgAnswer> answers;  // scripted answers; else the default button (OK, Yes, No to Yes/No/Cancel,
                                     // No to a question whose default is No)
+    std::function<void(const ShownMessage&)> onShow;  // what happens while the box is up
 };
 
 class FakeDialogs : public FileDialogs {
