@@ -80,35 +80,22 @@ public:
     const std::string& error() const { return error_; }
     const RecordLocation& location() const { return location_; }
 
-    // The check and the insert in one transaction. With allowRepeat the run
-    // is let through and marked as a repeat of the earlier one; without it a
-    // serial number with an earlier successful or unfinished run is refused,
-    // and the refusal itself is recorded.
+    // The record's calls, each as ProductionRecord describes it, made on
+    // this connection's thread.
     Claim claim(const RunStart& start, bool allowRepeat);
-    // Records a run that was refused before it was claimed (the operator
-    // answered No to the window's question).
     bool recordRefusal(const RunStart& start, const EarlierRun& earlier);
     bool recordNotInRoster(const RunStart& start);
-    // The latest successful or unfinished run of a serial number.
     std::optional<EarlierRun> earlierRun(const std::string& serial);
     bool finish(std::int64_t runId, const RunEnd& end);
-    // Settles the unfinished runs of a serial number whose station died: they
-    // are closed as abandoned, with who settled them (user@host or a
-    // station) and when. Nothing when the serial number has no unfinished
-    // run; nullopt with error() set when the record cannot be written.
     std::optional<std::vector<RecordedRun>> abandon(const std::string& serial, const std::string& by,
                                                     const std::string& whenUtc);
-    // The unfinished runs of a serial number, oldest first.
     std::optional<std::vector<RecordedRun>> unfinishedRuns(const std::string& serial);
 
     std::optional<std::vector<RecordedRun>> runs(const RecordFilter& filter);
     std::optional<std::vector<DayOutcomeCount>> summary(const RecordFilter& filter);
 
-    // The schema version the record is at, and the latest this program knows.
     int schemaVersion();
     static int latestSchemaVersion();
-    // For tests of upgrades: a record at an older schema, as an older
-    // program left it.
     bool openAtSchemaVersion(const RecordLocation& location, int version);
 
 private:

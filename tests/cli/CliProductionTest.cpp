@@ -45,6 +45,19 @@ protected:
         text << log.rdbuf();
         return text.str();
     }
+    // From now on the record takes claims but refuses every outcome, as a
+    // full disk under it would.
+    void fillDiskUnderRecord() {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "sabotage");
+            db.setDatabaseName(QString::fromStdString(path("logs/km640-production.sqlite")));
+            ASSERT_TRUE(db.open());
+            QSqlQuery query(db);
+            ASSERT_TRUE(query.exec("CREATE TRIGGER full_disk BEFORE UPDATE ON production_run "
+                                   "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
+        }
+        QSqlDatabase::removeDatabase("sabotage");
+    }
     std::string file_;
 };
 
@@ -175,15 +188,7 @@ TEST_F(CliProduction, LogFailureIsRecorded) {
 // exit code.
 TEST_F(CliProduction, RecordLostAfterProgramming) {
     ASSERT_EQ(run(production({"--serial", "ZX0000000000"})).code, 0);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "sabotage");
-        db.setDatabaseName(QString::fromStdString(path("logs/km640-production.sqlite")));
-        ASSERT_TRUE(db.open());
-        QSqlQuery query(db);
-        ASSERT_TRUE(query.exec("CREATE TRIGGER full_disk BEFORE UPDATE ON production_run "
-                               "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
-    }
-    QSqlDatabase::removeDatabase("sabotage");
+    fillDiskUnderRecord();
     const auto lost = run(production({"--serial", "ZX9876543210"}));
     EXPECT_EQ(lost.code, toInt(ExitCode::RecordLost));
     EXPECT_EQ(lost.out, "Write Success !\n");
@@ -205,15 +210,7 @@ TEST_F(CliProduction, RecordLostAfterProgramming) {
 // lost row, and the summary names the pager whose row was lost.
 TEST_F(CliProduction, LostRowsAreNamedAndNeverCalledWritten) {
     ASSERT_EQ(run(production({"--serial", "ZX0000000000"})).code, 0);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "sabotage");
-        db.setDatabaseName(QString::fromStdString(path("logs/km640-production.sqlite")));
-        ASSERT_TRUE(db.open());
-        QSqlQuery query(db);
-        ASSERT_TRUE(query.exec("CREATE TRIGGER full_disk BEFORE UPDATE ON production_run "
-                               "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
-    }
-    QSqlDatabase::removeDatabase("sabotage");
+    fillDiskUnderRecord();
 
     const auto scanned = run(production({"--serial-from-stdin"}), "ZX0000000000\nZX9876543210\n");
     EXPECT_EQ(scanned.code, toInt(ExitCode::RecordLost)) << scanned.err;
