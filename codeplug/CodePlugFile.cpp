@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -17,42 +18,22 @@ namespace {
 // How many numbered backup names are tried before a write gives up.
 constexpr int kBackupNames = 1000;
 
-// Reads until buffer is full or the file ends; the count read, or -1.
-ssize_t readUpTo(int fd, std::span<std::uint8_t> buffer) {
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t n = ::read(fd, buffer.data() + done, buffer.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return -1;
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<ssize_t>(done);
-}
-
 }  // namespace
 
 CodePlugFileRead ReadCodePlugFile(const fs::path& path) {
     CodePlugFileRead out;
-    const OpenedFile file = OpenRegularFile(path, O_RDONLY);
+    const WholeFile file = ReadWholeRegularFile(path, kImageSize);
     if (!file.ok()) {
         out.status = file.notAFile ? CodePlugFileRead::Status::NotAFile : CodePlugFileRead::Status::IoError;
         out.reason = file.reason;
         return out;
     }
-    const ssize_t got = readUpTo(file.fd, out.bytes);
-    if (got < 0) out.reason = SystemErrorText();
-    if (::close(file.fd) != 0 && got >= 0) out.reason = SystemErrorText();
-    if (!out.reason.empty()) {
-        out.bytes = {};
-        return out;
-    }
-    if (static_cast<std::size_t>(got) < kImageSize) {
+    if (file.bytes.size() < kImageSize) {
         out.status = CodePlugFileRead::Status::TooShort;
-        out.reason = "the file holds " + std::to_string(got) + " bytes, a code-plug has 2048";
-        out.bytes = {};
+        out.reason = "the file holds " + std::to_string(file.bytes.size()) + " bytes, a code-plug has 2048";
         return out;
     }
+    std::copy_n(file.bytes.begin(), kImageSize, out.bytes.begin());
     out.status = CodePlugFileRead::Status::Ok;
     return out;
 }
