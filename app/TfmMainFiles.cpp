@@ -54,10 +54,12 @@ void TfmMain::OpenCodePlug() {
 
 namespace {
 
-// A code-plug text names its refusals; the file opens only without any.
+// A code-plug text names its problems, each with its place; the file opens
+// only without any.
 std::string refusedText(const std::string& path, const std::vector<fieldtext::FieldRefusal>& refusals) {
-    std::string text = "\"" + path + "\" was not opened: the window refuses " +
-                       (refusals.size() == 1 ? std::string("this value") : "these values") + " of the code-plug text:";
+    std::string text = "\"" + path + "\" was not opened: " +
+                       (refusals.size() == 1 ? std::string("this problem") : "these problems") +
+                       " of the code-plug text (values with the window's own message):";
     for (const auto& refusal : refusals) text += "\n" + fieldtext::refusalLine(refusal);
     return text;
 }
@@ -77,7 +79,7 @@ bool TfmMain::OpenCodePlugFile(const std::string& path, bool remember) {
         return false;
     }
     if (loaded.status == Status::BadText) {
-        warn("\"" + path + "\" was not opened: it is no KM640 code-plug text (" + loaded.reason + ").");
+        warn("\"" + path + "\" was not opened: it is " + loaded.reason + ".");
         return false;
     }
     if (!loaded.ok()) {

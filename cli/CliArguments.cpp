@@ -33,6 +33,7 @@ enum Option : unsigned {
     kAbandon = 1u << 18,
     kYes = 1u << 19,
     kLabels = 1u << 20,
+    kLossless = 1u << 21,
 };
 
 struct OptionRule {
@@ -66,6 +67,7 @@ constexpr OptionRule kOptions[] = {
     {"--abandon", "", kAbandon, &CliArguments::abandon, nullptr},
     {"--yes", "", kYes, nullptr, &CliArguments::yes},
     {"--labels", "", kLabels, nullptr, &CliArguments::labels},
+    {"--lossless", "", kLossless, nullptr, &CliArguments::lossless},
 };
 
 struct CommandRule {
@@ -97,7 +99,7 @@ constexpr CommandRule kCommands[] = {
     {"diff", Command::Diff, kPort | kJson | kLabels, 0, 2, 1, "two code-plug files, or --port and one file"},
     {"check", Command::Check, 0, 0, 1, 1, "one code-plug file"},
     {"set", Command::Set, kOutput, 0, 2, 2, "a code-plug file and at least one NAME=VALUE", true},
-    {"export", Command::Export, kOutput, 0, 1, 1, "one code-plug file"},
+    {"export", Command::Export, kOutput | kLossless, 0, 1, 1, "one code-plug file"},
     {"import", Command::Import, kOutput | kBase, kOutput, 1, 1, "one code-plug text file"},
     // roster's verb comes first among its words; each verb takes its own files (checked below).
     {"roster", Command::Roster, kRecord | kLogDir, 0, 2, 2, "a verb (check or status) and its files", true},

@@ -30,6 +30,7 @@ struct CliArguments {
     std::string abandon;             // records --abandon SERIAL: settle its unfinished run
     bool json = false;
     bool labels = false;             // diff --labels: fields named as the window names them
+    bool lossless = false;           // export --lossless: every byte, not only what a person sets
     bool quiet = false;
     bool noClock = false;
     bool serialFromStdin = false;    // production --serial-from-stdin

@@ -167,10 +167,15 @@ Commands with files only:
                                (OUT ending in .json: as code-plug text). When any value is
                                refused, every refusal is listed with the window's message
                                and nothing is saved.
-  export FILE [-o TEXT]        The whole code-plug as code-plug text (JSON, one field per
-                               line, the bytes no field covers kept in "reserved"); to
-                               standard output, or into TEXT (an existing TEXT is kept as a
-                               .BAK).
+  export FILE [-o TEXT] [--lossless]
+                               The code-plug as code-plug text (JSON, one field per line in
+                               memory-map order, each value as dump shows it); to standard
+                               output, or into TEXT (an existing TEXT is kept as a .BAK). By
+                               default only what a person sets: no clock, checksums,
+                               version stamp, serial number, pager data or derived values
+                               (import works those out or takes them from its base).
+                               --lossless: every byte, the bytes no field covers in
+                               "reserved"; import gives the 2048 bytes back.
   import TEXT -o FILE [--base BASE]
                                Build a code-plug from code-plug text: its fields are set
                                onto BASE (a .tbl or text; default the built-in code-plug)
@@ -178,8 +183,12 @@ Commands with files only:
                                into FILE (FILE ending in .json: as text). Refused values are
                                listed and nothing is saved.
 
-Every command that takes a code-plug FILE also takes code-plug text (a JSON object
-with "format": "km640-codeplug"), recognised by its content.
+Every command that takes a code-plug FILE also takes code-plug text, recognised by
+its content: a file that starts with "{" (and holds no image's model name) is text,
+whatever its size. Text that is no valid JSON is refused with its line, column and
+reason; text in UTF-16 is refused (save it as UTF-8); a member the format does not
+have, a missing "fields", a name given twice, a value of the wrong type or an unknown
+field is listed with its line and column, and nothing is done (exit 13).
   roster check LINE ROSTER     Check a fleet roster (CSV) against the line's code-plug LINE:
                                the header row starts with "serial", the other columns are
                                field names as dump prints them (F1Tone1[0], LogoLine1,
@@ -195,6 +204,7 @@ Options:
   -o, --output FILE            Where read stores the pager's code-plug; where set, export
                                and import save.
       --base BASE              import: the code-plug the text's fields are set onto.
+      --lossless               export: every byte of the code-plug, stamps included.
   -q, --quiet                  No progress bar. The bar is drawn on standard error only
                                when that is a terminal.
   -h, --help                   This text.

@@ -29,7 +29,8 @@ LoadedFile loadCodePlug(const std::string& path, std::ostream& err) {
     case LoadedCodePlug::Status::BadText: err << "km640-cli: " << path << " is " << terminalText(read.reason) << "\n"; break;
     case LoadedCodePlug::Status::Refused:
         printRefusals(path, read.refusals, err);
-        err << "km640-cli: " << path << ": " << read.refusals.size() << " value(s) refused; nothing was done.\n";
+        err << "km640-cli: " << path << ": " << read.refusals.size()
+            << " problem(s) in the code-plug text; nothing was done.\n";
         out.failure = ExitCode::Refused;
         break;
     }

@@ -5,6 +5,7 @@
 
 #include "cli/ExitCode.h"
 #include "cli/FileCommands.h"
+#include "cli/TerminalText.h"
 #include "fieldtext/CodePlugSource.h"
 #include "fieldtext/CodePlugText.h"
 #include "fieldtext/MessageLine.h"
@@ -85,7 +86,8 @@ int runSet(const CliArguments& arguments, std::ostream& out, std::ostream& err) 
 int runExport(const CliArguments& arguments, std::ostream& out, std::ostream& err) {
     const LoadedFile file = loadCodePlug(arguments.files.at(0), err);
     if (!file) return toInt(file.failure);
-    const std::string text = exportCodePlugText(*file);
+    const std::string text =
+        exportCodePlugText(*file, arguments.lossless ? TextForm::Lossless : TextForm::Template);
     if (arguments.output.empty()) {
         out << text;
         return toInt(ExitCode::Success);
@@ -113,9 +115,11 @@ int runImport(const CliArguments& arguments, std::ostream& out, std::ostream& er
     case LoadedCodePlug::Status::Ok: break;
     case LoadedCodePlug::Status::Refused:
         printRefusals(path, read.refusals, err);
-        err << "km640-cli: " << read.refusals.size() << " value(s) refused; nothing was saved.\n";
+        err << "km640-cli: " << read.refusals.size() << " problem(s) in the code-plug text; nothing was saved.\n";
         return toInt(ExitCode::Refused);
-    case LoadedCodePlug::Status::BadText: err << "km640-cli: " << path << " is " << read.reason << "\n"; return toInt(ExitCode::BadFile);
+    case LoadedCodePlug::Status::BadText:
+        err << "km640-cli: " << path << " is " << terminalText(read.reason) << "\n";
+        return toInt(ExitCode::BadFile);
     case LoadedCodePlug::Status::NotAFile: err << "km640-cli: " << path << " " << read.reason << "\n"; return toInt(ExitCode::BadFile);
     case LoadedCodePlug::Status::IoError:
     case LoadedCodePlug::Status::TooShort:

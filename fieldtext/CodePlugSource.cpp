@@ -1,28 +1,81 @@
 #include "fieldtext/CodePlugSource.h"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/RegularFile.h"
 #include "settings/CodePlugNormalisation.h"
 
 namespace km640::fieldtext {
 
+namespace {
+
+using namespace std::string_view_literals;
+
+// The byte-order marks and the shapes of a JSON text's first character in the
+// encodings a text editor may have saved it in.
+struct Encoding {
+    std::string_view start;
+    const char* name;
+};
+constexpr std::array<Encoding, 8> kOtherEncodings = {{
+    {"\xFF\xFE\0\0"sv, "UTF-32"},
+    {"\0\0\xFE\xFF"sv, "UTF-32"},
+    {"\xFF\xFE"sv, "UTF-16"},
+    {"\xFE\xFF"sv, "UTF-16"},
+    {"{\0\0\0"sv, "UTF-32"},
+    {"\0\0\0{"sv, "UTF-32"},
+    {"{\0"sv, "UTF-16"},
+    {"\0{"sv, "UTF-16"},
+}};
+
+LoadedCodePlug failed(LoadedCodePlug::Status status, std::string reason) {
+    LoadedCodePlug out;
+    out.status = status;
+    out.reason = std::move(reason);
+    return out;
+}
+
+}  // namespace
+
+FileKind codePlugFileKind(std::string_view bytes) {
+    // An image holds the model name where a text would hold anything: such
+    // a file is an image, whatever its first bytes are.
+    const auto* first = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    if (HasModelName(std::span(first, bytes.size()))) return {CodePlugFileKind::Image, {}};
+    for (const Encoding& encoding : kOtherEncodings)
+        if (bytes.starts_with(encoding.start)) return {CodePlugFileKind::OtherEncoding, encoding.name};
+    std::size_t start = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    start = bytes.find_first_not_of(" \t\r\n", start);
+    if (start != std::string_view::npos && bytes[start] == '{') return {CodePlugFileKind::Text, {}};
+    return {CodePlugFileKind::Image, {}};
+}
+
 LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path) {
     return loadCodePlugFileOnto(path, ProgrammedDefaultImage());
 }
 
 LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const CodePlugImage& base) {
-    LoadedCodePlug out;
     const WholeFile file = ReadWholeRegularFile(path, kMaxCodePlugTextBytes);
-    if (!file.ok()) {
-        out.status = file.notAFile ? LoadedCodePlug::Status::NotAFile : LoadedCodePlug::Status::IoError;
-        out.reason = file.reason;
+    if (!file.ok())
+        return failed(file.notAFile ? LoadedCodePlug::Status::NotAFile : LoadedCodePlug::Status::IoError, file.reason);
+    const std::string& content = file.bytes;
+    const FileKind kind = codePlugFileKind(content);
+    if (kind.kind == CodePlugFileKind::OtherEncoding) {
+        LoadedCodePlug out = failed(LoadedCodePlug::Status::BadText,
+                                    "text in " + kind.encoding + ", which this program does not read: save it as UTF-8");
+        out.fromText = true;
         return out;
     }
-    const std::string& content = file.bytes;
-
-    if (content.size() <= kMaxCodePlugTextBytes && isCodePlugText(content)) {
+    if (kind.kind == CodePlugFileKind::Text) {
+        LoadedCodePlug out;
         out.fromText = true;
+        if (file.larger) {
+            out.status = LoadedCodePlug::Status::BadText;
+            out.reason = "code-plug text larger than " + std::to_string(kMaxCodePlugTextBytes / (1024 * 1024)) +
+                         " MiB, far more than any code-plug needs";
+            return out;
+        }
         TextImport imported = importCodePlugText(content, base);
         if (!imported.error.empty()) {
             out.status = LoadedCodePlug::Status::BadText;
@@ -32,7 +85,7 @@ LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const Cod
         if (!imported.refusals.empty()) {
             out.status = LoadedCodePlug::Status::Refused;
             out.refusals = std::move(imported.refusals);
-            out.reason = std::to_string(out.refusals.size()) + " value(s) the window refuses";
+            out.reason = std::to_string(out.refusals.size()) + " problem(s) in the code-plug text";
             return out;
         }
         out.image = imported.image;
@@ -40,19 +93,10 @@ LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const Cod
         out.status = LoadedCodePlug::Status::Ok;
         return out;
     }
-    // Not code-plug text, though it starts like JSON: say why it cannot be read as such.
-    if (const auto first = content.find_first_not_of(" \t\r\n"); first != std::string::npos && content[first] == '{' &&
-                                                                  content.size() < kImageSize) {
-        const TextImport imported = importCodePlugText(content, base);
-        out.status = LoadedCodePlug::Status::BadText;
-        out.reason = imported.error.empty() ? "not KM640 code-plug text" : imported.error;
-        return out;
-    }
-    if (content.size() < kImageSize) {
-        out.status = LoadedCodePlug::Status::TooShort;
-        out.reason = "the file holds " + std::to_string(content.size()) + " bytes, a code-plug has 2048";
-        return out;
-    }
+    if (content.size() < kImageSize)
+        return failed(LoadedCodePlug::Status::TooShort,
+                      "the file holds " + std::to_string(content.size()) + " bytes, a code-plug has 2048");
+    LoadedCodePlug out;
     std::copy_n(content.begin(), kImageSize, out.image.bytes().begin());
     out.status = LoadedCodePlug::Status::Ok;
     return out;

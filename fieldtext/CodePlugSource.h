@@ -1,9 +1,11 @@
 #pragma once
-// Reading a code-plug from a file by its content: the 2048 bytes of a "*.tbl"
-// image, or the code-plug text (JSON with the format field) built onto the
-// built-in code-plug as a window holds it (with its model text, normalised).
-// The command line's write, verify and production and the window's Open take
-// files through here.
+// Reading a code-plug from a file by its content, decided once for every
+// command and the window's Open: a file that starts (after a UTF-8
+// byte-order mark and blanks) with `{` and does not hold the model name where
+// an image holds it is code-plug text, whatever its size, built onto the
+// built-in code-plug as a window holds it (with its model text, normalised);
+// a file that starts as text in UTF-16 or UTF-32 is text in an encoding this
+// program does not read; anything else is the 2048 bytes of a "*.tbl" image.
 
 #include <filesystem>
 #include <string>
@@ -20,8 +22,8 @@ struct LoadedCodePlug {
         IoError,   // cannot be opened or read
         NotAFile,  // a directory, a named pipe, a device ...
         TooShort,  // neither code-plug text nor 2048 bytes
-        BadText,   // code-plug text that cannot be read (bad JSON, newer format): see reason
-        Refused,   // code-plug text with values the window refuses: see refusals
+        BadText,   // code-plug text that cannot be read (bad JSON with its place, another encoding, newer format): see reason
+        Refused,   // code-plug text with problems of its form or values the window refuses: see refusals
     };
     Status status = Status::IoError;
     bool fromText = false;  // the file held code-plug text
@@ -32,8 +34,21 @@ struct LoadedCodePlug {
     bool ok() const { return status == Status::Ok; }
 };
 
-// The largest code-plug text read; a bigger file is no code-plug.
+// The largest code-plug text read.
 constexpr std::size_t kMaxCodePlugTextBytes = 4 * 1024 * 1024;
+
+enum class CodePlugFileKind {
+    Text,           // code-plug text (JSON), to be read as such
+    OtherEncoding,  // text in UTF-16 or UTF-32
+    Image,          // the bytes of a "*.tbl"
+};
+struct FileKind {
+    CodePlugFileKind kind;
+    std::string encoding;  // OtherEncoding: "UTF-16", "UTF-32"
+};
+// What the file's first bytes (and, for a file as long as an image, its
+// model name) say it is.
+FileKind codePlugFileKind(std::string_view fileBytes);
 
 LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path);
 // The same with a code-plug text built onto base: the fields the text leaves

@@ -1,8 +1,10 @@
 #include "fieldtext/CodePlugText.h"
 
-#include <set>
+#include <algorithm>
+#include <map>
 
 #include "codeplug/MemoryMap.h"
+#include "fieldtext/CodePlugTextReading.h"
 #include "fieldtext/FieldTextRules.h"
 #include "fieldtext/FieldValue.h"
 #include "fieldtext/JsonReader.h"
@@ -37,14 +39,13 @@ std::string rawValueText(const CodePlugImage& image, const Field& field) {
     return hexText(image.span(field.offset, field.length));
 }
 
-// The value as the text form writes it: the value text `dump` prints, a text
-// field's text as it stands (JSON carries every byte), raw bytes for a field
-// the window does not show.
+// The value as the text form writes it: the value `dump` shows, a text
+// field's text as it stands (JSON carries every byte; a text that starts
+// with a double quote is written quoted, as `dump` does).
 std::string valueText(const CodePlugImage& image, const Field& field) {
-    if (!shownByWindow(field)) return rawValueText(image, field);
-    if (field.encoding == Encoding::Text) {
-        const std::string text = displayText(image.text(field.offset, field.length));
-        // A text that starts with a double quote is written quoted, as `dump` does.
+    if (field.encoding == Encoding::Text || field.encoding == Encoding::ZeroPaddedText) {
+        const std::string stored = image.text(field.offset, field.length);
+        const std::string text = field.encoding == Encoding::Text ? displayText(stored) : stored.substr(0, stored.find('\0'));
         return text.starts_with('"') ? quotedText(text) : text;
     }
     return fieldValueText(image, field);
@@ -90,9 +91,20 @@ struct ReservedRun {
     std::vector<std::uint8_t> bytes;
 };
 
-std::vector<ReservedRun> reservedRuns(const CodePlugImage& image) {
+// Whether the form writes the field: a template leaves out what the program
+// stamps or derives; a block other fields subdivide is written only for the
+// bytes they leave.
+bool writes(TextForm form, const Field& field) {
+    if (field.aggregate() && !holdsUncoveredBytes(field)) return false;
+    return form == TextForm::Lossless || (!field.stamped() && !field.derived());
+}
+
+// The reserved bytes in runs; a template leaves out those among the pager's
+// own data (serial block, model, version, what the pager reports).
+std::vector<ReservedRun> reservedRuns(const CodePlugImage& image, TextForm form) {
     std::vector<ReservedRun> runs;
     for (const auto& reserved : memmap::reservedBytes()) {
+        if (form == TextForm::Template && reserved.region == memmap::Region::Identification) continue;
         const bool follows = !runs.empty() &&
                              runs.back().offset + static_cast<int>(runs.back().bytes.size()) == reserved.offset &&
                              static_cast<int>(runs.back().bytes.size()) < kReservedRun;
@@ -104,105 +116,77 @@ std::vector<ReservedRun> reservedRuns(const CodePlugImage& image) {
 
 // ---- Reading --------------------------------------------------------------------
 
-struct ParsedText {
-    std::vector<std::pair<std::string, std::string>> fields;  // name, value text, in the text's order
-    std::vector<std::pair<std::string, std::string>> rawFields;
-    std::vector<std::pair<int, std::vector<std::uint8_t>>> reservedBytes;
-    std::vector<FieldRefusal> refusals;  // members that are no value
-    std::string error;
-};
-
-std::optional<std::string> scalarText(const JsonValue& value) {
-    if (value.kind == JsonValue::Kind::String || value.kind == JsonValue::Kind::Number) return value.text;
-    return std::nullopt;
-}
-
-std::string formatError(const JsonValue& root) {
-    if (root.kind != JsonValue::Kind::Object) return "it is no JSON object";
-    const JsonValue* format = root.member("format");
-    if (!format || format->kind != JsonValue::Kind::String || format->text != kTextFormatName)
-        return "it has no \"format\": \"" + std::string(kTextFormatName) + "\"";
-    const JsonValue* version = root.member("version");
-    if (!version || version->kind != JsonValue::Kind::Number) return "it has no format \"version\" number";
-    const auto number = version->text.find_first_not_of("0123456789") == std::string::npos && version->text.size() < 6
-                            ? std::stoi(version->text)
-                            : -1;
-    if (number < 1) return "its format version " + version->text + " is not one this program knows";
-    if (number > kTextFormatVersion)
-        return "it was written in format version " + version->text + " by a newer program; this program reads up to " +
-               std::to_string(kTextFormatVersion);
-    return {};
-}
-
-ParsedText parseText(std::string_view text) {
-    ParsedText out;
-    const JsonParse parsed = parseJson(text);
-    if (!parsed.value) {
-        out.error = "not readable as JSON: " + parsed.error;
-        return out;
-    }
-    const JsonValue& root = *parsed.value;
-    if (const std::string error = formatError(root); !error.empty()) {
-        out.error = "not KM640 code-plug text: " + error;
-        return out;
-    }
-    auto notAValue = [&](const std::string& name, const JsonValue& value) {
-        out.refusals.push_back({name, value.text, "The value must be a JSON string or number (line " +
-                                                      std::to_string(value.line) + ")"});
-    };
-    if (const JsonValue* fields = root.member("fields")) {
-        for (const auto& [name, value] : fields->members) {
-            if (const auto t = scalarText(value)) out.fields.emplace_back(name, *t);
-            else notAValue(name, value);
-        }
-    }
-    if (const JsonValue* reserved = root.member("reserved")) {
-        if (const JsonValue* raw = reserved->member("fields"))
-            for (const auto& [name, value] : raw->members) {
-                if (const auto t = scalarText(value)) out.rawFields.emplace_back(name, *t);
-                else notAValue(name, value);
-            }
-        if (const JsonValue* bytes = reserved->member("bytes"))
-            for (const auto& [place, value] : bytes->members) {
-                const auto offset = place.find_first_not_of("0123456789") == std::string::npos && place.size() < 5
-                                        ? std::stoi(place)
-                                        : -1;
-                const auto hex = value.kind == JsonValue::Kind::String ? parseHexBytes(value.text) : std::nullopt;
-                if (offset < 0 || !hex || offset + static_cast<int>(hex->size()) > static_cast<int>(kImageSize)) {
-                    out.refusals.push_back({"reserved " + place, value.text,
-                                            "Reserved bytes are given as \"OFFSET\": \"HEX BYTES\" within the image"});
-                    continue;
-                }
-                out.reservedBytes.emplace_back(offset, *hex);
-            }
-    }
-    return out;
-}
-
 // A field's raw bytes from the reserved section, unchecked: the window shows
 // this value as another one and keeps it as loaded.
-std::optional<FieldRefusal> setRawField(CodePlugImage& image, const std::string& name, const std::string& text) {
-    const Field* field = memmap::findField(name);
-    if (!field) return FieldRefusal{name, text, "No field of the code-plug has this name"};
+std::optional<std::string> setRawField(CodePlugImage& image, const Field& field, const std::string& text) {
     const auto bytes = parseHexBytes(text);
-    const bool bits = field->length == 1 && field->width < 8;
-    if (!bytes || static_cast<int>(bytes->size()) != field->length || (bits && (*bytes)[0] >= (1u << field->width)))
-        return FieldRefusal{name, text, "The field's raw value must be " + std::to_string(field->length) +
-                                            " bytes in hexadecimal"};
-    if (bits) image.SetBits(field->offset, field->shift, (*bytes)[0], field->width);
-    else image.copyIn(field->offset, *bytes);
+    const bool bits = field.length == 1 && field.width < 8;
+    if (!bytes || static_cast<int>(bytes->size()) != field.length || (bits && (*bytes)[0] >= (1u << field.width)))
+        return "The field's raw value must be " + std::to_string(field.length) + " bytes in hexadecimal";
+    if (bits) image.SetBits(field.offset, field.shift, (*bytes)[0], field.width);
+    else image.copyIn(field.offset, *bytes);
     return std::nullopt;
 }
 
-void putReservedBytes(CodePlugImage& image, const std::vector<std::pair<int, std::vector<std::uint8_t>>>& runs) {
+void putReservedBytes(CodePlugImage& image, const std::vector<GivenBytes>& runs) {
     std::array<std::uint8_t, kImageSize> mask{};
     for (const auto& reserved : memmap::reservedBytes()) mask[static_cast<std::size_t>(reserved.offset)] = reserved.mask;
-    for (const auto& [offset, bytes] : runs)
-        for (std::size_t k = 0; k < bytes.size(); ++k) {
-            const int at = offset + static_cast<int>(k);
+    for (const auto& run : runs)
+        for (std::size_t k = 0; k < run.bytes.size(); ++k) {
+            const int at = run.offset + static_cast<int>(k);
             const std::uint8_t m = mask[static_cast<std::size_t>(at)];
-            image.setByte(at, static_cast<std::uint8_t>((image.byte(at) & ~m) | (bytes[k] & m)));
+            image.setByte(at, static_cast<std::uint8_t>((image.byte(at) & ~m) | (run.bytes[k] & m)));
         }
+}
+
+FieldRefusal refusalOf(const GivenValue& given, std::string message) {
+    return {given.field->name, given.text, messageLine(message), given.place};
+}
+
+// One step of an import: a field, or the fields of one squelch level, whose
+// rule holds for the level as the text gives it.
+using Step = std::vector<const GivenValue*>;
+
+std::vector<Step> stepsOf(const std::vector<GivenValue>& fields) {
+    std::vector<Step> steps;
+    std::map<std::string, std::size_t> levels;
+    for (const GivenValue& given : fields) {
+        if (const auto level = squelchLevelOf(*given.field)) {
+            if (const auto [at, fresh] = levels.emplace(*level, steps.size()); !fresh) {
+                steps[at->second].push_back(&given);
+                continue;
+            }
+        }
+        steps.push_back({&given});
+    }
+    return steps;
+}
+
+void applyStep(CodePlugImage& image, const Step& step, int version, std::vector<FieldRefusal>& refusals) {
+    const GivenValue& first = *step.front();
+    if (step.size() == 1 && !squelchLevelOf(*first.field)) {
+        // The first form gave the fields the window does not show as raw bytes.
+        if (version == 1 && !shownByWindow(*first.field)) {
+            if (auto message = setRawField(image, *first.field, first.text)) refusals.push_back(refusalOf(first, *message));
+        } else if (auto refusal = setFieldFromText(image, first.field->name, first.text)) {
+            refusals.push_back(refusalOf(first, refusal->message));
+        }
+        return;
+    }
+    std::vector<const Field*> fields;
+    std::vector<std::string> texts;
+    for (const GivenValue* given : step) {
+        fields.push_back(given->field);
+        texts.push_back(given->text);
+    }
+    // The level's values are the same as stored: no change, as for one field.
+    CodePlugImage changed = image;
+    const std::vector<Outcome> outcomes = squelchLevel(changed, fields, texts);
+    for (std::size_t k = 0; k < step.size(); ++k)
+        if (outcomes[k].refusal) refusals.push_back(refusalOf(*step[k], *outcomes[k].refusal));
+    bool same = true;
+    for (const Field* field : fields) same = same && sameFieldBits(changed, image, *field);
+    if (!same) image = changed;
 }
 
 }  // namespace
@@ -219,71 +203,65 @@ bool isCodePlugText(std::string_view fileBytes) {
     return format && format->kind == JsonValue::Kind::String && format->text == kTextFormatName;
 }
 
-std::string exportCodePlugText(const CodePlugImage& image) {
+std::string exportCodePlugText(const CodePlugImage& image, TextForm form) {
     JsonWriter json;
     json.beginObject().value("format", kTextFormatName).value("version", kTextFormatVersion);
-    std::vector<const Field*> uncarried;
     json.beginObject("fields");
     for (const Field& field : memmap::fields()) {
-        if (field.aggregate() && !holdsUncoveredBytes(field)) continue;
+        if (!writes(form, field)) continue;
         const std::string text = valueText(image, field);
-        if (!textCarriesValue(image, field, text)) {
-            uncarried.push_back(&field);
-            continue;
-        }
-        json.literal(field.name, latin1JsonString(text));
+        // A value the window's control cannot take here keeps its bits.
+        if (textCarriesValue(image, field, text)) json.literal(field.name, latin1JsonString(text));
+        else json.literal(field.name, "{\"raw\": " + jsonString(rawValueText(image, field)) + "}");
     }
     json.endObject();
     json.beginObject("reserved");
-    json.beginObject("fields");
-    for (const Field* field : uncarried) json.value(field->name, rawValueText(image, *field));
-    json.endObject();
     json.beginObject("bytes");
-    for (const auto& run : reservedRuns(image)) json.value(std::to_string(run.offset), hexText(run.bytes));
-    json.endObject();
-    json.endObject();
-    json.endObject();
+    for (const auto& run : reservedRuns(image, form)) json.value(std::to_string(run.offset), hexText(run.bytes));
+    json.endObject().endObject().endObject();
     return json.text();
 }
 
 TextImport importCodePlugText(std::string_view text, const CodePlugImage& base) {
     TextImport out;
     out.image = base;
-    const ParsedText parsed = parseText(text);
-    if (!parsed.error.empty()) {
-        out.error = parsed.error;
+    const ReadText read = readCodePlugText(text);
+    if (!read.error.empty()) {
+        out.error = read.error;
         return out;
     }
-    std::set<std::string> named;
-    for (const auto& field : parsed.fields) named.insert(field.first);
+    const std::vector<Step> steps = stepsOf(read.fields);
     std::vector<FieldRefusal> refusals;
     for (int pass = 0; pass < kImportPasses; ++pass) {
         const CodePlugImage before = out.image;
-        refusals = parsed.refusals;
-        for (const auto& [name, value] : parsed.fields)
-            if (auto refusal = setFieldFromText(out.image, name, value)) refusals.push_back(*refusal);
-        // Then the raw values, over what the rules stored beside them; a
-        // field the text also gives through its rule keeps that value.
-        for (const auto& [name, value] : parsed.rawFields)
-            if (!named.contains(name))
-                if (auto refusal = setRawField(out.image, name, value)) refusals.push_back(*refusal);
-        putReservedBytes(out.image, parsed.reservedBytes);
+        refusals = read.problems;
+        for (const Step& step : steps) applyStep(out.image, step, read.version, refusals);
+        // Then the raw values, over what the rules stored beside them.
+        for (const GivenValue& raw : read.rawFields)
+            if (auto message = setRawField(out.image, *raw.field, raw.text)) refusals.push_back(refusalOf(raw, *message));
+        putReservedBytes(out.image, read.reservedBytes);
         if (out.image == before) break;
     }
     // Values the rules moved again beside the text's other values (two
     // channels given in two bands, say): the code-plug does not hold what
     // the text says, which must not pass unnoticed.
     if (refusals.empty())
-        for (const auto& [name, value] : parsed.fields) {
+        for (const GivenValue& given : read.fields) {
+            if (read.version == 1 && !shownByWindow(*given.field)) continue;
             CodePlugImage trial = out.image;
-            const Field* field = memmap::findField(name);
-            if (setFieldFromText(trial, name, value) || !field || sameFieldBits(trial, out.image, *field)) continue;
-            refusals.push_back({name, value, "The code-plug cannot hold this value beside the text's other values: the "
-                                             "window's rules made it " + valueText(out.image, *field)});
+            if (setFieldFromText(trial, given.field->name, given.text) || sameFieldBits(trial, out.image, *given.field))
+                continue;
+            refusals.push_back(refusalOf(given, "The code-plug cannot hold this value beside the text's other values: "
+                                                "the window's rules made it " + valueText(out.image, *given.field)));
         }
     out.refusals = std::move(refusals);
     for (const RefreshMessage& message : normaliseCodePlug(out.image).messages)
         out.messages.push_back(messageLine(message.text));
+    // A template leaves the checksum out: it is worked out over what the text gave.
+    const bool givesChecksum = std::any_of(read.fields.begin(), read.fields.end(), [](const GivenValue& given) {
+        return given.field->name == "ImageChecksum";
+    });
+    if (!givesChecksum) ImageChecksum(out.image);
     return out;
 }
 

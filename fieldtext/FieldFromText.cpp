@@ -76,7 +76,7 @@ Outcome listEntry(CodePlugImage& image, const Field& field, std::string_view tex
 }
 
 Outcome byEncoding(CodePlugImage& image, const Field& field, std::string_view text) {
-    if (!shownByWindow(field)) return rawBytes(image, field, text);
+    if (!shownByWindow(field)) return setFieldFromReading(image, field, text);
     if (shownSetting(image, field)) return listEntry(image, field, text);
     switch (field.encoding) {
     case Encoding::Flag: return flag(image, field, text);
@@ -89,6 +89,19 @@ Outcome byEncoding(CodePlugImage& image, const Field& field, std::string_view te
 }  // namespace
 
 // ---- Shared reading of value texts -----------------------------------------------
+
+std::optional<std::string> controlCharacterName(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (byte) {
+    case 0x00: return "a NUL byte";
+    case '\t': return "a tab";
+    case '\n': return "a line feed";
+    case '\r': return "a carriage return";
+    default: break;
+    }
+    if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) return "the control character 0x" + hexByte(byte);
+    return std::nullopt;
+}
 
 std::string hexByte(std::uint8_t byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -221,6 +234,7 @@ std::string entriesMessage(const CodePlugImage& image, const Field& field) {
 std::optional<std::string> keyFilterRefusal(const KeyFilter& filter, std::string_view text) {
     std::string typed;
     for (const char c : text) {
+        if (const auto control = controlCharacterName(c)) return "The window's field cannot take " + *control;
         const auto key = static_cast<char32_t>(static_cast<unsigned char>(c));
         const KeyDecision decision = FilterKey(filter, typed, false, key);
         switch (decision.verdict) {
@@ -247,13 +261,15 @@ bool sameFieldBits(const CodePlugImage& a, const CodePlugImage& b, const Field& 
 }
 
 std::string refusalLine(const FieldRefusal& refusal) {
-    return refusal.field + "=" + refusal.text + ": " + refusal.message;
+    const std::string place = refusal.place.empty() ? "" : refusal.place + ": ";
+    if (refusal.field.empty()) return place + refusal.message;
+    return place + refusal.field + "=" + refusal.text + ": " + refusal.message;
 }
 
 std::optional<FieldRefusal> setFieldFromText(CodePlugImage& image, std::string_view name, std::string_view text) {
     const Field* field = memmap::findField(name);
     auto refusal = [&](std::string message) {
-        return FieldRefusal{std::string(name), std::string(text), messageLine(message)};
+        return FieldRefusal{std::string(name), std::string(text), messageLine(message), {}};
     };
     if (field == nullptr) return refusal("No field of the code-plug has this name");
     CodePlugImage changed = image;

@@ -348,13 +348,17 @@ Outcome patternSteps(CodePlugImage& image, const Field& field, std::string_view 
 
 // ---- Squelch thresholds --------------------------------------------------------------
 
-Outcome threshold(CodePlugImage& image, const Field& field, std::string_view text) {
-    if (auto refusal = keyFilterRefusal(KeyFilter::decimal(2), text)) return refuse(*refusal);
-    const ThresholdTable table = field.index == 0 ? ThresholdTable::Narrow : ThresholdTable::Wide;
-    const auto column = field.def->name.ends_with("Nrssi")        ? ThresholdColumn::Nrssi
-                        : field.def->name.ends_with("SpeakerOff") ? ThresholdColumn::SpeakerOff
-                                                                  : ThresholdColumn::SpeakerOn;
-    const ThresholdCommit result = commitThreshold(image, table, field.subIndex, column, text);
+ThresholdTable thresholdTable(const Field& field) {
+    return field.index == 0 ? ThresholdTable::Narrow : ThresholdTable::Wide;
+}
+
+ThresholdColumn thresholdColumn(const Field& field) {
+    return field.def->name.ends_with("Nrssi")        ? ThresholdColumn::Nrssi
+           : field.def->name.ends_with("SpeakerOff") ? ThresholdColumn::SpeakerOff
+                                                     : ThresholdColumn::SpeakerOn;
+}
+
+Outcome thresholdOutcome(const ThresholdCommit& result, std::string_view text) {
     switch (result.outcome) {
     case ThresholdCommit::Outcome::Stored: return stored();
     case ThresholdCommit::Outcome::Blank: return refuse("A threshold cannot be left blank");
@@ -364,7 +368,40 @@ Outcome threshold(CodePlugImage& image, const Field& field, std::string_view tex
     return refuse(std::string(result.message));
 }
 
+Outcome threshold(CodePlugImage& image, const Field& field, std::string_view text) {
+    if (auto refusal = keyFilterRefusal(KeyFilter::decimal(2), text)) return refuse(*refusal);
+    return thresholdOutcome(
+        commitThreshold(image, thresholdTable(field), field.subIndex, thresholdColumn(field), text), text);
+}
+
 }  // namespace
+
+std::optional<std::string> squelchLevelOf(const Field& field) {
+    for (const std::string_view column : {"Nrssi", "SpeakerOff", "SpeakerOn"})
+        if (field.def->name == "{}Squelch[{}]." + std::string(column))
+            return field.name.substr(0, field.name.find('.'));
+    return std::nullopt;
+}
+
+std::vector<Outcome> squelchLevel(CodePlugImage& image, std::span<const Field* const> fields,
+                                  std::span<const std::string> texts) {
+    std::vector<Outcome> out(fields.size());
+    std::array<std::optional<std::string>, 3> byColumn;
+    bool typed = true;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        if (auto refusal = keyFilterRefusal(KeyFilter::decimal(2), texts[k])) {
+            out[k] = refuse(*refusal);
+            typed = false;
+        }
+        byColumn[static_cast<std::size_t>(thresholdColumn(*fields[k]))] = texts[k];
+    }
+    if (!typed || fields.empty()) return out;
+    const auto results = commitThresholdLevel(image, thresholdTable(*fields[0]), fields[0]->subIndex, byColumn);
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        if (const auto& result = results[static_cast<std::size_t>(thresholdColumn(*fields[k]))])
+            out[k] = thresholdOutcome(*result, texts[k]);
+    return out;
+}
 
 std::optional<std::string> addressCellDisabled(const CodePlugImage& image, const Field& field, bool alertTime) {
     return cellDisabled(image, field, alertTime ? Cell::AlertTime : Cell::Mark);

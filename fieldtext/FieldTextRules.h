@@ -43,6 +43,10 @@ std::optional<std::string> parseTextValue(std::string_view text);
 // given (a key dropped, the field full before the text ends).
 std::optional<std::string> keyFilterRefusal(const KeyFilter& filter, std::string_view text);
 
+// A character no key of the window types into a field (a control
+// character: C0, DEL or C1), named as a person knows it ("a line feed").
+std::optional<std::string> controlCharacterName(char c);
+
 // Whether the window shows the field in a control of its own; the others are
 // given as raw hexadecimal bytes.
 bool shownByWindow(const memmap::Field& field);
@@ -79,6 +83,21 @@ std::span<const FieldRule> settingRules();
 // F2 is off, or for the alert time cells the fixed alert time is off.
 std::optional<std::string> addressCellDisabled(const CodePlugImage& image, const memmap::Field& field,
                                                bool alertTime = false);
+
+// The squelch level a threshold field belongs to ("NbSquelch[3]"), nothing
+// for other fields.
+std::optional<std::string> squelchLevelOf(const memmap::Field& field);
+// The thresholds of one squelch level (fields of one level, at most one per
+// column) set together: each value read as its field's commit reads it, the
+// level's order rule checked on the level as it stands with all of them.
+// One outcome per field; nothing is stored when any value is refused.
+std::vector<Outcome> squelchLevel(CodePlugImage& image, std::span<const memmap::Field* const> fields,
+                                  std::span<const std::string> texts);
+
+// A field the window does not show, from its value as `dump` shows it (on
+// or off, a number, a text, "{0,2}", the clock, hexadecimal bytes for
+// words and blocks).
+Outcome setFieldFromReading(CodePlugImage& image, const memmap::Field& field, std::string_view text);
 
 // The rule of the field's own control, falling back on the field's encoding.
 Outcome applyFieldRule(CodePlugImage& image, const memmap::Field& field, std::string_view text);

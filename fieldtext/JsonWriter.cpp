@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "fieldtext/Latin1.h"
+
 namespace km640::fieldtext {
 
 std::string jsonString(std::string_view text) {
@@ -31,14 +33,19 @@ std::string latin1JsonString(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x7F) {
+        // A letter or sign of the 8-bit set is written as itself (UTF-8); a
+        // control byte, the no-break space and the soft hyphen, which no one
+        // can see, keep a visible escape.
+        if (byte >= 0x7F && (byte < 0xA1 || byte == 0xAD)) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", unsigned{byte});
             out += buf;
-            continue;
+        } else if (byte >= 0xA1) {
+            out += utf8FromLatin1(std::string_view(&c, 1));
+        } else {
+            const std::string one = jsonString(std::string_view(&c, 1));
+            out += one.substr(1, one.size() - 2);
         }
-        const std::string one = jsonString(std::string_view(&c, 1));
-        out += one.substr(1, one.size() - 2);
     }
     return out + "\"";
 }

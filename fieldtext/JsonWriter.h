@@ -37,9 +37,10 @@ private:
 // A JSON string literal: quotes, backslashes and control characters escaped.
 std::string jsonString(std::string_view text);
 
-// An 8-bit text as the pager stores it, as a JSON string of plain ASCII:
-// every byte from 0x7F up written as the character of that code (\u00e9),
-// which reads back to the same byte.
+// An 8-bit text as the pager stores it (ISO 8859-1), as a JSON string: its
+// letters and signs as themselves in UTF-8 ("Löschzug Süd"), control bytes,
+// the no-break space and the soft hyphen as \u00XX; each reads back to the
+// same byte.
 std::string latin1JsonString(std::string_view text);
 
 }  // namespace km640::fieldtext

@@ -14,45 +14,46 @@ std::string codePointName(char32_t c) {
 
 }  // namespace
 
+std::optional<char32_t> nextUtf8Character(std::string_view text, std::size_t& at) {
+    if (at >= text.size()) return std::nullopt;
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x80) return text[at++];
+    int extra = 0;
+    char32_t c = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        c = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        c = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        c = lead & 0x07;
+    } else {
+        return std::nullopt;
+    }
+    if (at + static_cast<std::size_t>(extra) >= text.size()) return std::nullopt;
+    for (int k = 1; k <= extra; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + static_cast<std::size_t>(k)]);
+        if ((next & 0xC0) != 0x80) return std::nullopt;
+        c = (c << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+    at += static_cast<std::size_t>(extra) + 1;
+    return c;
+}
+
 Latin1Conversion latin1FromUtf8(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        if (lead < 0x80) {
-            out += static_cast<char>(lead);
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        char32_t c = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            extra = 1;
-            c = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2;
-            c = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3;
-            c = lead & 0x07;
-        } else {
-            return {std::nullopt, "not UTF-8 text (byte " + std::to_string(i + 1) + ")"};
-        }
-        if (i + static_cast<std::size_t>(extra) >= utf8.size())
-            return {std::nullopt, "not UTF-8 text (byte " + std::to_string(i + 1) + ")"};
-        for (int k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80) return {std::nullopt, "not UTF-8 text (byte " + std::to_string(i + 1) + ")"};
-            c = (c << 6) | (next & 0x3F);
-        }
-        // Overlong forms would let one character hide behind another.
-        static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-        if (c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            return {std::nullopt, "not UTF-8 text (byte " + std::to_string(i + 1) + ")"};
-        if (c > 0xFF) return {std::nullopt, "the character " + codePointName(c) + " cannot be stored in the pager"};
-        out += static_cast<char>(c);
-        i += static_cast<std::size_t>(extra) + 1;
+        const std::size_t start = i;
+        const auto c = nextUtf8Character(utf8, i);
+        if (!c) return {std::nullopt, "not UTF-8 text (byte " + std::to_string(start + 1) + ")"};
+        if (*c > 0xFF) return {std::nullopt, "the character " + codePointName(*c) + " cannot be stored in the pager"};
+        out += static_cast<char>(*c);
     }
     return {std::move(out), {}};
 }

@@ -16,6 +16,13 @@ struct Latin1Conversion {
 
 Latin1Conversion latin1FromUtf8(std::string_view utf8);
 
+// The UTF-8 character starting at text[at], moving at past it; nothing (at
+// unmoved) for a byte that starts no well-formed character: a stray
+// continuation byte, a sequence cut short, an overlong form (C0 80 for NUL,
+// which would let one character hide behind another), a surrogate or a
+// number beyond Unicode.
+std::optional<char32_t> nextUtf8Character(std::string_view text, std::size_t& at);
+
 // The 8-bit text as UTF-8, for JSON and for terminals.
 std::string utf8FromLatin1(std::string_view latin1);
 

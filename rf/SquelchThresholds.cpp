@@ -120,4 +120,37 @@ ThresholdCommit commitThreshold(CodePlugImage& image, ThresholdTable table, int 
     return {ThresholdCommit::Outcome::Stored, shown, {}, code};
 }
 
+std::array<std::optional<ThresholdCommit>, 3> commitThresholdLevel(
+    CodePlugImage& image, ThresholdTable table, int level, const std::array<std::optional<std::string>, 3>& texts) {
+    std::array<std::optional<ThresholdCommit>, 3> out;
+    std::array<double, 3> volts{};
+    CodePlugImage trial = image;
+    bool allPass = true;
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        if (!texts[k]) continue;
+        const auto column = static_cast<ThresholdColumn>(k);
+        const int offset = thresholdOffset(table, level, column);
+        const std::string_view typed = trimmed(*texts[k]);
+        const auto value = parseDecimal(typed);
+        if (typed.empty()) out[k] = {ThresholdCommit::Outcome::Blank, thresholdText(image.byte(offset)), {}, 0};
+        else if (!value) out[k] = {ThresholdCommit::Outcome::NotANumber, *texts[k], {}, 0};
+        else if (const auto message = thresholdRangeMessage(*value))
+            out[k] = {ThresholdCommit::Outcome::Refused, voltsText(*value), *message, 0};
+        else {
+            volts[k] = *value;
+            trial.setByte(offset, ThresholdCodeFromVolts(static_cast<float>(*value)));
+            continue;
+        }
+        allPass = false;
+    }
+    if (!allPass) return out;
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        if (!texts[k]) continue;
+        out[k] = commitThreshold(trial, table, level, static_cast<ThresholdColumn>(k), volts[k]);
+        allPass = allPass && out[k]->outcome == ThresholdCommit::Outcome::Stored;
+    }
+    if (allPass) image = trial;
+    return out;
+}
+
 }  // namespace km640

@@ -82,4 +82,14 @@ ThresholdCommit commitThreshold(CodePlugImage& image, ThresholdTable table, int 
 ThresholdCommit commitThreshold(CodePlugImage& image, ThresholdTable table, int level, ThresholdColumn column,
                                 double volts);
 
+// A level given whole, as a code-plug text gives it (texts by column, the
+// columns not given keep their stored bytes): each value passes the range
+// rule as its own commit would, then the order rule is checked once on the
+// level as it stands with all of them, so a level can take values in an
+// order the stored level would refuse one value at a time. Nothing is stored
+// unless every value passes; a value that passed while another did not has
+// no outcome.
+std::array<std::optional<ThresholdCommit>, 3> commitThresholdLevel(
+    CodePlugImage& image, ThresholdTable table, int level, const std::array<std::optional<std::string>, 3>& texts);
+
 }  // namespace km640

@@ -78,10 +78,17 @@ TEST_F(FieldFromText, AcceptedTextsAreStoredAsTheWindowStoresThem) {
         {"AlertPattern[0].Tones", "ABAB", "0 1 0 1 F F F F"},
         {"AlertPattern[0].Tones", "3 2 1 0 F F F F", "3 2 1 0 F F F F"},
         {"AlertPattern[0].Led", "1011", "10110000"},
-        // Fields the window does not show: raw hexadecimal.
-        {"RemindRepetitions", "0A", "10"},
-        {"ModelTag", "41 42 43 44 45 46 47 48", "\"ABCDEFGH\""},
-        {"KeyFunctions", "1F", "{0,1,2,3,4}"},
+        // Fields the window does not show: their value as `dump` shows it.
+        {"RemindRepetitions", "10", "10"},
+        {"ModelTag", "ABCDEFGH", "\"ABCDEFGH\""},
+        {"KeyFunctions", "{0,1,2,3,4}", "{0,1,2,3,4}"},
+        {"NoStoredVoice", "on", "on"},
+        {"PlayShowMessageTime", "4", "4"},
+        {"ClockSetting", "2026/12/11 04:05:06 Fri", "2026/12/11 04:05:06 Fri"},
+        {"FirmwareVersion", "1.2.30", "1.2.30"},
+        {"SerialNo", "A1B2C3D4E5F6", "\"A1B2C3D4E5F6\""},
+        {"ImageChecksum", "4E4C", "4E4C"},
+        {"Profile[0].MonitorAlertType", "2", "2"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + "=" + c.text);
@@ -164,8 +171,16 @@ TEST_F(FieldFromText, RefusedTextsLeaveTheImageAndNameTheWindowsMessage) {
          "The window's control is disabled: with a single profile on there is no profile to select"},
         {"AutoMonitor", "yes", "Give on or off"},
         {"IdleMenuItems", "{8}", "Give the items switched on in braces, numbers from 0 to 7 (\"{0,2}\", \"{}\" for none)"},
-        // Raw hexadecimal.
-        {"RemindRepetitions", "1", "The window does not show this field: give 1 bytes in hexadecimal (\"FF\")"},
+        // Fields the window does not show: exactly one reading of the value.
+        {"RemindRepetitions", "0A", "The window does not show this field: give a whole number from 0 to 255"},
+        {"RemindRepetitions", "256", "The window does not show this field: give a whole number from 0 to 255"},
+        {"ModelTag", "ABCDEFGHI", "The field takes at most 8 characters"},
+        {"ModelTag", "AB\nC", "The field's text cannot hold a line feed"},
+        {"NoStoredVoice", "01", "Give on or off"},
+        {"ClockSetting", "2026/12/11 04:05 Fri",
+         "The window does not show this field: give the clock as `dump` shows it (\"2009/01/01 12:00:00 Tue\")"},
+        {"FirmwareVersion", "1.2", "The window does not show this field: give 3 numbers from 0 to 255 with points between them"},
+        {"ImageChecksum", "4E4", "The window does not show this field: give 2 bytes in hexadecimal (\"4E4C\")"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + "=" + c.text);
