@@ -1,12 +1,15 @@
 // Code-plugs as text through the km640-cli program as a technician's script
 // uses it: export, edit, import, diff; set with its refusals; set then dump;
-// write and verify of a code-plug text against a km640-sim program.
+// write and verify of a code-plug text against a km640-sim program; broken
+// and hostile texts refused with their place by every command, nothing
+// written; templates and lossless texts of a written pager.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <algorithm>
 #include <set>
 #include <sstream>
 #include <string>
@@ -126,7 +129,7 @@ TEST_F(CliTextTest, ExportEditImportDiffNamesTheEditedFields) {
               "--- " + bench() + "\n+++ " + path("part.tbl") + "\nLogoLine1 (1376): \"   NORVEX\" -> \"Partial\"\n" +
                   "ImageChecksum (1950): 4E4C -> 4F17\n");
     // A text that is no code-plug text says why.
-    writeText(path("newer.json"), replaced(text, "\"version\": 1", "\"version\": 7"));
+    writeText(path("newer.json"), replaced(text, "\"version\": 2", "\"version\": 7"));
     const auto newer = cli("import " + path("newer.json") + " -o " + path("newer.tbl"));
     EXPECT_EQ(newer.status, 3);
     EXPECT_NE(newer.out.find("format version 7 by a newer program"), std::string::npos) << newer.out;
@@ -206,4 +209,125 @@ TEST_F(CliTextTest, WriteAndVerifyACodePlugTextAgainstTheSimulator) {
     const std::string producedDump = cli("dump " + path("produced.tbl")).out;
     EXPECT_NE(producedDump.find("\"From text\""), std::string::npos);
     EXPECT_NE(producedDump.find("\"B1B2C3D4E5F6\""), std::string::npos);
+}
+
+// A text edited by hand and broken is refused by dump, import and write,
+// each naming the place; no file is written and the pager keeps its memory.
+TEST_F(CliTextTest, BrokenTextsAreRefusedWithTheirPlaceAndNothingChanges) {
+    const std::string port = startBoard();
+    ASSERT_FALSE(port.empty());
+    ASSERT_EQ(cli("read --port " + port + " -o " + path("before.tbl")).status, 0);
+    ASSERT_EQ(cli("export " + bench() + " --lossless -o " + path("bench.json")).status, 0);
+    const std::string text = fileText(path("bench.json"));
+    ASSERT_GT(text.size(), 25'000u);
+    // A comma after the last member, three lines before the end.
+    std::string comma = text;
+    const auto at = comma.rfind('"') + 1;
+    comma.insert(at, ",");
+    const auto line = std::count(text.begin(), text.end(), '\n') - 3;
+    const auto column = at - comma.rfind('\n', at);
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : text) utf16 += std::string{c, '\0'};
+    struct Case {
+        const char* what;
+        std::string text;
+        int status;
+        std::string says;
+    };
+    const Case cases[] = {
+        {"a stray comma near the end", comma, 3,
+         "is not readable as JSON: line " + std::to_string(line) + ", column " + std::to_string(column) +
+             ": a comma before `}`"},
+        {"\"Fields\"", replaced(text, "\"fields\"", "\"Fields\""), 13,
+         "line 4, column 3: \"Fields\" is no member of a code-plug text"},
+        {"a field twice", replaced(text, "\"TwoChannelMode\": \"on\",", "\"TwoChannelMode\": \"on\", \"TwoChannelMode\": \"off\","),
+         13, "line 5, column 29: \"TwoChannelMode\" is given a second time in one object (first at line 5, column 5)"},
+        {"UTF-16", utf16, 3, "is text in UTF-16, which this program does not read: save it as UTF-8"},
+        {"a NUL and an escape sequence in a name", replaced(text, "\"TwoChannelMode\"", "\"Two\\u0000\\u001b]0;x\\u0007\""),
+         13, "line 5, column 5: \"Two\\x00\\x1B]0;x\\x07\" is no field of the code-plug"},
+        {"a field of the wrong type", replaced(text, "\"TwoChannelMode\": \"on\"", "\"TwoChannelMode\": [\"on\"]"), 13,
+         "line 5, column 23: \"TwoChannelMode\" needs a string or a number as its value"},
+        {"overlong UTF-8", replaced(text, "\"ToneSystem\": \"Standard\"", "\"ToneSystem\": \"\xC1\x81\xC0\x80\""), 3,
+         "is not readable as JSON: line 9, column 20: a byte that is no UTF-8 (save the text as UTF-8)"},
+        {"a leading zero", replaced(text, "\"version\": 2", "\"version\": 02"), 3,
+         "is not readable as JSON: line 3, column 14: a number with a leading zero"},
+        {"a repeated version", replaced(text, "\"version\": 2", "\"version\": 2, \"version\": 1"), 13,
+         "line 3, column 17: \"version\" is given a second time in one object (first at line 3, column 3)"},
+        {"a line feed in a name", replaced(text, "\"Profile[1].PName\": \" Profile 2\"", "\"Profile[1].PName\": \"Pro\\nfile\""),
+         13, ": Profile[1].PName=Pro\\x0Afile: The window's field cannot take a line feed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeText(path("broken.json"), c.text);
+        for (const std::string& command : {"dump " + path("broken.json"),
+                                          "import " + path("broken.json") + " -o " + path("out.tbl"),
+                                          "--quiet write --port " + port + " " + path("broken.json")}) {
+            const auto run = cli(command);
+            EXPECT_EQ(run.status, c.status) << command << "\n" << run.out;
+            EXPECT_NE(run.out.find(c.says), std::string::npos) << command << "\n" << run.out;
+            // Only escaped text reaches the terminal.
+            EXPECT_EQ(run.out.find_first_of(std::string("\0\x1B\x07", 3)), std::string::npos) << run.out;
+        }
+        EXPECT_FALSE(fs::exists(path("out.tbl")));
+    }
+    ASSERT_EQ(cli("read --port " + port + " -o " + path("after.tbl")).status, 0);
+    EXPECT_EQ(fileText(path("after.tbl")), fileText(path("before.tbl")));
+}
+
+// A code-plug exported after a write carries what a person sets: no serial
+// number, clock or pager data; imported onto a base it takes the base's.
+// --lossless keeps every byte. Letters travel as letters; a squelch level of
+// another order in the base is no obstacle.
+TEST_F(CliTextTest, TemplatesAndLosslessTextsOfAWrittenPager) {
+    const std::string port = startBoard();
+    ASSERT_FALSE(port.empty());
+    ASSERT_EQ(cli("--quiet write --port " + port + " " + bench()).status, 0);
+    ASSERT_EQ(cli("read --port " + port + " -o " + path("pager.tbl")).status, 0);
+    std::string pager = fileText(path("pager.tbl"));
+    ASSERT_NE(pager.find("A1B2C3D4E5F6"), std::string::npos);
+    // A name in the pager's 8-bit letters.
+    const int name = memmap::field("Profile[1].PName").offset;
+    pager.replace(static_cast<std::size_t>(name), 12, "L\xF6schzug S\xFC" "d");
+    CodePlugImage named;
+    std::copy(pager.begin(), pager.end(), named.bytes().begin());
+    ImageChecksum(named);  // as a save stamps it
+    pager.assign(reinterpret_cast<const char*>(named.bytes().data()), kImageSize);
+    writeText(path("pager.tbl"), pager);
+
+    const auto exported = cli("export " + path("pager.tbl"));
+    ASSERT_EQ(exported.status, 0);
+    for (const char* absent : {"A1B2C3D4E5F6", "SerialNo", "ClockSetting", "PagerInfoBlock", "FirmwareVersion",
+                               "ImageChecksum", "VersionBcd", "ToneWords", "PLLN", "MenuCount"})
+        EXPECT_EQ(exported.out.find(absent), std::string::npos) << absent;
+    EXPECT_NE(exported.out.find("\"Profile[1].PName\": \"L\xC3\xB6schzug S\xC3\xBC" "d\""), std::string::npos);
+    writeText(path("template.json"), exported.out);
+
+    // The base: the built-in code-plug with a squelch level in another order.
+    std::string base = fileText(bench());
+    const int row = memmap::field("NbSquelch[3].Nrssi").offset;
+    base.replace(static_cast<std::size_t>(row), 3, "\x10\xC0\xC0");
+    writeText(path("base.tbl"), base);
+    const auto imported = cli("import " + path("template.json") + " --base " + path("base.tbl") + " -o " + path("new.tbl"));
+    ASSERT_EQ(imported.status, 0) << imported.out;
+    const std::string made = fileText(path("new.tbl"));
+    for (const char* stamped : {"SerialNo", "ClockSetting", "PagerInfoBlock"}) {
+        const memmap::Field& field = memmap::field(stamped);
+        EXPECT_EQ(made.substr(static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.length)),
+                  base.substr(static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.length)))
+            << stamped;
+    }
+    EXPECT_EQ(made.substr(static_cast<std::size_t>(name), 12), "L\xF6schzug S\xFC" "d");
+    EXPECT_EQ(made.substr(static_cast<std::size_t>(row), 3), pager.substr(static_cast<std::size_t>(row), 3));
+    // Nothing the pager holds differs but what its write and the pager put there.
+    std::set<std::string> differing;
+    for (const auto& field : differingFields(cli("diff " + path("pager.tbl") + " " + path("new.tbl")).out)) {
+        const auto* f = memmap::findField(field);
+        if (!f || !f->stamped()) differing.insert(field);
+    }
+    EXPECT_TRUE(differing.empty()) << *differing.begin();
+
+    ASSERT_EQ(cli("export " + path("pager.tbl") + " --lossless -o " + path("lossless.json")).status, 0);
+    EXPECT_NE(fileText(path("lossless.json")).find("A1B2C3D4E5F6"), std::string::npos);
+    ASSERT_EQ(cli("import " + path("lossless.json") + " --base " + path("base.tbl") + " -o " + path("same.tbl")).status, 0);
+    EXPECT_EQ(fileText(path("same.tbl")), fileText(path("pager.tbl")));
 }
