@@ -13,7 +13,9 @@ constexpr ExitCodeMeaning kMeanings[] = {
     {ExitCode::Differences, "diff: the code-plugs differ; check: something is wrong; roster check: a row is bad; "
                             "records --abandon: no unfinished run, or the answer was no; nothing was changed"},
     {ExitCode::Usage, "the command line was not understood"},
-    {ExitCode::BadFile, "a code-plug file is missing, short, not a regular file, or cannot be read or written"},
+    {ExitCode::BadFile, "a code-plug file is missing, short, not a regular file, or cannot be read or written; "
+                        "a code-plug text is no valid JSON (its line and column are named), not UTF-8 or of a "
+                        "newer format"},
     {ExitCode::PortError, "the port is unknown, busy or not permitted, or failed during a transfer"},
     {ExitCode::NoBoard, "the board does not respond on the port"},
     {ExitCode::ReadFail, "a read failed: a memory block, the pager's identification or a checksum"},
@@ -30,8 +32,9 @@ constexpr ExitCodeMeaning kMeanings[] = {
     {ExitCode::RepeatRefused, "production: the serial number was programmed before (the record says when and "
                               "where); nothing was sent to the board"},
     {ExitCode::Refused, "set, import, write --set, or a code-plug text given to any command: a value the window "
-                        "would refuse (each is listed with the window's message); production --roster: a row of the "
-                        "roster is bad; nothing was saved or sent"},
+                        "would refuse (each is listed with the window's message) or a problem of the text's form "
+                        "(each with its line and column); production --roster: a row of the roster is bad; nothing "
+                        "was saved or sent"},
     {ExitCode::NotInRoster, "production --roster: the scanned serial number is not in the roster (the refusal is "
                             "recorded); nothing was sent to the board"},
     {ExitCode::Interrupted, "stopped by a second Ctrl-C, kill or hang-up after the block being exchanged: the "
@@ -159,9 +162,10 @@ Commands with files only:
                                Set fields as the window would: NAME as dump prints it
                                (Profile[1].PName, F1Tone1[8], InitialProfile), VALUE as dump
                                shows it ("Bench 7", 1520000, 1285.8, "12.5 K", "Profile 2",
-                               {0,2}, on, raw hexadecimal for a field the window does not
-                               show). The values are applied in the order given, each checked
-                               by the rule the window applies when that field is committed;
+                               {0,2}, on; for a field the window does not show too, with
+                               hexadecimal for words and blocks). The values are applied
+                               in the order given, each checked by the rule the window
+                               applies when that field is committed;
                                then the code-plug is normalised as the window shows it and
                                saved into FILE (kept as a .BAK like read -o does) or OUT
                                (OUT ending in .json: as code-plug text). When any value is

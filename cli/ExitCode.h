@@ -23,8 +23,8 @@ enum class ExitCode : int {
     LogLineLost = 10,  // production: the pager was written, but its log line could not be written
     RecordLost = 11,   // production: the pager's outcome is printed, but its run is missing from the production record
     RepeatRefused = 12,  // production: the serial number was programmed before; nothing was sent to the board
-    Refused = 13,        // set, import, and a code-plug text given to any command: a value the window refuses;
-                         // nothing was saved or sent
+    Refused = 13,        // set, import, and a code-plug text given to any command: a value the window refuses
+                         // or a problem of the text's form; nothing was saved or sent
     NotInRoster = 14,    // production --roster: the label is not in the roster; nothing was sent to the board
     Interrupted = 15,  // a second stop signal (Ctrl-C, kill, hang-up) ended a transfer after the block being
                        // exchanged: the pager is not written whole (the log and the record say so), or nothing

@@ -38,9 +38,9 @@ std::string refusalLine(const FieldRefusal& refusal);
 
 // Sets one field from its text as `dump` prints it ("\"Bench 7\"" or Bench 7
 // for a text, 1520000 for a frequency, 1285.8 for a tone, "12.5 K", "Profile 2",
-// "{0,2}", on/off, a list entry, raw hexadecimal bytes for a field the window
-// does not show), checked by the rule the window applies when the user
-// commits that field. On refusal the image is left as it was.
+// "{0,2}", on/off, a list entry; a field the window does not show by its value
+// as `dump` shows it too), checked by the rule the window applies when the
+// user commits that field. On refusal the image is left as it was.
 std::optional<FieldRefusal> setFieldFromText(CodePlugImage& image, std::string_view name, std::string_view text);
 
 // The name of the format field and the version this program writes. Version

@@ -47,8 +47,8 @@ std::optional<std::string> keyFilterRefusal(const KeyFilter& filter, std::string
 // character: C0, DEL or C1), named as a person knows it ("a line feed").
 std::optional<std::string> controlCharacterName(char c);
 
-// Whether the window shows the field in a control of its own; the others are
-// given as raw hexadecimal bytes.
+// Whether the window shows the field in a control of its own; the others
+// are read back from their value as `dump` shows it (setFieldFromReading).
 bool shownByWindow(const memmap::Field& field);
 
 // Whether a and b agree in every bit of the field.

@@ -180,14 +180,30 @@ void CodePlugTextWindowTest::refusedValuesOpenNothing() {
     QCOMPARE(w.windowTitle(), title);
     QVERIFY(w.recentFiles().empty());
 
-    // A JSON that is no code-plug text says so, once.
-    f.messages.clear();
-    writeText(json, R"({"format": "other", "version": 1})");
-    f.dialogs.openAnswers = {json};
-    menu(w, "Open1");
-    QCOMPARE(f.messages.shown.size(), size_t(1));
-    QVERIFY2(f.messages.last().find("no KM640 code-plug text") != std::string::npos, f.messages.last().c_str());
-    QVERIFY(w.image() == before);
+    // A JSON that is no code-plug text, a broken text and one of a wrong form
+    // say so once, naming the place; nothing opens.
+    const std::string exported = fieldtext::exportCodePlugText(benchCodePlug());
+    std::string comma = exported;
+    comma.insert(comma.find("\"TwoChannelMode\": \"on\"") + 22, ",\n}");
+    const std::pair<std::string, std::string> broken[] = {
+        {R"({"format": "other", "version": 1})", "it is not KM640 code-plug text: it has no \"format\""},
+        {comma, "it is not readable as JSON: line 5, column 27: a comma before `}`"},
+        {std::string(exported).replace(exported.find("\"fields\""), 8, "\"Fields\""),
+         "line 4, column 3: \"Fields\" is no member of a code-plug text"},
+        {std::string(exported).insert(exported.find("\"TwoChannelMode\""), "\"LogoLine1\": \"A\", "),
+         ", column 5: \"LogoLine1\" is given a second time in one object (first at line 5, column 5)"},
+    };
+    for (const auto& [text, says] : broken) {
+        f.messages.clear();
+        writeText(json, text);
+        f.dialogs.openAnswers = {json};
+        menu(w, "Open1");
+        QCOMPARE(f.messages.shown.size(), size_t(1));
+        QVERIFY2(f.messages.last().starts_with("\"" + json + "\" was not opened"), f.messages.last().c_str());
+        QVERIFY2(f.messages.last().find(says) != std::string::npos, f.messages.last().c_str());
+        QVERIFY(w.image() == before);
+        QCOMPARE(w.windowTitle(), title);
+    }
 }
 
 void CodePlugTextWindowTest::recentDroppedAndHandedTexts() {
