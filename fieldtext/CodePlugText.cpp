@@ -55,7 +55,7 @@ std::string valueText(const CodePlugImage& image, const Field& field) {
 // from the value it has and from other values (all bits clear, all set): a
 // control the window has disabled here (a profile box of a profile that is
 // off, say) takes no other value, and an import onto another code-plug could
-// not set it. Such a value is kept with the reserved bytes.
+// not set it. Such a value is written as its raw bits.
 bool textCarriesValue(const CodePlugImage& image, const Field& field, const std::string& text) {
     for (const int start : {0, 1, 2}) {
         CodePlugImage trial = image;
@@ -116,8 +116,9 @@ std::vector<ReservedRun> reservedRuns(const CodePlugImage& image, TextForm form)
 
 // ---- Reading --------------------------------------------------------------------
 
-// A field's raw bytes from the reserved section, unchecked: the window shows
-// this value as another one and keeps it as loaded.
+// A field's raw bits ({"raw": "HEX"}; the first form kept them in the
+// reserved section), unchecked: the window shows this value as another one,
+// or its control is disabled here, and keeps it as loaded.
 std::optional<std::string> setRawField(CodePlugImage& image, const Field& field, const std::string& text) {
     const auto bytes = parseHexBytes(text);
     const bool bits = field.length == 1 && field.width < 8;
