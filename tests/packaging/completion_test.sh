@@ -96,8 +96,9 @@ expect import "" :: bench.json backups ! notes.txt
 expect import bench.json --base "" :: bench.tbl bench.json ! notes.txt
 expect export bench.tbl -o "" :: bench.json ! notes.txt
 expect import bench.json -- :: --base --output ! --serial --no-clock
+expect export bench.tbl -- :: --lossless --output ! --serial --no-clock
 # set: after the code-plug, the names of its fields.
-echo '{"format": "km640-codeplug", "version": 1}' >"$work/empty.json"
+echo '{"format": "km640-codeplug", "version": 2, "fields": {}}' >"$work/empty.json"
 km640-cli import "$work/empty.json" -o real.tbl >/dev/null
 expect set real.tbl "Profile[1].PN" :: "Profile[1].PName=" ! "Profile[1].PON="
 expect set real.tbl LogoLine1=ACME "Profile[0].F1" :: "Profile[0].F1Freq=" "Profile[0].F1Squelch=" ! "Profile[0].F2Freq=" ShowVersion=
