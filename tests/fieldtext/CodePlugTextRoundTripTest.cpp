@@ -40,6 +40,18 @@ void expectRoundTrip(const CodePlugImage& image, const CodePlugImage& base) {
     EXPECT_EQ(imported.image, image) << firstDifference(imported.image, image);
 }
 
+// A template onto any base gives the code-plug's settings: everything but
+// stamps, derived values and the pager's own reserved bytes.
+void expectTemplateRoundTrip(const CodePlugImage& image, const CodePlugImage& base) {
+    const TextImport imported = importCodePlugText(exportCodePlugText(image, TextForm::Template), base);
+    ASSERT_TRUE(imported.error.empty()) << imported.error;
+    for (const auto& r : imported.refusals) ADD_FAILURE() << refusalLine(r);
+    CodePlugImage settings = imported.image;
+    for (const auto& reserved : memmap::reservedBytes())
+        if (reserved.region == memmap::Region::Identification) settings.setByte(reserved.offset, image.byte(reserved.offset));
+    EXPECT_TRUE(memmap::sameUserSettings(settings, image)) << firstDifference(settings, image);
+}
+
 TEST(CodePlugTextRoundTrip, BuiltInCodePlugOntoItselfAndOntoZeros) {
     const CodePlugImage image = ProgrammedDefaultImage();
     expectRoundTrip(image, image);
@@ -79,6 +91,8 @@ TEST(CodePlugTextRoundTrip, EveryToneSystemSpacingBandAndProfileVariety) {
         expectRoundTrip(image, image);
         expectRoundTrip(image, DefaultImage());
         expectRoundTrip(image, ProgrammedDefaultImage());
+        for (const auto& base : varieties) expectTemplateRoundTrip(image, base);
+        expectTemplateRoundTrip(image, CodePlugImage());
     }
 }
 
@@ -146,6 +160,7 @@ TEST(CodePlugTextRoundTrip, RandomisedCodePlugsOfAcceptedValues) {
         normaliseCodePlug(image);
         SCOPED_TRACE("run " + std::to_string(run));
         expectRoundTrip(image, DefaultImage());
+        expectTemplateRoundTrip(image, ProgrammedDefaultImage());
     }
     // The values were mostly taken: the code-plugs are far from the built-in one.
     EXPECT_GT(accepted, 25 * 120 / 3);
