@@ -7,6 +7,7 @@
 #include "fieldtext/FieldValue.h"
 #include "fieldtext/JsonReader.h"
 #include "fieldtext/JsonWriter.h"
+#include "fieldtext/Latin1.h"
 #include "fieldtext/MessageLine.h"
 #include "settings/CodePlugNormalisation.h"
 
@@ -43,9 +44,9 @@ std::string rawValueText(const CodePlugImage& image, const Field& field) {
 std::string valueText(const CodePlugImage& image, const Field& field) {
     if (!shownByWindow(field)) return rawValueText(image, field);
     if (field.encoding == Encoding::Text) {
-        const std::string text = displayText(image.text(field.offset, field.length));
+        const std::string text = storedText(image.text(field.offset, field.length));
         // A text that starts with a double quote is written quoted, as `dump` does.
-        return text.starts_with('"') ? quotedText(text) : text;
+        return text.starts_with('"') ? quotedText(text) : utf8FromLatin1(text);
     }
     return fieldValueText(image, field);
 }
@@ -112,8 +113,10 @@ struct ParsedText {
     std::string error;
 };
 
+// A member's value as a value text: a string's characters (read as 8-bit
+// characters) in UTF-8, as `set` takes them.
 std::optional<std::string> scalarText(const JsonValue& value) {
-    if (value.kind == JsonValue::Kind::String || value.kind == JsonValue::Kind::Number) return value.text;
+    if (value.kind == JsonValue::Kind::String || value.kind == JsonValue::Kind::Number) return utf8FromLatin1(value.text);
     return std::nullopt;
 }
 
@@ -231,7 +234,7 @@ std::string exportCodePlugText(const CodePlugImage& image) {
             uncarried.push_back(&field);
             continue;
         }
-        json.literal(field.name, latin1JsonString(text));
+        json.literal(field.name, latin1JsonString(*latin1FromUtf8(text).text));
     }
     json.endObject();
     json.beginObject("reserved");

@@ -3,6 +3,7 @@
 // stores what is typed. Text from outside (a roster, a text file) arrives as
 // UTF-8 and is taken only when every character fits in 8 bits.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,5 +19,8 @@ Latin1Conversion latin1FromUtf8(std::string_view utf8);
 
 // The 8-bit text as UTF-8, for JSON and for terminals.
 std::string utf8FromLatin1(std::string_view latin1);
+
+// The characters of a UTF-8 text: the columns it takes on a terminal.
+std::size_t utf8Length(std::string_view utf8);
 
 }  // namespace km640::fieldtext
