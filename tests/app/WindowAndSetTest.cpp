@@ -56,7 +56,7 @@ const std::vector<Case>& cases() {
         {"menu item box", {}, "IdleMenuItems", "{1,2,3}", "chk1IdelM2", Action::Click, nullptr},
         {"list entry", {}, "Clock24h", "24H", "cboClockDisp", Action::Pick, "24H"},
         {"battery level", {}, "BatteryGaugeLevels[2]", "4.00V", "cboBatHigh", Action::Pick, "4.00V"},
-        {"address alert tone", {}, "F1AddrAlertTone[0]", "User define 3", "cboF1AlTT0", Action::Pick, "User define 3"},
+        {"address alert tone", {}, "F1AddrAlertTone[0]", "Continuous", "cboF1AlTT0", Action::Pick, "Continuous"},
         {"switch mode", {}, "Profile[0].SwitchA.Mode", "Normal Scan", "cboP1C2FM0", Action::Pick, "Normal Scan"},
         {"profile on", {}, "Profile[1].PON", "on", "chkPON1", Action::Click, nullptr},
         {"initial profile", {{"Profile[1].PON", "on"}}, "InitialProfile", "Profile 2", "radProf1", Action::Click,
@@ -106,7 +106,10 @@ void useControl(TfmMain& w, const Case& c) {
         field->setFocus(Qt::MouseFocusReason);
         QVERIFY2(field->hasFocus(), c.control);
         field->selectAll();
-        QTest::keyClicks(field, QString::fromUtf8(c.input));
+        // Key by key as a keyboard types them, letters beyond ASCII too.
+        for (const QChar key : QString::fromUtf8(c.input))
+            QTest::sendKeyEvent(QTest::Click, field, static_cast<Qt::Key>(key.toUpper().unicode()), QString(key),
+                                Qt::NoModifier);
         QCOMPARE(field->text(), QString::fromUtf8(c.input));
         w.commitEditing();
         break;
