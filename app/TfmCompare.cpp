@@ -4,8 +4,10 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace km640 {
 
@@ -48,10 +50,22 @@ TfmCompare::TfmCompare(QWidget* parent) : QDialog(parent) {
 }
 
 void TfmCompare::showDifferences(const CodePlugImage& editor, const CodePlugImage& pager, const QString& portName,
-                                 const QString& note) {
-    rows_ = fieldtext::differenceRows(fieldtext::diffCodePlugs(editor, pager));
+                                 const QString& note, const CodePlugImage* verified) {
+    rows_.clear();
+    for (auto& row : fieldtext::differenceRows(fieldtext::diffCodePlugs(editor, pager)))
+        if (!verified || !row.stamped) rows_.push_back(std::move(row));
+    if (verified)
+        for (auto& row : fieldtext::differenceRows(fieldtext::diffCodePlugs(*verified, pager)))
+            if (row.stamped) rows_.push_back(std::move(row));
     portName_ = portName;
     note_ = note;
+    const bool onlyStamped = !rows_.empty() && std::all_of(rows_.begin(), rows_.end(), [](const auto& row) {
+        return row.stamped;
+    });
+    {
+        const QSignalBlocker quiet(showStamped_);
+        showStamped_->setChecked(onlyStamped);
+    }
     fill();
     show();
     raise();
@@ -78,6 +92,11 @@ void TfmCompare::fill() {
                    .arg(portName_)
                    .arg(hidden)
                    .arg(hidden == 1 ? "field" : "fields");
+    else if (std::all_of(shown.begin(), shown.end(), [](const auto* row) { return row->stamped; }))
+        text = QString("The pager on %1 differs from the editor only in %2 stamped %3:")
+                   .arg(portName_)
+                   .arg(shown.size())
+                   .arg(shown.size() == 1 ? "field" : "fields");
     else
         text = QString("The pager on %1 differs from the editor in %2%3:")
                    .arg(portName_, fieldsText(shown.size()),

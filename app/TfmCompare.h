@@ -3,7 +3,8 @@
 // Compare: each field named as the pages show it (page, group, label), the
 // editor's value, the pager's value in the window's units and where the
 // field lies. What a write or read stamps (clock, checksums, version stamp,
-// serial block, board data) is listed only with "Show stamped fields".
+// serial block, board data) is listed with "Show stamped fields", which is
+// ticked from the start when nothing else differs.
 
 #include <QDialog>
 
@@ -24,9 +25,12 @@ public:
     explicit TfmCompare(QWidget* parent);
 
     // Fills the list from the two images and shows the window.
-    // `note` follows the summary (what the comparison had to assume).
+    // `note` follows the summary (what the comparison had to assume). With
+    // `verified` (the editor's bytes as a Verify compared them) the stamped
+    // fields are compared as Verify did, so the list shows what made it fail.
+    // When only stamped fields differ, they are shown from the start.
     void showDifferences(const CodePlugImage& editor, const CodePlugImage& pager, const QString& portName,
-                         const QString& note = {});
+                         const QString& note = {}, const CodePlugImage* verified = nullptr);
 
     QTableWidget* grid() const { return grid_; }
     QCheckBox* showStamped() const { return showStamped_; }

@@ -134,8 +134,10 @@ public:
     void RestoreBackup1Click();
     // Reads the pager and lists every field that differs from the editor.
     void Compare1Click();
-    // Lists what `memory` (the pager's, as just read) holds that the editor does not.
-    void showComparison(const CodePlugImage& memory);
+    // Lists what `memory` (the pager's, as just read) holds that the editor
+    // does not. After a failed Verify the stamped fields are compared as
+    // Verify compared them: the editor's bytes as they are.
+    void showComparison(const CodePlugImage& memory, bool afterVerify = false);
     TfmCompare& fmCompare() const { return *fmCompare_; }
     // A code-plug handed to the window from outside: named on the command
     // line, dropped onto the window, or given to a second start. It is opened
@@ -209,6 +211,10 @@ private:
     void scheduleTitleUpdate();
     // What the user has now is what the file or the pager holds.
     void rememberUnchanged();
+    // Compare, or the list a failed Verify offers when its read was incomplete.
+    void compareWithPager(bool afterVerify);
+    // RunProductionWrite with no file handed over opening meanwhile.
+    void runProductionWrite(const std::string& serialNo);
     void rememberRecent(const std::string& path);
     void showRecentFiles();
     void buildSafetyMenus(QMenu* file, QMenu* pager);
@@ -267,6 +273,10 @@ private:
     bool shownOnce_ = false;
     bool startedUp_ = false;
     bool openingHandedFiles_ = false;
+    // A production run from the scan until its record is updated: a file
+    // handed over meanwhile waits, as the pager gets the line's code-plug
+    // and the record describes it.
+    bool productionRunning_ = false;
     std::deque<std::string> handedFiles_;
 
     QTabWidget* pageControl_ = nullptr;

@@ -114,14 +114,15 @@ bool TfmMain::saveTo(const std::string& name) {
     ImageChecksum(image_);
     StampVersion(image_);
     const std::string path = resolveInStartDirectory(name);
+    // Every earlier version stays beside the file, as NAME.BAK, NAME.1.BAK, ...
+    const fs::path folder = fs::path(path).has_parent_path() ? fs::path(path).parent_path() : fs::path(".");
     CodePlugFileWrite result;
     if (saveAsText_) {
         const std::string text = fieldtext::exportCodePlugText(image_);
         const auto* first = reinterpret_cast<const std::uint8_t*>(text.data());
-        result = WriteFileKeepingBackup(path, std::span(first, text.size()), services_.startDirectory,
-                                        BackupRule::FirstBackupOnly);
+        result = WriteFileKeepingBackup(path, std::span(first, text.size()), folder);
     } else {
-        result = WriteCodePlugFile(path, image_, services_.startDirectory, BackupRule::FirstBackupOnly);
+        result = WriteCodePlugFile(path, image_, folder);
     }
     if (!result.ok()) {
         warn("The code-plug could not be saved to \"" + name + "\": " + result.reason + ".");

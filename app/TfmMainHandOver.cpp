@@ -40,9 +40,10 @@ void TfmMain::openWhenIdle(const std::string& path) {
 bool TfmMain::idle() const {
     // A nested event loop means a dialog or a box is waiting for the user,
     // even one the platform draws itself; the pager operations let events in
-    // while they wait for the board, with the window disabled or not.
-    return startedUp_ && isEnabled() && !operations_->busy() && QApplication::activeModalWidget() == nullptr &&
-           QThread::currentThread()->loopLevel() <= 1;
+    // while they wait for the board, with the window disabled or not, and a
+    // production run while it waits for the record.
+    return startedUp_ && isEnabled() && !operations_->busy() && !productionRunning_ &&
+           QApplication::activeModalWidget() == nullptr && QThread::currentThread()->loopLevel() <= 1;
 }
 
 void TfmMain::openHandedFiles() {

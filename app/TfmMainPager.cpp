@@ -143,9 +143,9 @@ void TfmMain::Verify1Click() {
                                           "differ?",
                                           "KM640", MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes) {
         if (memory)
-            showComparison(*memory);
+            showComparison(*memory, true);
         else
-            Compare1Click();
+            compareWithPager(true);
     }
     openHandedFiles();
 }

@@ -82,7 +82,13 @@ void TfmMain::recordUnavailable(const std::string& problem) {
 }
 
 void TfmMain::RunProductionWrite(const std::string& serialNo) {
-    if (operations_->busy()) return;
+    if (operations_->busy() || productionRunning_) return;
+    productionRunning_ = true;
+    runProductionWrite(serialNo);
+    productionRunning_ = false;
+}
+
+void TfmMain::runProductionWrite(const std::string& serialNo) {
     std::string problem;
     ProductionRecord* record = productionRecord(problem);
     if (!record) {

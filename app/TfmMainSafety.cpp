@@ -195,7 +195,7 @@ bool TfmMain::takePagerBackup() {
     const std::string path = (fs::path(backupFolder()) / fieldtext::backupFileName(services_.clock.now(), memory)).string();
     // Two backups in one second get numbered names: no backup is ever lost.
     const auto saved = ec ? CodePlugFileWrite{CodePlugFileWrite::Status::IoError, ec.message(), {}}
-                          : WriteCodePlugFile(path, memory, backupFolder(), BackupRule::KeepEveryVersion);
+                          : WriteCodePlugFile(path, memory, backupFolder());
     if (!saved.ok()) {
         warn("The pager's backup could not be saved to \"" + path + "\": " + saved.reason +
              ".\nNothing was written to the pager.");
@@ -214,7 +214,9 @@ void TfmMain::RestoreBackup1Click() {
 
 // ---- Compare with the pager -----------------------------------------------------
 
-void TfmMain::Compare1Click() {
+void TfmMain::Compare1Click() { compareWithPager(false); }
+
+void TfmMain::compareWithPager(bool afterVerify) {
     commitEditing();
     // The read is a means, not an outcome: panel 0 keeps what it said (after
     // a failed Verify, " Verify Fail !").
@@ -223,10 +225,10 @@ void TfmMain::Compare1Click() {
     CodePlugImage memory;
     if (!operations_->ReadMemory(memory).ok()) return;
     setStatusText(0, outcome);
-    showComparison(memory);
+    showComparison(memory, afterVerify);
 }
 
-void TfmMain::showComparison(const CodePlugImage& memory) {
+void TfmMain::showComparison(const CodePlugImage& memory, bool afterVerify) {
     // The editor's code-plug as a write sends it: what a write takes from the
     // pager or stamps then is the pager's, as for km640-cli verify and diff.
     const QString note = AssumesLegacyBatteryLevels(image_, memory)
@@ -234,7 +236,8 @@ void TfmMain::showComparison(const CodePlugImage& memory) {
                                "before version 117; they are taken as set by that write."
                              : QString();
     fmCompare_->showDifferences(AsWrittenTo(image_, memory), memory,
-                                QString::fromStdString(portDevicePath(cboPort_->currentText().toStdString())), note);
+                                QString::fromStdString(portDevicePath(cboPort_->currentText().toStdString())), note,
+                                afterVerify ? &image_ : nullptr);
 }
 
 }  // namespace km640

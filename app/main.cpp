@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QSysInfo>
 #include <QTimer>
+#include <clocale>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    // The application object took the locale from the environment; numbers
+    // (tones, frequencies, levels) are written with a point on every machine.
+    std::setlocale(LC_NUMERIC, "C");
     app.setFont(QFont("Arial", 9));
     // The desktop entry and the icon theme know the program as "km640".
     QGuiApplication::setDesktopFileName("km640");

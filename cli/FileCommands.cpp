@@ -55,7 +55,7 @@ LoadedFile loadCodePlugForPager(const std::string& path, std::ostream& err) {
 
 bool saveFileKeepingBackup(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                            const std::filesystem::path& backupFolder, std::ostream& out, std::ostream& err) {
-    const auto saved = WriteFileKeepingBackup(path, bytes, backupFolder, BackupRule::KeepEveryVersion);
+    const auto saved = WriteFileKeepingBackup(path, bytes, backupFolder);
     switch (saved.status) {
     case CodePlugFileWrite::Status::Ok:
         if (!saved.backup.empty())

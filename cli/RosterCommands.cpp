@@ -5,6 +5,7 @@
 #include "cli/ExitCode.h"
 #include "cli/FileCommands.h"
 #include "cli/RecordCommands.h"
+#include "cli/TerminalText.h"
 #include "fieldtext/FieldValue.h"
 #include "record/RecordListing.h"
 #include "platform/RegularFile.h"
@@ -24,12 +25,12 @@ int rosterCheck(const CliArguments& arguments, CliContext& context) {
     if (!line) return toInt(ExitCode::BadFile);
     const auto file = fieldtext::readRosterFile(files.at(2), *line, scannedSerialProblem);
     if (!file.error.empty()) {
-        context.err << "km640-cli: cannot read the roster " << fieldtext::escapedText(files[2]) << ": " << file.error
+        context.err << "km640-cli: cannot read the roster " << terminalText(files[2]) << ": " << file.error
                     << "\n";
         return toInt(ExitCode::BadFile);
     }
     for (const auto& problem : file.problems) context.out << fieldtext::problemLine(problem) << "\n";
-    context.out << fieldtext::escapedText(files[2]) << ": " << countText(file.roster.rows.size(), "row", "rows") << ", "
+    context.out << terminalText(files[2]) << ": " << countText(file.roster.rows.size(), "row", "rows") << ", "
                 << (file.problems.empty() ? std::string("every row good")
                                           : countText(file.problems.size(), "problem", "problems"))
                 << "\n";
@@ -45,13 +46,13 @@ int rosterStatus(const CliArguments& arguments, CliContext& context) {
     auto file = ReadWholeRegularFile(path, fieldtext::kMaxRosterBytes);
     if (file.larger) file.reason = "is too large for a roster";
     if (!file.ok()) {
-        context.err << "km640-cli: cannot read the roster " << fieldtext::escapedText(path) << ": " << file.reason
+        context.err << "km640-cli: cannot read the roster " << terminalText(path) << ": " << file.reason
                     << "\n";
         return toInt(ExitCode::BadFile);
     }
     const auto read = fieldtext::readRoster(file.bytes, scannedSerialProblem);
     for (const auto& problem : read.problems)
-        context.err << "km640-cli: " << fieldtext::escapedText(path) << ": " << fieldtext::problemLine(problem) << "\n";
+        context.err << "km640-cli: " << terminalText(path) << ": " << fieldtext::problemLine(problem) << "\n";
     ProductionRecord record;
     if (!openRecordToRead(arguments, context, record)) return toInt(ExitCode::LogNotOpened);
     const auto runs = record.runs({});
@@ -75,7 +76,7 @@ int rosterStatus(const CliArguments& arguments, CliContext& context) {
     }
     context.out << AlignedTable(rows);
     const auto total = read.roster.rows.size();
-    context.out << fieldtext::escapedText(path) << ": " << programmed << " of " << total << " programmed, "
+    context.out << terminalText(path) << ": " << programmed << " of " << total << " programmed, "
                 << total - programmed << " to do\n";
     return toInt(ExitCode::Success);
 }
@@ -85,11 +86,11 @@ int rosterStatus(const CliArguments& arguments, CliContext& context) {
 std::optional<RosterJob> loadRoster(const std::string& path, const CodePlugImage& line, std::ostream& problems) {
     auto file = fieldtext::readRosterFile(path, line, scannedSerialProblem);
     if (!file.error.empty()) {
-        problems << "km640-cli: cannot read the roster " << fieldtext::escapedText(path) << ": " << file.error << "\n";
+        problems << "km640-cli: cannot read the roster " << terminalText(path) << ": " << file.error << "\n";
         return std::nullopt;
     }
     for (const auto& problem : file.problems)
-        problems << "km640-cli: " << fieldtext::escapedText(path) << ": " << fieldtext::problemLine(problem) << "\n";
+        problems << "km640-cli: " << terminalText(path) << ": " << fieldtext::problemLine(problem) << "\n";
     if (!file.usable()) return std::nullopt;
     return MakeRosterJob(path, std::move(file));
 }

@@ -6,6 +6,7 @@
 #include "cli/ExitCode.h"
 #include "cli/FileCommands.h"
 #include "cli/TerminalText.h"
+#include "codeplug/MemoryMap.h"
 #include "fieldtext/CodePlugSource.h"
 #include "fieldtext/CodePlugText.h"
 #include "fieldtext/MessageLine.h"
@@ -48,17 +49,23 @@ std::optional<std::string> malformedSetWord(std::span<const std::string> words) 
 
 std::size_t applySetWords(CodePlugImage& image, std::span<const std::string> words, const std::string& path,
                    std::ostream& err) {
+    // The values are committed in a window that has just shown the file.
+    const ShownBeforeRefresh shown = shownAfterShowing(image);
     std::vector<FieldRefusal> refusals;
     for (const auto& word : words) {
         const auto eq = word.find('=');
-        if (auto refusal = setFieldFromText(image, word.substr(0, eq), word.substr(eq + 1)))
+        const std::string name = word.substr(0, eq), value = word.substr(eq + 1);
+        // A value given to a worked-out field would be replaced at once.
+        if (const auto* field = memmap::findField(name); field && field->derived())
+            refusals.push_back({name, value, std::string(kWorkedOutField) + "; set those instead"});
+        else if (auto refusal = setFieldFromText(image, name, value))
             refusals.push_back(*refusal);
     }
     if (!refusals.empty()) {
         printRefusals(path, refusals, err);
         return refusals.size();
     }
-    for (const RefreshMessage& message : normaliseCodePlug(image).messages)
+    for (const RefreshMessage& message : normaliseCodePlug(image, shown).messages)
         err << "km640-cli: " << path << ": " << messageLine(message.text) << "\n";
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QSysInfo>
+#include <clocale>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -20,6 +21,9 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     // The serial port watches its device through the Qt core's event machinery.
     QCoreApplication application(argc, argv);
+    // The application object took the locale from the environment; numbers
+    // (tones, frequencies, levels) are written with a point on every machine.
+    std::setlocale(LC_NUMERIC, "C");
     km640::CalibrateCounter();
     km640::SystemClock clock;
     km640::QtSerialDeviceList devices;

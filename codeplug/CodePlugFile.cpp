@@ -75,15 +75,9 @@ bool writeTemp(const fs::path& temp, std::span<const std::uint8_t> bytes, std::s
     return ok;
 }
 
-// Moves the file at path to its backup name as rule says. False, with the
-// reason, only when the rule requires the old file kept and it could not be.
-bool keepOldFile(const fs::path& path, const fs::path& folder, BackupRule rule, CodePlugFileWrite& out) {
-    if (rule == BackupRule::FirstBackupOnly) {
-        // A taken name keeps the older backup; the old file is then overwritten.
-        const fs::path backup = BackupPathFor(path, folder);
-        if (renameNoReplace(path, backup) == 0) out.backup = backup;
-        return true;
-    }
+// Moves the file at path to its first free backup name. False, with the
+// reason, when it could not be kept.
+bool keepOldFile(const fs::path& path, const fs::path& folder, CodePlugFileWrite& out) {
     for (int number = 0; number < kBackupNames; ++number) {
         const fs::path backup = BackupPathFor(path, folder, number);
         const int error = renameNoReplace(path, backup);
@@ -104,13 +98,12 @@ bool keepOldFile(const fs::path& path, const fs::path& folder, BackupRule rule, 
 
 }  // namespace
 
-CodePlugFileWrite WriteCodePlugFile(const fs::path& path, const CodePlugImage& image, const fs::path& backupFolder,
-                                    BackupRule rule) {
-    return WriteFileKeepingBackup(path, image.bytes(), backupFolder, rule);
+CodePlugFileWrite WriteCodePlugFile(const fs::path& path, const CodePlugImage& image, const fs::path& backupFolder) {
+    return WriteFileKeepingBackup(path, image.bytes(), backupFolder);
 }
 
 CodePlugFileWrite WriteFileKeepingBackup(const fs::path& path, std::span<const std::uint8_t> bytes,
-                                         const fs::path& backupFolder, BackupRule rule) {
+                                         const fs::path& backupFolder) {
     CodePlugFileWrite out;
     if (path.empty() || path.filename().empty()) {
         out.reason = "no file name";
@@ -126,20 +119,17 @@ CodePlugFileWrite WriteFileKeepingBackup(const fs::path& path, std::span<const s
     if (!writeTemp(temp, bytes, out.reason)) return out;
 
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && !keepOldFile(path, backupFolder, rule, out)) {
+    if (::lstat(path.c_str(), &st) == 0 && !keepOldFile(path, backupFolder, out)) {
         ::unlink(temp.c_str());
         return out;
     }
-    // The window's Save may overwrite (its rule loses the old file when the
-    // backup name is taken); the command line never does, not even a file
-    // that turned up under the name meanwhile.
-    const int error = rule == BackupRule::FirstBackupOnly ? (::rename(temp.c_str(), path.c_str()) == 0 ? 0 : errno)
-                                                          : renameNoReplace(temp, path);
+    // Not even a file that turned up under the name meanwhile is replaced.
+    const int error = renameNoReplace(temp, path);
     if (error != 0) {
         errno = error;
         out.reason = SystemErrorText();
         ::unlink(temp.c_str());
-        if (rule == BackupRule::KeepEveryVersion && !out.backup.empty()) renameNoReplace(out.backup, path);
+        if (!out.backup.empty()) renameNoReplace(out.backup, path);
         out.backup.clear();
         return out;
     }

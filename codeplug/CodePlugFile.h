@@ -27,18 +27,6 @@ struct CodePlugFileRead {
 // first 2048 bytes.
 CodePlugFileRead ReadCodePlugFile(const std::filesystem::path& path);
 
-// What becomes of a file that a write replaces.
-enum class BackupRule {
-    // The window's Save: the old file is renamed to its backup name unless
-    // that name is taken; then the older backup stays and the old file is
-    // overwritten, so only the first overwrite of a name keeps a backup.
-    FirstBackupOnly,
-    // The command line never destroys a file: the old file is renamed to the
-    // first free name of NAME.BAK, NAME.1.BAK, NAME.2.BAK, ...; when it cannot
-    // be kept, nothing is written.
-    KeepEveryVersion,
-};
-
 struct CodePlugFileWrite {
     enum class Status {
         Ok,
@@ -59,13 +47,16 @@ std::filesystem::path BackupPathFor(const std::filesystem::path& saveName, const
 
 // Writes the image to path without ever leaving a half-written code-plug
 // behind: the bytes go to a temporary file in the same folder, which is
-// flushed to disk and only then renamed into place. A file already at path
-// is first moved to a backup name in backupFolder, as rule says. Anything
-// but a regular file at path is refused and left alone.
+// flushed to disk and only then renamed into place. No file is ever
+// destroyed, by the window's Save as by the command line: a file already at
+// path is first renamed to the first free name of NAME.BAK, NAME.1.BAK,
+// NAME.2.BAK, ... in backupFolder, and when it cannot be kept nothing is
+// written; nor is a file that turns up under the name meanwhile replaced.
+// Anything but a regular file at path is refused and left alone.
 CodePlugFileWrite WriteCodePlugFile(const std::filesystem::path& path, const CodePlugImage& image,
-                                    const std::filesystem::path& backupFolder, BackupRule rule);
+                                    const std::filesystem::path& backupFolder);
 // The same for any bytes: a code-plug as text, say.
 CodePlugFileWrite WriteFileKeepingBackup(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                                         const std::filesystem::path& backupFolder, BackupRule rule);
+                                         const std::filesystem::path& backupFolder);
 
 }  // namespace km640

@@ -19,6 +19,16 @@ std::optional<int> ParseWholeNumber(std::string_view text);
 // exponent, no infinity; anything else gives nothing.
 std::optional<double> ParseDecimalNumber(std::string_view text);
 
+// Every decimal number the program reads (tones, frequencies, levels,
+// times) is read here, character by character: the point is always ".",
+// whatever the process locale says, so a pager gets the same value on every
+// machine. The form is that of ParseDecimalNumber, and with exponent also an
+// "e" or "E" and a signed whole power of ten ("1e3"). The result is the
+// double nearest the decimal value for every text of up to 19 significant
+// digits and a power of ten up to 22; longer texts are read to within the
+// last bit. A number beyond the range of a double gives nothing.
+std::optional<double> ReadDecimal(std::string_view text, bool exponent = false);
+
 // The message shown when a text does not convert.
 std::string NotAWholeNumberMessage(std::string_view text);
 std::string NotADecimalNumberMessage(std::string_view text);

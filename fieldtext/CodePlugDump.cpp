@@ -6,6 +6,7 @@
 #include <map>
 
 #include "fieldtext/FieldValue.h"
+#include "fieldtext/Latin1.h"
 #include "fieldtext/JsonWriter.h"
 
 namespace km640::fieldtext {
@@ -22,7 +23,8 @@ std::string hex(int value) {
 
 // The text and blanks up to width; a longer text keeps two blanks after it.
 std::string padded(std::string text, std::size_t width) {
-    text.append(text.size() + 2 <= width ? width - text.size() : 2, ' ');
+    const std::size_t columns = utf8Length(text);  // a letter takes one column
+    text.append(columns + 2 <= width ? width - columns : 2, ' ');
     return text;
 }
 

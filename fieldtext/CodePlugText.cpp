@@ -9,6 +9,7 @@
 #include "fieldtext/FieldValue.h"
 #include "fieldtext/JsonReader.h"
 #include "fieldtext/JsonWriter.h"
+#include "fieldtext/Latin1.h"
 #include "fieldtext/MessageLine.h"
 #include "settings/CodePlugNormalisation.h"
 
@@ -45,8 +46,8 @@ std::string rawValueText(const CodePlugImage& image, const Field& field) {
 std::string valueText(const CodePlugImage& image, const Field& field) {
     if (field.encoding == Encoding::Text || field.encoding == Encoding::ZeroPaddedText) {
         const std::string stored = image.text(field.offset, field.length);
-        const std::string text = field.encoding == Encoding::Text ? displayText(stored) : stored.substr(0, stored.find('\0'));
-        return text.starts_with('"') ? quotedText(text) : text;
+        const std::string text = field.encoding == Encoding::Text ? storedText(stored) : stored.substr(0, stored.find('\0'));
+        return text.starts_with('"') ? quotedText(text) : utf8FromLatin1(text);
     }
     return fieldValueText(image, field);
 }
@@ -211,8 +212,10 @@ std::string exportCodePlugText(const CodePlugImage& image, TextForm form) {
     for (const Field& field : memmap::fields()) {
         if (!writes(form, field)) continue;
         const std::string text = valueText(image, field);
-        // A value the window's control cannot take here keeps its bits.
-        if (textCarriesValue(image, field, text)) json.literal(field.name, latin1JsonString(text));
+        // A value the window's control cannot take here keeps its bits. The
+        // value text is UTF-8; the text form carries the pager's 8-bit letters.
+        const auto latin1 = latin1FromUtf8(text);
+        if (latin1.text && textCarriesValue(image, field, text)) json.literal(field.name, latin1JsonString(*latin1.text));
         else json.literal(field.name, "{\"raw\": " + jsonString(rawValueText(image, field)) + "}");
     }
     json.endObject();

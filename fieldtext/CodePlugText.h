@@ -43,6 +43,11 @@ std::string refusalLine(const FieldRefusal& refusal);
 // user commits that field. On refusal the image is left as it was.
 std::optional<FieldRefusal> setFieldFromText(CodePlugImage& image, std::string_view name, std::string_view text);
 
+// Why a roster or `set` does not give a value to a field the program works
+// out itself (synthesizer and decoder words, menu counts): what it stores
+// there follows the settings it comes from.
+constexpr std::string_view kWorkedOutField = "the program works this field out from other settings";
+
 // The name of the format field and the version this program writes. Version
 // 1 gave the fields the window does not show as raw hexadecimal bytes;
 // version 2 gives them as `dump` shows them. Both are read.

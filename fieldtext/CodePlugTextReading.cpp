@@ -5,6 +5,7 @@
 
 #include "fieldtext/FieldTextRules.h"
 #include "fieldtext/JsonReader.h"
+#include "fieldtext/Latin1.h"
 
 namespace km640::fieldtext {
 
@@ -104,7 +105,9 @@ public:
                                          value.kindName());
                 continue;
             }
-            into.push_back({field, value.text, value.namePlace.text()});
+            // A value text is UTF-8, as `set` takes it; the reader gives the
+            // string's characters as the pager's 8-bit letters.
+            into.push_back({field, utf8FromLatin1(value.text), value.namePlace.text()});
         }
     }
 

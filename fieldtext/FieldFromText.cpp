@@ -155,32 +155,44 @@ std::string itemSetMessage(int width) {
            " (\"{0,2}\", \"{}\" for none)";
 }
 
-std::optional<std::string> parseTextValue(std::string_view text) {
-    if (text.empty() || text.front() != '"') return std::string(text);
-    if (text.size() < 2 || text.back() != '"') return std::nullopt;
+Latin1Conversion parseTextValue(std::string_view text) {
+    if (text.empty() || text.front() != '"') return latin1FromUtf8(text);
+    const Latin1Conversion malformed{std::nullopt, std::string(kBadQuotes)};
+    if (text.size() < 2 || text.back() != '"') return malformed;
     std::string out;
+    // The letters between escapes, from UTF-8.
+    std::string letters;
+    auto takeLetters = [&] {
+        auto converted = latin1FromUtf8(letters);
+        letters.clear();
+        if (!converted.text) return std::optional<std::string>(converted.problem);
+        out += *converted.text;
+        return std::optional<std::string>();
+    };
     for (std::size_t i = 1; i + 1 < text.size(); ++i) {
         const char c = text[i];
-        if (c == '"') return std::nullopt;  // an inner quote must be escaped
+        if (c == '"') return malformed;  // an inner quote must be escaped
         if (c != '\\') {
-            out += c;
+            letters += c;
             continue;
         }
-        if (i + 2 >= text.size()) return std::nullopt;
+        if (auto problem = takeLetters()) return {std::nullopt, *problem};
+        if (i + 2 >= text.size()) return malformed;
         const char e = text[++i];
         if (e == '\\' || e == '"') {
             out += e;
         } else if (e == 'x' && i + 3 < text.size()) {
             const auto high = hexDigit(text[i + 1]);
             const auto low = hexDigit(text[i + 2]);
-            if (!high || !low) return std::nullopt;
+            if (!high || !low) return malformed;
             out += static_cast<char>(*high * 16 + *low);
             i += 2;
         } else {
-            return std::nullopt;
+            return malformed;
         }
     }
-    return out;
+    if (auto problem = takeLetters()) return {std::nullopt, *problem};
+    return {std::move(out), {}};
 }
 
 bool shownByWindow(const Field& field) {
@@ -241,7 +253,7 @@ std::optional<std::string> keyFilterRefusal(const KeyFilter& filter, std::string
         case KeyVerdict::Pass: typed += c; break;
         case KeyVerdict::Refuse: return std::string(decision.message.text);
         case KeyVerdict::Swallow:
-            return "The field does not take the character '" + std::string(1, c) + "' there";
+            return "The field does not take the character '" + escapedText(std::string(1, c)) + "' there";
         case KeyVerdict::Commit:
             return "The field takes at most " + std::to_string(typed.size()) + " characters";
         }
@@ -278,7 +290,10 @@ std::optional<FieldRefusal> setFieldFromText(CodePlugImage& image, std::string_v
     // A field given the value it holds is no change: what its commit would
     // store beside it (a word, a code, a copy) stays as it is, so a text of
     // a code-plug reads back to the same bytes.
-    if (sameFieldBits(changed, image, *field)) return std::nullopt;
+    // Nor is the very text `dump` shows for it, also where the window's
+    // control shows less of the bytes (the count room before prompts 13 and
+    // 14) and its rule would store them otherwise.
+    if (sameFieldBits(changed, image, *field) || text == fieldValueText(image, *field)) return std::nullopt;
     image = changed;
     return std::nullopt;
 }

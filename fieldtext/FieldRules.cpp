@@ -107,15 +107,11 @@ Outcome tone(CodePlugImage& image, const Field& field, std::string_view text) {
 
 // ---- Texts -------------------------------------------------------------------
 
-std::optional<std::string> textOf(std::string_view text) { return parseTextValue(text); }
-
-constexpr std::string_view kBadQuotes =
-    "A text in double quotes needs \\\" for a quote inside it, \\\\ for a backslash and \\xNN for other bytes";
-
 Outcome plainText(CodePlugImage& image, const Field& field, std::string_view text,
                   std::string (*toStore)(std::string_view)) {
-    const auto value = textOf(text);
-    if (!value) return refuse(asText(kBadQuotes));
+    const Latin1Conversion parsed = parseTextValue(text);
+    if (!parsed.text) return refuse(parsed.problem);
+    const auto& value = parsed.text;
     if (auto refusal = keyFilterRefusal(KeyFilter::text(field.length), *value)) return refuse(*refusal);
     image.setText(field.offset, field.length, toStore(*value));
     return stored();
@@ -149,8 +145,9 @@ Outcome menuPrompt(CodePlugImage& image, const Field& field, std::string_view te
             if (prompt == field.index && (idleItems & (1u << item)) == 0)
                 return refuse("The window's control is disabled: the idle menu item \"" +
                               std::string(sysblock::kIdleMenuItems[static_cast<std::size_t>(item)]) + "\" is off");
-    const auto value = textOf(text);
-    if (!value) return refuse(asText(kBadQuotes));
+    const Latin1Conversion parsed = parseTextValue(text);
+    if (!parsed.text) return refuse(parsed.problem);
+    const auto& value = parsed.text;
     const int k = field.index;
     std::string typed = *value;
     const int width = prompts::PromptFieldWidth(k);
@@ -169,8 +166,9 @@ Outcome password(CodePlugImage& image, const Field& field, std::string_view text
     const auto items = image.byte(memmap::field("PowerOnMenuItems").offset);
     if ((items & (1u << 5)) == 0 || (items & 1u) == 0)
         return refuse("The window's control is disabled: the power-on menu item \"Set Password\" is off");
-    const auto value = textOf(text);
-    if (!value) return refuse(asText(kBadQuotes));
+    const Latin1Conversion parsed = parseTextValue(text);
+    if (!parsed.text) return refuse(parsed.problem);
+    const auto& value = parsed.text;
     if (auto refusal = keyFilterRefusal(KeyFilter::countedDigit(4), *value)) return refuse(*refusal);
     image.copyIn(field.offset, sysblock::PasswordBytes(*value));
     return stored();

@@ -65,12 +65,14 @@ Outcome chargerVibratorOff(CodePlugImage& image, const Field& field, std::string
     return storeNumber(image, field, *value ? 1 : 0);
 }
 
-// "One Channel" (the box is the inverse of the bit): the switch modes follow
-// the list of the new layout.
+// "One Channel" (the box is the inverse of the bit): each switch's list of
+// the new layout goes to the entry it remembers in a window that has just
+// opened this code-plug.
 Outcome twoChannelMode(CodePlugImage& image, const Field& field, std::string_view text) {
+    const profiles::SwitchModeMemories memories = profiles::modeMemoriesAfterOpening(image);
     bool on = false;
     if (auto o = onOff(field, image, text, on); o.refusal) return o;
-    profiles::storeShownSwitchModes(image);
+    profiles::restoreRememberedModes(image, profiles::storedLayout(image), memories);
     return stored();
 }
 

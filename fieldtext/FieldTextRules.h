@@ -13,6 +13,7 @@
 #include "codeplug/CodePlugImage.h"
 #include "codeplug/KeyFilters.h"
 #include "codeplug/MemoryMap.h"
+#include "fieldtext/Latin1.h"
 
 namespace km640::fieldtext {
 
@@ -24,6 +25,8 @@ inline Outcome stored() { return {}; }
 inline Outcome refuse(std::string message) { return {std::move(message)}; }
 
 constexpr std::string_view kOnOffMessage = "Give on or off";
+constexpr std::string_view kBadQuotes =
+    "A text in double quotes needs \\\" for a quote inside it, \\\\ for a backslash and \\xNN for other bytes";
 
 // "0A"
 std::string hexByte(std::uint8_t byte);
@@ -35,8 +38,11 @@ std::optional<std::uint32_t> parseItemSet(std::string_view text, int width);
 std::string itemSetMessage(int width);
 // A text field's value: the quoted form `dump` prints ("\"Bench 7\"", with
 // \", \\ and \xNN), or any text that does not start with a double quote as it
-// stands. Nothing for a quoted text that is not well formed.
-std::optional<std::string> parseTextValue(std::string_view text);
+// stands. The text is UTF-8, as a terminal or a text file gives it; each of
+// its characters is stored as the pager's 8-bit character of that letter
+// (\xNN gives the byte itself). Nothing, with the reason, for a quoted text
+// that is not well formed or a character the pager cannot hold.
+Latin1Conversion parseTextValue(std::string_view text);
 
 // The text typed key by key into an emptied field with this filter: the
 // message of a refused key, or why the field would not hold the text as

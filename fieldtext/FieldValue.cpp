@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "fieldtext/Latin1.h"
 #include "fieldtext/ShownSetting.h"
 #include "rf/FrequencyBcd.h"
 #include "rf/SquelchThresholds.h"
@@ -103,12 +104,12 @@ std::string escapedText(std::string_view text) {
     std::string out;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F)
+        if (byte < 0x20 || (byte >= 0x7F && byte <= 0xA0) || byte == 0xAD)
             out += formatted("\\x%02X", unsigned{byte});
         else if (c == '\\')
             out += "\\\\";
         else
-            out += c;
+            out += utf8FromLatin1(std::string_view(&c, 1));
     }
     return out;
 }
@@ -120,6 +121,11 @@ std::string quotedText(std::string_view text) {
         out += c;
     }
     return out + "\"";
+}
+
+std::string storedText(std::string_view raw) {
+    const auto end = raw.find_last_not_of(' ');
+    return std::string(raw.substr(0, end == std::string_view::npos ? 0 : end + 1));
 }
 
 std::string fieldValueText(const CodePlugImage& image, const Field& field) {
@@ -146,7 +152,7 @@ std::string fieldValueText(const CodePlugImage& image, const Field& field) {
     case Encoding::Word16: return formatted("%04X", number());
     case Encoding::Word32: return wordText(number());
     case Encoding::DecimalPair: return std::to_string(raw[0] * 100 + raw[1]);
-    case Encoding::Text: return quotedText(displayText(std::string(raw.begin(), raw.end())));
+    case Encoding::Text: return quotedText(storedText(std::string(raw.begin(), raw.end())));
     case Encoding::ZeroPaddedText: return quotedText(zeroPaddedText(raw));
     case Encoding::ThresholdCode: return thresholdText(raw[0]);
     case Encoding::PatternSteps: return patternStepsText(raw);

@@ -21,14 +21,20 @@ std::string rawBytesText(const CodePlugImage& image, const memmap::Field& field)
 // ShownSetting.h).
 std::string fieldValueText(const CodePlugImage& image, const memmap::Field& field);
 
-// A text from the pager or a file made safe for a terminal: bytes that are
-// not printable (control bytes, bytes above 0x7E) as \xNN and the backslash
-// as \\, so the text can be read back exactly.
+// A text of the code-plug (8-bit characters, ISO 8859-1) as a terminal or
+// the window shows it, in UTF-8: its letters as they are (ü, ß, é); a control
+// byte, a byte from 0x7F to 0xA0 and the soft hyphen (bytes that show as
+// nothing, or act on a terminal) as \xNN, and the backslash as \\, so that
+// every byte shows and the text reads back exactly.
 std::string escapedText(std::string_view text);
 
 // A text field's shown text in double quotes, escaped as above, with \" for
 // a double quote.
 std::string quotedText(std::string_view text);
+
+// A text field's bytes without the blanks that fill it up: every other byte
+// stays, so two texts that differ show differently.
+std::string storedText(std::string_view raw);
 
 // The first field that is not a block of other fields, starting at offset
 // (nullptr when none does).

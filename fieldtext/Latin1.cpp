@@ -73,4 +73,11 @@ std::string utf8FromLatin1(std::string_view latin1) {
     return out;
 }
 
+std::size_t utf8Length(std::string_view utf8) {
+    std::size_t characters = 0;
+    for (const char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;
+    return characters;
+}
+
 }  // namespace km640::fieldtext

@@ -3,6 +3,7 @@
 // stores what is typed. Text from outside (a roster, a text file) arrives as
 // UTF-8 and is taken only when every character fits in 8 bits.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,5 +26,8 @@ std::optional<char32_t> nextUtf8Character(std::string_view text, std::size_t& at
 
 // The 8-bit text as UTF-8, for JSON and for terminals.
 std::string utf8FromLatin1(std::string_view latin1);
+
+// The characters of a UTF-8 text: the columns it takes on a terminal.
+std::size_t utf8Length(std::string_view utf8);
 
 }  // namespace km640::fieldtext

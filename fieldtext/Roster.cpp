@@ -1,16 +1,17 @@
 #include "fieldtext/Roster.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <map>
 #include <set>
 
+#include "codeplug/EntryNumber.h"
 #include "codeplug/MemoryMap.h"
 #include "fieldtext/CodePlugText.h"
 #include "fieldtext/CsvTable.h"
 #include "fieldtext/FieldValue.h"
 #include "fieldtext/JsonWriter.h"
 #include "fieldtext/Latin1.h"
+#include "fieldtext/TerminalText.h"
 #include "platform/RegularFile.h"
 #include "settings/CodePlugNormalisation.h"
 
@@ -40,10 +41,9 @@ bool isAddressTone(const memmap::Field& field) {
 // roster lists the addresses its pagers are called on, so a tone the plan
 // does not have is a problem to fix in the roster, not a value to change.
 std::string fittedToneProblem(const std::string& cell, const std::string& stored) {
-    char* end = nullptr;
-    const double given = std::strtod(cell.c_str(), &end);
-    const double kept = std::strtod(stored.c_str(), nullptr);
-    if (end == cell.c_str() || std::fabs(given - kept) < 0.05) return {};
+    const auto given = ReadDecimal(cell, true);
+    const auto kept = ReadDecimal(stored);
+    if (!given || !kept || std::fabs(*given - *kept) < 0.05) return {};
     return "the tone plan has no such tone; the window would store " + stored;
 }
 
@@ -52,7 +52,7 @@ std::string columnProblem(const std::string& name) {
     const auto* field = memmap::findField(name);
     if (field == nullptr || field->aggregate()) return "no field of the code-plug has this name";
     if (field->stamped()) return "the program stamps this field when it writes a pager";
-    if (field->derived()) return "the program works this field out from other settings";
+    if (field->derived()) return std::string(kWorkedOutField);
     return {};
 }
 
@@ -60,10 +60,11 @@ std::string columnProblem(const std::string& name) {
 
 std::string problemLine(const RosterProblem& problem) {
     std::string text = problem.line > 0 ? "line " + std::to_string(problem.line) : std::string("roster");
-    if (!problem.serial.empty()) text += ", serial " + escapedText(problem.serial);
+    // The roster's cells are UTF-8 text: shown as such, control bytes escaped.
+    if (!problem.serial.empty()) text += ", serial " + terminalText(problem.serial);
     if (!problem.column.empty()) {
-        text += ", " + escapedText(problem.column);
-        if (!problem.value.empty()) text += " = " + quotedText(problem.value);
+        text += ", " + terminalText(problem.column);
+        if (!problem.value.empty()) text += " = \"" + terminalText(problem.value) + "\"";
     }
     return text + ": " + problem.message;
 }
@@ -152,7 +153,7 @@ AppliedRow applyRosterRow(const Roster& roster, const RosterRow& row, const Code
                 applied.problems.push_back({row.line, row.serial, roster.columns[c], row.cells[c], std::move(fitted)});
         }
     }
-    normaliseCodePlug(applied.image);
+    normaliseCodePlug(applied.image, shownAfterShowing(line));
     return applied;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "codeplug/EntryNumber.h"
+
 namespace km640 {
 
 namespace {
@@ -22,12 +24,6 @@ std::string formatOneDecimal(const char* format, double value) {
     return text;
 }
 
-std::string_view trimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
 
 }  // namespace
 
@@ -62,18 +58,11 @@ std::optional<std::uint16_t> toneDecoderWord(int tenths) {
 std::string formatTone(int tenths) { return formatOneDecimal("%04.1f", tenths / 10.0); }
 
 std::optional<TypedTone> parseTypedTone(std::string_view text) {
-    const std::string_view number = trimBlanks(text);
-    if (number.empty()) return std::nullopt;
-    // A leading plus sign is a number too; from_chars takes only the minus.
-    const std::string_view digits = number.front() == '+' ? number.substr(1) : number;
-    if (digits.size() != number.size() && !digits.empty() && digits.front() == '-') return std::nullopt;
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc{} || end != digits.data() + digits.size() || !std::isfinite(value))
-        return std::nullopt;
+    const auto value = ReadDecimal(text, true);
+    if (!value) return std::nullopt;
 
     TypedTone typed;
-    typed.shown = formatOneDecimal("%04.1f", value);
+    typed.shown = formatOneDecimal("%04.1f", *value);
     // The tenths come from the re-shown text, so they follow printf's rounding.
     const bool negative = typed.shown.front() == '-';
     const auto point = typed.shown.find('.');

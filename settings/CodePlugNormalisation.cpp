@@ -13,9 +13,12 @@ namespace km640 {
 ShownBeforeRefresh shownByNewWindow() {
     // Before its first refresh the window's controls show the built-in
     // code-plug, and showing it changes none of them.
-    const CodePlugImage& defaults = DefaultImage();
-    return {FieldRef::of("DisableAllVibrator").get(defaults) != 0,
-            sysblock::LcmVopButton(FieldRef::of("LcmVop").get(defaults)), FieldRef::of("Contrast").get(defaults)};
+    return shownAfterShowing(DefaultImage());
+}
+
+ShownBeforeRefresh shownAfterShowing(const CodePlugImage& image) {
+    return {FieldRef::of("DisableAllVibrator").get(image) != 0, sysblock::LcmVopButton(FieldRef::of("LcmVop").get(image)),
+            std::min<int>(FieldRef::of("Contrast").get(image), sysblock::kContrastMax)};
 }
 
 std::vector<RefreshMessage> refreshMessages(const std::vector<ToneRevalidation>& tones) {

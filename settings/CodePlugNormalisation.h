@@ -36,6 +36,10 @@ struct ShownBeforeRefresh {
 // What a window that has just started shows: the built-in code-plug. The
 // command line normalises a file as such a window opening it would.
 ShownBeforeRefresh shownByNewWindow();
+// What the window shows once it has shown image: a value committed after
+// File > Open of that image is normalised against these, as the window's
+// controls stand then, and not against a new window's.
+ShownBeforeRefresh shownAfterShowing(const CodePlugImage& image);
 
 // A message box the window shows while it shows an image (one OK button).
 struct RefreshMessage {

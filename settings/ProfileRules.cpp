@@ -83,6 +83,52 @@ void storeShownSwitchModes(CodePlugImage& image) {
                 storeSwitchMode(image, layout, p, sw, *entry);
 }
 
+namespace {
+
+// The entries a new run's lists start with, for SW-A to SW-D.
+constexpr std::array<int, kSwitchCount> kTwoChannelStart = {5, 4, 2, 3};
+constexpr std::array<int, kSwitchCount> kOneChannelStart = {1, 1, 1, 1};
+
+template <class Memories>
+auto& memoryOf(Memories& memories, ChannelLayout layout, int profile, int sw) {
+    auto& lists = layout == ChannelLayout::Two ? memories.two : memories.one;
+    return lists.at(static_cast<std::size_t>(profile)).at(static_cast<std::size_t>(sw));
+}
+
+}  // namespace
+
+SwitchModeMemories startingModeMemories() {
+    SwitchModeMemories memories;
+    memories.two.fill(kTwoChannelStart);
+    memories.one.fill(kOneChannelStart);
+    return memories;
+}
+
+void rememberMode(SwitchModeMemories& memories, ChannelLayout layout, int profile, int sw, int entry) {
+    memoryOf(memories, layout, profile, sw) = entry;
+}
+
+void rememberShownModes(SwitchModeMemories& memories, const CodePlugImage& image) {
+    const ChannelLayout layout = storedLayout(image);
+    for (int p = 0; p < kProfileCount; ++p)
+        for (int sw = 0; sw < kSwitchCount; ++sw)
+            if (const auto entry = modeEntry(layout, FieldRef::of("Profile[{}].Switch{}.Mode", p, sw).get(image)))
+                rememberMode(memories, layout, p, sw, *entry);
+}
+
+SwitchModeMemories modeMemoriesAfterOpening(const CodePlugImage& image) {
+    SwitchModeMemories memories = startingModeMemories();
+    rememberShownModes(memories, DefaultImage());
+    rememberShownModes(memories, image);
+    return memories;
+}
+
+void restoreRememberedModes(CodePlugImage& image, ChannelLayout layout, const SwitchModeMemories& memories) {
+    for (int p = 0; p < kProfileCount; ++p)
+        for (int sw = 0; sw < kSwitchCount; ++sw)
+            storeSwitchMode(image, layout, p, sw, memoryOf(memories, layout, p, sw));
+}
+
 std::vector<std::string_view> resetControlItems(int profile) {
     return {"Auto Reset",     "Delay N sec Auto Reset",   "Revert SQ",
             "Manual RESET",   "Time-Out RESET",           "Delay AUTO N with Revert",

@@ -71,6 +71,27 @@ void storePushToListen(CodePlugImage& image, int profile, int sw, bool on);
 // their byte.
 void storeShownSwitchModes(CodePlugImage& image);
 
+// What the mode lists remember, [profile][switch]: the entry last chosen or
+// shown in each layout's list. When "One Channel" brings a layout back, each
+// list goes to the entry it remembers, and that entry's rule runs.
+struct SwitchModeMemories {
+    std::array<std::array<int, kSwitchCount>, kProfileCount> two{};
+    std::array<std::array<int, kSwitchCount>, kProfileCount> one{};
+};
+// The memories of a window that has just started, before any list was used.
+SwitchModeMemories startingModeMemories();
+// An entry chosen in, or shown by, a layout's list: the list remembers it.
+void rememberMode(SwitchModeMemories& memories, ChannelLayout layout, int profile, int sw, int entry);
+// What showing image leaves in the memories: each switch whose mode the
+// stored layout's list can show remembers that entry.
+void rememberShownModes(SwitchModeMemories& memories, const CodePlugImage& image);
+// The memories of a new window right after File > Open of image: it showed
+// the built-in code-plug at its start, then image.
+SwitchModeMemories modeMemoriesAfterOpening(const CodePlugImage& image);
+// "One Channel" switched by the user to layout: every switch takes the entry
+// its list remembers there, through the rule of a list entry chosen.
+void restoreRememberedModes(CodePlugImage& image, ChannelLayout layout, const SwitchModeMemories& memories);
+
 // ---- Reset control -----------------------------------------------------------
 
 // The reset list of a profile: entry 6 reads differently on the first profile.

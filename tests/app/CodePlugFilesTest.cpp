@@ -3,6 +3,8 @@
 #include <QtTest>
 #include <sys/stat.h>
 
+#include <vector>
+
 #include "codeplug/CodePlugFile.h"
 #include "tests/app/MainWindowFixture.h"
 
@@ -46,6 +48,7 @@ class CodePlugFilesTest : public QObject {
     Q_OBJECT
 private slots:
     void saveAfterStartWritesDefaultAndBackup();
+    void saveKeepsEveryVersionBesideTheFile();
     void saveAnsweredNoWritesNothing();
     void openRefusesWrongModelAndShortFile();
     void openRoundTripAndTitle();
@@ -81,12 +84,39 @@ void CodePlugFilesTest::saveAfterStartWritesDefaultAndBackup() {
     QCOMPARE(readAll(f.path("default.BAK")), first);
     QCOMPARE(int(static_cast<std::uint8_t>(readAll(f.path("default.tbl"))[36])), 77);
 
-    // Later saves keep the first backup.
+    // Later saves keep every earlier version, the first under its first name.
+    const QByteArray second = readAll(f.path("default.tbl"));
     w.image().setByte(36, 78);
     w.SaveCodePlug();
     QCOMPARE(readAll(f.path("default.BAK")), first);
+    QCOMPARE(readAll(f.path("default.1.BAK")), second);
+    QCOMPARE(int(static_cast<std::uint8_t>(readAll(f.path("default.tbl"))[36])), 78);
     // No temporary files are left behind.
-    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files).size(), 2);
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files).size(), 3);
+}
+
+// A file in a folder of its own keeps its earlier versions there, however
+// often it is saved; the current folder gets none of them.
+void CodePlugFilesTest::saveKeepsEveryVersionBesideTheFile() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    QVERIFY(QDir(f.dir.path()).mkpath("fleet"));
+    const std::string file = f.path("fleet/engine.tbl");
+    f.dialogs.saveAnswers = {file};
+    std::vector<QByteArray> versions;
+    for (std::uint8_t n = 1; n <= 4; ++n) {
+        w.image().setByte(36, n);
+        if (n == 1) w.SaveCodePlugAs();
+        else w.SaveCodePlug();
+        QVERIFY2(f.messages.shown.empty(), f.messages.last().c_str());
+        versions.push_back(readAll(file));
+        QCOMPARE(int(static_cast<std::uint8_t>(versions.back()[36])), int(n));
+    }
+    QCOMPARE(readAll(f.path("fleet/engine.BAK")), versions[0]);
+    QCOMPARE(readAll(f.path("fleet/engine.1.BAK")), versions[1]);
+    QCOMPARE(readAll(f.path("fleet/engine.2.BAK")), versions[2]);
+    QCOMPARE(QDir(QString::fromStdString(f.path("fleet"))).entryList(QDir::Files).size(), 4);
+    QVERIFY(QDir(f.dir.path()).entryList({"*.BAK"}, QDir::Files).isEmpty());
 }
 
 void CodePlugFilesTest::saveAnsweredNoWritesNothing() {

@@ -102,7 +102,7 @@ void CodePlugTextWindowTest::openingTextEqualsOpeningTheTbl() {
     const CodePlugImage bench = benchCodePlug();
     MainWindowFixture files;
     const std::string tbl = files.path("bench.tbl"), json = files.path("bench.json");
-    QVERIFY(WriteCodePlugFile(tbl, bench, files.dir.path().toStdString(), BackupRule::FirstBackupOnly).ok());
+    QVERIFY(WriteCodePlugFile(tbl, bench, files.dir.path().toStdString()).ok());
     writeText(json, fieldtext::exportCodePlugText(bench));
 
     MainWindowFixture a, b;

@@ -6,8 +6,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QtTest>
+#include <functional>
+#include <utility>
 
 #include "app/ProductionRecordDialog.h"
+#include "codeplug/CodePlugFile.h"
 #include "pager/PagerOperations.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/BoardFixture.h"
@@ -26,6 +29,31 @@ QByteArray logText(const MainWindowFixture& f) {
     return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
 }
 
+// The record's clock as a run asks it. At the run's start (the record is
+// about to be looked into and claimed) a file is handed over, and the events
+// that a wait for the record lets in are taken.
+class HandingOverClock : public RecordClock {
+public:
+    std::function<void()> atStart;
+    RunTime now() override { return {1267967109000, 3600}; }
+    std::int64_t steadyMs() override {
+        if (const auto handOver = std::exchange(atStart, nullptr)) handOver();
+        return steady += 1500;
+    }
+    std::int64_t steady = 0;
+};
+
+// A code-plug file the program saved, with byte 36 to recognise it by.
+std::string codePlugFile(const MainWindowFixture& f, const char* name, std::uint8_t mark) {
+    CodePlugImage image = DefaultImage();
+    WriteModelText(image);
+    StampVersion(image);
+    image.setByte(36, mark);
+    ImageChecksum(image);
+    if (!WriteCodePlugFile(f.path(name), image, f.dir.path().toStdString()).ok()) qFatal("cannot write %s", name);
+    return f.path(name);
+}
+
 }  // namespace
 
 class ProductionTest : public QObject {
@@ -40,6 +68,7 @@ private slots:
     void fullLogDiskShowsTheOutcomeAndSaveError();
     void unusableLogProgramsNothing();
     void fiftyPagersInARow();
+    void fileHandedOverDuringAScanOpensAfterIt();
 };
 
 void ProductionTest::scannedLabelWritesPagerAndLogs() {
@@ -253,6 +282,37 @@ void ProductionTest::fiftyPagersInARow() {
     }
     QCOMPARE(completed, 50);
     QCOMPARE(logText(f), expectedLog);
+}
+
+// A file handed over (dropped, or passed on by a second start) while a scan
+// is being programmed opens once the run and its record are done: the pager
+// gets the line's code-plug, never the new file or a mixture.
+void ProductionTest::fileHandedOverDuringAScanOpensAfterIt() {
+    auto board = StartBoard(PagerMemory("OLD"));
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    HandingOverClock recordClock;
+    f.services->recordClock = &recordClock;
+    TfmMain& w = f.start();
+    const std::string line = codePlugFile(f, "line.tbl", 77), other = codePlugFile(f, "other.tbl", 99);
+    w.openWhenIdle(line);
+    QCoreApplication::processEvents();
+    QCOMPARE(int(w.image().byte(36)), 77);
+
+    recordClock.atStart = [&] {
+        w.openWhenIdle(other);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+        QCOMPARE(int(w.image().byte(36)), 77);  // not yet: the run has begun
+    };
+    scan(f, "A1B2C3D4E5F6");
+    QVERIFY(!recordClock.atStart);
+    QVERIFY2(f.messages.shown.empty(), f.messages.last().c_str());
+    QVERIFY(logText(f).endsWith("Serial No. = A1B2C3D4E5F6  Write Success !\r\n"));
+    QCOMPARE(int(board->memory().byte(36)), 77);
+
+    QCoreApplication::processEvents();
+    QCOMPARE(int(w.image().byte(36)), 99);
+    QVERIFY2(w.windowTitle().endsWith(QString::fromStdString(other) + "]"), qPrintable(w.windowTitle()));
 }
 
 QTEST_MAIN(ProductionTest)

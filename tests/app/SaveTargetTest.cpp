@@ -30,7 +30,7 @@ std::string writeCodePlug(MainWindowFixture& f, const char* name, std::uint8_t m
     img.setByte(kMark, mark);
     ImageChecksum(img);
     const std::string path = f.path(name);
-    if (!WriteCodePlugFile(path, img, f.dir.path().toStdString(), BackupRule::FirstBackupOnly).ok())
+    if (!WriteCodePlugFile(path, img, f.dir.path().toStdString()).ok())
         qFatal("cannot write %s", name);
     return path;
 }

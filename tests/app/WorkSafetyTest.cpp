@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QtTest>
 #include <algorithm>
@@ -33,7 +34,7 @@ CodePlugImage withLogo(CodePlugImage img, const char* logo) {
 // A code-plug file in the test's folder, known by its logo line.
 std::string codePlugFile(MainWindowFixture& f, const std::string& name, const char* logo) {
     const std::string path = f.path(name.c_str());
-    if (!WriteCodePlugFile(path, withLogo(PagerMemory(), logo), f.dir.path().toStdString(), BackupRule::FirstBackupOnly).ok())
+    if (!WriteCodePlugFile(path, withLogo(PagerMemory(), logo), f.dir.path().toStdString()).ok())
         qFatal("cannot write %s", name.c_str());
     return path;
 }
@@ -67,6 +68,8 @@ private slots:
     void restoreBackupPutsThePagerBack();
     void compareListsTheFieldThatDiffers();
     void compareAfterVerifyUsesWhatVerifyRead();
+    void verifyFailOnTheClockIsListed();
+    void compareShowsLettersAsLetters();
     void recentFilesNewestFirstAndMissingOnesDropped();
 };
 
@@ -275,7 +278,8 @@ void WorkSafetyTest::compareListsTheFieldThatDiffers() {
 
 // After " Verify Fail !" the list comes from the memory the Verify read: the
 // board may be gone by the time the user says Yes. Stamped fields (here the
-// image checksum the pager kept) wait behind "Show stamped fields".
+// clock and the image checksum, which Verify compares as well) wait behind
+// "Show stamped fields" while a setting differs too.
 void WorkSafetyTest::compareAfterVerifyUsesWhatVerifyRead() {
     auto board = StartBoard(PagerMemory());
     MainWindowFixture f;
@@ -286,7 +290,9 @@ void WorkSafetyTest::compareAfterVerifyUsesWhatVerifyRead() {
     QCOMPARE(w.statusText(0), QString(" Write Success !"));
 
     CodePlugImage changed = board->memory();
-    changed.setByte(kLogoOffset, 'X');  // the stored checksum no longer covers it
+    changed.setByte(kLogoOffset, 'X');
+    changed.setByte(160, static_cast<std::uint8_t>(changed.byte(160) ^ 0x01));  // the clock's seconds
+    ImageChecksum(changed);
     auto other = StartBoard(changed);
     w.setPortList({other->slavePath()});
     f.messages.onShow = [&](const ShownMessage& m) {
@@ -301,14 +307,68 @@ void WorkSafetyTest::compareAfterVerifyUsesWhatVerifyRead() {
     QVERIFY(!compare.showStamped()->isChecked());
     QCOMPARE(compare.grid()->rowCount(), 1);
     QCOMPARE(compare.grid()->item(0, 0)->text(), QString("Status Setting › Power On Logo › Line 1"));
-    QVERIFY2(compare.summary().contains("1 field (and 1 stamped, hidden)"), qPrintable(compare.summary()));
+    QVERIFY2(compare.summary().contains("1 field (and 2 stamped, hidden)"), qPrintable(compare.summary()));
 
     QTest::mouseClick(compare.showStamped(), Qt::LeftButton, {}, QPoint(4, compare.showStamped()->height() / 2));
     QVERIFY(compare.showStamped()->isChecked());
-    QCOMPARE(compare.grid()->rowCount(), 2);
+    QCOMPARE(compare.grid()->rowCount(), 3);
     QStringList labels;
-    for (int r = 0; r < 2; ++r) labels << compare.grid()->item(r, 0)->text();
+    for (int r = 0; r < 3; ++r) labels << compare.grid()->item(r, 0)->text();
     QVERIFY2(labels.contains("Pager › Image checksum"), qPrintable(labels.join(", ")));
+}
+
+// Verify compares the clock bytes too. When they alone differ, the list
+// after " Verify Fail !" shows them (the stamped fields ticked from the
+// start) instead of saying the pager holds the editor's code-plug.
+void WorkSafetyTest::verifyFailOnTheClockIsListed() {
+    auto board = StartBoard(PagerMemory());
+    MainWindowFixture f;
+    f.devices.records = DevicesWithBoard(*board);
+    TfmMain& w = startActive(f);
+    w.setBackupBeforeWrite(false);
+    w.Write1Click();
+    QCOMPARE(w.statusText(0), QString(" Write Success !"));
+
+    CodePlugImage changed = board->memory();
+    changed.setByte(160, static_cast<std::uint8_t>(changed.byte(160) ^ 0x01));  // the clock's seconds
+    ImageChecksum(changed);  // the pager's own checksum covers its clock
+    auto other = StartBoard(changed);
+    w.setPortList({other->slavePath()});
+    f.messages.answers = {MsgAnswer::Yes};
+    w.Verify1Click();
+    QCOMPARE(w.statusText(0), QString(" Verify Fail !"));
+    TfmCompare& compare = w.fmCompare();
+    QVERIFY(compare.isVisible());
+    QVERIFY(compare.showStamped()->isChecked());
+    QCOMPARE(compare.grid()->rowCount(), 2);
+    QStringList places;
+    for (int r = 0; r < 2; ++r) places << compare.grid()->item(r, 3)->text();
+    QVERIFY2(places.filter(QRegularExpression("^160\\b")).size() == 1, qPrintable(places.join(", ")));
+    QVERIFY2(places.filter(QRegularExpression("^1950\\b")).size() == 1, qPrintable(places.join(", ")));
+    QVERIFY2(compare.summary().contains("differs from the editor only in 2 stamped fields:"),
+             qPrintable(compare.summary()));
+    QVERIFY(!compare.summary().contains("holds the same code-plug"));
+
+    // Compare itself asks whether the pager holds the code-plug as a write
+    // sends it: the clock a write sets is no difference there.
+    w.Compare1Click();
+    QCOMPARE(compare.grid()->rowCount(), 0);
+    QVERIFY(!compare.showStamped()->isChecked());
+    QVERIFY2(compare.summary().contains("holds the same code-plug as the editor"), qPrintable(compare.summary()));
+}
+
+// The pager's 8-bit texts read as the letters they are; a byte that is no
+// letter keeps its escape.
+void WorkSafetyTest::compareShowsLettersAsLetters() {
+    CodePlugImage editor = PagerMemory();
+    editor.setText(kLogoOffset, 12, "Stra\xDF" "e S\xFC" "d");
+    CodePlugImage pager = editor;
+    pager.setText(kLogoOffset, 12, "Caf\xE9\x85");
+    TfmCompare compare(nullptr);
+    compare.showDifferences(editor, pager, "/dev/ttyUSB0");
+    QCOMPARE(compare.grid()->rowCount(), 1);
+    QCOMPARE(compare.grid()->item(0, 1)->text(), QString::fromUtf8("\"Straße Süd\""));
+    QCOMPARE(compare.grid()->item(0, 2)->text(), QString::fromUtf8("\"Café\\x85\""));
 }
 
 void WorkSafetyTest::recentFilesNewestFirstAndMissingOnesDropped() {

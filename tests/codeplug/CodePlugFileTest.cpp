@@ -35,7 +35,7 @@ protected:
     }
     fs::path path(const std::string& name) const { return dir_ / name; }
     void put(const std::string& name, int n) const {
-        ASSERT_TRUE(WriteCodePlugFile(path(name), version(n), dir_, BackupRule::KeepEveryVersion).ok());
+        ASSERT_TRUE(WriteCodePlugFile(path(name), version(n), dir_).ok());
     }
     // Every file in the folder with the version it holds.
     std::map<std::string, int> folder() const {
@@ -96,24 +96,16 @@ TEST_F(CodePlugFileTest, TheCommandLineKeepsEveryVersionUnderAFreeName) {
     }
 }
 
-TEST_F(CodePlugFileTest, TheWindowsSaveKeepsTheFirstBackupOnly) {
-    for (int n = 1; n <= 3; ++n)
-        ASSERT_TRUE(WriteCodePlugFile(path("a.tbl"), version(n), dir_, BackupRule::FirstBackupOnly).ok());
-    EXPECT_EQ(folder(), (std::map<std::string, int>{{"a.tbl", 3}, {"a.BAK", 1}}));
-}
-
 TEST_F(CodePlugFileTest, WhatIsNoFileIsLeftAloneByEverySave) {
     fs::create_directories(path("pager.tbl"));
     std::ofstream(path("pager.tbl") / "notes.txt") << "mine";
     ASSERT_EQ(::mkfifo(path("pipe.tbl").c_str(), 0644), 0);
-    for (const BackupRule rule : {BackupRule::KeepEveryVersion, BackupRule::FirstBackupOnly}) {
-        const auto dir = WriteCodePlugFile(path("pager.tbl"), version(1), dir_, rule);
-        EXPECT_EQ(dir.status, CodePlugFileWrite::Status::NotAFile);
-        EXPECT_EQ(dir.reason, "is a directory");
-        const auto pipe = WriteCodePlugFile(path("pipe.tbl"), version(1), dir_, rule);
-        EXPECT_EQ(pipe.status, CodePlugFileWrite::Status::NotAFile);
-        EXPECT_EQ(pipe.reason, "is a named pipe, not a regular file");
-    }
+    const auto dir = WriteCodePlugFile(path("pager.tbl"), version(1), dir_);
+    EXPECT_EQ(dir.status, CodePlugFileWrite::Status::NotAFile);
+    EXPECT_EQ(dir.reason, "is a directory");
+    const auto pipe = WriteCodePlugFile(path("pipe.tbl"), version(1), dir_);
+    EXPECT_EQ(pipe.status, CodePlugFileWrite::Status::NotAFile);
+    EXPECT_EQ(pipe.reason, "is a named pipe, not a regular file");
     EXPECT_TRUE(fs::is_directory(path("pager.tbl")));
     EXPECT_TRUE(fs::is_fifo(path("pipe.tbl")));
     std::stringstream notes;
@@ -125,7 +117,7 @@ TEST_F(CodePlugFileTest, WhatIsNoFileIsLeftAloneByEverySave) {
 TEST_F(CodePlugFileTest, AnOldFileThatCannotBeKeptStopsTheSave) {
     put("a.tbl", 1);
     // The backup folder is gone: the old file cannot be kept, so it stays and nothing is written.
-    const auto saved = WriteCodePlugFile(path("a.tbl"), version(2), dir_ / "gone", BackupRule::KeepEveryVersion);
+    const auto saved = WriteCodePlugFile(path("a.tbl"), version(2), dir_ / "gone");
     EXPECT_FALSE(saved.ok());
     EXPECT_EQ(saved.reason, "the file there could not be kept as " + (dir_ / "gone" / "a.BAK").string() +
                                 ": No such file or directory");

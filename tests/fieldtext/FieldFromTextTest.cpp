@@ -32,7 +32,12 @@ TEST_F(FieldFromText, AcceptedTextsAreStoredAsTheWindowStoresThem) {
         // Texts: the dump's quoted form or the text as it stands; leading blanks kept.
         {"Profile[0].PName", "\"Bench 7\"", "\"Bench 7\""},
         {"Profile[0].PName", " Bench 7", "\" Bench 7\""},
-        {"Profile[0].PName", "\"a \\\"q\\\" \\xE9\"", "\"a \\\"q\\\" \\xE9\""},
+        {"Profile[0].PName", "\"a \\\"q\\\" \\xE9\"", "\"a \\\"q\\\" é\""},
+        // Letters are typed and shown as letters (UTF-8), twelve of them in twelve bytes.
+        {"F1AddrName[0]", "Löschzug Süd", "\"Löschzug Süd\""},
+        {"LogoLine1", "\"Straße ½\"", "\"Straße ½\""},
+        // Bytes that show as nothing keep their escape.
+        {"LogoLine1", "\"\\xA0x\\xAD\\x85\"", "\"\\xA0x\\xAD\\x85\""},
         {"F1AddrName[0]", "Fire 12", "\"Fire 12\""},
         {"LogoLine1", "ACME", "\"ACME\""},
         {"MenuPrompt[13]", "PAGE", "\"     PAGE\""},
@@ -139,6 +144,10 @@ TEST_F(FieldFromText, RefusedTextsLeaveTheImageAndNameTheWindowsMessage) {
         {"LogoLine2", "Second", "The window's control is disabled: \"Show Version\" takes the second line"},
         {"MenuPrompt[6]", "CONTRAST", "The window's control is disabled: the idle menu item \"Set Contrast\" is off"},
         {"Profile[0].F2Freq", "1620000", "The window's control is disabled: \"One Channel\" switches channel F2 off"},
+        // Letters are counted as letters; what the pager's 8-bit characters lack is named.
+        {"Profile[0].PName", "Löschzug Süd!", "The field takes at most 12 characters"},
+        {"LogoLine1", "\"5 €\"", "the character U+20AC cannot be stored in the pager"},
+        {"LogoLine1", "L\xF6sch", "not UTF-8 text (byte 2)"},
         {"Profile[0].PName", "\"open", "A text in double quotes needs \\\" for a quote inside it, \\\\ for a backslash "
                                       "and \\xNN for other bytes"},
         // Numbers of the system block: the window's range messages.
@@ -249,6 +258,34 @@ TEST_F(FieldFromText, AValueTheFieldHoldsChangesNothingBesideIt) {
     const CodePlugImage before = image;
     ASSERT_FALSE(setFieldFromText(image, "TonalityHz[0]", shown("TonalityHz[0]").c_str()));
     EXPECT_EQ(image, before);
+}
+
+// What `dump` shows of a text field is every stored byte but the fill
+// blanks, and that very text set again changes nothing.
+TEST_F(FieldFromText, TheTextDumpShowsIsEveryByteAndSetsNothingNew) {
+    struct Case {
+        const char* field;
+        std::string bytes;  // stored, the rest filled with blanks
+        const char* shows;
+    };
+    const Case cases[] = {
+        {"F1AddrName[0]", std::string("An\x01", 3), "\"An\\x01\""},
+        {"F1AddrName[0]", std::string("An\0\0", 4), "\"An\\x00\\x00\""},
+        {"Profile[0].PName", "L\xF6schzug S\xFC" "d", "\"Löschzug Süd\""},
+        // The count room before prompt 13, which its field does not show.
+        {"MenuPrompt[13]", "ABC", "\"ABC\""},
+        {"MenuPrompt[14]", "  X", "\"  X\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        image = ProgrammedDefaultImage();
+        const auto& field = memmap::field(c.field);
+        image.setText(field.offset, field.length, c.bytes);
+        EXPECT_EQ(shown(c.field), c.shows);
+        const CodePlugImage before = image;
+        EXPECT_FALSE(setFieldFromText(image, c.field, c.shows));
+        EXPECT_EQ(image, before);
+    }
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ TEST(Roster, ReadsRowsAndRefusesWhatNoRowCanBe) {
                          "other settings",
                          "line 3, serial short, serial = \"short\": a label has 11 to 14 characters",
                          "line 4, serial A1B2C3D4E5F6, serial = \"A1B2C3D4E5F6\": duplicate serial: also on line 2",
-                         "line 5, serial A1B2C3D4E5F7, LogoLine1 = \"\\xE2\\x82\\xAC\": the character U+20AC cannot "
+                         "line 5, serial A1B2C3D4E5F7, LogoLine1 = \"€\": the character U+20AC cannot "
                          "be stored in the pager",
                          "line 6, serial A1B2C3D4E5F8: the row has 2 cells, the header 4",
                      }));
@@ -151,7 +151,7 @@ TEST(Roster, EachPagerGetsTheLineWithItsOwnRow) {
     EXPECT_TRUE(first.problems.empty());
     EXPECT_EQ(shown(first.image, "F1Tone1[0]"), "1285.8");
     EXPECT_EQ(shown(first.image, "F1Tone2[0]"), "1321.2");
-    EXPECT_EQ(shown(first.image, "LogoLine1"), "\"Unit \\xDC\"");
+    EXPECT_EQ(shown(first.image, "LogoLine1"), "\"Unit Ü\"");
     EXPECT_EQ(shown(first.image, "F1AddrName[0]"), "\"Chief\"");
 
     // Empty cells leave the line's values: nothing of the first pager leaks into the second.

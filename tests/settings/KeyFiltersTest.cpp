@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <string>
 
 #include "codeplug/EntryNumber.h"
@@ -153,6 +154,40 @@ TEST(EntryNumber, DecimalNumbers) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(ParseDecimalNumber(c.text), c.value);
+    }
+}
+
+// Every number the program reads agrees with the standard library's reading
+// of the same text (the nearest double), point or exponent, short or long.
+TEST(EntryNumber, DecimalsAreTheNearestDouble) {
+    const char* texts[] = {
+        "1687.2", "0.1", "0.45", "2.675", "1285.86", "1520000", "154.3125", "-0.05", "0.000001",
+        "9007199254740993", "12345678901234567890123", "0.30000000000000004441",
+        "3.14159265358979323846264338327950288", "1e3", "2.5E-3", "1e22", "1e23", "123456789e-30",
+        "4.9e-324", "1.7976931348623157e308", "00012.500", ".0625", "5.",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        double expected = 0;
+        const std::string_view digits = text[0] == '-' ? std::string_view(text + 1) : std::string_view(text);
+        std::from_chars(digits.data(), digits.data() + digits.size(), expected);
+        if (text[0] == '-') expected = -expected;
+        const auto read = ReadDecimal(text, true);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(*read, expected);
+    }
+}
+
+TEST(EntryNumber, DecimalTextsThatAreNoNumber) {
+    struct Case { const char* text; bool exponent; };
+    const Case cases[] = {
+        {"1,5", true}, {"1687,2", false}, {"1e3", false}, {"1e", true}, {"1e+", true}, {"e3", true},
+        {"1e999", true}, {"1.8e308", true}, {"--5", true}, {"+-5", true}, {"1.2.3", true}, {".", true},
+        {"0x10", true}, {"inf", true}, {"nan", true}, {"1e3.5", true}, {"", true}, {"5 5", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_FALSE(ReadDecimal(c.text, c.exponent));
     }
 }
 

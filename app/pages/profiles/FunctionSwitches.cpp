@@ -19,10 +19,6 @@ using profiles::ChannelLayout;
 namespace {
 
 constexpr const char* kSwitchCaptions[] = {"SW-A", "SW-B", "SW-C", "SW-D"};
-// The modes a new run remembers for SW-A to SW-D before any list was used.
-constexpr std::array<int, profiles::kSwitchCount> kTwoChannelStart = {5, 4, 2, 3};
-constexpr std::array<int, profiles::kSwitchCount> kOneChannelStart = {1, 1, 1, 1};
-
 FieldRef switchField(const char* member, int profile, int sw) {
     return FieldRef::of(std::string("Profile[{}].Switch{}.") + member, profile, sw);
 }
@@ -43,10 +39,7 @@ void addItems(QComboBox* list, const std::array<std::string_view, N>& items) {
 
 }  // namespace
 
-FunctionSwitches::FunctionSwitches(TfmMain& window) : QObject(&window), window_(window) {
-    for (auto& memory : twoChannelMemory_) memory = kTwoChannelStart;
-    for (auto& memory : oneChannelMemory_) memory = kOneChannelStart;
-}
+FunctionSwitches::FunctionSwitches(TfmMain& window) : QObject(&window), window_(window) {}
 
 FunctionSwitches::Switch& FunctionSwitches::at(int profile, int sw) {
     return switches_[static_cast<std::size_t>(profile)][static_cast<std::size_t>(sw)];
@@ -115,8 +108,7 @@ void FunctionSwitches::showMode(ChannelLayout layout, int profile, int sw, int e
         s.alertType->setEnabled(true);
         s.pushToListen->setEnabled(false);
     }
-    auto& memory = layout == ChannelLayout::Two ? twoChannelMemory_ : oneChannelMemory_;
-    memory[static_cast<std::size_t>(profile)][static_cast<std::size_t>(sw)] = entry;
+    profiles::rememberMode(memories_, layout, profile, sw, entry);
 }
 
 void FunctionSwitches::alertTypeClick(int profile, int sw, int entry) {
@@ -163,7 +155,9 @@ void FunctionSwitches::showSwitches() {
 
 void FunctionSwitches::setLayout(ChannelLayout layout, bool restoreMemories) {
     layout_ = layout;
-    const auto& memory = layout == ChannelLayout::Two ? twoChannelMemory_ : oneChannelMemory_;
+    // The lists' memories are stored as the code-plug text's rule stores them.
+    if (restoreMemories) profiles::restoreRememberedModes(window_.image(), layout, memories_);
+    const auto& memory = layout == ChannelLayout::Two ? memories_.two : memories_.one;
     for (int p = 0; p < profiles::kProfileCount; ++p) {
         for (int sw = 0; sw < profiles::kSwitchCount; ++sw) {
             Switch& s = at(p, sw);
@@ -174,7 +168,7 @@ void FunctionSwitches::setLayout(ChannelLayout layout, bool restoreMemories) {
             hidden->setVisible(false);
             if (!restoreMemories) continue;
             shown->setCurrentIndex(entry);
-            modeClick(layout, p, sw, entry);
+            showMode(layout, p, sw, entry);
         }
     }
 }

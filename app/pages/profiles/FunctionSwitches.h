@@ -62,9 +62,8 @@ private:
 
     TfmMain& window_;
     std::array<std::array<Switch, profiles::kSwitchCount>, profiles::kProfileCount> switches_{};
-    // TwoChannelModeMemory and OneChannelModeMemory, [profile][switch].
-    std::array<std::array<int, profiles::kSwitchCount>, profiles::kProfileCount> twoChannelMemory_{};
-    std::array<std::array<int, profiles::kSwitchCount>, profiles::kProfileCount> oneChannelMemory_{};
+    // TwoChannelModeMemory and OneChannelModeMemory.
+    profiles::SwitchModeMemories memories_ = profiles::startingModeMemories();
     profiles::ChannelLayout layout_ = profiles::ChannelLayout::Two;
 };
 

@@ -1,9 +1,9 @@
-#include "cli/TerminalText.h"
+#include "fieldtext/TerminalText.h"
 
 #include <cstdio>
 #include <vector>
 
-namespace km640::cli {
+namespace km640::fieldtext {
 
 namespace {
 
@@ -107,4 +107,4 @@ bool holdsControlCharacter(std::string_view text) {
     return false;
 }
 
-}  // namespace km640::cli
+}  // namespace km640::fieldtext
