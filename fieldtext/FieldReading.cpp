@@ -45,9 +45,9 @@ Outcome flag(CodePlugImage& image, const Field& field, std::string_view text) {
 
 // A text padded with fill to the field's width.
 Outcome text(CodePlugImage& image, const Field& field, std::string_view given, char fill) {
-    const auto value = parseTextValue(given);
-    if (!value) return refuse("A text in double quotes needs \\\" for a quote inside it, \\\\ for a backslash and "
-                              "\\xNN for other bytes");
+    const auto converted = parseTextValue(given);
+    if (!converted.text) return refuse(converted.problem);
+    const auto& value = converted.text;
     for (const char c : *value)
         if (const auto control = controlCharacterName(c)) return refuse("The field's text cannot hold " + *control);
     if (value->size() > static_cast<std::size_t>(field.length))

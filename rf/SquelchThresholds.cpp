@@ -125,7 +125,7 @@ std::array<std::optional<ThresholdCommit>, 3> commitThresholdLevel(
         const auto column = static_cast<ThresholdColumn>(k);
         const int offset = thresholdOffset(table, level, column);
         const std::string_view typed = trimmed(*texts[k]);
-        const auto value = parseDecimal(typed);
+        const auto value = ReadDecimal(typed, true);
         if (typed.empty()) out[k] = {ThresholdCommit::Outcome::Blank, thresholdText(image.byte(offset)), {}, 0};
         else if (!value) out[k] = {ThresholdCommit::Outcome::NotANumber, *texts[k], {}, 0};
         else if (const auto message = thresholdRangeMessage(*value))
