@@ -163,10 +163,12 @@ Commands with files only:
                                (Profile[1].PName, F1Tone1[8], InitialProfile), VALUE as dump
                                shows it ("Bench 7", 1520000, 1285.8, "12.5 K", "Profile 2",
                                {0,2}, on; for a field the window does not show too, with
-                               hexadecimal for words and blocks). The values are applied
-                               in the order given, each checked by the rule the window
-                               applies when that field is committed;
-                               then the code-plug is normalised as the window shows it and
+                               hexadecimal for words and blocks; letters in UTF-8). The
+                               values are applied in the order given, each checked by the
+                               rule the window applies when that field is committed in a
+                               window that has just opened FILE; a field the program works
+                               out itself is refused. Then the code-plug is normalised as
+                               the window shows it and
                                saved into FILE (kept as a .BAK like read -o does) or OUT
                                (OUT ending in .json: as code-plug text). When any value is
                                refused, every refusal is listed with the window's message

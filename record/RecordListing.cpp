@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fieldtext/Latin1.h"
 #include "record/RunTime.h"
 
 namespace km640 {
@@ -36,14 +37,14 @@ std::string AlignedTable(const std::vector<Row>& rows) {
     for (const auto& row : rows)
         for (std::size_t i = 0; i < row.size(); ++i) {
             if (widths.size() <= i) widths.push_back(0);
-            widths[i] = std::max(widths[i], row[i].size());
+            widths[i] = std::max(widths[i], fieldtext::utf8Length(row[i]));  // a letter takes one column
         }
     std::string text;
     for (const auto& row : rows) {
         std::string line;
         for (std::size_t i = 0; i < row.size(); ++i) {
             line += printable(row[i]);
-            if (i + 1 < row.size()) line += std::string(widths[i] - row[i].size() + 2, ' ');
+            if (i + 1 < row.size()) line += std::string(widths[i] - fieldtext::utf8Length(row[i]) + 2, ' ');
         }
         text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
     }

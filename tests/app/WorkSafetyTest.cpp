@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "app/TfmCompare.h"
 #include "codeplug/CodePlugFile.h"
@@ -52,6 +53,23 @@ std::vector<fs::path> filesIn(const std::string& folder) {
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(folder, ec)) files.push_back(e.path());
     return files;
+}
+
+// The window writes a pager, then finds in its place a pager holding what
+// the write left there as `change` leaves it, with its own checksum over it.
+std::unique_ptr<PtyBoard> writtenPagerChanged(MainWindowFixture& f,
+                                              const std::function<void(CodePlugImage&)>& change) {
+    auto board = StartBoard(PagerMemory());
+    f.devices.records = DevicesWithBoard(*board);
+    TfmMain& w = startActive(f);
+    w.setBackupBeforeWrite(false);
+    w.Write1Click();
+    CodePlugImage changed = board->memory();
+    change(changed);
+    ImageChecksum(changed);
+    auto other = StartBoard(changed);
+    w.setPortList({other->slavePath()});
+    return other;
 }
 
 }  // namespace
@@ -281,20 +299,13 @@ void WorkSafetyTest::compareListsTheFieldThatDiffers() {
 // clock and the image checksum, which Verify compares as well) wait behind
 // "Show stamped fields" while a setting differs too.
 void WorkSafetyTest::compareAfterVerifyUsesWhatVerifyRead() {
-    auto board = StartBoard(PagerMemory());
     MainWindowFixture f;
-    f.devices.records = DevicesWithBoard(*board);
-    TfmMain& w = startActive(f);
-    w.setBackupBeforeWrite(false);
-    w.Write1Click();
+    auto other = writtenPagerChanged(f, [](CodePlugImage& memory) {
+        memory.setByte(kLogoOffset, 'X');
+        memory.setByte(160, static_cast<std::uint8_t>(memory.byte(160) ^ 0x01));  // the clock's seconds
+    });
+    TfmMain& w = *f.window;
     QCOMPARE(w.statusText(0), QString(" Write Success !"));
-
-    CodePlugImage changed = board->memory();
-    changed.setByte(kLogoOffset, 'X');
-    changed.setByte(160, static_cast<std::uint8_t>(changed.byte(160) ^ 0x01));  // the clock's seconds
-    ImageChecksum(changed);
-    auto other = StartBoard(changed);
-    w.setPortList({other->slavePath()});
     f.messages.onShow = [&](const ShownMessage& m) {
         if (m.buttons == MsgButtons::YesNo) other->Close();
     };
@@ -321,19 +332,12 @@ void WorkSafetyTest::compareAfterVerifyUsesWhatVerifyRead() {
 // after " Verify Fail !" shows them (the stamped fields ticked from the
 // start) instead of saying the pager holds the editor's code-plug.
 void WorkSafetyTest::verifyFailOnTheClockIsListed() {
-    auto board = StartBoard(PagerMemory());
     MainWindowFixture f;
-    f.devices.records = DevicesWithBoard(*board);
-    TfmMain& w = startActive(f);
-    w.setBackupBeforeWrite(false);
-    w.Write1Click();
+    auto other = writtenPagerChanged(f, [](CodePlugImage& memory) {
+        memory.setByte(160, static_cast<std::uint8_t>(memory.byte(160) ^ 0x01));  // the clock's seconds
+    });
+    TfmMain& w = *f.window;
     QCOMPARE(w.statusText(0), QString(" Write Success !"));
-
-    CodePlugImage changed = board->memory();
-    changed.setByte(160, static_cast<std::uint8_t>(changed.byte(160) ^ 0x01));  // the clock's seconds
-    ImageChecksum(changed);  // the pager's own checksum covers its clock
-    auto other = StartBoard(changed);
-    w.setPortList({other->slavePath()});
     f.messages.answers = {MsgAnswer::Yes};
     w.Verify1Click();
     QCOMPARE(w.statusText(0), QString(" Verify Fail !"));

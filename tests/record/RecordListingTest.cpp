@@ -145,6 +145,19 @@ TEST(RecordListing, RunsAsTable) {
     EXPECT_EQ(RunsTable({}), "No runs recorded.\n");
 }
 
+// Station names in any language keep the table's columns straight.
+TEST(RecordListing, LettersTakeOneColumnEach) {
+    RecordedRun abroad = sampleRun();
+    abroad.station = "Prüfplatz Süd";
+    abroad.repeatOf.reset();
+    RecordedRun home = abroad;
+    home.station = "line-3";
+    const RecordedRun runs[] = {abroad, home};
+    const std::string table = RunsTable(runs);
+    EXPECT_NE(table.find("\n2024-05-02 09:30:12+02:00  Prüfplatz Süd  ttyUSB0"), std::string::npos) << table;
+    EXPECT_NE(table.find("\n2024-05-02 09:30:12+02:00  line-3         ttyUSB0"), std::string::npos) << table;
+}
+
 TEST(RecordListing, Summary) {
     const DayOutcomeCount counts[] = {{"2024-05-01", "Write Success !", 120}, {"2024-05-01", "Verify Fail !", 2}};
     EXPECT_EQ(SummaryCsv(counts), "day,outcome,runs\r\n2024-05-01,Write Success !,120\r\n2024-05-01,Verify Fail !,2\r\n");
