@@ -86,6 +86,11 @@ OperationResult BrowserOperations::Write(const std::string& port, const CodePlug
     return operations_.Write();
 }
 
+OperationResult BrowserOperations::Verify(const std::string& port) {
+    selectPort(port);
+    return operations_.Verify();
+}
+
 OperationResult BrowserOperations::ReadMemory(const std::string& port, CodePlugImage& memory) {
     selectPort(port);
     return operations_.ReadMemory(memory);

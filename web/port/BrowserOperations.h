@@ -80,6 +80,8 @@ public:
     // Writes the code-plug as every write sends it (PrepareForPager); the
     // caller has made sure it is a KM640 code-plug.
     OperationResult Write(const std::string& port, const CodePlugImage& codePlug, bool syncClock);
+    // Does the pager hold the editor's image (what Read brought or Write sent)?
+    OperationResult Verify(const std::string& port);
     OperationResult ReadMemory(const std::string& port, CodePlugImage& memory);
 
     const CodePlugImage& image() const { return image_; }

@@ -69,6 +69,11 @@ EMSCRIPTEN_KEEPALIVE int km640_write(const char* port, const std::uint8_t* codeP
     return finish(operations().Write(port, image, syncClock != 0));
 }
 
+EMSCRIPTEN_KEEPALIVE int km640_verify(const char* port) {
+    if (!startOne()) return static_cast<int>(Outcome::Busy);
+    return finish(operations().Verify(port));
+}
+
 // The pager's whole memory as it is, into out (2048 bytes).
 EMSCRIPTEN_KEEPALIVE int km640_read_memory(const char* port, std::uint8_t* out) {
     if (!startOne()) return static_cast<int>(Outcome::Busy);

@@ -10,7 +10,7 @@
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { spawn, execFileSync } from "node:child_process";
-import { mkdtempSync, readFileSync, copyFileSync, rmSync } from "node:fs";
+import { mkdtempSync, readFileSync, writeFileSync, copyFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { createInterface } from "node:readline";
@@ -21,7 +21,7 @@ import { SerialLine, webSocketTransport } from "./serialChannel.js";
 const { KM640_OPS_MODULE: modulePath, KM640_SIM: simProgram, KM640_CLI: cliProgram } = process.env;
 const imageSize = 2048;
 // Outcome numbers of the operations (pager/PagerOperations.h).
-const Outcome = { Success: 0, BoardNotResponding: 2, WriteFail: 7 };
+const Outcome = { Success: 0, WriteFail: 7, VerifyFail: 8 };
 
 let folder;
 let ops;
@@ -101,6 +101,14 @@ before(async () => {
   await stopSim(fresh);
   // The code-plug to write: a few values changed through the window's rules.
   cli("set", join(folder, "base.tbl"), "Profile[1].PName=Web 7", "F1Tone1[0]=1285.8", "-o", join(folder, "plug.tbl"));
+  // As a program before version 117 saved it (version 1.16 in bytes 1982
+  // and 1983, battery levels in bytes 240 to 242 in the old scale): a write
+  // sets its battery levels afresh and stamps this program's version, from
+  // the browser as from km640-cli.
+  const old = readFileSync(join(folder, "plug.tbl"));
+  old.set([0x01, 0x16], 1982);
+  old.set([0x90, 0x9a, 0xa0], 240);
+  writeFileSync(join(folder, "old.tbl"), old);
 });
 
 after(async () => {
@@ -110,7 +118,7 @@ after(async () => {
 
 test("Read brings the pager's memory, and Write leaves the pager as km640-cli write does", async () => {
   const base = readFileSync(join(folder, "base.tbl"));
-  const plug = readFileSync(join(folder, "plug.tbl"));
+  const plug = readFileSync(join(folder, "old.tbl"));
   for (const name of ["web.tbl", "cli.tbl"]) copyFileSync(join(folder, "base.tbl"), join(folder, name));
   const web = await startSim(["--websocket", "127.0.0.1:0", "--no-pacing", "--memory", join(folder, "web.tbl"), "--save"]);
   const desk = await startSim(["--no-pacing", "--memory", join(folder, "cli.tbl"), "--save"]);
@@ -122,17 +130,29 @@ test("Read brings the pager's memory, and Write leaves the pager as km640-cli wr
 
   const written = await write(web.where, plug);
   assert.equal(written.outcome, Outcome.Success, written.text);
-  cli("write", "--port", desk.where, join(folder, "plug.tbl"));
+  const verified = await run("km640_verify", ["string"], [web.where]);
+  assert.equal(verified.outcome, Outcome.Success, verified.text);
+  cli("write", "--port", desk.where, join(folder, "old.tbl"));
   assert.equal(await stopSim(web), 0);
   assert.equal(await stopSim(desk), 0);
 
   const byWeb = new Uint8Array(readFileSync(join(folder, "web.tbl")));
   const byCli = new Uint8Array(readFileSync(join(folder, "cli.tbl")));
   assert.notDeepEqual(byWeb, new Uint8Array(base), "the pager was written");
+  assert.deepEqual(byWeb.subarray(1982, 1984), byCli.subarray(1982, 1984), "this program's version is stamped");
   // Equal but for what a write stamps at its moment (the clock and the
   // checksum over it): each is the other as written to it.
   assert.deepEqual(asWrittenTo(byCli, byWeb), byWeb);
   assert.deepEqual(asWrittenTo(byWeb, byCli), byCli);
+});
+
+test("Verify fails on a pager that holds one byte otherwise", async () => {
+  const sim = await startSim(["--websocket", "127.0.0.1:0", "--no-pacing", "--memory", join(folder, "web.tbl"),
+                              "--corrupt-byte", "1000"]);
+  const result = await run("km640_verify", ["string"], [sim.where]);
+  assert.equal(result.outcome, Outcome.VerifyFail);
+  assert.equal(result.text, " Verify Fail !");
+  await stopSim(sim);
 });
 
 test("A block the board does not acknowledge fails the Write with the window's text", async () => {
