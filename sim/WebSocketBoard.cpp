@@ -1,6 +1,7 @@
 #include "sim/WebSocketBoard.h"
 
 #include <QHostAddress>
+#include <QTcpSocket>
 #include <QWebSocket>
 #include <stdexcept>
 
@@ -10,9 +11,15 @@ WebSocketBoard::WebSocketBoard(PagerBoard board, bool pacing, BoardLine::MemoryH
                                const WebSocketEndpoint& endpoint)
     : line_(std::move(board), pacing, std::move(memoryWritten)),
       server_("km640-sim", QWebSocketServer::NonSecureMode) {
-    if (!server_.listen(QHostAddress(QString::fromStdString(endpoint.address)), endpoint.port))
+    if (!tcp_.listen(QHostAddress(QString::fromStdString(endpoint.address)), endpoint.port))
         throw std::runtime_error("cannot listen on " + endpoint.address + ":" + std::to_string(endpoint.port) + ": " +
-                                 server_.errorString().toStdString());
+                                 tcp_.errorString().toStdString());
+    QObject::connect(&tcp_, &QTcpServer::newConnection, &context_, [this] {
+        while (QTcpSocket* socket = tcp_.nextPendingConnection()) {
+            socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            server_.handleConnection(socket);
+        }
+    });
     QObject::connect(&server_, &QWebSocketServer::newConnection, &context_, [this] { accept(); });
     thread_ = std::thread([this] { serve(); });
 }
@@ -24,14 +31,14 @@ WebSocketBoard::~WebSocketBoard() {
     }
     arrived_.notify_all();
     thread_.join();
-    server_.close();
+    tcp_.close();
 }
 
 QUrl WebSocketBoard::url() const {
     QUrl url;
     url.setScheme("ws");
-    url.setHost(server_.serverAddress().toString());
-    url.setPort(server_.serverPort());
+    url.setHost(tcp_.serverAddress().toString());
+    url.setPort(tcp_.serverPort());
     return url;
 }
 

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTcpServer>
 #include <QUrl>
 #include <QWebSocketServer>
 #include <atomic>
@@ -52,6 +53,9 @@ private:
 
     BoardLine line_;
     QObject context_;  // queued hand-overs from the board's thread into the event loop
+    // The TCP side is our own, so that every connection sends its small
+    // reply groups at once instead of holding them back to fill a packet.
+    QTcpServer tcp_;
     QWebSocketServer server_;
     QPointer<QWebSocket> host_;
     std::atomic<unsigned> connection_{0};  // counts hosts, so late replies never reach the next one
