@@ -21,7 +21,7 @@ import { SerialLine, webSocketTransport } from "./serialChannel.js";
 const { KM640_OPS_MODULE: modulePath, KM640_SIM: simProgram, KM640_CLI: cliProgram } = process.env;
 const imageSize = 2048;
 // Outcome numbers of the operations (pager/PagerOperations.h).
-const Outcome = { Success: 0, WriteFail: 7, VerifyFail: 8 };
+const Outcome = { Success: 0, WriteFail: 7, VerifyFail: 8, PortError: 10 };
 
 let folder;
 let ops;
@@ -169,4 +169,14 @@ test("A board that is gone is named, and nothing is reported as success", async 
   const result = await run("km640_read", ["string"], [sim.where]);
   assert.notEqual(result.outcome, Outcome.Success);
   assert.match(ops.UTF8ToString(ops._km640_messages()), /Error opening comm port/);
+});
+
+test("A board unplugged in the middle of a Write ends it as a port error, never as a success", async () => {
+  // Paced, so the Write is still under way when the board goes.
+  const sim = await startSim(["--websocket", "127.0.0.1:0"]);
+  const writing = write(sim.where, readFileSync(join(folder, "plug.tbl")));
+  setTimeout(() => sim.child.kill("SIGKILL"), 1500);
+  const result = await writing;
+  assert.equal(result.outcome, Outcome.PortError, result.text);
+  assert.equal(result.text, "Comm Port Error !");
 });
