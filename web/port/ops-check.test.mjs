@@ -16,7 +16,7 @@ import { join } from "node:path";
 import { createInterface } from "node:readline";
 import { createRequire } from "node:module";
 import WebSocket from "ws";
-import { SerialLine, webSocketTransport } from "./serialChannel.js";
+import { SerialLine, webSerialTransport, webSocketTransport } from "./serialChannel.js";
 
 const { KM640_OPS_MODULE: modulePath, KM640_SIM: simProgram, KM640_CLI: cliProgram } = process.env;
 const imageSize = 2048;
@@ -179,4 +179,49 @@ test("A board unplugged in the middle of a Write ends it as a port error, never 
   const result = await writing;
   assert.equal(result.outcome, Outcome.PortError, result.text);
   assert.equal(result.text, "Comm Port Error !");
+});
+
+// A serial port as Web Serial hands it out, its streams bridged to a
+// simulated board over a WebSocket: what the page's Web Serial path does
+// with the port (open options, reading the stream in the chunks it comes in,
+// closing) runs as in the browser.
+function bridgedSerialPort(url) {
+  const port = { opened: [], closed: false };
+  let socket;
+  port.open = async (options) => {
+    port.opened.push(options);
+    socket = new WebSocket(url);
+    socket.binaryType = "arraybuffer";
+    await new Promise((resolve, reject) => { socket.onopen = resolve; socket.onerror = reject; });
+    port.readable = new ReadableStream({
+      start(controller) {
+        socket.onmessage = (event) => controller.enqueue(new Uint8Array(event.data));
+        socket.onclose = () => controller.error(new Error("The device has been lost."));
+      },
+      cancel() { socket.onclose = null; },
+    });
+    port.writable = new WritableStream({ write(chunk) { socket.send(chunk); } });
+  };
+  port.close = async () => {
+    port.closed = true;
+    socket.close();
+  };
+  return port;
+}
+
+test("Over Web Serial the board's line is opened at 9600 baud 8N1, read and released", async () => {
+  const sim = await startSim(["--websocket", "127.0.0.1:0", "--no-pacing"]);
+  const port = bridgedSerialPort(sim.where);
+  const webSocketLine = ops.km640Line;
+  ops.km640Line = new SerialLine((name, options, line) => webSerialTransport(port, options, line));
+  try {
+    const result = await run("km640_read", ["string"], ["Web Serial port"]);
+    assert.equal(result.outcome, Outcome.Success, result.text);
+  } finally {
+    ops.km640Line = webSocketLine;
+  }
+  assert.deepEqual(bytesIn(ops._km640_image()), new Uint8Array(readFileSync(join(folder, "base.tbl"))));
+  assert.deepEqual(port.opened.at(-1), { baudRate: 9600, dataBits: 8, parity: "none", stopBits: 1, flowControl: "none" });
+  assert.ok(port.closed, "the port is released after the operation");
+  await stopSim(sim);
 });
