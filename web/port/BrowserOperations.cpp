@@ -49,15 +49,8 @@ void BrowserOperationView::progress() { km640_report_progress(position_ - min_, 
 
 MsgAnswer RecordedMessages::show(const std::string& text, const std::string&, MsgIcon, MsgButtons buttons) {
     texts.push_back(text);
-    // Nobody is asked in the middle of an operation: a question is not agreed to.
-    switch (buttons) {
-    case MsgButtons::YesNo:
-    case MsgButtons::YesNoDefaultNo: return MsgAnswer::No;
-    case MsgButtons::OkCancel:
-    case MsgButtons::YesNoCancel: return MsgAnswer::Cancel;
-    case MsgButtons::Ok: break;
-    }
-    return MsgAnswer::Ok;
+    // Nobody is asked in the middle of an operation.
+    return UnattendedAnswer(buttons);
 }
 
 LocalDateTime BrowserClock::now() {
