@@ -90,7 +90,7 @@ std::span<const std::uint8_t> DataReplyPayload(std::span<const std::uint8_t> rep
 }
 
 bool AckMatches(std::span<const std::uint8_t> reply, std::span<const std::uint8_t> expected) {
-    return std::ranges::equal(reply, expected);
+    return std::equal(reply.begin(), reply.end(), expected.begin(), expected.end());
 }
 
 }  // namespace km640

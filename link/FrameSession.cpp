@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <thread>
 #include <vector>
 
 #include "link/Delay.h"
@@ -80,7 +79,7 @@ void FrameSession::awaitLinePace(std::size_t bytesLeft, std::chrono::millisecond
     // time-out, so a board that stops is still noticed in time.
     const auto lineTime = kLineByteTime * static_cast<long>(bytesLeft);
     const auto pause = std::min<std::chrono::nanoseconds>(lineTime, byteTimeout / 2);
-    std::this_thread::sleep_until(std::chrono::steady_clock::now() + pause);
+    SleepUntil(std::chrono::steady_clock::now() + pause);
 }
 
 bool FrameSession::receiveAck(std::span<const std::uint8_t> expected) {
@@ -130,8 +129,9 @@ FrameSession::CompareReply FrameSession::RequestCompareKeeping(std::uint8_t comm
     std::vector<std::uint8_t> reply(DataReplyLength(n), 0);
     if (!ReceiveReply(reply) || !DataReplyValid(reply, command, subCommand, n)) return CompareReply::NoReply;
     const auto payload = DataReplyPayload(reply, n);
-    if (!received.empty()) std::ranges::copy(payload, received.begin() + address);
-    if (!std::ranges::equal(payload, image.subspan(static_cast<std::size_t>(address), n))) return CompareReply::Differs;
+    if (!received.empty()) std::copy(payload.begin(), payload.end(), received.begin() + address);
+    const auto expected = image.subspan(static_cast<std::size_t>(address), n);
+    if (!std::equal(payload.begin(), payload.end(), expected.begin(), expected.end())) return CompareReply::Differs;
     DelayMs(kSettleMs);
     return CompareReply::Equal;
 }

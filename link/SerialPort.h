@@ -25,6 +25,17 @@ struct LineSettings {
 // format); anything else is 8 data bits, no parity, 2 stop bits.
 LineSettings LineFormat(std::uint32_t baudRate, int lineFormat);
 
+// Time-outs of a port's reads and writes: a whole read may take 1 ms per
+// byte plus 250 ms, and once bytes flow a gap of more than 15 ms ends it.
+// Writes get 1 ms per byte plus 250 ms.
+namespace porttimeouts {
+inline constexpr int kReadIntervalMs = 15;
+inline constexpr int kReadTotalPerByteMs = 1;
+inline constexpr int kReadTotalConstantMs = 250;
+inline constexpr int kWriteTotalPerByteMs = 1;
+inline constexpr int kWriteTotalConstantMs = 250;
+}  // namespace porttimeouts
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;

@@ -15,6 +15,7 @@ namespace km640 {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using namespace porttimeouts;
 
 int msLeft(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();

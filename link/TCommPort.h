@@ -15,15 +15,6 @@ namespace km640 {
 
 class TCommPort : public SerialPort {
 public:
-    // Read time-outs: the whole read may take 1 ms per byte plus 250 ms, and
-    // once bytes flow a gap of more than 15 ms ends it. Writes get 1 ms per
-    // byte plus 250 ms.
-    static constexpr int kReadIntervalMs = 15;
-    static constexpr int kReadTotalPerByteMs = 1;
-    static constexpr int kReadTotalConstantMs = 250;
-    static constexpr int kWriteTotalPerByteMs = 1;
-    static constexpr int kWriteTotalConstantMs = 250;
-
     TCommPort();
     ~TCommPort() override;  // closes the port
     TCommPort(const TCommPort&) = delete;

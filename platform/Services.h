@@ -17,6 +17,19 @@ enum class MsgIcon { None, Exclamation, Error, Warning, Information };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
+// The answer when nobody is there to agree to anything (a terminal running
+// a script, an operation under way in the browser): never Yes.
+constexpr MsgAnswer UnattendedAnswer(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoDefaultNo: return MsgAnswer::No;
+    case MsgButtons::OkCancel:
+    case MsgButtons::YesNoCancel: return MsgAnswer::Cancel;
+    case MsgButtons::Ok: break;
+    }
+    return MsgAnswer::Ok;
+}
+
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;

@@ -5,7 +5,8 @@
 #            (scripts/package.sh); without it, what the tests need as well.
 set -euo pipefail
 # libsqlite3-dev: SQLite itself, for bounding the check of a station's record.
-build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl1-mesa-dev libsqlite3-dev
+# qt6-websockets-dev: km640-sim serves its board to the browser over a WebSocket.
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-websockets-dev libgl1-mesa-dev libsqlite3-dev
                 # the Debian package: icons, library dependencies (dpkg-shlibdeps, file)
                 dpkg-dev file librsvg2-bin gzip)
 # libgtest-dev, libgmock-dev: the tests; postgresql: the tests start a real

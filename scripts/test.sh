@@ -5,5 +5,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
 "$root/scripts/build.sh" "$@"
+# The npm packages of the browser port's check (ctest web_port_operations).
+if [ ! -d "$root/web/port/node_modules" ] || [ "$root/web/port/package-lock.json" -nt "$root/web/port/node_modules/.package-lock.json" ]; then
+  (cd "$root/web/port" && npm ci --no-audit --no-fund)
+fi
 cd "${BUILD_DIR:-$root/build}"
 ctest --output-on-failure -j "$(nproc)"

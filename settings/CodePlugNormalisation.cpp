@@ -92,6 +92,13 @@ Normalisation normalisationOf(const CodePlugImage& image, const ShownBeforeRefre
     return normaliseCodePlug(copy, shown);
 }
 
+Normalisation PrepareForPager(CodePlugImage& image) {
+    if (CodePlugIsOld(image.byte(ident::kVersionBcd), image.byte(ident::kVersionBcd + 1))) LegacyBatteryPatch(image);
+    Normalisation normalisation = normaliseCodePlug(image);
+    StampVersion(image);
+    return normalisation;
+}
+
 CodePlugImage ProgrammedDefaultImage() {
     CodePlugImage image = DefaultImage();
     WriteModelText(image);

@@ -87,6 +87,12 @@ struct Normalisation {
 
 Normalisation normaliseCodePlug(CodePlugImage& image, const ShownBeforeRefresh& shown = shownByNewWindow());
 
+// A code-plug as every write sends it, from the window, the command line or
+// the browser: battery levels of a code-plug from a program before version
+// 117 set afresh, normalised as the window shows it, this program's version
+// stamped. Returns the normalisation (its messages are the window's).
+Normalisation PrepareForPager(CodePlugImage& image);
+
 // What normalisation would do to an image, which stays as it is.
 Normalisation normalisationOf(const CodePlugImage& image, const ShownBeforeRefresh& shown = shownByNewWindow());
 

@@ -15,18 +15,12 @@ namespace km640 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-// One byte at 9600 baud: a start bit, eight data bits and a stop bit.
-constexpr auto kByteTime = std::chrono::nanoseconds(1'000'000'000LL * 10 / 9600);
-// Paced replies go out in groups of this many bytes (about 4 ms of line time).
-constexpr std::size_t kBytesPerWrite = 4;
-
 [[noreturn]] void fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
 
 }  // namespace
 
 PtyBoard::PtyBoard(PagerBoard board, bool pacing, MemoryHook memoryWritten)
-    : pacing_(pacing), memoryWritten_(std::move(memoryWritten)), board_(std::move(board)) {
+    : line_(std::move(board), pacing, std::move(memoryWritten)) {
     std::array<char, 256> name{};
     termios raw{};
     cfmakeraw(&raw);
@@ -86,61 +80,19 @@ void PtyBoard::serve() {
         }
         const ssize_t n = read(master_, buffer.data(), buffer.size());
         if (n <= 0) continue;
-        const auto arrival = Clock::now();
-        std::vector<BoardReply> replies;
-        int writesBefore = 0, writesAfter = 0;
-        CodePlugImage written;
-        {
-            std::lock_guard lock(mutex_);
-            writesBefore = board_.writeCount();
-            replies = board_.Receive(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
-            writesAfter = board_.writeCount();
-            if (writesAfter != writesBefore) written = board_.memory();
-        }
-        for (const auto& reply : replies) send(reply, arrival);
-        if (writesAfter != writesBefore && memoryWritten_) memoryWritten_(written);
+        line_.Receive(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
+                      std::chrono::steady_clock::now(),
+                      [this](std::span<const std::uint8_t> bytes) { (void)!write(master_, bytes.data(), bytes.size()); },
+                      stopping_);
     }
 }
 
-void PtyBoard::send(const BoardReply& reply, Clock::time_point arrival) {
-    if (!pacing_) {
-        (void)!write(master_, reply.bytes.data(), reply.bytes.size());
-        return;
-    }
-    // The request itself took its time on the line before the board had it.
-    // Bytes go out a few at a time, each group when its last byte is due:
-    // the reply ends exactly when a 9600-baud line would end it, and a PC
-    // running many boards is not woken for every byte of every board.
-    auto slot = arrival + kByteTime * static_cast<long>(reply.requestLength);
-    const std::size_t total = reply.bytes.size();
-    for (std::size_t sent = 0; sent < total;) {
-        if (stopping_) return;
-        const std::size_t group = std::min(kBytesPerWrite, total - sent);
-        slot += kByteTime * static_cast<long>(group);
-        std::this_thread::sleep_until(slot);
-        (void)!write(master_, reply.bytes.data() + sent, group);
-        sent += group;
-    }
-}
+CodePlugImage PtyBoard::memory() const { return line_.memory(); }
 
-CodePlugImage PtyBoard::memory() const {
-    std::lock_guard lock(mutex_);
-    return board_.memory();
-}
+std::optional<PagerBoard::ClockPayload> PtyBoard::lastClockPayload() const { return line_.lastClockPayload(); }
 
-std::optional<PagerBoard::ClockPayload> PtyBoard::lastClockPayload() const {
-    std::lock_guard lock(mutex_);
-    return board_.lastClockPayload();
-}
+int PtyBoard::resetCount() const { return line_.resetCount(); }
 
-int PtyBoard::resetCount() const {
-    std::lock_guard lock(mutex_);
-    return board_.resetCount();
-}
-
-int PtyBoard::writeCount() const {
-    std::lock_guard lock(mutex_);
-    return board_.writeCount();
-}
+int PtyBoard::writeCount() const { return line_.writeCount(); }
 
 }  // namespace km640

@@ -6,20 +6,18 @@
 // timings are real; tests switch pacing off.
 
 #include <atomic>
-#include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
-#include "sim/PagerBoard.h"
+#include "sim/BoardLine.h"
 
 namespace km640 {
 
 class PtyBoard {
 public:
     // Called on the board's thread after every block written into the pager.
-    using MemoryHook = std::function<void(const CodePlugImage&)>;
+    using MemoryHook = BoardLine::MemoryHook;
 
     // Opens the pseudo-terminal and starts serving; throws std::system_error
     // if no pseudo-terminal can be had.
@@ -41,16 +39,12 @@ public:
 
 private:
     void serve();
-    void send(const BoardReply& reply, std::chrono::steady_clock::time_point arrival);
 
     int master_ = -1;
     int slave_ = -1;  // kept open so the master side never sees a hang-up between hosts
     int wakePipe_[2] = {-1, -1};
     std::string slavePath_;
-    bool pacing_;
-    MemoryHook memoryWritten_;
-    mutable std::mutex mutex_;
-    PagerBoard board_;
+    BoardLine line_;
     std::atomic<bool> stopping_{false};
     std::thread thread_;
 };

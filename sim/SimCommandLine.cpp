@@ -1,6 +1,7 @@
 #include "sim/SimCommandLine.h"
 
 #include <QCommandLineParser>
+#include <QHostAddress>
 #include <functional>
 
 #include "codeplug/CodePlugImage.h"
@@ -32,13 +33,26 @@ std::optional<std::array<std::uint8_t, 3>> firmware(const QString& text) {
     return out;
 }
 
+// "127.0.0.1:8641", "localhost:8641" or "[::1]:8641"; nothing but a loopback address.
+std::optional<WebSocketEndpoint> webSocketEndpoint(const QString& text) {
+    const auto colon = text.lastIndexOf(':');
+    if (colon <= 0) return std::nullopt;
+    QString host = text.left(colon);
+    if (host.startsWith('[') && host.endsWith(']')) host = host.mid(1, host.size() - 2);
+    const QHostAddress address(host.compare("localhost", Qt::CaseInsensitive) == 0 ? "127.0.0.1" : host);
+    const auto port = number(text.mid(colon + 1), 0, 65535);
+    if (address.isNull() || !address.isLoopback() || !port) return std::nullopt;
+    return WebSocketEndpoint{address.toString().toStdString(), static_cast<std::uint16_t>(*port)};
+}
+
 }  // namespace
 
 SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "A KM640 programmer board with a pager in it, on a pseudo-terminal.\n"
-        "Prints the device path of the board on the first line, then answers the\n"
+        "A KM640 programmer board with a pager in it, on a pseudo-terminal (or a\n"
+        "WebSocket with --websocket). Prints the device path (or the ws:// address)\n"
+        "of the board on the first line, then answers the\n"
         "programming tool until it is stopped (Ctrl+C). Blocks are the 32 memory\n"
         "blocks of 64 bytes, numbered from 0 (block 5 is address 320); numbers may\n"
         "also be given in hexadecimal (0x7E0).");
@@ -64,9 +78,10 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
     const QCommandLineOption corrupt("corrupt-byte", "Fault: the memory byte at this address reads back inverted.", "address");
     const QCommandLineOption noClockAck("no-clock-ack", "Fault: the clock command is not acknowledged.");
     const QCommandLineOption noResetAck("no-reset-ack", "Fault: the reset command is not acknowledged.");
+    const QCommandLineOption websocket("websocket", "Serve the board over a WebSocket on this loopback address instead of a pseudo-terminal, e.g. 127.0.0.1:8641 (port 0: any free port). Prints the board's ws:// address on the first line; binary messages carry the line's bytes.", "address:port");
     parser.addOptions({help, version, memory, save, firmwareOpt, serial, serialBlank, serialBad, software, noPacing, silent,
                        stopAfter, wrongChecksum, wrongChecksumAt, wrongHeader, wrongHeaderAt, noise, noiseAt, noWriteAck,
-                       corrupt, noClockAck, noResetAck});
+                       corrupt, noClockAck, noResetAck, websocket});
 
     SimCommandLine out;
     out.helpText = parser.helpText().replace("<executable_name>", "km640-sim");
@@ -138,6 +153,13 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
     if (s.save && s.memoryFile.empty()) {
         out.error = "--save needs --memory";
         return out;
+    }
+    if (parser.isSet(websocket)) {
+        s.websocket = webSocketEndpoint(parser.value(websocket));
+        if (!s.websocket) {
+            out.error = "--websocket takes a loopback address and a port, e.g. 127.0.0.1:8641";
+            return out;
+        }
     }
     s.pacing = !parser.isSet(noPacing);
     faults.silent = parser.isSet(silent);

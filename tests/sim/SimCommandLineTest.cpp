@@ -58,7 +58,14 @@ INSTANTIATE_TEST_SUITE_P(
                      const auto& f = s.board.faults;
                      return f.stopAfterBlocks == 10 && f.noWriteAckAtBlock == 5 && f.corruptByte == 700 && f.noResetAck &&
                             !f.noClockAck;
-                 }}));
+                 }},
+        LineCase{{}, [](const SimSettings& s) { return !s.websocket; }},
+        LineCase{{"--websocket", "127.0.0.1:8641"},
+                 [](const SimSettings& s) { return s.websocket == WebSocketEndpoint{"127.0.0.1", 8641}; }},
+        LineCase{{"--websocket", "localhost:0"},
+                 [](const SimSettings& s) { return s.websocket == WebSocketEndpoint{"127.0.0.1", 0}; }},
+        LineCase{{"--websocket", "[::1]:65535"},
+                 [](const SimSettings& s) { return s.websocket == WebSocketEndpoint{"::1", 65535}; }}));
 
 class RefusedLine : public ::testing::TestWithParam<QStringList> {};
 
@@ -70,7 +77,11 @@ INSTANTIATE_TEST_SUITE_P(Options, RefusedLine,
                                            QStringList{"--corrupt-byte", "2048"}, QStringList{"--software-version", "x"},
                                            QStringList{"--serial", "123456789012345"},
                                            QStringList{"--serial", "1", "--serial-blank"}, QStringList{"--save"},
-                                           QStringList{"--bogus"}, QStringList{"stray"}));
+                                           QStringList{"--bogus"}, QStringList{"stray"},
+                                           // Nobody but this machine reaches the board.
+                                           QStringList{"--websocket", "0.0.0.0:8641"}, QStringList{"--websocket", "192.168.1.20:8641"},
+                                           QStringList{"--websocket", "127.0.0.1"}, QStringList{"--websocket", "127.0.0.1:65536"},
+                                           QStringList{"--websocket", "pager.example:8641"}, QStringList{"--websocket", ":8641"}));
 
 TEST(SimCommandLine, HelpNamesTheProgram) {
     const auto line = parse({"--help"});

@@ -1,0 +1,101 @@
+#pragma once
+// The pager operations as the browser edition runs them: the window's own
+// PagerOperations over a BrowserSerialPort, one at a time. Progress and
+// messages go to JavaScript hooks on the module (Module.km640Progress,
+// Module.km640Status); the clock is the browser's local time.
+
+#include <string>
+#include <vector>
+
+#include "codeplug/CodePlugImage.h"
+#include "pager/OperationView.h"
+#include "pager/PagerOperations.h"
+#include "platform/Services.h"
+#include "web/port/BrowserSerialPort.h"
+
+namespace km640 {
+
+// Forwards the progress of an operation to the page; the browser turns its
+// own events while the operation awaits the port.
+class BrowserOperationView : public OperationView {
+public:
+    void setProgressCaption(const std::string& text) override;
+    void setGaugeVisible(bool) override {}
+    void setGaugeRange(int min, int max) override;
+    void setGaugePosition(int position) override;
+    void addToGauge(int step) override;
+    void showProgress() override {}
+    void closeProgress() override;
+    void repaintProgress() override {}
+    void setMainEnabled(bool) override {}
+    void setStatus(int panel, const std::string& text) override;
+    void hideFirmwareVersion() override { firmware_.clear(); }
+    void showFirmwareVersion(const std::string& text) override { firmware_ = text; }
+    void setSerialNoText(const std::string& text) override { serialNo_ = text; }
+    void commitEditing() override {}
+    void focusSerialNo() override {}
+    void refreshAll() override {}
+    void refreshBatteryLevels() override {}
+    void processEvents() override {}
+    // The page's events run whenever the operation awaits the port, so the
+    // exchanges may sleep until a reply is due, as on a terminal.
+    bool turnsEvents() const override { return false; }
+    bool syncClockOnWrite() override { return syncClock_; }
+    int selectedPortIndex() override { return 0; }
+    void selectPortIndex(int) override {}
+
+    void setSyncClock(bool sync) { syncClock_ = sync; }
+    const std::string& firmware() const { return firmware_; }
+    const std::string& serialNo() const { return serialNo_; }
+
+private:
+    void progress();
+
+    int min_ = 0, max_ = 100, position_ = 0;
+    bool syncClock_ = true;
+    std::string firmware_;
+    std::string serialNo_;
+};
+
+// Message boxes of an operation, kept for the page to show.
+class RecordedMessages : public MessageBoxes {
+public:
+    MsgAnswer show(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons) override;
+    std::vector<std::string> texts;
+};
+
+// The computer's local time, as the browser knows it.
+class BrowserClock : public LocalClock {
+public:
+    LocalDateTime now() override;
+};
+
+class BrowserOperations {
+public:
+    BrowserOperations();
+
+    // Each runs one operation on the named port (a Web Serial port or a
+    // simulated board's ws:// address) and returns its result.
+    OperationResult Read(const std::string& port);
+    // Writes the code-plug as every write sends it (PrepareForPager); the
+    // caller has made sure it is a KM640 code-plug.
+    OperationResult Write(const std::string& port, const CodePlugImage& codePlug, bool syncClock);
+    // Does the pager hold the editor's image (what Read brought or Write sent)?
+    OperationResult Verify(const std::string& port);
+    OperationResult ReadMemory(const std::string& port, CodePlugImage& memory);
+
+    const CodePlugImage& image() const { return image_; }
+    const RecordedMessages& messages() const { return messages_; }
+
+private:
+    void selectPort(const std::string& port);
+
+    CodePlugImage image_;
+    BrowserSerialPort port_;
+    BrowserOperationView view_;
+    RecordedMessages messages_;
+    BrowserClock clock_;
+    PagerOperations operations_;
+};
+
+}  // namespace km640
