@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/BoardSearch.h"
 #include "cli/FileCommands.h"
 #include "cli/RecordCommands.h"
 #include "cli/RosterCommands.h"
@@ -83,8 +84,9 @@ PagerCommands::PagerCommands(const CliArguments& arguments, CliContext& context)
       view_(context.err, context.errIsTerminal && !arguments.quiet, !arguments.noClock),
       messages_(context.err, view_),
       image_(DefaultImage()),
-      operations_(image_, port_, view_, messages_, context.clock, "KM640") {
-    operations_.setPortList({arguments.port});
+      operations_(image_, port_, view_, messages_, context.clock, "KM640"),
+      portName_(arguments.port) {
+    operations_.setPortList({portName_});
     view_.selectPortIndex(0);
 }
 
@@ -94,6 +96,9 @@ int PagerCommands::run() {
     if (context_.catchStopSignals && StopSignals::install()) {
         catchingSignals_ = true;
         operations_.setStopRequest([] { return StopSignals::received() >= 2; });
+    }
+    if (portName_.empty()) {
+        if (const auto problem = chooseBoard()) return toInt(*problem);
     }
     if (const auto problem = portProblem()) return toInt(*problem);
     if (stopSignalled()) return toInt(stoppedBeforeStart());
@@ -133,6 +138,20 @@ int PagerCommands::run() {
     return toInt(code);
 }
 
+// Without --port the one board found is used, as the window finds one at
+// start-up; with none or several the user is asked for --port.
+std::optional<ExitCode> PagerCommands::chooseBoard() {
+    const BoardSearch search = searchBoards(context_.devices, context_.clock);
+    if (const std::string problem = boardSearchProblem(search); !problem.empty()) {
+        context_.err << "km640-cli: " << terminalText(problem) << ".\n";
+        return search.answering.empty() ? ExitCode::NoBoard : ExitCode::Usage;
+    }
+    portName_ = search.answering.front();
+    operations_.setPortList({portName_});
+    context_.err << "km640-cli: the programmer board on " << terminalText(portDevicePath(portName_)) << "\n";
+    return std::nullopt;
+}
+
 bool PagerCommands::stopSignalled() const { return catchingSignals_ && StopSignals::received() > 0; }
 
 ExitCode PagerCommands::stoppedBeforeStart() {
@@ -143,7 +162,7 @@ ExitCode PagerCommands::stoppedBeforeStart() {
 
 void PagerCommands::reportPortProblem(int systemError) {
     view_.clearLine();
-    const auto diagnosis = diagnosePort(arguments_.port, systemError, context_.portSystem);
+    const auto diagnosis = diagnosePort(portName_, systemError, context_.portSystem);
     context_.err << "km640-cli: " << diagnosis.text << "\n";
 }
 
@@ -151,7 +170,7 @@ void PagerCommands::reportPortProblem(int systemError) {
 // does not answer; the port is tried first so the user learns why.
 std::optional<ExitCode> PagerCommands::portProblem() {
     try {
-        port_.OpenAt(kBoardBaudRate, arguments_.port, kBoardLineFormat);
+        port_.OpenAt(kBoardBaudRate, portName_, kBoardLineFormat);
         port_.ClosePort();
         return std::nullopt;
     } catch (const ECommError& error) {
@@ -175,7 +194,7 @@ ExitCode PagerCommands::finish(const OperationResult& result, bool printOutcome)
     const std::string text = TrimmedText(result.text);
     if (printOutcome && !text.empty() && !messages_.lastShown(result.text)) context_.out << text << "\n";
     if (result.outcome == Outcome::BoardNotResponding) {
-        const std::string note = otherHoldersNote(portDevicePath(arguments_.port), context_.portSystem);
+        const std::string note = otherHoldersNote(portDevicePath(portName_), context_.portSystem);
         if (!note.empty()) context_.err << "km640-cli: " << note << "\n";
     }
     return exitCodeOf(result.outcome);
@@ -186,7 +205,7 @@ ExitCode PagerCommands::info() {
     const OperationResult result = operations_.Identify(identity);
     view_.clearLine();
     auto& out = context_.out;
-    out << "Port: " << portDevicePath(arguments_.port) << "\n";
+    out << "Port: " << portDevicePath(portName_) << "\n";
     if (identity.firmware) out << view_.firmwareText() << "\n";
     // The serial number comes from the pager as it is: control bytes in it
     // must not reach the terminal.
@@ -234,6 +253,7 @@ std::optional<ExitCode> PagerCommands::saveBackup() {
         return ExitCode::BadFile;
     }
     context_.out << "Backup: " << path.string() << "\n";
+    operations_.setBackupPath(path.string());
     return std::nullopt;
 }
 
@@ -287,7 +307,7 @@ ExitCode PagerCommands::verify() {
         context_.out << "Verify Success !\n";
         return ExitCode::Success;
     }
-    context_.out << diffText(differences, arguments_.files[0], portDevicePath(arguments_.port)) << "Verify Fail !\n";
+    context_.out << diffText(differences, arguments_.files[0], portDevicePath(portName_)) << "Verify Fail !\n";
     return ExitCode::VerifyFail;
 }
 
@@ -330,7 +350,7 @@ ExitCode PagerCommands::production() {
     std::error_code ec;
     const fs::path filePath = fs::absolute(arguments_.files[0], ec);
     const RunDescription description{arguments_.station.empty() ? context_.hostName : arguments_.station,
-                                     portDevicePath(arguments_.port), ec ? arguments_.files[0] : filePath.string(),
+                                     portDevicePath(portName_), ec ? arguments_.files[0] : filePath.string(),
                                      CodePlugSha256(*file), {}};
     if (arguments_.serialFromStdin) return productionFromStdin(run, *file, description);
     // Opening the record may have taken a moment; nothing is claimed yet.
@@ -386,6 +406,9 @@ PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, con
         break;
     case ProductionReport::Kind::Finished:
         code = finish(report.production.run, !scanned);
+        // A production write shows no box: the meaning for the pager is told here.
+        if (!report.production.run.explanation.empty() && !messages_.lastShown(report.production.run.explanation))
+            context_.err << "km640-cli: " << terminalText(report.production.run.explanation) << "\n";
         if (report.earlier && report.programmed) outcome += " (repeat)";
         // 10 and 11 tell a script that the pager holds its code-plug and
         // must not simply be programmed again; a write that failed keeps its
@@ -484,7 +507,7 @@ ExitCode PagerCommands::diffWithPager() {
     CodePlugImage written, memory;
     if (const auto failed = readFileAndPager(written, memory)) return *failed;
     return static_cast<ExitCode>(printDifferences(written, memory, arguments_.files[0],
-                                                  portDevicePath(arguments_.port), arguments_, context_.out));
+                                                  portDevicePath(portName_), arguments_, context_.out));
 }
 
 }  // namespace km640::cli

@@ -1,7 +1,8 @@
 #pragma once
 // The commands that talk to the pager: info, read, write (with its backup),
 // verify, sync-time, production and diff against the pager. Each runs the
-// window's own operation from pager/ on the port given with --port, after
+// window's own operation from pager/ on the port given with --port (or the
+// one board found without it), after
 // making sure the port can be opened at all, so that a missing, forbidden or
 // busy port is explained instead of reported as a silent board.
 
@@ -36,6 +37,7 @@ public:
     int run();
 
 private:
+    std::optional<ExitCode> chooseBoard();
     std::optional<ExitCode> portProblem();
     // Whether a stop signal (Ctrl-C, kill, hang-up) came in.
     bool stopSignalled() const;
@@ -79,6 +81,7 @@ private:
     TerminalMessages messages_;
     CodePlugImage image_;
     PagerOperations operations_;
+    std::string portName_;             // --port, or the one board found
     std::optional<RosterJob> roster_;  // production --roster
     bool catchingSignals_ = false;
     bool stoppedBeforeStart_ = false;
