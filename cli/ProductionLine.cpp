@@ -86,8 +86,12 @@ void ProductionLine::serve(Board& board) {
 
     PagerCommands station(arguments, context);
     if (catchingSignals_) station.stopOnSecondSignal();
-    if (station.prepareBoard()) {
+    if (const auto failure = station.prepareBoard()) {
         take();
+        {
+            std::lock_guard lock(mutex_);
+            tally_.addBoardFailure(*failure);
+        }
         lines_.set(board.index, shownPort + "  left out: it cannot be used");
         setState(board, State::Out);
         return;

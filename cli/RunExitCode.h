@@ -37,6 +37,9 @@ struct PagerProduced {
 class RunTally {
 public:
     void add(const std::string& serial, const PagerProduced& pager);
+    // A board of the line that could not be used at all: its code counts as
+    // a failure's, so that a script hears of it even when every pager went well.
+    void addBoardFailure(ExitCode code) { codes_.push_back(code); }
     // "Programmed: 5  Failed: 1  Refused: 0", then the pagers whose outcome
     // must be put into the log or the record by hand.
     void print(std::ostream& out) const;

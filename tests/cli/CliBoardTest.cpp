@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "cli/ExitCode.h"
@@ -113,4 +114,24 @@ TEST_F(CliOverPty, ABoardLostHalfwayNamesTheBlockAndTheBackup) {
         EXPECT_EQ(written.err.find("connection to the programmer board was lost"), std::string::npos) << c.name;
         board_.reset();
     }
+}
+
+TEST_F(CliOverPty, ABoardThatCannotBeOpenedIsLeftOutTheOtherGoesOn) {
+    startBoard(clitest::savedImage(), withSerial());
+    fs::create_directories(path("logs"));
+    const auto line = run({"production", "--port", "ttyKM640nothere", "--port", port(),
+                           save("line.tbl", clitest::savedImage()), "--serial-from-stdin", "--log-dir", path("logs")},
+                          "KM640LINE0001\nKM640LINE0002\n");
+    // Both pagers went to the board that works, each line marked with it.
+    const std::regex pager("^" + port() + "  \\S+ \\S+  KM640LINE000[12]  Write Success !  [0-9.]+ s$");
+    std::istringstream out(line.out);
+    int programmed = 0;
+    for (std::string text; std::getline(out, text);) programmed += std::regex_match(text, pager) ? 1 : 0;
+    EXPECT_EQ(programmed, 2) << line.out;
+    EXPECT_TRUE(line.out.ends_with("Programmed: 2  Failed: 0  Refused: 0\n")) << line.out;
+    EXPECT_NE(line.err.find("km640-cli: ttyKM640nothere: No such port: /dev/ttyKM640nothere."), std::string::npos)
+        << line.err;
+    EXPECT_EQ(board_->writeCount(), 64);
+    // The board that could not be used is not hidden by the pagers that went well.
+    EXPECT_EQ(line.code, toInt(ExitCode::PortError));
 }

@@ -8,14 +8,12 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <regex>
 #include <sstream>
-#include <thread>
 
 #include "codeplug/CodePlugFile.h"
 #include "codeplug/CodePlugImage.h"
@@ -23,6 +21,7 @@
 #include "fieldtext/FieldValue.h"
 #include "tests/cli/SavedImage.h"
 #include "tests/support/ChildProgram.h"
+#include "tests/support/MemorySaves.h"
 
 using namespace km640;
 using namespace km640::testing;
@@ -87,8 +86,7 @@ TEST_F(OneScannerTest, ThreeBoardsOneKilledTheOthersGoOn) {
         ASSERT_TRUE(port) << "km640-sim did not start";
         ports.push_back(*port);
     }
-    const fs::path killedMemory = folder_ / "board1.tbl";
-    const auto untouched = fs::last_write_time(killedMemory);
+    MemorySaves killedSaves(folder_ / "board1.tbl");
 
     std::vector<std::string> args{KM640_CLI_PROGRAM, "production"};
     for (const auto& port : ports) args.insert(args.end(), {"--port", port});
@@ -103,10 +101,7 @@ TEST_F(OneScannerTest, ThreeBoardsOneKilledTheOthersGoOn) {
 
     // The middle board is killed once it has written the first block of its
     // first pager (the simulator saves its memory after every block).
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (fs::last_write_time(killedMemory) == untouched && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_NE(fs::last_write_time(killedMemory), untouched) << "the middle board never got a pager";
+    ASSERT_TRUE(killedSaves.waitFor(1)) << "the middle board never got a pager";
     ::kill(boards_[1]->pid(), SIGKILL);
 
     std::vector<std::string> out;
