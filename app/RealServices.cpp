@@ -1,5 +1,7 @@
 #include "app/RealServices.h"
 
+#include "app/ProblemsDialog.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -49,6 +51,12 @@ MsgAnswer QtMessageBoxes::show(const std::string& text, const std::string& capti
     case QMessageBox::No: return MsgAnswer::No;
     default: return MsgAnswer::Ok;
     }
+}
+
+void QtMessageBoxes::showProblems(const std::string& heading, const std::vector<ListedProblem>& problems,
+                                  const std::string& caption) {
+    ProblemsDialog dialog(heading, problems, caption, QApplication::activeWindow());
+    dialog.exec();
 }
 
 bool QtPreferences::flag(const std::string& key, bool fallback) {

@@ -20,6 +20,8 @@ class QtMessageBoxes : public MessageBoxes {
 public:
     MsgAnswer show(const std::string& text, const std::string& caption, MsgIcon icon,
                    MsgButtons buttons) override;
+    void showProblems(const std::string& heading, const std::vector<ListedProblem>& problems,
+                      const std::string& caption) override;
 };
 
 class QtFileDialogs : public FileDialogs {

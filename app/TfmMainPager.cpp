@@ -128,6 +128,8 @@ void TfmMain::Read1Click() {
 
 void TfmMain::Write1Click() {
     if (!operations_->busy() && selectedPortPresent() && (!backupBeforeWrite() || takePagerBackup())) {
+        // A write that stops halfway names the backup it can be undone with.
+        operations_->setBackupPath(backupBeforeWrite() ? lastBackupPath_ : std::string());
         operations_->Write();
         updateTitle();
     }

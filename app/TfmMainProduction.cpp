@@ -125,6 +125,9 @@ void TfmMain::runProductionWrite(const std::string& serialNo) {
             image_ = pager.image;
             report = run.run(serialNo, services_.startDirectory, pager.description, RepeatPolicy::Ask, askRepeat);
             image_ = line;
+            // The title was looked at while the pager's copy was in the
+            // editor's place; the editor's code-plug did not change.
+            updateTitle();
             if (report.programmed) rosterProgrammed_.insert(TrimmedText(serialNo));
             showRosterProgress();
         }

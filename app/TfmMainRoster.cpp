@@ -14,16 +14,23 @@ namespace km640 {
 
 namespace {
 
-// How many problems one message lists; the rest are counted.
-constexpr std::size_t kProblemsShown = 20;
+// Each problem of the roster as a row of the list: where, which column,
+// the cell as written and why.
+std::vector<ListedProblem> listed(const std::vector<fieldtext::RosterProblem>& problems) {
+    std::vector<ListedProblem> rows;
+    for (const auto& p : problems) {
+        std::string place = p.line > 0 ? "line " + std::to_string(p.line) : std::string("roster");
+        if (!p.serial.empty()) place += ", " + p.serial;
+        rows.push_back({place, p.column, p.value, p.message});
+    }
+    return rows;
+}
 
-std::string problemsText(const std::string& path, const std::vector<fieldtext::RosterProblem>& problems) {
-    std::string text = "The roster " + path + " cannot be used:\n";
-    for (std::size_t i = 0; i < problems.size() && i < kProblemsShown; ++i)
-        text += "\n" + fieldtext::problemLine(problems[i]);
-    if (problems.size() > kProblemsShown)
-        text += "\n... and " + std::to_string(problems.size() - kProblemsShown) + " more";
-    return text;
+std::string problemsHeading(const std::string& path, const fieldtext::RosterFile& file) {
+    std::string text = "The roster " + path + " cannot be used (" + std::to_string(file.problems.size()) +
+                       (file.problems.size() == 1 ? " problem" : " problems");
+    for (const auto& note : file.notes) text += "; " + note;
+    return text + "):";
 }
 
 }  // namespace
@@ -38,7 +45,7 @@ void TfmMain::chooseProductionRoster() {
         if (!file.error.empty())
             warn("The roster " + *chosen + " cannot be read: " + file.error + ".");
         else if (!file.usable())
-            warn(problemsText(*chosen, file.problems));
+            services_.messages.showProblems(problemsHeading(*chosen, file), listed(file.problems), "KM640");
         else
             roster_ = MakeRosterJob(*chosen, std::move(file));
     }

@@ -1,13 +1,14 @@
 // Pagers per hour on a production line with many boards on one PC: one
-// km640-cli production --serial-from-stdin per board, each against a
-// km640-sim paced like a 9600-baud line, all sharing one log folder and the
-// default production record in it. For each number of boards it prints the
+// km640-cli production --serial-from-stdin per board (or, with
+// --one-process, one km640-cli driving every board from one stream of
+// labels), each board a km640-sim paced like a 9600-baud line, all sharing
+// one log folder and the default production record in it. For each number of boards it prints the
 // pagers per hour, the share of the machine's CPU the programs used, and the
 // ratio to one board (a line scales when n boards give nearly n times the
 // pagers of one; on this 2-core machine the simulators compete with the
 // stations for the cores).
 //
-//   build/bench/production_throughput [--pagers N] [BOARDS ...]    (default: 1 2 4)
+//   build/bench/production_throughput [--pagers N] [--one-process] [BOARDS ...]    (default: 1 2 4)
 
 #include <unistd.h>
 
@@ -42,7 +43,13 @@ double cpuSeconds(const rusage& r) {
            static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
 }
 
-LineResult runLine(int boards, int pagersPerBoard, const fs::path& folder) {
+std::string label(int board, int n) {
+    char text[32];
+    std::snprintf(text, sizeof text, "BENCH%02d%05d", board, n);
+    return text;
+}
+
+LineResult runLine(int boards, int pagersPerBoard, bool oneProcess, const fs::path& folder) {
     fs::remove_all(folder);
     fs::create_directories(folder / "logs");
     CodePlugImage image = DefaultImage();
@@ -54,6 +61,7 @@ LineResult runLine(int boards, int pagersPerBoard, const fs::path& folder) {
         .write(reinterpret_cast<const char*>(image.bytes().data()), static_cast<std::streamsize>(kImageSize));
 
     std::vector<std::unique_ptr<ChildProgram>> sims, stations;
+    std::vector<std::string> ports;
     for (int b = 0; b < boards; ++b) {
         sims.push_back(std::make_unique<ChildProgram>());
         const auto port = startSimulator(*sims.back(), KM640_SIM_PROGRAM, {});
@@ -61,21 +69,35 @@ LineResult runLine(int boards, int pagersPerBoard, const fs::path& folder) {
             std::fprintf(stderr, "km640-sim did not start\n");
             std::exit(1);
         }
+        ports.push_back(*port);
+    }
+    const std::vector<std::string> common{file, "--serial-from-stdin", "--log-dir", (folder / "logs").string()};
+    if (oneProcess) {
+        std::vector<std::string> args{KM640_CLI_PROGRAM, "--quiet", "production"};
+        for (const auto& port : ports) args.insert(args.end(), {"--port", port});
+        args.insert(args.end(), common.begin(), common.end());
+        args.insert(args.end(), {"--station", "bench"});
         stations.push_back(std::make_unique<ChildProgram>());
-        stations.back()->start({KM640_CLI_PROGRAM, "--quiet", "production", "--port", *port, file,
-                                "--serial-from-stdin", "--log-dir", (folder / "logs").string(), "--station",
-                                "bench-" + std::to_string(b)});
+        stations.back()->start(args);
+    } else {
+        for (int b = 0; b < boards; ++b) {
+            std::vector<std::string> args{KM640_CLI_PROGRAM, "--quiet", "production", "--port", ports[b]};
+            args.insert(args.end(), common.begin(), common.end());
+            args.insert(args.end(), {"--station", "bench-" + std::to_string(b)});
+            stations.push_back(std::make_unique<ChildProgram>());
+            stations.back()->start(args);
+        }
     }
     const auto start = std::chrono::steady_clock::now();
-    for (int b = 0; b < boards; ++b) {
+    // One scanner stream for the one process; each board's own otherwise.
+    for (std::size_t s = 0; s < stations.size(); ++s) {
         std::string labels;
-        for (int n = 0; n < pagersPerBoard; ++n) {
-            char label[32];
-            std::snprintf(label, sizeof label, "BENCH%02d%05d", b, n);
-            labels += std::string(label) + "\n";
+        for (int b = 0; b < boards; ++b) {
+            if (!oneProcess && b != static_cast<int>(s)) continue;
+            for (int n = 0; n < pagersPerBoard; ++n) labels += label(b, n) + "\n";
         }
-        stations[b]->write(labels);
-        stations[b]->closeInput();
+        stations[s]->write(labels);
+        stations[s]->closeInput();
     }
     LineResult result;
     for (auto& station : stations) {
@@ -100,15 +122,18 @@ LineResult runLine(int boards, int pagersPerBoard, const fs::path& folder) {
 
 int main(int argc, char** argv) {
     int pagersPerBoard = 4;
+    bool oneProcess = false;
     std::vector<int> boardCounts;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         if (word == "--pagers" && i + 1 < argc) {
             pagersPerBoard = std::max(1, std::atoi(argv[++i]));
+        } else if (word == "--one-process") {
+            oneProcess = true;
         } else if (const int boards = std::atoi(word.c_str()); boards > 0) {
             boardCounts.push_back(boards);
         } else {
-            std::fprintf(stderr, "usage: production_throughput [--pagers N] [BOARDS ...]\n");
+            std::fprintf(stderr, "usage: production_throughput [--pagers N] [--one-process] [BOARDS ...]\n");
             return 2;
         }
     }
@@ -118,12 +143,13 @@ int main(int argc, char** argv) {
 
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const fs::path folder = fs::temp_directory_path() / ("km640-throughput-" + std::to_string(getpid()));
-    std::printf("Production line, %d pagers per board, paced boards, %u cores\n", pagersPerBoard, cores);
+    std::printf("Production line, %d pagers per board, paced boards, %s, %u cores\n", pagersPerBoard,
+                oneProcess ? "one km640-cli for all boards" : "one km640-cli per board", cores);
     std::printf("%-7s %10s %10s %14s %10s %12s\n", "boards", "pagers", "seconds", "pagers/hour", "CPU share",
                 "x one board");
     double perHourOne = 0;
     for (const int boards : boardCounts) {
-        const LineResult r = runLine(boards, pagersPerBoard, folder);
+        const LineResult r = runLine(boards, pagersPerBoard, oneProcess, folder);
         const double perHour = r.seconds > 0 ? r.programmed * 3600.0 / r.seconds : 0;
         const double share = r.seconds > 0 ? r.cpuSeconds / (r.seconds * cores) : 0;
         if (boards == 1) perHourOne = perHour;

@@ -46,7 +46,7 @@ struct OptionRule {
 };
 
 constexpr OptionRule kOptions[] = {
-    {"--port", "-p", kPort, &CliArguments::port, nullptr},
+    {"--port", "-p", kPort, nullptr, nullptr, &CliArguments::ports},
     {"--output", "-o", kOutput, &CliArguments::output, nullptr},
     {"--no-clock", "", kNoClock, nullptr, &CliArguments::noClock},
     {"--backup", "", kBackup, &CliArguments::backupDir, nullptr},
@@ -81,17 +81,18 @@ struct CommandRule {
     bool moreFiles = false;  // files is the least number of file arguments
 };
 
-// diff compares two files, or the pager on --port with one file.
+// diff compares two files, or the pager on --port with one file. The other
+// commands that talk to a pager take the one board found without --port.
 constexpr CommandRule kCommands[] = {
     {"ports", Command::Ports, 0, 0, 0, 0, ""},
-    {"info", Command::Info, kPort, kPort, 0, 0, ""},
-    {"read", Command::Read, kPort | kOutput, kPort | kOutput, 0, 0, ""},
-    {"write", Command::Write, kPort | kNoClock | kBackup | kSet, kPort, 1, 1, "one code-plug file"},
-    {"verify", Command::Verify, kPort, kPort, 1, 1, "one code-plug file"},
-    {"sync-time", Command::SyncTime, kPort, kPort, 0, 0, ""},
+    {"info", Command::Info, kPort, 0, 0, 0, ""},
+    {"read", Command::Read, kPort | kOutput, kOutput, 0, 0, ""},
+    {"write", Command::Write, kPort | kNoClock | kBackup | kSet, 0, 1, 1, "one code-plug file"},
+    {"verify", Command::Verify, kPort, 0, 1, 1, "one code-plug file"},
+    {"sync-time", Command::SyncTime, kPort, 0, 0, 0, ""},
     // production needs one of --serial and --serial-from-stdin (checked below).
     {"production", Command::Production,
-     kPort | kSerial | kLogDir | kRecord | kStation | kSerialFromStdin | kAllowRepeat | kRoster, kPort, 1, 1,
+     kPort | kSerial | kLogDir | kRecord | kStation | kSerialFromStdin | kAllowRepeat | kRoster, 0, 1, 1,
      "one code-plug file"},
     {"records", Command::Records,
      kRecord | kLogDir | kSerial | kStation | kSince | kUntil | kCsv | kSummary | kAbandon | kYes, 0, 0, 0, ""},
@@ -253,6 +254,19 @@ CliParse parseCliArguments(std::span<const std::string> args) {
                                : std::string(command->name) + " takes " + std::string(command->filesText);
         return out;
     }
+    if (!a.ports.empty()) a.port = a.ports.front();
+    // One scanner for all boards: only a production line reading labels
+    // drives several boards.
+    if (a.ports.size() > 1 && !(a.command == Command::Production && a.serialFromStdin)) {
+        out.error = "--port is given once; several go with production --serial-from-stdin";
+        return out;
+    }
+    for (std::size_t i = 1; i < a.ports.size(); ++i)
+        if (std::find(a.ports.begin(), a.ports.begin() + static_cast<long>(i), a.ports[i]) !=
+            a.ports.begin() + static_cast<long>(i)) {
+            out.error = "--port " + a.ports[i] + " is given twice";
+            return out;
+        }
     if (a.command == Command::Production && ((given & kSerial) != 0) == a.serialFromStdin) {
         out.error = a.serialFromStdin ? "production takes --serial or --serial-from-stdin, not both"
                                       : "production needs --serial or --serial-from-stdin";

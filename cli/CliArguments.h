@@ -15,7 +15,8 @@ enum class Command { Help, Version, Ports, Info, Read, Write, Verify, SyncTime, 
 struct CliArguments {
     Command command = Command::Help;
     std::vector<std::string> files;  // the positional arguments after the subcommand (roster: its verb first)
-    std::string port;                // a device name ("ttyUSB0") or a full path ("/dev/pts/3")
+    std::string port;                // a device name ("ttyUSB0") or a full path ("/dev/pts/3"); the first --port
+    std::vector<std::string> ports;  // every --port: production --serial-from-stdin drives several boards
     std::string output;              // read, set, export, import -o
     std::string base;                // import --base: the code-plug the text's fields are set onto
     std::string backupDir;           // write --backup

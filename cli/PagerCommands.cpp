@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/BoardSearch.h"
 #include "cli/FileCommands.h"
 #include "cli/RecordCommands.h"
 #include "cli/RosterCommands.h"
@@ -83,8 +84,9 @@ PagerCommands::PagerCommands(const CliArguments& arguments, CliContext& context)
       view_(context.err, context.errIsTerminal && !arguments.quiet, !arguments.noClock),
       messages_(context.err, view_),
       image_(DefaultImage()),
-      operations_(image_, port_, view_, messages_, context.clock, "KM640") {
-    operations_.setPortList({arguments.port});
+      operations_(image_, port_, view_, messages_, context.clock, "KM640"),
+      portName_(arguments.port) {
+    operations_.setPortList({portName_});
     view_.selectPortIndex(0);
 }
 
@@ -95,7 +97,14 @@ int PagerCommands::run() {
         catchingSignals_ = true;
         operations_.setStopRequest([] { return StopSignals::received() >= 2; });
     }
-    if (const auto problem = portProblem()) return toInt(*problem);
+    if (portName_.empty()) {
+        if (const auto problem = chooseBoard()) return toInt(*problem);
+    }
+    // Each board of a line is checked by its own station (ProductionLine):
+    // one that cannot be opened is left out while the others go on.
+    if (arguments_.ports.size() <= 1) {
+        if (const auto problem = portProblem()) return toInt(*problem);
+    }
     if (stopSignalled()) return toInt(stoppedBeforeStart());
     ExitCode code = ExitCode::Success;
     switch (arguments_.command) {
@@ -133,6 +142,20 @@ int PagerCommands::run() {
     return toInt(code);
 }
 
+// Without --port the one board found is used, as the window finds one at
+// start-up; with none or several the user is asked for --port.
+std::optional<ExitCode> PagerCommands::chooseBoard() {
+    const BoardSearch search = searchBoards(context_.devices, context_.clock);
+    if (const std::string problem = boardSearchProblem(search); !problem.empty()) {
+        context_.err << "km640-cli: " << terminalText(problem) << ".\n";
+        return search.answering.empty() ? ExitCode::NoBoard : ExitCode::Usage;
+    }
+    portName_ = search.answering.front();
+    operations_.setPortList({portName_});
+    context_.err << "km640-cli: the programmer board on " << terminalText(portDevicePath(portName_)) << "\n";
+    return std::nullopt;
+}
+
 bool PagerCommands::stopSignalled() const { return catchingSignals_ && StopSignals::received() > 0; }
 
 ExitCode PagerCommands::stoppedBeforeStart() {
@@ -143,7 +166,7 @@ ExitCode PagerCommands::stoppedBeforeStart() {
 
 void PagerCommands::reportPortProblem(int systemError) {
     view_.clearLine();
-    const auto diagnosis = diagnosePort(arguments_.port, systemError, context_.portSystem);
+    const auto diagnosis = diagnosePort(portName_, systemError, context_.portSystem);
     context_.err << "km640-cli: " << diagnosis.text << "\n";
 }
 
@@ -151,7 +174,7 @@ void PagerCommands::reportPortProblem(int systemError) {
 // does not answer; the port is tried first so the user learns why.
 std::optional<ExitCode> PagerCommands::portProblem() {
     try {
-        port_.OpenAt(kBoardBaudRate, arguments_.port, kBoardLineFormat);
+        port_.OpenAt(kBoardBaudRate, portName_, kBoardLineFormat);
         port_.ClosePort();
         return std::nullopt;
     } catch (const ECommError& error) {
@@ -175,7 +198,7 @@ ExitCode PagerCommands::finish(const OperationResult& result, bool printOutcome)
     const std::string text = TrimmedText(result.text);
     if (printOutcome && !text.empty() && !messages_.lastShown(result.text)) context_.out << text << "\n";
     if (result.outcome == Outcome::BoardNotResponding) {
-        const std::string note = otherHoldersNote(portDevicePath(arguments_.port), context_.portSystem);
+        const std::string note = otherHoldersNote(portDevicePath(portName_), context_.portSystem);
         if (!note.empty()) context_.err << "km640-cli: " << note << "\n";
     }
     return exitCodeOf(result.outcome);
@@ -186,7 +209,7 @@ ExitCode PagerCommands::info() {
     const OperationResult result = operations_.Identify(identity);
     view_.clearLine();
     auto& out = context_.out;
-    out << "Port: " << portDevicePath(arguments_.port) << "\n";
+    out << "Port: " << portDevicePath(portName_) << "\n";
     if (identity.firmware) out << view_.firmwareText() << "\n";
     // The serial number comes from the pager as it is: control bytes in it
     // must not reach the terminal.
@@ -234,6 +257,7 @@ std::optional<ExitCode> PagerCommands::saveBackup() {
         return ExitCode::BadFile;
     }
     context_.out << "Backup: " << path.string() << "\n";
+    operations_.setBackupPath(path.string());
     return std::nullopt;
 }
 
@@ -287,7 +311,7 @@ ExitCode PagerCommands::verify() {
         context_.out << "Verify Success !\n";
         return ExitCode::Success;
     }
-    context_.out << diffText(differences, arguments_.files[0], portDevicePath(arguments_.port)) << "Verify Fail !\n";
+    context_.out << diffText(differences, arguments_.files[0], portDevicePath(portName_)) << "Verify Fail !\n";
     return ExitCode::VerifyFail;
 }
 
@@ -304,187 +328,13 @@ ExitCode PagerCommands::syncTime() {
     return code;
 }
 
-// Every run is recorded; without a record to write to, no pager is
-// programmed, as without the day's log.
-ExitCode PagerCommands::production() {
-    const auto file = loadCodePlugForPager(arguments_.files.at(0), context_.err);
-    if (!file) return file.failure;
-    // The whole roster is checked before the first pager: a bad row found
-    // halfway through a fleet would stop the line with pagers half done.
-    if (!arguments_.roster.empty()) {
-        roster_ = loadRoster(arguments_.roster, *file, context_.err);
-        if (!roster_) {
-            context_.err << "km640-cli: the roster cannot be used; no pager was programmed.\n";
-            return ExitCode::Refused;
-        }
-    }
-    const RecordUrlParse choice = chosenRecord(arguments_, context_);
-    ProductionRecord record;
-    if (!choice.error.empty() || !record.open(choice.location)) {
-        context_.err << "km640-cli: " << terminalText(choice.error.empty() ? record.error() : choice.error)
-                     << "; no pager was programmed.\n";
-        return ExitCode::LogNotOpened;
-    }
-    SystemRecordClock machineClock;
-    ProductionRun run(operations_, record, context_.recordClock ? *context_.recordClock : machineClock);
-    std::error_code ec;
-    const fs::path filePath = fs::absolute(arguments_.files[0], ec);
-    const RunDescription description{arguments_.station.empty() ? context_.hostName : arguments_.station,
-                                     portDevicePath(arguments_.port), ec ? arguments_.files[0] : filePath.string(),
-                                     CodePlugSha256(*file), {}};
-    if (arguments_.serialFromStdin) return productionFromStdin(run, *file, description);
-    // Opening the record may have taken a moment; nothing is claimed yet.
-    if (stopSignalled()) return stoppedBeforeStart();
-    return producePager(run, arguments_.serial, *file, description, false).code;
-}
-
-PagerCommands::PagerProduced PagerCommands::producePager(ProductionRun& run, const std::string& serial, const CodePlugImage& codePlug,
-                                     const RunDescription& description, bool scanned) {
-    // A fleet's pager gets its own row on a fresh copy of the line's code-plug.
-    ProductionReport report;
-    const auto pager = roster_ ? std::optional(CodePlugForPager(codePlug, description, *roster_, serial)) : std::nullopt;
-    if (pager && !pager->listed) {
-        report = run.refuseNotInRoster(serial, pager->description);
-    } else if (pager && !pager->problems.empty()) {
-        // Cannot happen: the roster was checked against this very code-plug.
-        for (const auto& problem : pager->problems)
-            context_.err << "km640-cli: " << fieldtext::problemLine(problem) << "\n";
-        return {ExitCode::Refused, false, false, false};
-    } else {
-        image_ = pager ? pager->image : codePlug;
-        report = run.run(serial, arguments_.logDir, pager ? pager->description : description,
-                         arguments_.allowRepeat ? RepeatPolicy::Allow : RepeatPolicy::Refuse);
-    }
-    view_.clearLine();
-    std::string outcome = report.outcome;
-    ExitCode code = ExitCode::Success;
-    bool logLost = false;
-    switch (report.kind) {
-    case ProductionReport::Kind::RecordUnavailable:
-        context_.err << "km640-cli: " << terminalText(report.recordError) << "; " << serial << " was not programmed.\n";
-        outcome = "Not programmed: no production record";
-        code = ExitCode::LogNotOpened;
-        break;
-    case ProductionReport::Kind::Refused:
-        // The earlier run's station and port come from the record.
-        context_.err << "km640-cli: " << terminalText(EarlierRunText(serial, *report.earlier))
-                     << "; not programmed again (--allow-repeat programs it anyway).\n";
-        if (report.earlier->unfinished)
-            context_.err << "km640-cli: if that station stopped in the middle of the pager, 'km640-cli records "
-                            "--abandon "
-                         << serial << "' settles its run.\n";
-        outcome = kRefusedOutcome;
-        code = ExitCode::RepeatRefused;
-        break;
-    case ProductionReport::Kind::NotInRoster:
-        context_.err << "km640-cli: " << serial << " is not in the roster " << roster_->file
-                     << "; nothing was sent to the board.\n";
-        if (!report.recordError.empty())
-            context_.err << "km640-cli: the refusal could not be written into the production record: "
-                         << report.recordError << "\n";
-        code = ExitCode::NotInRoster;
-        break;
-    case ProductionReport::Kind::Finished:
-        code = finish(report.production.run, !scanned);
-        if (report.earlier && report.programmed) outcome += " (repeat)";
-        // 10 and 11 tell a script that the pager holds its code-plug and
-        // must not simply be programmed again; a write that failed keeps its
-        // own code, and the messages say both things.
-        logLost = reportLog(report.production, report.programmed);
-        if (logLost && report.programmed) code = ExitCode::LogLineLost;
-        if (report.recordLost()) {
-            context_.err << "km640-cli: " << serial
-                         << (report.programmed ? ": " + report.outcome + ", but"
-                                               : " was not programmed (" + report.outcome + "), and")
-                         << " the run could not be written into the production record: "
-                         << terminalText(report.recordError) << "\n";
-            if (report.programmed && code != ExitCode::LogLineLost) code = ExitCode::RecordLost;
-        }
-        break;
-    }
-    if (scanned) {
-        context_.out << ShownLocalText(report.startedLocal.substr(0, 19)) << "  " << serial << "  " << outcome;
-        if (report.kind == ProductionReport::Kind::Finished) context_.out << "  " << DurationText(report.durationMs);
-        context_.out << std::endl;
-    }
-    return {code, report.programmed, logLost, report.recordLost()};
-}
-
-// What the day's log said, when it was not the line as usual; true when the
-// run's line was lost.
-bool PagerCommands::reportLog(const ProductionResult& production, bool programmed) {
-    switch (production.log) {
-    case ProductionLogOutcome::NotOpened:
-        context_.err << "km640-cli: cannot open the production log " << production.logPath << ": "
-                     << production.logReason << "; the pager was not programmed.\n";
-        return false;
-    case ProductionLogOutcome::LineNotWritten:
-        context_.err << "km640-cli: the pager was " << (programmed ? "written (" : "not programmed (")
-                     << TrimmedText(production.run.text) << (programmed ? "), but" : "), and")
-                     << " its line could not be written to the production log " << production.logPath << ": "
-                     << production.logReason << "\n";
-        return true;
-    case ProductionLogOutcome::LineWritten:
-    case ProductionLogOutcome::NoLine: break;
-    }
-    return false;
-}
-
-namespace {
-
-std::string serialList(const std::vector<std::string>& serials) {
-    std::string text;
-    for (const auto& serial : serials) text += (text.empty() ? "" : ", ") + serial;
-    return text;
-}
-
-}  // namespace
-
-// One pager per line, as a barcode scanner (a keyboard) types the labels,
-// until the end of the input; then how many were programmed.
-ExitCode PagerCommands::productionFromStdin(ProductionRun& run, const CodePlugImage& codePlug,
-                                            const RunDescription& description) {
-    int programmed = 0, failed = 0, refused = 0;
-    std::vector<ExitCode> codes;
-    std::vector<std::string> logLost, recordLost;
-    // Once a stop signal came in, the pager under way is finished and no
-    // further label is read: the run ends as at the end of the input.
-    ScannedLines lines(context_.in, catchingSignals_ ? context_.inFd : -1,
-                       catchingSignals_ ? StopSignals::wakeFd() : -1);
-    const auto prompt = [&] { context_.err << "Scan the next serial number (Ctrl-D ends): " << std::flush; };
-    for (prompt(); !stopSignalled(); prompt()) {
-        const auto line = lines.next();
-        if (!line) break;
-        const std::string serial = TrimmedText(*line);
-        if (serial.empty()) continue;
-        if (const std::string problem = scannedSerialProblem(serial); !problem.empty()) {
-            // Whatever the scanner sent, the terminal gets a short, harmless echo.
-            context_.err << "km640-cli: \"" << echoedLine(serial) << "\" is not read as a serial number: " << problem
-                         << "; scan it again.\n";
-            continue;
-        }
-        const PagerProduced pager = producePager(run, serial, codePlug, description, true);
-        (pager.programmed ? programmed : pager.code == ExitCode::RepeatRefused || pager.code == ExitCode::NotInRoster ? refused : failed)++;
-        codes.push_back(pager.code);
-        if (pager.logLost) logLost.push_back(serial);
-        if (pager.recordLost) recordLost.push_back(serial);
-    }
-    context_.err << "\n";
-    context_.out << "Programmed: " << programmed << "  Failed: " << failed << "  Refused: " << refused << "\n";
-    // The pagers whose outcome must be put into the log or the record by hand.
-    if (!logLost.empty()) context_.out << "Log line lost: " << serialList(logLost) << "\n";
-    if (!recordLost.empty()) context_.out << "Record row lost: " << serialList(recordLost) << "\n";
-    context_.out << std::flush;
-    return runExitCode(codes);
-}
-
 // A failed verify explained field by field: the pager's memory is read as it
 // is and compared with the code-plug the way verify compares.
 ExitCode PagerCommands::diffWithPager() {
     CodePlugImage written, memory;
     if (const auto failed = readFileAndPager(written, memory)) return *failed;
     return static_cast<ExitCode>(printDifferences(written, memory, arguments_.files[0],
-                                                  portDevicePath(arguments_.port), arguments_, context_.out));
+                                                  portDevicePath(portName_), arguments_, context_.out));
 }
 
 }  // namespace km640::cli

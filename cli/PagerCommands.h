@@ -1,15 +1,21 @@
 #pragma once
 // The commands that talk to the pager: info, read, write (with its backup),
 // verify, sync-time, production and diff against the pager. Each runs the
-// window's own operation from pager/ on the port given with --port, after
+// window's own operation from pager/ on the port given with --port (or the
+// one board found without it), after
 // making sure the port can be opened at all, so that a missing, forbidden or
 // busy port is explained instead of reported as a silent board.
 
+#include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 
 #include "cli/CliArguments.h"
 #include "cli/CliRunner.h"
 #include "cli/ExitCode.h"
+#include "cli/RunExitCode.h"
+#include "cli/StopSignals.h"
 #include "cli/TerminalMessages.h"
 #include "cli/TerminalView.h"
 #include "codeplug/CodePlugImage.h"
@@ -17,6 +23,8 @@
 #include "pager/PagerOperations.h"
 #include "pager/ProductionRun.h"
 #include "pager/RosterProduction.h"
+#include "record/ProductionRecord.h"
+#include "record/RunTime.h"
 
 namespace km640::cli {
 
@@ -35,7 +43,25 @@ public:
 
     int run();
 
+    // One board of a production line that one scanner feeds (ProductionLine),
+    // on a thread of its own: the port checked and the run prepared; the
+    // exit code (its reason said on the context's err) when the board
+    // cannot be used.
+    std::optional<ExitCode> prepareBoard();
+    // A scanned label on this board.
+    PagerProduced produceScanned(const std::string& serial) { return producePager(serial, true); }
+    // The board's progress as one line ("Write Now ......  block 12 of 32"),
+    // each time it changes.
+    void observeProgress(std::function<void(const std::string&)> observer) {
+        view_.observe(std::move(observer));
+    }
+    // A second stop signal stops the transfer after the block under way.
+    void stopOnSecondSignal() {
+        operations_.setStopRequest([] { return StopSignals::received() >= 2; });
+    }
+
 private:
+    std::optional<ExitCode> chooseBoard();
     std::optional<ExitCode> portProblem();
     // Whether a stop signal (Ctrl-C, kill, hang-up) came in.
     bool stopSignalled() const;
@@ -57,19 +83,14 @@ private:
     ExitCode verify();
     ExitCode syncTime();
     ExitCode production();
+    // The code-plug file, the roster and the record a production run needs,
+    // and the run itself; the exit code instead when one cannot be had.
+    std::optional<ExitCode> prepareProduction();
     // One pager of a production run: its report on the terminal and its
     // exit code. A line per pager goes to standard output when scanned.
-    struct PagerProduced {
-        ExitCode code;
-        bool programmed;  // the pager holds the code-plug, even if its record is missing
-        bool logLost;     // its line did not reach the day's log
-        bool recordLost;  // its row in the record was not completed
-    };
-    PagerProduced producePager(ProductionRun& run, const std::string& serial, const CodePlugImage& codePlug,
-                               const RunDescription& description, bool scanned);
+    PagerProduced producePager(const std::string& serial, bool scanned);
     bool reportLog(const ProductionResult& production, bool programmed);
-    ExitCode productionFromStdin(ProductionRun& run, const CodePlugImage& codePlug,
-                                 const RunDescription& description);
+    ExitCode productionFromStdin();
     ExitCode diffWithPager();
 
     const CliArguments& arguments_;
@@ -79,7 +100,14 @@ private:
     TerminalMessages messages_;
     CodePlugImage image_;
     PagerOperations operations_;
+    std::string portName_;             // --port, or the one board found
     std::optional<RosterJob> roster_;  // production --roster
+    // production: the line's code-plug, its record and the run
+    std::optional<CodePlugImage> line_;
+    ProductionRecord record_;
+    SystemRecordClock machineClock_;
+    std::unique_ptr<ProductionRun> run_;
+    RunDescription description_;
     bool catchingSignals_ = false;
     bool stoppedBeforeStart_ = false;
 };

@@ -29,6 +29,9 @@ int rosterCheck(const CliArguments& arguments, CliContext& context) {
                     << "\n";
         return toInt(ExitCode::BadFile);
     }
+    // How the file was read: a roster saved by a spreadsheet in another
+    // locale is read differently from one written by hand.
+    for (const auto& note : file.notes) context.out << fieldtext::escapedText(files[2]) << ": " << note << "\n";
     for (const auto& problem : file.problems) context.out << fieldtext::problemLine(problem) << "\n";
     context.out << terminalText(files[2]) << ": " << countText(file.roster.rows.size(), "row", "rows") << ", "
                 << (file.problems.empty() ? std::string("every row good")

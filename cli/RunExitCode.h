@@ -12,12 +12,43 @@
 //
 // So a refusal never hides a lost log line or row, nor a failure.
 
+#include <ostream>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "cli/ExitCode.h"
 
 namespace km640::cli {
 
 ExitCode runExitCode(std::span<const ExitCode> pagers);
+
+// One pager of a production run: its exit code and what became of it.
+struct PagerProduced {
+    ExitCode code = ExitCode::Success;
+    bool programmed = false;  // the pager holds the code-plug, even if its record is missing
+    bool logLost = false;     // its line did not reach the day's log
+    bool recordLost = false;  // its row in the record was not completed
+    bool boardLost = false;   // its board stopped answering or is gone: the pager may be half-written
+};
+
+// The pagers of a run, one after the other (or from several boards at once),
+// summed up at its end.
+class RunTally {
+public:
+    void add(const std::string& serial, const PagerProduced& pager);
+    // A board of the line that could not be used at all: its code counts as
+    // a failure's, so that a script hears of it even when every pager went well.
+    void addBoardFailure(ExitCode code) { codes_.push_back(code); }
+    // "Programmed: 5  Failed: 1  Refused: 0", then the pagers whose outcome
+    // must be put into the log or the record by hand.
+    void print(std::ostream& out) const;
+    ExitCode exitCode() const { return runExitCode(codes_); }
+
+private:
+    int programmed_ = 0, failed_ = 0, refused_ = 0;
+    std::vector<ExitCode> codes_;
+    std::vector<std::string> logLost_, recordLost_;
+};
 
 }  // namespace km640::cli

@@ -1,5 +1,9 @@
 #include "cli/ScannedLines.h"
 
+#include "cli/CliArguments.h"
+#include "cli/TerminalText.h"
+#include "pager/ProductionLog.h"
+
 #include <poll.h>
 #include <unistd.h>
 
@@ -12,6 +16,21 @@ std::optional<std::string> ScannedLines::next() {
     if (inFd_ >= 0 && stopFd_ >= 0) return nextFromDescriptor();
     std::string line;
     if (in_ && std::getline(*in_, line)) return line;
+    return std::nullopt;
+}
+
+std::optional<std::string> ScannedLines::nextSerial(std::ostream& err) {
+    while (const auto line = next()) {
+        const std::string serial = TrimmedText(*line);
+        if (serial.empty()) continue;
+        if (const std::string problem = scannedSerialProblem(serial); !problem.empty()) {
+            // Whatever the scanner sent, the terminal gets a short, harmless echo.
+            err << "km640-cli: \"" << echoedLine(serial) << "\" is not read as a serial number: " << problem
+                << "; scan it again.\n";
+            continue;
+        }
+        return serial;
+    }
     return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 // Ctrl-D does; read from a stream (no descriptor), it is a plain getline.
 
 #include <istream>
+#include <ostream>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,9 @@ public:
     // The next line without its line end; nothing at the end of the input,
     // when it cannot be read, or once a stop signal arrived.
     std::optional<std::string> next();
+    // The next line that is a serial number, without blanks around it;
+    // lines that are none are echoed to err (short and escaped) and skipped.
+    std::optional<std::string> nextSerial(std::ostream& err);
 
 private:
     std::optional<std::string> nextFromDescriptor();

@@ -27,14 +27,20 @@ void TerminalView::setGaugeVisible(bool visible) {
 void TerminalView::setGaugeRange(int min, int max) {
     gauge_.min = min;
     gauge_.max = max;
+    blocks_ = 0;
 }
 
 void TerminalView::setGaugePosition(int position) {
     gauge_.position = std::clamp(position, gauge_.min, std::max(gauge_.min, gauge_.max));
+    if (gauge_.position == gauge_.min) blocks_ = 0;
     redraw();
 }
 
-void TerminalView::addToGauge(int step) { setGaugePosition(gauge_.position + step); }
+// Every transfer advances the gauge once per block it exchanged.
+void TerminalView::addToGauge(int step) {
+    ++blocks_;
+    setGaugePosition(gauge_.position + step);
+}
 
 void TerminalView::showProgress() {
     progressShown_ = true;
@@ -52,7 +58,23 @@ void TerminalView::setStatus(int panel, const std::string& text) {
     redraw();
 }
 
+std::string TerminalView::observedLine() const {
+    if (!progressShown_) {
+        const std::string activity = trimmed(status_[1]);
+        return activity.starts_with("Ready") ? std::string() : activity;
+    }
+    std::string line = trimmed(caption_);
+    if (gauge_.visible) line += "  block " + std::to_string(blocks_) + " of " + std::to_string(kTransferBlocks);
+    return line;
+}
+
 void TerminalView::redraw() {
+    if (observer_) {
+        if (std::string line = observedLine(); line != observed_) {
+            observed_ = std::move(line);
+            observer_(observed_);
+        }
+    }
     if (!draw_) return;
     // Before the progress window opens (probing the board) and after it
     // closes, the activity panel says what is going on.

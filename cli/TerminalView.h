@@ -5,6 +5,7 @@
 // show in its status bar, firmware label and serial number field is kept for
 // the command to print.
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -45,6 +46,11 @@ public:
     int selectedPortIndex() override { return selectedPort_; }
     void selectPortIndex(int index) override { selectedPort_ = index; }
 
+    // Called with the operation's progress as one line each time it changes
+    // ("Write Now ......  block 12 of 32"), whether or not it is drawn: a
+    // production line shows each board's on a line of its own.
+    void observe(std::function<void(const std::string&)> observer) { observer_ = std::move(observer); }
+
     // Takes the progress line off the terminal so that a message can be
     // printed; the next redraw brings it back.
     void clearLine();
@@ -56,6 +62,7 @@ public:
 
 private:
     void redraw();
+    std::string observedLine() const;
 
     std::ostream& err_;
     bool draw_;
@@ -69,6 +76,9 @@ private:
     std::string serialNo_;
     std::string status_[2];
     int selectedPort_ = 0;
+    int blocks_ = 0;  // gauge steps since the gauge was started: the blocks exchanged
+    std::function<void(const std::string&)> observer_;
+    std::string observed_;
 };
 
 }  // namespace km640::cli

@@ -1,16 +1,50 @@
 #include "fieldtext/CsvTable.h"
 
+#include <iterator>
+
 namespace km640::fieldtext {
 
 namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr char kSeparators[] = {',', ';', '\t'};
 
 bool blankRecord(const CsvRecord& record) { return record.fields.size() == 1 && record.fields[0].empty(); }
 
 }  // namespace
 
-CsvTable parseCsv(std::string_view text) {
+char csvSeparatorOf(std::string_view text) {
+    if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
+    int counts[std::size(kSeparators)] = {};
+    bool quoted = false;
+    for (const char c : text) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '\n' || c == '\r') break;
+        for (std::size_t s = 0; s < std::size(kSeparators); ++s)
+            if (c == kSeparators[s]) ++counts[s];
+    }
+    std::size_t best = 0;
+    for (std::size_t s = 1; s < std::size(kSeparators); ++s)
+        if (counts[s] > counts[best]) best = s;
+    return kSeparators[best];
+}
+
+std::string separatorName(char separator) {
+    switch (separator) {
+    case ',': return "comma";
+    case ';': return "semicolon";
+    case '\t': return "tab";
+    default: return std::string(1, separator);
+    }
+}
+
+CsvTable parseCsv(std::string_view text) { return parseCsv(text, csvSeparatorOf(text)); }
+
+CsvTable parseCsv(std::string_view text, char separator) {
     CsvTable table;
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    table.separator = separator;
+    if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
 
     int line = 1;
     std::size_t i = 0;
@@ -49,7 +83,10 @@ CsvTable parseCsv(std::string_view text) {
                 field += text[i++];
             }
             quotedField = true;
-            if (i < text.size() && text[i] != ',' && text[i] != '\n' && text[i] != '\r') {
+            // Only a separator or a line end may follow the closing quote; a
+            // carriage return alone is no line end.
+            const bool lineEnd = i < text.size() && (text[i] == '\n' || text.substr(i).starts_with("\r\n"));
+            if (i < text.size() && text[i] != separator && !lineEnd) {
                 table.error = "line " + std::to_string(line) + ": text after the closing quote of a field";
                 return table;
             }
@@ -59,7 +96,7 @@ CsvTable parseCsv(std::string_view text) {
             table.error = "line " + std::to_string(line) + ": a quote inside a field that is not in quotes";
             return table;
         }
-        if (c == ',') {
+        if (c == separator) {
             record.fields.push_back(std::move(field));
             field.clear();
             quotedField = false;

@@ -6,6 +6,9 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "selcall/AddressLayout.h"
+#include "selcall/AddressRow.h"
+
 namespace km640::fieldtext {
 
 namespace {
@@ -179,6 +182,8 @@ std::string elementText(const memmap::Repeat& repeat, int number, std::span<cons
     return std::string(label);
 }
 
+constexpr std::string_view kAddressElement = "Address {2}";
+
 const LabelRow& rowOf(const memmap::Field& field) {
     for (const auto& row : kLabels)
         if (row.pattern == field.def->name) return row;
@@ -194,7 +199,12 @@ std::string fieldLabel(const memmap::Field& field) {
     std::string label;
     for (std::size_t k = 0; k < row.label.size(); ++k) {
         const std::string_view rest = row.label.substr(k);
-        if (rest.starts_with("{1}") || rest.starts_with("{2}")) {
+        // The window heads the last rows of a channel's call addresses
+        // "Group #1" to "Group #4": the group calls.
+        if (rest.starts_with(kAddressElement) && field.subIndex >= address::kFirstGroup) {
+            label += callNumberCaption(field.subIndex);
+            k += kAddressElement.size() - 1;
+        } else if (rest.starts_with("{1}") || rest.starts_with("{2}")) {
             label += rest[1] == '1' ? outer : inner;
             k += 2;
         } else if (row.label[k] == '>') {

@@ -2,7 +2,7 @@
 // A field of the code-plug named as the window shows it: the page, the group
 // and the label a technician sees, profiles, addresses, levels and patterns
 // counted from 1 ("Profiles › Profile 1 › Name", "Channel F1 › Address 3 ›
-// Tone 1"). Fields without a control of their own (checksums, the version
+// Tone 1", "Channel F1 › Group #1 › Tone 1"). Fields without a control of their own (checksums, the version
 // stamp, the serial block, board data, words the program derives) are named
 // after where they belong. The command line keeps the memory-map names; these
 // are for people.

@@ -12,6 +12,27 @@ std::string codePointName(char32_t c) {
     return buf;
 }
 
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Windows-1252's letters and signs at 0x80 to 0x9F; the five bytes it leaves
+// unassigned stand for the control characters of the same number.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
 }  // namespace
 
 std::optional<char32_t> nextUtf8Character(std::string_view text, std::size_t& at) {
@@ -58,18 +79,26 @@ Latin1Conversion latin1FromUtf8(std::string_view utf8) {
     return {std::move(out), {}};
 }
 
+bool isUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();)
+        if (!nextUtf8Character(text, i)) return false;
+    return true;
+}
+
+std::string utf8FromWindows1252(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        appendUtf8(out, c >= 0x80 && c < 0xA0 ? kWindows1252High[c - 0x80] : char32_t{c});
+    }
+    return out;
+}
+
 std::string utf8FromLatin1(std::string_view latin1) {
     std::string out;
     out.reserve(latin1.size());
-    for (const char ch : latin1) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (const char ch : latin1) appendUtf8(out, static_cast<unsigned char>(ch));
     return out;
 }
 

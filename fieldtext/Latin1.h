@@ -24,6 +24,13 @@ Latin1Conversion latin1FromUtf8(std::string_view utf8);
 // number beyond Unicode.
 std::optional<char32_t> nextUtf8Character(std::string_view text, std::size_t& at);
 
+// Whether the text is UTF-8 throughout.
+bool isUtf8(std::string_view text);
+
+// A text saved as Windows-1252 (what spreadsheets on Windows write when not
+// told to write UTF-8) as UTF-8.
+std::string utf8FromWindows1252(std::string_view text);
+
 // The 8-bit text as UTF-8, for JSON and for terminals.
 std::string utf8FromLatin1(std::string_view latin1);
 

@@ -1,5 +1,7 @@
 #include "fieldtext/Roster.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <set>
@@ -47,6 +49,66 @@ std::string fittedToneProblem(const std::string& cell, const std::string& stored
     return "the tone plan has no such tone; the window would store " + stored;
 }
 
+std::string trimmedCell(const std::string& cell) {
+    const auto first = cell.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return cell.substr(first, cell.find_last_not_of(" \t") - first + 1);
+}
+
+bool isSerialHeader(const std::string& cell) {
+    if (cell.size() != kSerialColumn.size()) return false;
+    for (std::size_t i = 0; i < cell.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(cell[i])) != kSerialColumn[i]) return false;
+    return true;
+}
+
+// A number written with a decimal comma ("1153,4"), as spreadsheets in many
+// locales save numbers, with a decimal point; any other cell as it is.
+std::string withDecimalPoint(const std::string& cell) {
+    const auto comma = cell.find(',');
+    if (comma == std::string::npos || comma == 0 || comma + 1 == cell.size() ||
+        cell.find(',', comma + 1) != std::string::npos)
+        return cell;
+    const std::size_t start = cell[0] == '-' || cell[0] == '+' ? 1 : 0;
+    if (comma == start) return cell;
+    for (std::size_t i = start; i < cell.size(); ++i)
+        if (i != comma && !std::isdigit(static_cast<unsigned char>(cell[i]))) return cell;
+    std::string out = cell;
+    out[comma] = '.';
+    return out;
+}
+
+// Spreadsheets save a column that was once used, or a cell left after the
+// last column, as a column with neither name nor values: nothing to read.
+void dropEmptyColumns(std::vector<CsvRecord>& records) {
+    auto& header = records.front().fields;
+    for (std::size_t c = header.size(); c-- > 1;) {
+        if (!trimmedCell(header[c]).empty()) continue;
+        const bool empty = std::ranges::all_of(records, [&](const CsvRecord& record) {
+            return record.fields.size() != header.size() || record.fields[c].empty();
+        });
+        if (!empty) continue;
+        const std::size_t columns = header.size();
+        for (auto& record : records)
+            if (record.fields.size() == columns) record.fields.erase(record.fields.begin() + static_cast<long>(c));
+    }
+}
+
+// The window's message about a cell, which quotes the cell's 8-bit text, as
+// UTF-8 with its control bytes (an escape, a bell) shown as \xNN: the
+// message goes to terminals and lists as it is.
+std::string shownMessage(std::string_view latin1) {
+    std::string out;
+    for (const char ch : latin1) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0))
+            out += escapedText(std::string_view(&ch, 1));
+        else
+            out += utf8FromLatin1(std::string_view(&ch, 1));
+    }
+    return out;
+}
+
 // Why a column cannot be set from a roster, or empty.
 std::string columnProblem(const std::string& name) {
     const auto* field = memmap::findField(name);
@@ -78,7 +140,14 @@ RosterRead readRoster(std::string_view csv, const SerialRule& serialRule) {
     RosterRead read;
     auto& roster = read.roster;
     auto& problems = read.problems;
-    const auto table = parseCsv(csv);
+    std::string fromWindows1252;
+    if (!isUtf8(csv)) {
+        fromWindows1252 = utf8FromWindows1252(csv);
+        csv = fromWindows1252;
+        read.notes.push_back("the roster is not UTF-8 text: it was read as Windows-1252");
+    }
+    auto table = parseCsv(csv);
+    read.notes.insert(read.notes.begin(), "columns separated by " + separatorName(table.separator) + "s");
     if (!table.error.empty()) {
         problems.push_back({0, {}, {}, {}, "not a CSV file: " + table.error});
         return read;
@@ -88,15 +157,25 @@ RosterRead readRoster(std::string_view csv, const SerialRule& serialRule) {
         return read;
     }
 
-    const auto& header = table.records.front();
-    if (header.fields.front() != kSerialColumn)
+    dropEmptyColumns(table.records);
+    auto& header = table.records.front();
+    for (auto& cell : header.fields) cell = trimmedCell(cell);
+    if (!isSerialHeader(header.fields.front()))
         problems.push_back({header.line, {}, header.fields.front(), header.fields.front(),
-                            "the first column must be \"serial\""});
+                            "the first column must be \"serial\" (the header was read with " +
+                                separatorName(table.separator) + "s between the columns)"});
+    const bool decimalComma = table.separator != ',';
+    std::vector<bool> numeric;  // per column after the serial: a decimal comma may be read
     std::set<std::string> seenColumns;
     for (std::size_t c = 1; c < header.fields.size(); ++c) {
         const auto& name = header.fields[c];
         roster.columns.push_back(name);
-        if (const auto problem = columnProblem(name); !problem.empty())
+        const auto* field = memmap::findField(name);
+        numeric.push_back(decimalComma && field != nullptr && !isTextField(*field));
+        if (name.empty())
+            problems.push_back({header.line, {}, {}, {},
+                                "column " + std::to_string(c + 1) + " has no name, but rows have values in it"});
+        else if (const auto problem = columnProblem(name); !problem.empty())
             problems.push_back({header.line, {}, name, {}, "unknown column: " + problem});
         else if (!seenColumns.insert(name).second)
             problems.push_back({header.line, {}, name, {}, "the column appears twice"});
@@ -124,7 +203,7 @@ RosterRead readRoster(std::string_view csv, const SerialRule& serialRule) {
         }
         for (std::size_t c = 1; c < record.fields.size(); ++c) {
             const auto& cell = record.fields[c];
-            auto converted = latin1FromUtf8(cell);
+            auto converted = latin1FromUtf8(numeric[c - 1] ? withDecimalPoint(cell) : cell);
             if (!converted.text) {
                 problems.push_back({record.line, row.serial, header.fields[c], cell, converted.problem});
                 converted.text = std::string();
@@ -147,7 +226,8 @@ AppliedRow applyRosterRow(const Roster& roster, const RosterRow& row, const Code
         // A text cell holds the text itself; the text form writes it quoted.
         const std::string text = isTextField(*field) ? quotedText(value) : value;
         if (const auto refusal = setFieldFromText(applied.image, roster.columns[c], text)) {
-            applied.problems.push_back({row.line, row.serial, roster.columns[c], row.cells[c], refusal->message});
+            applied.problems.push_back(
+                {row.line, row.serial, roster.columns[c], row.cells[c], shownMessage(refusal->message)});
         } else if (isAddressTone(*field)) {
             if (auto fitted = fittedToneProblem(value, fieldValueText(applied.image, *field)); !fitted.empty())
                 applied.problems.push_back({row.line, row.serial, roster.columns[c], row.cells[c], std::move(fitted)});
@@ -201,6 +281,7 @@ RosterFile readRosterFile(const std::string& path, const CodePlugImage& line, co
     RosterRead read = readRoster(file.bytes, serialRule);
     out.roster = std::move(read.roster);
     out.problems = std::move(read.problems);
+    out.notes = std::move(read.notes);
     const auto rows = checkRoster(out.roster, line);
     out.problems.insert(out.problems.end(), rows.begin(), rows.end());
     out.bytes = std::move(file.bytes);

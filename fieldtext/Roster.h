@@ -48,14 +48,22 @@ struct Roster {
 struct RosterRead {
     Roster roster;
     std::vector<RosterProblem> problems;  // the roster is usable only when empty
+    // How the file was read, for the one who checks it: the separator, and
+    // that it was read as Windows-1252 when it was no UTF-8 text.
+    std::vector<std::string> notes;
 };
 
 // Why a serial number is no pager's label, or empty.
 using SerialRule = std::function<std::string(const std::string&)>;
 
-// The roster's text: the header, every column a field the text form can set,
-// every serial a label by serialRule and unique, every cell a text the
-// code-plug can hold. Values are not checked against a code-plug here.
+// The roster's text as a spreadsheet saves it: the separator (comma,
+// semicolon or tab) is the header's, header cells are matched without their
+// blanks and "serial" in any letter case, a column without a name and without
+// a value is left out, a number may have a decimal comma when the separator
+// is not a comma, and a file that is not UTF-8 is read as Windows-1252. Every
+// column a field the text form can set, every serial a label by serialRule
+// and unique, every cell a text the code-plug can hold. Values are not
+// checked against a code-plug here.
 RosterRead readRoster(std::string_view csv, const SerialRule& serialRule);
 
 struct AppliedRow {
@@ -79,6 +87,7 @@ struct RosterFile {
     std::string bytes;                    // the file as read, for its fingerprint
     std::string error;                    // the file cannot be read: why (nothing else is set)
     std::vector<RosterProblem> problems;  // the roster's and every row's; usable only when empty
+    std::vector<std::string> notes;       // how the file was read (RosterRead::notes)
     bool usable() const { return error.empty() && problems.empty(); }
 };
 

@@ -93,6 +93,17 @@ std::vector<std::string> DiscoverPorts(const std::vector<SerialDeviceRecord>& re
     return ports;
 }
 
+std::vector<std::string> ReportedPorts(const std::vector<SerialDeviceRecord>& records) {
+    std::vector<std::string> ports;
+    for (const auto& port : DiscoverPorts(records)) {
+        const bool reported = std::any_of(records.begin(), records.end(), [&](const SerialDeviceRecord& record) {
+            return record.portName == port || baseName(record.portName) == port;
+        });
+        if (reported) ports.push_back(port);
+    }
+    return ports;
+}
+
 std::vector<std::string> EnumeratePorts(SerialDeviceList& devices) { return DiscoverPorts(devices.devices()); }
 
 }  // namespace km640

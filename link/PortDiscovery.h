@@ -29,6 +29,11 @@ bool NaturalPortLess(std::string_view a, std::string_view b);
 // The port list for these device records.
 std::vector<std::string> DiscoverPorts(const std::vector<SerialDeviceRecord>& records);
 
+// The ports of the list that a device record stands behind, in the list's
+// order: what is worth probing for a board (not the ttyS names a machine
+// without serial ports is offered).
+std::vector<std::string> ReportedPorts(const std::vector<SerialDeviceRecord>& records);
+
 // The port list for the devices the machine reports now.
 std::vector<std::string> EnumeratePorts(SerialDeviceList& devices);
 

@@ -7,9 +7,14 @@
 
 #include <string>
 
+#include "codeplug/CodePlugImage.h"
 #include "platform/Services.h"
 
 namespace km640 {
+
+// The 64-byte blocks a whole write or read exchanges with the pager; the
+// gauge advances once per block.
+inline constexpr int kTransferBlocks = static_cast<int>(kImageSize) / 64;
 
 class OperationView {
 public:

@@ -7,11 +7,13 @@
 #include <string>
 
 #include "codeplug/CodePlugImage.h"
+#include "pager/OperationView.h"
 
 namespace km640::pagerops {
 
 constexpr int kBlockSize = 64;
-constexpr int kBlockCount = static_cast<int>(kImageSize) / kBlockSize;
+constexpr int kBlockCount = kTransferBlocks;
+static_assert(kBlockCount * kBlockSize == static_cast<int>(kImageSize));
 constexpr int kGaugeMax = 3200;
 constexpr int kGaugeStep = 109;
 

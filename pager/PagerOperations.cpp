@@ -20,6 +20,12 @@ const char* const kBoardNotResponding =
 
 using namespace pagerops;
 
+std::string HalfWrittenText(const std::string& port, int block, const std::string& backupPath) {
+    std::string text = "The programmer board on " + port + " stopped answering during block " + std::to_string(block) +
+                       " of " + std::to_string(kBlockCount) + ": the pager may be half-written. Write it again";
+    return text + (backupPath.empty() ? "." : "; its memory before this write is in " + backupPath + ".");
+}
+
 PagerOperations::PagerOperations(CodePlugImage& image, SerialPort& port, OperationView& view, MessageBoxes& messages,
                                  LocalClock& clock, std::string appTitle)
     : image_(image),
@@ -58,10 +64,13 @@ OperationResult PagerOperations::guarded(const std::function<OperationResult()>&
     if (busy_) return {Outcome::Busy, {}};
     busy_ = true;
     firmwareRead_.reset();
+    blockUnderWay_ = 0;
+    boardWentSilent_ = false;
     OperationResult result;
     try {
         result = body();
     } catch (const ECommError& error) {
+        const int block = blockUnderWay_;
         // The adapter went away or the port failed mid-transfer: whatever was
         // running ends here, and the window is handed back to the user.
         closePortQuietly();
@@ -72,11 +81,19 @@ OperationResult PagerOperations::guarded(const std::function<OperationResult()>&
         view_.setStatus(0, result.text);
         view_.setStatus(1, kReady);
         if (production) view_.focusSerialNo();
-        char detail[64];
-        std::snprintf(detail, sizeof detail, " (error %u, %u)", error.code(), error.platformError());
-        messages_.show("The connection to the programmer board was lost." + std::string(detail),
-                       "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
+        if (block > 0) {
+            // In the middle of a write the pager is what matters, not the port.
+            result.explanation = HalfWrittenText(selectedPortName(), block, backupPath_);
+            messages_.show(result.explanation, "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
+        } else {
+            char detail[64];
+            std::snprintf(detail, sizeof detail, " (error %u, %u)", error.code(), error.platformError());
+            messages_.show("The connection to the programmer board was lost." + std::string(detail), "KM640",
+                           MsgIcon::Exclamation, MsgButtons::Ok);
+        }
     }
+    blockUnderWay_ = 0;
+    backupPath_.clear();
     busy_ = false;
     return result;
 }
@@ -232,17 +249,22 @@ PagerOperations::BlockOutcome PagerOperations::writeAndCompareBlocks() {
     const auto& bytes = image_.bytes();
     for (int block = 0; block < kBlockCount; ++block) {
         if (stopRequested()) return BlockOutcome::Interrupted;
+        blockUnderWay_ = block + 1;
         BlockOutcome outcome = BlockOutcome::Success;
         if (!session_.SendWriteBlock(kMemoryCommand, kWriteSub, bytes, blockAddress(block), kBlockSize)) {
             outcome = BlockOutcome::WriteFail;
+            boardWentSilent_ = true;
         } else {
             DelayMs(1);
-            if (!session_.RequestCompare(kMemoryCommand, kReadSub, bytes, blockAddress(block), kBlockSize))
-                outcome = BlockOutcome::VerifyFail;
+            const auto reply =
+                session_.RequestCompareKeeping(kMemoryCommand, kReadSub, bytes, {}, blockAddress(block), kBlockSize);
+            if (reply != FrameSession::CompareReply::Equal) outcome = BlockOutcome::VerifyFail;
+            boardWentSilent_ = reply == FrameSession::CompareReply::NoReply;
         }
         view_.addToGauge(kGaugeStep);
         if (outcome != BlockOutcome::Success) return outcome;
     }
+    blockUnderWay_ = 0;
     return BlockOutcome::Success;
 }
 
@@ -310,6 +332,12 @@ OperationResult PagerOperations::finish(const OperationResult& result, int pause
     view_.setMainEnabled(true);
     view_.setStatus(1, kReady);
     return result;
+}
+
+void PagerOperations::explainHalfWritten(OperationResult& result, bool show) {
+    if (!boardWentSilent_ || blockUnderWay_ == 0) return;
+    result.explanation = HalfWrittenText(selectedPortName(), blockUnderWay_, backupPath_);
+    if (show) messages_.show(result.explanation, "KM640", MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
 OperationResult PagerOperations::writeResult(BlockOutcome blocks) {

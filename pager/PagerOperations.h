@@ -38,8 +38,15 @@ enum class Outcome {
 };
 
 struct OperationResult {
+    OperationResult() = default;
+    OperationResult(Outcome outcome_, std::string text_, std::string explanation_ = {})
+        : outcome(outcome_), text(std::move(text_)), explanation(std::move(explanation_)) {}
+
     Outcome outcome = Outcome::Success;
     std::string text;  // the outcome as the status bar shows it
+    // What the outcome means for the pager, when the status text alone does
+    // not say it: a board that stopped answering in the middle of a write.
+    std::string explanation;
     bool ok() const { return outcome == Outcome::Success; }
 };
 
@@ -76,6 +83,10 @@ public:
     void setPortList(std::vector<std::string> ports) { portList_ = std::move(ports); }
     const std::vector<std::string>& portList() const { return portList_; }
     bool busy() const { return busy_; }
+    // The file that holds the pager's memory as it was before the next Write
+    // (its backup), named if that write leaves the pager half-written; for
+    // the next operation only.
+    void setBackupPath(std::string path) { backupPath_ = std::move(path); }
     // Asked between two block exchanges of a transfer: true ends it there
     // (km640-cli on a second Ctrl-C). The window never stops a transfer.
     void setStopRequest(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
@@ -142,6 +153,10 @@ private:
     void clockAndReset(int pauseMs, const char* resetActivity);
     void storeClockSetting();
     static OperationResult writeResult(BlockOutcome outcome);
+    // A write whose board stopped answering in the block loop: the result
+    // explained, and the explanation shown when show is set (a production
+    // line goes on with the next pager: its failure is in the log).
+    void explainHalfWritten(OperationResult& result, bool show);
     OperationResult readFailure() const;
     void begin(bool hideFirmware, bool commit, bool clearOutcome);
     void showStep(const char* caption, const char* activity);
@@ -169,6 +184,9 @@ private:
     bool busy_ = false;
     std::function<bool()> stopRequested_;
     std::optional<std::array<std::uint8_t, 3>> firmwareRead_;
+    std::string backupPath_;
+    int blockUnderWay_ = 0;      // the block being written, from 1; 0 outside a write's blocks
+    bool boardWentSilent_ = false;  // no answer to a block's write or read-back
 };
 
 // Closes the port, ignoring a port that fails even to close (it is gone, and
@@ -177,5 +195,10 @@ void ClosePortQuietly(SerialPort& port);
 
 // The message of a board that does not answer, with its line breaks.
 extern const char* const kBoardNotResponding;
+
+// What a board that stopped answering during block `block` (from 1) of a
+// write means for the pager, and where its memory from before the write is
+// (backupPath; empty when no backup was taken).
+std::string HalfWrittenText(const std::string& port, int block, const std::string& backupPath);
 
 }  // namespace km640

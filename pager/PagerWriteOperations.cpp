@@ -45,7 +45,9 @@ OperationResult PagerOperations::doWrite() {
     ImageChecksum(image_);
     const BlockOutcome blocks = writeAndCompareBlocks();
     if (blocks == BlockOutcome::Success) clockAndReset(100, "  Reset KM645 ......");
-    return finish(writeResult(blocks), 600, true);
+    OperationResult result = finish(writeResult(blocks), 600, true);
+    explainHalfWritten(result, true);
+    return result;
 }
 
 // ---- Verify ----------------------------------------------------------------------
@@ -123,13 +125,14 @@ OperationResult PagerOperations::doProduction(const std::string& serialNo, const
     const BlockOutcome blocks = writeAndCompareBlocks();
     if (blocks == BlockOutcome::Success) clockAndReset(110, "  Reset KM640 ......");
 
-    const OperationResult result = writeResult(blocks);
+    OperationResult result = writeResult(blocks);
     view_.setProgressCaption(result.text);
     // The line is on disk before the run reports its end.
     const LogStep logged = log.append(DailyLogLine(clock_.now(), serialNo, result.text));
     production.log = logged.ok ? ProductionLogOutcome::LineWritten : ProductionLogOutcome::LineNotWritten;
     production.logReason = logged.reason;
     finish(result, 700, false);
+    explainHalfWritten(result, false);
     if (!logged.ok) {
         // The pager holds its code-plug, but the log does not know: the
         // outcome stays in sight for the operator to record by hand.

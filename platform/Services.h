@@ -17,6 +17,7 @@ enum class MsgIcon { None, Exclamation, Error, Warning, Information };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
+<<<<<<< HEAD
 // The answer when nobody is there to agree to anything (a terminal running
 // a script, an operation under way in the browser): never Yes.
 constexpr MsgAnswer UnattendedAnswer(MsgButtons buttons) {
@@ -29,12 +30,37 @@ constexpr MsgAnswer UnattendedAnswer(MsgButtons buttons) {
     }
     return MsgAnswer::Ok;
 }
+=======
+// One problem of a list shown whole (a roster's rows, a code-plug text's
+// values): where it is, the column or field, the value as written and why it
+// is refused.
+struct ListedProblem {
+    std::string place;
+    std::string column;
+    std::string value;
+    std::string message;
+    bool operator==(const ListedProblem&) const = default;
+};
+>>>>>>> i31
 
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     virtual MsgAnswer show(const std::string& text, const std::string& caption, MsgIcon icon,
                            MsgButtons buttons) = 0;
+    // A list of problems, however long, under a heading. A window shows it in
+    // a list that scrolls, never in a box taller than the screen; without
+    // one, it is a message with a line per problem.
+    virtual void showProblems(const std::string& heading, const std::vector<ListedProblem>& problems,
+                              const std::string& caption) {
+        std::string text = heading;
+        for (const auto& p : problems) {
+            text += "\n" + p.place;
+            if (!p.column.empty()) text += ", " + p.column + (p.value.empty() ? "" : " = \"" + p.value + "\"");
+            text += ": " + p.message;
+        }
+        show(text, caption, MsgIcon::Warning, MsgButtons::Ok);
+    }
 };
 
 class FileDialogs {

@@ -1,23 +1,31 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that are missing.
-# usage: deps.sh [--build]
+# usage: deps.sh [--build | --run]
 #   --build  only what building the programs and the Debian package needs
-#            (scripts/package.sh); without it, what the tests need as well.
+#            (scripts/package.sh);
+#   --run    that and what the programs need to run (scripts/run.sh);
+#   without either, what the tests need as well (scripts/test.sh).
 set -euo pipefail
 # libsqlite3-dev: SQLite itself, for bounding the check of a station's record.
 # qt6-websockets-dev: km640-sim serves its board to the browser over a WebSocket.
 build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-websockets-dev libgl1-mesa-dev libsqlite3-dev
                 # the Debian package: icons, library dependencies (dpkg-shlibdeps, file)
                 dpkg-dev file librsvg2-bin gzip)
+# libqt6sql6-*: the Qt SQL drivers of the production record (a station's
+# SQLite file, a line's shared PostgreSQL).
+run_packages=(libqt6sql6-sqlite libqt6sql6-psql)
 # libgtest-dev, libgmock-dev: the tests; postgresql: the tests start a real
-# PostgreSQL server (initdb, pg_ctl) for the shared production record;
-# libqt6sql6-*: the Qt SQL drivers of the record; the checks of the Debian
-# package, with the font it depends on for U+FF1A.
-test_packages=(libgtest-dev libgmock-dev fonts-liberation libqt6sql6-sqlite libqt6sql6-psql postgresql
+# PostgreSQL server (initdb, pg_ctl) for the shared production record; the
+# checks of the Debian package, with the font it depends on for U+FF1A.
+test_packages=(libgtest-dev libgmock-dev fonts-liberation postgresql
                groff-base lintian desktop-file-utils appstream shared-mime-info bash-completion
                fontconfig fonts-sawarabi-gothic)
 packages=("${build_packages[@]}")
-[ "${1:-}" = "--build" ] || packages+=("${test_packages[@]}")
+case "${1:-}" in
+  --build) ;;
+  --run) packages+=("${run_packages[@]}") ;;
+  *) packages+=("${run_packages[@]}" "${test_packages[@]}") ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the programming tool.
+# Installs what building and running need (not what the tests need), builds
+# the programs without the tests in build-run/ (or $BUILD_DIR), and starts
+# the programming tool.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/deps.sh"
-"$root/scripts/build.sh"
-exec "${BUILD_DIR:-$root/build}/app/km640"
+export BUILD_DIR="${BUILD_DIR:-$root/build-run}"
+"$root/scripts/deps.sh" --run
+"$root/scripts/build.sh" -DKM640_BUILD_TESTS=OFF
+exec "$BUILD_DIR/app/km640"

@@ -80,6 +80,7 @@ private slots:
     void writePatchesOldBatteryLevels();
     void writeWithoutAcknowledgement();
     void adapterVanishingMidRead();
+    void adapterVanishingMidWrite();
     void noBoardForOperations();
     void syncTimeSendsClockAndReset();
     void secondClickWhileBusyIsIgnored();
@@ -236,9 +237,33 @@ void PagerWindowTest::writeWithoutAcknowledgement() {
     QCOMPARE(gauge.last, 6 * 109);
     QVERIFY(!board->lastClockPayload().has_value());
     QCOMPARE(board->resetCount(), 0);
-    QVERIFY(f.messages.shown.empty());
+    // The status keeps its text; one message says what it means for the
+    // pager, and where its memory from before the write is.
+    QVERIFY(!w.lastBackupPath().empty());
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QCOMPARE(f.messages.last(), "The programmer board on " + board->slavePath() +
+                                    " stopped answering during block 6 of 32: the pager may be half-written. Write "
+                                    "it again; its memory before this write is in " + w.lastBackupPath() + ".");
     QVERIFY(w.isEnabled());
     QVERIFY(!f.port.IsOpen());
+}
+
+void PagerWindowTest::adapterVanishingMidWrite() {
+    auto board = StartBoard(PagerMemory());
+    MainWindowFixture f;
+    TfmMain& w = startWithBoard(f, *board);
+    // Without a backup there is no file to name.
+    w.setBackupBeforeWrite(false);
+    onFirstBlock(w, [&] { board->Close(); });
+    w.Write1Click();
+    QVERIFY(w.isEnabled());
+    QVERIFY(!f.port.IsOpen());
+    QCOMPARE(w.statusText(0), QString("Comm Port Error !"));
+    // One message, about the pager: not the port's error and then another box.
+    QCOMPARE(f.messages.shown.size(), size_t(1));
+    QCOMPARE(f.messages.last(), "The programmer board on " + board->slavePath() +
+                                    " stopped answering during block 2 of 32: the pager may be half-written. Write "
+                                    "it again.");
 }
 
 void PagerWindowTest::adapterVanishingMidRead() {

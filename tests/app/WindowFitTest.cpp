@@ -24,6 +24,7 @@
 
 #include "app/WindowPlacement.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/app/TestScreen.h"
 
 using namespace km640;
 using namespace km640::testing;
@@ -158,16 +159,8 @@ void WindowFitTest::placeIsRemembered() {
 }
 
 int main(int argc, char** argv) {
-    const QStringList size = qEnvironmentVariable("KM640_TEST_SCREEN", "1366x768").split('x');
     QTemporaryDir dir;
-    const QString config = dir.path() + "/screens.json";
-    QFile file(config);
-    if (size.size() != 2 || !file.open(QIODevice::WriteOnly)) return 2;
-    file.write(QString(R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": %1, "height": %2, "logicalDpi": 96}]})")
-                   .arg(size[0], size[1])
-                   .toUtf8());
-    file.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
+    if (!useTestScreen(dir)) return 2;
     const QByteArray scale = qgetenv("KM640_TEST_SCALE");
     if (!scale.isEmpty()) qputenv("QT_SCALE_FACTOR", scale);
     QApplication app(argc, argv);

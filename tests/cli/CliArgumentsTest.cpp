@@ -21,6 +21,7 @@ CliArguments with(Command command, std::vector<std::string> files, std::string p
     CliArguments a;
     a.command = command;
     a.files = std::move(files);
+    if (!port.empty()) a.ports = {port};
     a.port = std::move(port);
     return a;
 }
@@ -58,6 +59,11 @@ TEST(CliArguments, UnderstoodCommandLines) {
     dumpJson.json = true;
     auto diffPort = with(Command::Diff, {"a.tbl"}, "ttyUSB1");
     diffPort.json = true;
+    // One scanner for three boards; the first port is the one port of a
+    // command that takes one.
+    auto threeBoards = with(Command::Production, {"line.tbl"}, "ttyUSB0");
+    threeBoards.ports = {"ttyUSB0", "ttyUSB1", "/dev/pts/4"};
+    threeBoards.serialFromStdin = true;
 
     const struct {
         std::vector<std::string> words;
@@ -65,6 +71,10 @@ TEST(CliArguments, UnderstoodCommandLines) {
     } cases[] = {
         {{"ports"}, with(Command::Ports, {})},
         {{"info", "--port", "ttyUSB0"}, with(Command::Info, {}, "ttyUSB0")},
+        {{"info"}, with(Command::Info, {})},
+        {{"write", "a.tbl"}, with(Command::Write, {"a.tbl"})},
+        {{"production", "line.tbl", "--port", "ttyUSB0", "-p", "ttyUSB1", "--port=/dev/pts/4", "--serial-from-stdin"},
+         threeBoards},
         {{"info", "--port=/dev/pts/7"}, with(Command::Info, {}, "/dev/pts/7")},
         {{"-q", "read", "-p", "ttyUSB0", "-o", "out.tbl"}, read},
         {{"write", "a.tbl", "--no-clock", "--backup", "bk", "--port", "/dev/pts/3"}, write},
@@ -105,7 +115,11 @@ TEST(CliArguments, RefusedCommandLines) {
     } cases[] = {
         {{}, "no command given"},
         {{"erase"}, "unknown command 'erase'"},
-        {{"info"}, "info needs --port"},
+        {{"info", "--port", "a", "--port", "b"}, "--port is given once; several go with production --serial-from-stdin"},
+        {{"production", "x", "--port", "a", "--port", "b", "--serial", "A1B2C3D4E5F6"},
+         "--port is given once; several go with production --serial-from-stdin"},
+        {{"production", "x", "--port", "a", "--port", "b", "--port", "a", "--serial-from-stdin"},
+         "--port a is given twice"},
         {{"read", "--port", "x"}, "read needs --output"},
         {{"read", "--port"}, "--port needs a value"},
         {{"read", "--port=", "-o", "f"}, "--port needs a value"},

@@ -432,8 +432,14 @@ TEST_F(CliOverPty, ProductionOnAFullLogDiskTellsTheRealOutcome) {
         }
         EXPECT_EQ(result.code, toInt(c.code)) << c.what;
         EXPECT_EQ(result.out, c.outcome + "\n") << c.what;
-        EXPECT_EQ(result.err, "Save Error!\nkm640-cli: " + c.said + " its line could not be written to the production log " +
-                                  log + ": File too large\n")
+        // The block the board did not acknowledge is named with what it means.
+        const std::string explained = c.code == ExitCode::WriteFail
+                                          ? "km640-cli: The programmer board on " + port() +
+                                                " stopped answering during block 6 of 32: the pager may be "
+                                                "half-written. Write it again.\n"
+                                          : "";
+        EXPECT_EQ(result.err, "Save Error!\n" + explained + "km640-cli: " + c.said +
+                                  " its line could not be written to the production log " + log + ": File too large\n")
             << c.what;
         EXPECT_GT(board_->writeCount(), 0) << c.what;
         EXPECT_EQ(logText(), morning) << c.what << ": no half line";

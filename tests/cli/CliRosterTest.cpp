@@ -142,6 +142,29 @@ TEST_F(CliRoster, ABadRowStopsTheWholeFleetBeforeTheFirstPager) {
     EXPECT_EQ(todo.code, toInt(ExitCode::LogNotOpened)) << "there is no record yet";
 }
 
+TEST_F(CliRoster, ASpreadsheetsRosterIsCheckedAsItIsSaved) {
+    // Saved by a spreadsheet in a German locale, as Windows-1252.
+    const std::string german = write("german.csv",
+                                     "Serial ;F1Tone1[0];F1Tone2[0];LogoLine1;\r\n"
+                                     "ZX0000000001;1285,8;1153,4;M\xFCller;\r\n"
+                                     "ZX0000000002;1285,8;1185,2;Stra\xDF" "e;\r\n");
+    const auto check = run({"roster", "check", line_, german});
+    EXPECT_EQ(check.code, 0) << check.out;
+    // How it was read, once each.
+    EXPECT_EQ(check.out, german + ": columns separated by semicolons\n" + german +
+                             ": the roster is not UTF-8 text: it was read as Windows-1252\n" + german +
+                             ": 2 rows, every row good\n");
+
+    // A cell's bell and escape bytes reach the terminal escaped, in the
+    // value and in the window's message about it.
+    const std::string noisy = write("noisy.csv", "serial,F1Tone1[0]\nZX0000000001,12\x07\x1B[2J\n");
+    for (const auto& result : {run({"roster", "check", line_, noisy}), run(production(noisy), "ZX0000000001\n")}) {
+        const std::string text = result.out + result.err;
+        EXPECT_EQ(text.find_first_of("\x07\x1B"), std::string::npos) << text;
+        EXPECT_NE(text.find("The field does not take the character '\\x07' there"), std::string::npos) << text;
+    }
+}
+
 TEST_F(CliRoster, WriteSetChangesWhatIsSentNotTheFile) {
     const CodePlugImage before = load(line_);
     const auto written = run({"write", "--port", port(), line_, "--no-clock", "--set", "LogoLine1=Bench 9", "--set",

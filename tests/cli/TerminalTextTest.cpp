@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "cli/BoardStatusLines.h"
 #include "cli/ProgressLine.h"
 #include "cli/TerminalMessages.h"
 #include "cli/TerminalText.h"
@@ -69,6 +70,64 @@ TEST(TerminalView, DrawsOnATerminalOnlyAndClearsForMessages) {
     EXPECT_FALSE(messages.portOpenFailed());
     messages.show("Error opening comm port. Port already in use?", "KM640", MsgIcon::None, MsgButtons::Ok);
     EXPECT_TRUE(messages.portOpenFailed());
+}
+
+TEST(TerminalView, TellsABoardsProgressAsOneLine) {
+    std::ostringstream nowhere;
+    TerminalView view(nowhere, false, true);
+    std::vector<std::string> seen;
+    view.observe([&](const std::string& line) { seen.push_back(line); });
+    view.setStatus(1, "  Target board testing ......");
+    view.setProgressCaption("Write Now ......");
+    view.showProgress();
+    view.setGaugeRange(0, 3200);
+    view.setGaugeVisible(true);
+    for (int block = 0; block < 32; ++block) view.addToGauge(109);  // the gauge stops at its end, the count does not
+    view.setProgressCaption(" Write Success !");
+    view.closeProgress();
+    view.setStatus(1, "  Ready ......");
+    ASSERT_EQ(seen.size(), 38u);
+    EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.begin() + 5),
+              (std::vector<std::string>{"Target board testing ......", "Write Now ......",
+                                        "Write Now ......  block 0 of 32", "Write Now ......  block 1 of 32",
+                                        "Write Now ......  block 2 of 32"}));
+    EXPECT_EQ(seen[34], "Write Now ......  block 32 of 32");
+    EXPECT_EQ(seen[35], "Write Success !  block 32 of 32");
+    // After the progress window: the activity panel, and nothing once ready.
+    EXPECT_EQ(seen[36], "Target board testing ......");
+    EXPECT_EQ(seen[37], "");
+    EXPECT_EQ(nowhere.str(), "");
+}
+
+TEST(BoardStatusLines, MessagesGoAboveTheBoardsLines) {
+    std::ostringstream terminal, out;
+    {
+        BoardStatusLines lines(terminal, true, 2);
+        lines.set(0, "ttyUSB0  waiting for a label");
+        lines.set(1, "ttyUSB1  waiting for a label");
+        lines.prompt("Scan: ");
+        lines.lineEchoed();  // the operator's label and Enter on the terminal
+        lines.set(0, "ttyUSB0  A1B2C3D4E5F6  Write Now ......  block 3 of 32");
+        lines.print(out, "ttyUSB0  2024-05-02 09:30:12  A1B2C3D4E5F6  Write Success !  6.1 s\n");
+    }
+    const std::string up2 = "\r\x1B[2A\x1B[J", up3 = "\r\x1B[3A\x1B[J";
+    const std::string waiting = "ttyUSB1  waiting for a label\n";
+    EXPECT_EQ(terminal.str(), "ttyUSB0  waiting for a label\n\n" + up2 + "ttyUSB0  waiting for a label\n" + waiting +
+                                  up2 + "ttyUSB0  waiting for a label\n" + waiting + "Scan: " + up3 +
+                                  "ttyUSB0  A1B2C3D4E5F6  Write Now ......  block 3 of 32\n" + waiting + "Scan: " +
+                                  up2 + "ttyUSB0  A1B2C3D4E5F6  Write Now ......  block 3 of 32\n" + waiting + "Scan: " +
+                                  up2 + "ttyUSB0  A1B2C3D4E5F6  Write Now ......  block 3 of 32\n" + waiting);
+    EXPECT_EQ(out.str(), "ttyUSB0  2024-05-02 09:30:12  A1B2C3D4E5F6  Write Success !  6.1 s\n");
+
+    // Without a terminal: messages and the prompt as they come, a message
+    // never on the prompt's line.
+    std::ostringstream plain;
+    BoardStatusLines lines(plain, false, 2);
+    lines.set(0, "ttyUSB0  waiting for a label");
+    lines.prompt("Scan: ");
+    lines.prompt("Scan: ");
+    lines.print(plain, "km640-cli: ttyUSB1: the board is left out; the other boards go on.\n");
+    EXPECT_EQ(plain.str(), "Scan: \nkm640-cli: ttyUSB1: the board is left out; the other boards go on.\n");
 }
 
 TEST(BackupName, DateTimeAndSerialNumber) {

@@ -19,7 +19,10 @@ TEST(FieldLabel, NamesFieldsAsTheWindowShowsThem) {
     } cases[] = {
         {"Profile[0].PName", "Profiles › Profile 1 › Name"},
         {"F1Tone1[2]", "Channel F1 › Address 3 › Tone 1"},
-        {"F2AddrName[11]", "Channel F2 › Address 12 › Mark"},
+        {"F1Tone1[7]", "Channel F1 › Address 8 › Tone 1"},
+        // The group calls, as the window heads their rows.
+        {"F1Tone1[8]", "Channel F1 › Group #1 › Tone 1"},
+        {"F2AddrName[11]", "Channel F2 › Group #4 › Mark"},
         {"Profile[3].F2Freq", "Profiles › Profile 4 › Channel F2 › Frequency"},
         {"Profile[1].SwitchC.Mode", "Profiles › Profile 2 › Function Switches › SW-C › Mode"},
         {"WbSquelch[4].SpeakerOn", "Advance › WB Squelch › Level 5 › Speaker ON"},

@@ -72,6 +72,32 @@ TEST(CsvTable, RefusesBrokenQuotingWithItsLine) {
     EXPECT_EQ(parseCsv("s\n\"open\n").error, "line 2: a quoted field is not closed");
     EXPECT_EQ(parseCsv("s\nab\"c\n").error, "line 2: a quote inside a field that is not in quotes");
     EXPECT_EQ(parseCsv("s\n\"ab\"c\n").error, "line 2: text after the closing quote of a field");
+    // A carriage return alone ends no record: it is text after the quote too.
+    EXPECT_EQ(parseCsv("s,t\nA,\"Bench\"\r7\n").error, "line 2: text after the closing quote of a field");
+    EXPECT_EQ(parseCsv("s;t\nA;\"Bench\",7\n").error, "line 2: text after the closing quote of a field");
+}
+
+TEST(CsvTable, TakesTheSeparatorFromTheHeader) {
+    struct Case {
+        const char* name;
+        std::string text;
+        char separator;
+        Records records;
+    };
+    const Case cases[] = {
+        {"semicolons, BOM, CRLF; commas are text", "\xEF\xBB\xBFserial;LogoLine1;\r\nA;1153,4;\r\n", ';',
+         {{"serial", "LogoLine1", ""}, {"A", "1153,4", ""}}},
+        {"tabs", "serial\tLogoLine1\nA\tx;y,z\n", '\t', {{"serial", "LogoLine1"}, {"A", "x;y,z"}}},
+        {"a quoted header cell hides its separators", "\"a;b;c\",d,e\n", ',', {{"a;b;c", "d", "e"}}},
+        {"one column", "serial\nA\n", ',', {{"serial"}, {"A"}}},
+        {"only the first line counts", "serial,x\nA;B;C;D,E\n", ',', {{"serial", "x"}, {"A;B;C;D", "E"}}},
+    };
+    for (const auto& c : cases) {
+        const auto table = parseCsv(c.text);
+        EXPECT_EQ(table.error, "") << c.name;
+        EXPECT_EQ(table.separator, c.separator) << c.name;
+        EXPECT_EQ(fieldsOf(table), c.records) << c.name;
+    }
 }
 
 TEST(CsvTable, FieldsWrittenAreReadBack) {
@@ -132,9 +158,60 @@ TEST(Roster, ReadsRowsAndRefusesWhatNoRowCanBe) {
     EXPECT_EQ(read.roster.row("nobody"), nullptr);
 
     EXPECT_EQ(problemLine(readRoster("name,LogoLine1\n", labelRule).problems.at(0)),
-              "line 1, name = \"name\": the first column must be \"serial\"");
+              "line 1, name = \"name\": the first column must be \"serial\" (the header was read with commas "
+              "between the columns)");
     EXPECT_EQ(problemLine(readRoster("", labelRule).problems.at(0)),
               "roster: the roster is empty: it needs a header row that starts with \"serial\"");
+}
+
+TEST(Roster, ReadsWhatSpreadsheetsSave) {
+    struct Case {
+        const char* name;
+        std::string csv;
+        std::vector<std::string> columns;
+        std::vector<std::string> values;  // of the one row, as the code-plug stores them
+        std::vector<std::string> cells;   // as written, in UTF-8
+        std::vector<std::string> notes;
+    };
+    const std::string semicolons = "columns separated by semicolons";
+    const std::string ansi = "the roster is not UTF-8 text: it was read as Windows-1252";
+    const Case cases[] = {
+        {"German spreadsheet: BOM, semicolons, CRLF, blanks around names, empty last column, decimal comma",
+         "\xEF\xBB\xBF Serial ; F1Tone1[0] ;LogoLine1;\r\nA1B2C3D4E5F1;1153,4;M\xC3\xBCller;\r\n",
+         {"F1Tone1[0]", "LogoLine1"}, {"1153.4", "M\xFCller"}, {"1153,4", "M\xC3\xBCller"}, {semicolons}},
+        {"tabs", "SERIAL\tF1Tone1[0]\tLogoLine1\nA1B2C3D4E5F1\t-1,5\t1,5\n", {"F1Tone1[0]", "LogoLine1"},
+         {"-1.5", "1,5"}, {"-1,5", "1,5"}, {"columns separated by tabs"}},
+        {"Windows-1252 letters", "serial;LogoLine1;LogoLine2\r\nA1B2C3D4E5F1;M\xFCller;\x80\r\n",
+         {"LogoLine1", "LogoLine2"}, {"M\xFCller", ""}, {"M\xC3\xBCller", "\xE2\x82\xAC"}, {semicolons, ansi}},
+        {"commas: a decimal comma is a quoted text", "serial,F1Tone1[0]\nA1B2C3D4E5F1,\"1153,4\"\n", {"F1Tone1[0]"},
+         {"1153,4"}, {"1153,4"}, {"columns separated by commas"}},
+        {"no decimal comma where it is no number", "serial;F1Tone1[0];F1Tone2[0]\nA1B2C3D4E5F1;1,2,3;,5\n",
+         {"F1Tone1[0]", "F1Tone2[0]"}, {"1,2,3", ",5"}, {"1,2,3", ",5"}, {semicolons}},
+    };
+    for (const auto& c : cases) {
+        const auto read = readRoster(c.csv, labelRule);
+        EXPECT_EQ(read.roster.columns, c.columns) << c.name;
+        ASSERT_EQ(read.roster.rows.size(), 1u) << c.name;
+        EXPECT_EQ(read.roster.rows[0].serial, "A1B2C3D4E5F1") << c.name;
+        EXPECT_EQ(read.roster.rows[0].values, c.values) << c.name;
+        EXPECT_EQ(read.roster.rows[0].cells, c.cells) << c.name;
+        EXPECT_EQ(read.notes, c.notes) << c.name;
+    }
+
+    // A character the pager cannot store is refused with its row and column,
+    // whichever way the file was saved.
+    std::vector<std::string> lines;
+    for (const auto& p : readRoster(cases[2].csv, labelRule).problems) lines.push_back(problemLine(p));
+    EXPECT_EQ(lines, std::vector<std::string>{"line 2, serial A1B2C3D4E5F1, LogoLine2 = \"\\xE2\\x82\\xAC\": the "
+                                              "character U+20AC cannot be stored in the pager"});
+    // A column without a name that holds a value is no column to leave out.
+    const auto unnamed = readRoster("serial;LogoLine1;\nA1B2C3D4E5F1;x;y\n", labelRule);
+    ASSERT_EQ(unnamed.problems.size(), 1u);
+    EXPECT_EQ(problemLine(unnamed.problems[0]), "line 1: column 3 has no name, but rows have values in it");
+    // A header that is no header says how it was read.
+    EXPECT_EQ(problemLine(readRoster("serial|LogoLine1\n", labelRule).problems.at(0)),
+              "line 1, serial|LogoLine1 = \"serial|LogoLine1\": the first column must be \"serial\" (the header was "
+              "read with commas between the columns)");
 }
 
 TEST(Roster, EachPagerGetsTheLineWithItsOwnRow) {
@@ -193,4 +270,20 @@ TEST(Roster, CheckNamesRefusedValuesAndSharedAddresses) {
     EXPECT_EQ(problemLine(problems[2]),
               "line 5, serial A1B2C3D4E5F4, F1Tone2[0] = \"1336.4\": the tone plan has no such tone; the window "
               "would store 1321.2");
+}
+
+TEST(Roster, ProblemsShowACellsControlBytesEscaped) {
+    // The window's message quotes the character it does not take: on a
+    // terminal a bell or an escape would act instead of being read, and a
+    // letter is shown as the letter it is.
+    const auto read = readRoster("serial,F1Tone1[0],F1Tone2[0]\nA1B2C3D4E5F1,1\x07,\xC3\xBC\n", labelRule);
+    ASSERT_TRUE(read.problems.empty());
+    std::vector<std::string> lines;
+    for (const auto& p : checkRoster(read.roster, lineCodePlug())) lines.push_back(problemLine(p));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "line 2, serial A1B2C3D4E5F1, F1Tone1[0] = \"1\\x07\": The field does not take the "
+                         "character '\\x07' there",
+                         "line 2, serial A1B2C3D4E5F1, F1Tone2[0] = \"\\xC3\\xBC\": The field does not take the "
+                         "character '\xC3\xBC' there",
+                     }));
 }

@@ -38,8 +38,22 @@ public:
         default: return MsgAnswer::Ok;
         }
     }
+    void showProblems(const std::string& heading, const std::vector<ListedProblem>& problems,
+                      const std::string& caption) override {
+        problemLists.push_back({heading, problems, caption});
+    }
     std::string last() const { return shown.empty() ? std::string() : shown.back().text; }
-    void clear() { shown.clear(); }
+    void clear() {
+        shown.clear();
+        problemLists.clear();
+    }
+
+    struct ProblemList {
+        std::string heading;
+        std::vector<ListedProblem> problems;
+        std::string caption;
+    };
+    std::vector<ProblemList> problemLists;
 
     std::vector<ShownMessage> shown;
     std::deque<MsgAnswer> answers;  // scripted answers; else the default button (OK, Yes, No to Yes/No/Cancel,
