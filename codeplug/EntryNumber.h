@@ -19,6 +19,13 @@ std::optional<int> ParseWholeNumber(std::string_view text);
 // exponent, no infinity; anything else gives nothing.
 std::optional<double> ParseDecimalNumber(std::string_view text);
 
+// A floating-point number written as C++ writes one, read the same whatever
+// the process locale: an optional minus, digits with at most one point, an
+// optional exponent ("1e3", "2.5E-1"), or "inf", "infinity", "nan" in any
+// case. No blanks, no plus sign, nothing left over; a value too large or too
+// small for a double gives nothing too.
+std::optional<double> ParseFloatingPoint(std::string_view text);
+
 // The message shown when a text does not convert.
 std::string NotAWholeNumberMessage(std::string_view text);
 std::string NotADecimalNumberMessage(std::string_view text);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "codeplug/EntryNumber.h"
 #include "rf/ProfileLayout.h"
 #include "rf/RfMessages.h"
 
@@ -22,13 +23,6 @@ std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::optional<double> parseDecimal(std::string_view text) {
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
 }
 
 std::string voltsText(double volts) {
@@ -94,7 +88,7 @@ ThresholdCommit commitThreshold(CodePlugImage& image, ThresholdTable table, int 
     const int offset = thresholdOffset(table, level, column);
     const std::string_view typed = trimmed(text);
     if (typed.empty()) return {ThresholdCommit::Outcome::Blank, thresholdText(image.byte(offset)), {}, 0};
-    const auto volts = parseDecimal(typed);
+    const auto volts = ParseFloatingPoint(typed);
     if (!volts) return {ThresholdCommit::Outcome::NotANumber, std::string(text), {}, 0};
     return commitThreshold(image, table, level, column, *volts);
 }

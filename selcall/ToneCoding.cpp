@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "codeplug/EntryNumber.h"
+
 namespace km640 {
 
 namespace {
@@ -64,13 +66,12 @@ std::string formatTone(int tenths) { return formatOneDecimal("%04.1f", tenths / 
 std::optional<TypedTone> parseTypedTone(std::string_view text) {
     const std::string_view number = trimBlanks(text);
     if (number.empty()) return std::nullopt;
-    // A leading plus sign is a number too; from_chars takes only the minus.
+    // A leading plus sign is a number too; the number itself takes only the minus.
     const std::string_view digits = number.front() == '+' ? number.substr(1) : number;
     if (digits.size() != number.size() && !digits.empty() && digits.front() == '-') return std::nullopt;
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc{} || end != digits.data() + digits.size() || !std::isfinite(value))
-        return std::nullopt;
+    const auto parsed = ParseFloatingPoint(digits);
+    if (!parsed || !std::isfinite(*parsed)) return std::nullopt;
+    const double value = *parsed;
 
     TypedTone typed;
     typed.shown = formatOneDecimal("%04.1f", value);

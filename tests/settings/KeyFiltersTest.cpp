@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "codeplug/EntryNumber.h"
@@ -154,6 +155,28 @@ TEST(EntryNumber, DecimalNumbers) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(ParseDecimalNumber(c.text), c.value);
     }
+}
+
+// What a tone, a squelch threshold and a decimal field are read with: the
+// numbers C++ writes, nothing around them, the same whatever the locale.
+TEST(EntryNumber, FloatingPoint) {
+    struct Case {
+        const char* text;
+        std::optional<double> value;
+    } const cases[] = {
+        {"1285.8", 1285.8}, {"-0.5", -0.5}, {".5", 0.5}, {"3.", 3.0}, {"1e3", 1000.0}, {"2.5E-1", 0.25},
+        {"0.1", 0.1}, {"12345678901234567890", 12345678901234567890.0}, {"1E+2", 100.0},
+        {"", std::nullopt}, {".", std::nullopt}, {"-", std::nullopt}, {"+1", std::nullopt}, {" 1", std::nullopt},
+        {"1 ", std::nullopt}, {"1,5", std::nullopt}, {"1e", std::nullopt}, {"1e+", std::nullopt},
+        {"0x10", std::nullopt}, {"1.2.3", std::nullopt}, {"1e400", std::nullopt}, {"--1", std::nullopt},
+        {"infinit", std::nullopt}, {"nan(", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ParseFloatingPoint(c.text), c.value);
+    }
+    for (const char* text : {"inf", "-INF", "Infinity"}) EXPECT_TRUE(std::isinf(ParseFloatingPoint(text).value())) << text;
+    for (const char* text : {"nan", "NaN", "nan(x_1)", "-nan"}) EXPECT_TRUE(std::isnan(ParseFloatingPoint(text).value())) << text;
 }
 
 TEST(EntryNumber, Messages) {
