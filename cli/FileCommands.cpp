@@ -41,7 +41,7 @@ LoadedFile loadCodePlugForPager(const std::string& path, std::ostream& err) {
     if (!file) return file;
     CodePlugImage& image = *file.image;
     if (!HasModelName(image.bytes())) {
-        err << "km640-cli: " << path << ": The file is not KM640 code-plug file.\n";
+        err << "km640-cli: " << path << ": " << kNotACodePlugMessage << "\n";
         file.image.reset();
         return file;
     }

@@ -19,8 +19,11 @@ LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const Cod
         out.reason = file.reason;
         return out;
     }
-    const std::string& content = file.bytes;
+    return loadCodePlugBytes(file.bytes, base);
+}
 
+LoadedCodePlug loadCodePlugBytes(std::string_view content, const CodePlugImage& base) {
+    LoadedCodePlug out;
     if (content.size() <= kMaxCodePlugTextBytes && isCodePlugText(content)) {
         out.fromText = true;
         TextImport imported = importCodePlugText(content, base);
@@ -56,6 +59,22 @@ LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const Cod
     std::copy_n(content.begin(), kImageSize, out.image.bytes().begin());
     out.status = LoadedCodePlug::Status::Ok;
     return out;
+}
+
+std::optional<std::string> openingRefusal(const LoadedCodePlug& loaded, const std::string& name) {
+    using Status = LoadedCodePlug::Status;
+    if (loaded.status == Status::Refused) {
+        std::string text = "\"" + name + "\" was not opened: the window refuses " +
+                           (loaded.refusals.size() == 1 ? std::string("this value") : "these values") +
+                           " of the code-plug text:";
+        for (const auto& refusal : loaded.refusals) text += "\n" + refusalLine(refusal);
+        return text;
+    }
+    if (loaded.status == Status::BadText)
+        return "\"" + name + "\" was not opened: it is no KM640 code-plug text (" + loaded.reason + ").";
+    if (!loaded.ok()) return std::string(kFileErrorMessage);
+    if (!HasModelName(loaded.image.bytes())) return std::string(kNotACodePlugMessage);
+    return std::nullopt;
 }
 
 }  // namespace km640::fieldtext

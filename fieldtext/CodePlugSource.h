@@ -6,6 +6,8 @@
 // files through here.
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -39,5 +41,17 @@ LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path);
 // The same with a code-plug text built onto base: the fields the text leaves
 // out keep base's values.
 LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const CodePlugImage& base);
+// The same for a file's bytes already read (a page hands them over).
+LoadedCodePlug loadCodePlugBytes(std::string_view content, const CodePlugImage& base);
+
+// What the window says when File > Open does not take a file.
+constexpr std::string_view kFileErrorMessage =
+    "Can't perform one of the following file operations: Open, Seek, Read, Close.";
+constexpr std::string_view kFileErrorCaption = "File Error";
+constexpr std::string_view kNotACodePlugMessage = "The file is not KM640 code-plug file.";
+// The window's message for a file it does not open, named as name: refused
+// values, text that cannot be read, a file it cannot read, no KM640 model
+// text; nothing when the window opens it.
+std::optional<std::string> openingRefusal(const LoadedCodePlug& loaded, const std::string& name);
 
 }  // namespace km640::fieldtext

@@ -37,18 +37,6 @@ std::string rawValueText(const CodePlugImage& image, const Field& field) {
     return hexText(image.span(field.offset, field.length));
 }
 
-// The value as the text form writes it: the value text `dump` prints, a text
-// field's text as it stands (JSON carries every byte), raw bytes for a field
-// the window does not show.
-std::string valueText(const CodePlugImage& image, const Field& field) {
-    if (!shownByWindow(field)) return rawValueText(image, field);
-    if (field.encoding == Encoding::Text) {
-        const std::string text = displayText(image.text(field.offset, field.length));
-        // A text that starts with a double quote is written quoted, as `dump` does.
-        return text.starts_with('"') ? quotedText(text) : text;
-    }
-    return fieldValueText(image, field);
-}
 
 // Whether the field's value text sets the field to exactly its bits again,
 // from the value it has and from other values (all bits clear, all set): a
@@ -206,6 +194,16 @@ void putReservedBytes(CodePlugImage& image, const std::vector<std::pair<int, std
 }
 
 }  // namespace
+
+std::string valueText(const CodePlugImage& image, const Field& field) {
+    if (!shownByWindow(field)) return rawValueText(image, field);
+    if (field.encoding == Encoding::Text) {
+        const std::string text = displayText(image.text(field.offset, field.length));
+        // A text that starts with a double quote is written quoted, as `dump` does.
+        return text.starts_with('"') ? quotedText(text) : text;
+    }
+    return fieldValueText(image, field);
+}
 
 bool isCodePlugText(std::string_view fileBytes) {
     std::size_t start = fileBytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;

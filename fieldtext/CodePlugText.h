@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "codeplug/CodePlugImage.h"
+#include "codeplug/MemoryMap.h"
 
 namespace km640::fieldtext {
 
@@ -36,6 +37,11 @@ std::string refusalLine(const FieldRefusal& refusal);
 // does not show), checked by the rule the window applies when the user
 // commits that field. On refusal the image is left as it was.
 std::optional<FieldRefusal> setFieldFromText(CodePlugImage& image, std::string_view name, std::string_view text);
+
+// A field's value as the text form writes it and setFieldFromText reads it
+// back: the value text `dump` prints, a text field's text as it stands (its
+// 8-bit characters), raw hexadecimal bytes for a field the window does not show.
+std::string valueText(const CodePlugImage& image, const memmap::Field& field);
 
 // The name of the format field and the version this program writes.
 constexpr std::string_view kTextFormatName = "km640-codeplug";
