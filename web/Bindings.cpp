@@ -28,6 +28,7 @@ EMSCRIPTEN_BINDINGS(km640_editor) {
     emscripten::class_<EditorSession>("EditorSession")
         .constructor<>()
         .class_function("controls", &EditorSession::controls)
+        .class_function("programTitle", &EditorSession::programTitle)
         .function("open", &EditorSession::open)
         .function("state", &EditorSession::state)
         .function("commit", &EditorSession::commit)

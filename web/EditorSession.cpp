@@ -97,6 +97,8 @@ std::string EditorSession::open(const std::string& bytes, const std::string& nam
     return messageList(json, messages).close('}').str();
 }
 
+std::string EditorSession::programTitle() { return std::string(kModelName) + " V" + ProgramVersionText(); }
+
 std::string EditorSession::controls() {
     Json json;
     json.open('[');

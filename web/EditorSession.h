@@ -22,6 +22,9 @@ public:
     // "fromText":bool}. On refusal the code-plug stays as it was.
     std::string open(const std::string& bytes, const std::string& name);
 
+    // The window's title: the model and the program's version.
+    static std::string programTitle();
+
     // What stays the same for a session: every control the window shows, in
     // page order, [{"name","page","group","label","kind","width"}].
     static std::string controls();
