@@ -52,8 +52,9 @@ class Page {
 
   private updateTitle(): void {
     const name = this.opened.name ? `  [${this.opened.name}]` : "";
-    document.title = `${this.session.modified() ? "*" : ""}${this.title}${name}`;
-    byId("title").textContent = document.title;
+    const title = `${this.session.modified() ? "*" : ""}${this.title}${name}`;
+    document.title = title;
+    byId("title").textContent = title;
   }
 
   // The window's question before a change would be lost: Yes saves first.
