@@ -14,9 +14,17 @@ build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl1-mes
 # package, with the font it depends on for U+FF1A.
 test_packages=(libgtest-dev libgmock-dev fonts-liberation libqt6sql6-sqlite libqt6sql6-psql postgresql
                groff-base lintian desktop-file-utils appstream shared-mime-info bash-completion
-               fontconfig fonts-sawarabi-gothic)
+               fontconfig fonts-sawarabi-gothic
+               # the browser edition: its core compiled by emscripten (whose
+               # tools need node-acorn), the page's npm packages, and the
+               # page tested in headless Chromium; python3 serves web/dist
+               emscripten node-acorn nodejs chromium python3)
 packages=("${build_packages[@]}")
-[ "${1:-}" = "--build" ] || packages+=("${test_packages[@]}")
+if [ "${1:-}" != "--build" ]; then
+  packages+=("${test_packages[@]}")
+  # Debian's npm, unless a node from elsewhere brought its own.
+  command -v npm > /dev/null || packages+=(npm)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

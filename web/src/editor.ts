@@ -17,12 +17,16 @@ interface Shown {
 }
 
 export class Editor {
-  private shown: Shown[] = [];
+  // The controls of a page are made when the page is first shown: the
+  // first page is ready sooner.
+  private shown: (Shown | undefined)[] = [];
+  private unbuilt = new Map<string, number[]>();
   private pages = new Map<string, HTMLElement>();
   private tabs = new Map<string, HTMLButtonElement>();
   private current = "";
   onChange: () => void = () => {};
   onMessages: (lines: string[]) => void = () => {};
+  private controls: Control[] = [];
 
   constructor(
     private session: Session,
@@ -30,7 +34,13 @@ export class Editor {
     tabList: HTMLElement,
     pageHost: HTMLElement,
   ) {
-    for (const control of controls) this.add(control, tabList, pageHost);
+    controls.forEach((control, index) => {
+      this.pageFor(control.page, tabList, pageHost);
+      const list = this.unbuilt.get(control.page) ?? [];
+      list.push(index);
+      this.unbuilt.set(control.page, list);
+    });
+    this.controls = controls;
     this.show(controls[0].page);
   }
 
@@ -40,11 +50,15 @@ export class Editor {
 
   // Every value, state and list again, as after opening a code-plug.
   refreshAll(): void {
-    for (const page of this.pages.keys()) this.apply(JSON.parse(this.session.state(page)) as ControlState[]);
+    for (const page of this.pages.keys())
+      if (!this.unbuilt.has(page)) this.apply(JSON.parse(this.session.state(page)) as ControlState[]);
   }
 
   show(page: string): void {
     this.current = page;
+    const section = this.pages.get(page) as HTMLElement;
+    for (const index of this.unbuilt.get(page) ?? []) this.add(index, this.controls[index], section);
+    this.unbuilt.delete(page);
     for (const [name, section] of this.pages) section.hidden = name !== page;
     for (const [name, tab] of this.tabs) {
       tab.setAttribute("aria-selected", String(name === page));
@@ -59,12 +73,10 @@ export class Editor {
 
   // The control of a field, for the tests and for the page's own links.
   inputOf(name: string): Input | undefined {
-    return this.shown.find((s) => s.control.name === name)?.input;
+    return this.shown.find((s) => s?.control.name === name)?.input;
   }
 
-  private add(control: Control, tabList: HTMLElement, pageHost: HTMLElement): void {
-    const index = this.shown.length;
-    const page = this.pageFor(control.page, tabList, pageHost);
+  private add(index: number, control: Control, page: HTMLElement): void {
     const box = this.groupFor(page, control.group);
     const row = document.createElement("div");
     row.className = "field";
@@ -136,7 +148,7 @@ export class Editor {
     }
     row.append(message);
     box.append(row);
-    this.shown.push({ control, input, items, message, value: "" });
+    this.shown[index] = { control, input, items, message, value: "" };
   }
 
   private pageFor(name: string, tabList: HTMLElement, host: HTMLElement): HTMLElement {
@@ -184,7 +196,7 @@ export class Editor {
   }
 
   commit(index: number, text: string): CommitAnswer {
-    const s = this.shown[index];
+    const s = this.shown[index] as Shown;
     if (text === s.value) {
       s.message.textContent = "";
       return {};
@@ -207,6 +219,7 @@ export class Editor {
   apply(states: ControlState[]): void {
     for (const state of states) {
       const s = this.shown[state.index];
+      if (!s) continue; // its page is made, and asks for its state, when first shown
       s.value = state.value;
       const disabled = state.disabled !== undefined;
       if (s.input instanceof HTMLSelectElement) {
@@ -223,7 +236,7 @@ export class Editor {
 
   // The shown value back into the control.
   private putBack(index: number): void {
-    const s = this.shown[index];
+    const s = this.shown[index] as Shown;
     const input = s.input;
     if (input instanceof HTMLSelectElement) {
       if (![...input.options].some((o) => o.value === s.value)) fillChoices(input, [...input.options].map((o) => o.value), s.value);
