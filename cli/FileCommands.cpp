@@ -45,10 +45,7 @@ LoadedFile loadCodePlugForPager(const std::string& path, std::ostream& err) {
         file.image.reset();
         return file;
     }
-    if (CodePlugIsOld(image.byte(ident::kVersionBcd), image.byte(ident::kVersionBcd + 1))) LegacyBatteryPatch(image);
-    for (const RefreshMessage& message : normaliseCodePlug(image).messages)
-        err << "km640-cli: " << path << ": " << messageLine(message.text) << "\n";
-    StampVersion(image);
+    for (const std::string& message : takeAsOpened(image)) err << "km640-cli: " << path << ": " << message << "\n";
     return file;
 }
 

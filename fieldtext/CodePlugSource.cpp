@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "fieldtext/MessageLine.h"
 #include "platform/RegularFile.h"
 #include "settings/CodePlugNormalisation.h"
 
@@ -75,6 +76,14 @@ std::optional<std::string> openingRefusal(const LoadedCodePlug& loaded, const st
     if (!loaded.ok()) return std::string(kFileErrorMessage);
     if (!HasModelName(loaded.image.bytes())) return std::string(kNotACodePlugMessage);
     return std::nullopt;
+}
+
+std::vector<std::string> takeAsOpened(CodePlugImage& image) {
+    if (CodePlugIsOld(image.byte(ident::kVersionBcd), image.byte(ident::kVersionBcd + 1))) LegacyBatteryPatch(image);
+    std::vector<std::string> messages;
+    for (const RefreshMessage& message : normaliseCodePlug(image).messages) messages.push_back(messageLine(message.text));
+    StampVersion(image);
+    return messages;
 }
 
 }  // namespace km640::fieldtext

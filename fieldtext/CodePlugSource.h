@@ -54,4 +54,10 @@ constexpr std::string_view kNotACodePlugMessage = "The file is not KM640 code-pl
 // text; nothing when the window opens it.
 std::optional<std::string> openingRefusal(const LoadedCodePlug& loaded, const std::string& name);
 
+// A code-plug taken in as the window takes an opened file before showing it:
+// an old file's battery levels set afresh, normalised as the window shows it,
+// the program's version stamped. The messages the window shows meanwhile,
+// one line each, in its order.
+std::vector<std::string> takeAsOpened(CodePlugImage& image);
+
 }  // namespace km640::fieldtext

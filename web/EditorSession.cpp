@@ -83,15 +83,11 @@ std::string EditorSession::open(const std::string& bytes, const std::string& nam
         json.key("opened").flag(false).key("refusal").latin1(*refusal);
         return json.close('}').str();
     }
-    // As the window opens a file: an old file's battery levels set afresh,
-    // normalised as shown (its messages first), a text's own messages, the
-    // version stamped.
+    // As the window opens a file: normalised as shown (its messages first),
+    // then a text's own messages.
     image_ = loaded.image;
-    if (CodePlugIsOld(image_.byte(ident::kVersionBcd), image_.byte(ident::kVersionBcd + 1))) LegacyBatteryPatch(image_);
-    std::vector<std::string> messages;
-    for (const RefreshMessage& message : normaliseCodePlug(image_).messages) messages.push_back(messageLine(message.text));
-    for (const std::string& line : loaded.messages) messages.push_back(line);
-    StampVersion(image_);
+    std::vector<std::string> messages = takeAsOpened(image_);
+    messages.insert(messages.end(), loaded.messages.begin(), loaded.messages.end());
     unchanged_ = image_;
     json.key("opened").flag(true).key("fromText").flag(loaded.fromText);
     return messageList(json, messages).close('}').str();
