@@ -182,3 +182,20 @@ test("every control is named for a screen reader (axe-core)", async () => {
   }
   await page.close();
 });
+
+test("once loaded the page works offline", async () => {
+  const page = await newPage();
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.reload();
+  await page.waitForSelector("body[data-ready=true]");
+  await page.context().setOffline(true);
+  try {
+    await page.reload();
+    await page.waitForSelector("body[data-ready=true]");
+    await showPage(page, "System");
+    assert.equal(await page.locator(field("F1ScanTime")).inputValue(), "6");
+  } finally {
+    await page.context().setOffline(false);
+  }
+  await page.close();
+});
