@@ -199,3 +199,30 @@ test("once loaded the page works offline", async () => {
   }
   await page.close();
 });
+
+test("Compare lists the differing fields with the window's labels; a roster's problems are listed", async () => {
+  const page = await newPage();
+  await openFile(page, base);
+  await edit(page, ["Channel F1", "F1Tone1[0]", "type", "1122.5"]);
+  let chooser = page.waitForEvent("filechooser");
+  await page.click("#compare");
+  await (await chooser).setFiles(base);
+  const results = page.locator("#results");
+  await results.waitFor({ state: "visible" });
+  // The tone and the decoder word worked out from it.
+  assert.equal(await results.locator("p").textContent(), "2 field(s) differ");
+  assert.deepEqual(await results.locator("tbody tr").first().locator("td").allTextContents(),
+    ["Channel F1 › Address 1 › Tone 1", "F1Tone1[0]", "1122.5", "1285.8"]);
+  assert.equal(await results.locator("tbody tr").nth(1).locator("td").nth(1).textContent(), "F1ToneWords[0].Tone1");
+
+  const csv = join(dir, "fleet.csv");
+  writeFileSync(csv, "serial,F1Tone1[0],LogoLine1\nA1B2C3D4E5F6,1122.5,Bench 1\nA1B2C3D4E5F7,9999,Bench 2\n");
+  chooser = page.waitForEvent("filechooser");
+  await page.click("#roster");
+  await (await chooser).setFiles(csv);
+  await results.locator("li").first().waitFor();
+  assert.equal(await results.locator("p").textContent(), "2 row(s), 1 problem(s)");
+  assert.deepEqual(await results.locator("li").allTextContents(),
+    ['line 3, serial A1B2C3D4E5F7, F1Tone1[0] = "9999": Please insert a number between 288.5 to 2468.2']);
+  await page.close();
+});
