@@ -30,6 +30,7 @@
 #include "app/WindowOperationView.h"
 #include "app/pages/channels/TfmPlectronTbl.h"
 #include "app/pages/channels/TfmToneTbl.h"
+#include "fieldtext/FieldControl.h"
 #include "link/Delay.h"
 #include "pager/PagerOperations.h"
 #include "pager/ScanDetector.h"
@@ -43,19 +44,21 @@ namespace {
 struct PageDef {
     Page page;
     const char* name;
-    const char* caption;
+    std::string_view caption;
 };
-// In the order of the page control.
+// In the order of the page control; the captions are those every editor of
+// the program shows (the browser's too).
 constexpr PageDef kPages[] = {
-    {Page::Profile, "tabProfile", "Profiles"},
-    {Page::ChF1, "tabChF1", "Channel F1"},
-    {Page::ChF2, "tabChF2", "Channel F2"},
-    {Page::Setting, "tabSetting", "Status Setting"},
-    {Page::Manual, "tabManual", "Menu && Alert Patterns"},
-    {Page::Advance, "tabAdvance", "Advance"},
-    {Page::System, "tabSystem", "System"},
+    {Page::Profile, "tabProfile", fieldtext::kWindowPages[0]},
+    {Page::ChF1, "tabChF1", fieldtext::kWindowPages[1]},
+    {Page::ChF2, "tabChF2", fieldtext::kWindowPages[2]},
+    {Page::Setting, "tabSetting", fieldtext::kWindowPages[3]},
+    {Page::Manual, "tabManual", fieldtext::kWindowPages[4]},
+    {Page::Advance, "tabAdvance", fieldtext::kWindowPages[5]},
+    {Page::System, "tabSystem", fieldtext::kWindowPages[6]},
     {Page::Debug, "tabDebug", "Debug"},
 };
+static_assert(std::size(kPages) == fieldtext::kWindowPages.size() + 1);
 
 // Puts what a page holds into a scroll area filling the page: the page keeps
 // its name and its controls (tests and rules find them on it), the content
@@ -227,7 +230,9 @@ void TfmMain::buildPages() {
     for (const auto& def : kPages) {
         auto* w = new QWidget;
         w->setObjectName(def.name);
-        pageControl_->addTab(w, def.caption);
+        // A tab's "&" marks its shortcut letter; "&&" shows one.
+        pageControl_->addTab(w, QString::fromUtf8(def.caption.data(), static_cast<qsizetype>(def.caption.size()))
+                                    .replace("&", "&&"));
     }
     // The Debug page holds settings the user cannot reach; its tab stays hidden.
     pageControl_->setTabVisible(pageControl_->indexOf(page(Page::Debug)), false);

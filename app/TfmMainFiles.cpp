@@ -54,16 +54,6 @@ void TfmMain::OpenCodePlug() {
 
 namespace {
 
-// A code-plug text names its problems, each with its place; the file opens
-// only without any.
-std::string refusedText(const std::string& path, const std::vector<fieldtext::FieldRefusal>& refusals) {
-    std::string text = "\"" + path + "\" was not opened: " +
-                       (refusals.size() == 1 ? std::string("this problem") : "these problems") +
-                       " of the code-plug text (values with the window's own message):";
-    for (const auto& refusal : refusals) text += "\n" + fieldtext::refusalLine(refusal);
-    return text;
-}
-
 bool isTextFileName(const std::string& path) {
     return QString::fromStdString(path).endsWith(".json", Qt::CaseInsensitive);
 }
@@ -73,25 +63,16 @@ bool isTextFileName(const std::string& path) {
 bool TfmMain::OpenCodePlugFile(const std::string& path, bool remember) {
     // By content: the 2048 bytes of a *.tbl, or code-plug text (JSON).
     const fieldtext::LoadedCodePlug loaded = fieldtext::loadCodePlugFile(path);
-    using Status = fieldtext::LoadedCodePlug::Status;
-    if (loaded.status == Status::Refused) {
-        warn(refusedText(path, loaded.refusals));
-        return false;
-    }
-    if (loaded.status == Status::BadText) {
-        warn("\"" + path + "\" was not opened: it is " + loaded.reason + ".");
-        return false;
-    }
-    if (!loaded.ok()) {
-        services_.messages.show("Can't perform one of the following file operations: Open, Seek, Read, Close.",
-                                "File Error", MsgIcon::Exclamation, MsgButtons::OkCancel);
+    if (const auto refusal = fieldtext::openingRefusal(loaded, path)) {
+        if (loaded.ok() || loaded.status == fieldtext::LoadedCodePlug::Status::Refused ||
+            loaded.status == fieldtext::LoadedCodePlug::Status::BadText)
+            warn(*refusal);
+        else
+            services_.messages.show(*refusal, std::string(fieldtext::kFileErrorCaption), MsgIcon::Exclamation,
+                                    MsgButtons::OkCancel);
         return false;
     }
     CodePlugImage::Bytes bytes = loaded.image.bytes();
-    if (!HasModelName(bytes)) {
-        warn("The file is not KM640 code-plug file.");
-        return false;
-    }
     if (CodePlugIsOld(bytes[ident::kVersionBcd], bytes[ident::kVersionBcd + 1])) LegacyBatteryPatch(bytes);
     image_.bytes() = bytes;
     RefreshAll();

@@ -42,12 +42,11 @@ LoadedFile loadCodePlugForPager(const std::string& path, std::ostream& err) {
     if (!file) return file;
     CodePlugImage& image = *file.image;
     if (!HasModelName(image.bytes())) {
-        err << "km640-cli: " << path << ": The file is not KM640 code-plug file.\n";
+        err << "km640-cli: " << path << ": " << kNotACodePlugMessage << "\n";
         file.image.reset();
         return file;
     }
-    for (const RefreshMessage& message : PrepareForPager(image).messages)
-        err << "km640-cli: " << path << ": " << messageLine(message.text) << "\n";
+    for (const std::string& message : takeAsOpened(image)) err << "km640-cli: " << path << ": " << message << "\n";
     return file;
 }
 

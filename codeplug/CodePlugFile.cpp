@@ -46,16 +46,18 @@ fs::path BackupPathFor(const fs::path& saveName, const fs::path& folder, int num
 namespace {
 
 // Renames from to to only while to is free: 0, or the error number (EEXIST
-// when the name is taken). The check and the rename are one step, so two
-// programs saving at once cannot overwrite each other's backup.
+// when the name is taken). The name is claimed first by creating it
+// exclusively, so two programs saving at once cannot overwrite each other's
+// backup; the rename then replaces only the empty file this call made. Works
+// on every file system, including those without hard links.
 int renameNoReplace(const fs::path& from, const fs::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    // File systems without that rename: a second link is made only under a
-    // free name, then the first one is removed.
-    if (::link(from.c_str(), to.c_str()) != 0) return errno;
-    ::unlink(from.c_str());
-    return 0;
+    const int claim = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (claim < 0) return errno;
+    ::close(claim);
+    if (::rename(from.c_str(), to.c_str()) == 0) return 0;
+    const int error = errno;
+    ::unlink(to.c_str());
+    return error;
 }
 
 // Writes all bytes to a fresh temporary file beside the target and flushes it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "fieldtext/MessageLine.h"
 #include "platform/RegularFile.h"
 #include "settings/CodePlugNormalisation.h"
 
@@ -59,7 +60,10 @@ LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const Cod
     const WholeFile file = ReadWholeRegularFile(path, kMaxCodePlugTextBytes);
     if (!file.ok())
         return failed(file.notAFile ? LoadedCodePlug::Status::NotAFile : LoadedCodePlug::Status::IoError, file.reason);
-    const std::string& content = file.bytes;
+    return loadCodePlugBytes(file.bytes, base, file.larger);
+}
+
+LoadedCodePlug loadCodePlugBytes(std::string_view content, const CodePlugImage& base, bool larger) {
     const FileKind kind = codePlugFileKind(content);
     if (kind.kind == CodePlugFileKind::OtherEncoding) {
         LoadedCodePlug out = failed(LoadedCodePlug::Status::BadText,
@@ -70,7 +74,7 @@ LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const Cod
     if (kind.kind == CodePlugFileKind::Text) {
         LoadedCodePlug out;
         out.fromText = true;
-        if (file.larger) {
+        if (larger || content.size() > kMaxCodePlugTextBytes) {
             out.status = LoadedCodePlug::Status::BadText;
             out.reason = "code-plug text larger than " + std::to_string(kMaxCodePlugTextBytes / (1024 * 1024)) +
                          " MiB, far more than any code-plug needs";
@@ -100,6 +104,29 @@ LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const Cod
     std::copy_n(content.begin(), kImageSize, out.image.bytes().begin());
     out.status = LoadedCodePlug::Status::Ok;
     return out;
+}
+
+std::optional<std::string> openingRefusal(const LoadedCodePlug& loaded, const std::string& name) {
+    using Status = LoadedCodePlug::Status;
+    // A code-plug text names its problems, each with its place; the file
+    // opens only without any.
+    if (loaded.status == Status::Refused) {
+        std::string text = "\"" + name + "\" was not opened: " +
+                           (loaded.refusals.size() == 1 ? std::string("this problem") : "these problems") +
+                           " of the code-plug text (values with the window's own message):";
+        for (const auto& refusal : loaded.refusals) text += "\n" + refusalLine(refusal);
+        return text;
+    }
+    if (loaded.status == Status::BadText) return "\"" + name + "\" was not opened: it is " + loaded.reason + ".";
+    if (!loaded.ok()) return std::string(kFileErrorMessage);
+    if (!HasModelName(loaded.image.bytes())) return std::string(kNotACodePlugMessage);
+    return std::nullopt;
+}
+
+std::vector<std::string> takeAsOpened(CodePlugImage& image) {
+    std::vector<std::string> messages;
+    for (const RefreshMessage& message : PrepareForPager(image).messages) messages.push_back(messageLine(message.text));
+    return messages;
 }
 
 }  // namespace km640::fieldtext

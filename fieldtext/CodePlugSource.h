@@ -8,6 +8,8 @@
 // program does not read; anything else is the 2048 bytes of a "*.tbl" image.
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -54,5 +56,24 @@ LoadedCodePlug loadCodePlugFile(const std::filesystem::path& path);
 // The same with a code-plug text built onto base: the fields the text leaves
 // out keep base's values.
 LoadedCodePlug loadCodePlugFileOnto(const std::filesystem::path& path, const CodePlugImage& base);
+// The same for a file's bytes already read (a page hands them over).
+// larger: the file went on beyond what was read of it.
+LoadedCodePlug loadCodePlugBytes(std::string_view content, const CodePlugImage& base, bool larger = false);
+
+// What the window says when File > Open does not take a file.
+constexpr std::string_view kFileErrorMessage =
+    "Can't perform one of the following file operations: Open, Seek, Read, Close.";
+constexpr std::string_view kFileErrorCaption = "File Error";
+constexpr std::string_view kNotACodePlugMessage = "The file is not KM640 code-plug file.";
+// The window's message for a file it does not open, named as name: refused
+// values, text that cannot be read, a file it cannot read, no KM640 model
+// text; nothing when the window opens it.
+std::optional<std::string> openingRefusal(const LoadedCodePlug& loaded, const std::string& name);
+
+// A code-plug taken in as the window takes an opened file before showing it:
+// an old file's battery levels set afresh, normalised as the window shows it,
+// the program's version stamped. The messages the window shows meanwhile,
+// one line each, in its order.
+std::vector<std::string> takeAsOpened(CodePlugImage& image);
 
 }  // namespace km640::fieldtext

@@ -40,17 +40,6 @@ std::string rawValueText(const CodePlugImage& image, const Field& field) {
     return hexText(image.span(field.offset, field.length));
 }
 
-// The value as the text form writes it: the value `dump` shows, a text
-// field's text as it stands (JSON carries every byte; a text that starts
-// with a double quote is written quoted, as `dump` does).
-std::string valueText(const CodePlugImage& image, const Field& field) {
-    if (field.encoding == Encoding::Text || field.encoding == Encoding::ZeroPaddedText) {
-        const std::string stored = image.text(field.offset, field.length);
-        const std::string text = field.encoding == Encoding::Text ? storedText(stored) : stored.substr(0, stored.find('\0'));
-        return text.starts_with('"') ? quotedText(text) : utf8FromLatin1(text);
-    }
-    return fieldValueText(image, field);
-}
 
 // Whether the field's value text sets the field to exactly its bits again,
 // from the value it has and from other values (all bits clear, all set): a
@@ -192,6 +181,17 @@ void applyStep(CodePlugImage& image, const Step& step, int version, std::vector<
 }
 
 }  // namespace
+
+// A text field's text as it stands (JSON carries every byte; a text that
+// starts with a double quote is written quoted, as `dump` does), in UTF-8.
+std::string valueText(const CodePlugImage& image, const Field& field) {
+    if (field.encoding == Encoding::Text || field.encoding == Encoding::ZeroPaddedText) {
+        const std::string stored = image.text(field.offset, field.length);
+        const std::string text = field.encoding == Encoding::Text ? storedText(stored) : stored.substr(0, stored.find('\0'));
+        return text.starts_with('"') ? quotedText(text) : utf8FromLatin1(text);
+    }
+    return fieldValueText(image, field);
+}
 
 bool isCodePlugText(std::string_view fileBytes) {
     std::size_t start = fileBytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "codeplug/CodePlugImage.h"
+#include "codeplug/MemoryMap.h"
 
 namespace km640::fieldtext {
 
@@ -47,6 +48,11 @@ std::optional<FieldRefusal> setFieldFromText(CodePlugImage& image, std::string_v
 // out itself (synthesizer and decoder words, menu counts): what it stores
 // there follows the settings it comes from.
 constexpr std::string_view kWorkedOutField = "the program works this field out from other settings";
+
+// A field's value as the text form writes it and setFieldFromText reads it
+// back: the value text `dump` prints (a text field's text as it stands, in
+// UTF-8).
+std::string valueText(const CodePlugImage& image, const memmap::Field& field);
 
 // The name of the format field and the version this program writes. Version
 // 1 gave the fields the window does not show as raw hexadecimal bytes;

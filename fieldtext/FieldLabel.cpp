@@ -1,6 +1,7 @@
 #include "fieldtext/FieldLabel.h"
 
 #include <algorithm>
+#include <iterator>
 #include <array>
 #include <span>
 #include <stdexcept>
@@ -191,6 +192,8 @@ const LabelRow& rowOf(const memmap::Field& field) {
 }
 
 }  // namespace
+
+int labelOrder(const memmap::Field& field) { return static_cast<int>(&rowOf(field) - std::begin(kLabels)); }
 
 std::string fieldLabel(const memmap::Field& field) {
     const LabelRow& row = rowOf(field);

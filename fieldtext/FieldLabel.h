@@ -18,4 +18,8 @@ inline constexpr std::string_view kLabelSeparator = " \u203A ";
 
 std::string fieldLabel(const memmap::Field& field);
 
+// Where the field's declaration stands among the window's labels: pages,
+// group boxes and controls come in the window's order.
+int labelOrder(const memmap::Field& field);
+
 }  // namespace km640::fieldtext

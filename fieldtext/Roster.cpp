@@ -278,13 +278,18 @@ RosterFile readRosterFile(const std::string& path, const CodePlugImage& line, co
         out.error = file.reason;
         return out;
     }
-    RosterRead read = readRoster(file.bytes, serialRule);
+    return rosterFromBytes(std::move(file.bytes), line, serialRule);
+}
+
+RosterFile rosterFromBytes(std::string bytes, const CodePlugImage& line, const SerialRule& serialRule) {
+    RosterFile out;
+    RosterRead read = readRoster(bytes, serialRule);
     out.roster = std::move(read.roster);
     out.problems = std::move(read.problems);
     out.notes = std::move(read.notes);
     const auto rows = checkRoster(out.roster, line);
     out.problems.insert(out.problems.end(), rows.begin(), rows.end());
-    out.bytes = std::move(file.bytes);
+    out.bytes = std::move(bytes);
     return out;
 }
 

@@ -95,6 +95,8 @@ struct RosterFile {
 constexpr std::size_t kMaxRosterBytes = 64u * 1024 * 1024;
 
 RosterFile readRosterFile(const std::string& path, const CodePlugImage& line, const SerialRule& serialRule);
+// The same for a roster's bytes already read.
+RosterFile rosterFromBytes(std::string bytes, const CodePlugImage& line, const SerialRule& serialRule);
 
 // The row's values as a JSON object, {"serial":"...","F1Tone1[0]":"1285.8"},
 // cells left empty left out: what the production record keeps of the row.

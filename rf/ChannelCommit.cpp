@@ -91,7 +91,7 @@ public:
     // already given is not given again.
     void addTo(ChannelCommit& total) const {
         for (const ChannelNotice& notice : result_.notices) {
-            const bool given = std::ranges::any_of(total.notices, [&](const ChannelNotice& n) {
+            const bool given = std::any_of(total.notices.begin(), total.notices.end(), [&](const ChannelNotice& n) {
                 return n.channel == notice.channel && n.proposedUnits == notice.proposedUnits &&
                        n.message == notice.message;
             });

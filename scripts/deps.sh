@@ -19,12 +19,20 @@ run_packages=(libqt6sql6-sqlite libqt6sql6-psql)
 # checks of the Debian package, with the font it depends on for U+FF1A.
 test_packages=(libgtest-dev libgmock-dev fonts-liberation postgresql
                groff-base lintian desktop-file-utils appstream shared-mime-info bash-completion
-               fontconfig fonts-sawarabi-gothic)
+               fontconfig fonts-sawarabi-gothic
+               # the browser edition: its core compiled by emscripten (whose
+               # tools need node-acorn), the page's npm packages, and the
+               # page tested in headless Chromium; python3 serves web/dist
+               emscripten node-acorn nodejs chromium python3)
 packages=("${build_packages[@]}")
 case "${1:-}" in
   --build) ;;
   --run) packages+=("${run_packages[@]}") ;;
-  *) packages+=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    packages+=("${run_packages[@]}" "${test_packages[@]}")
+    # Debian's npm, unless a node from elsewhere brought its own.
+    command -v npm > /dev/null || packages+=(npm)
+    ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Reads the #include lines of the source tree and fails on an include that
 # points upward: the pure rules below, the code-plug as text over them, the
-# link, the record and the pager operations above, the window (app/) and the
-# command line (cli/) on top, each including only downward.
+# link, the record and the pager operations above, the window (app/), the
+# command line (cli/) and the browser edition (web/) on top, each including
+# only downward.
 #
 #   check_layering.sh SOURCE_DIR [QT_WIDGETS_INCLUDE_DIR]
 #
@@ -29,11 +30,14 @@ declare -A allowed=(
   [sim]="codeplug platform rf selcall settings link"
   [app]="codeplug platform rf selcall settings fieldtext link record pager"
   [cli]="codeplug platform rf selcall settings fieldtext link record pager"
+  # The browser edition: the pure libraries, and of the pager layer only what
+  # builds for WebAssembly without Qt.
+  [web]="codeplug platform rf selcall settings fieldtext link pager"
 )
-# The pure rules and the code-plug as text use no Qt at all.
-qt_free="platform codeplug rf selcall settings fieldtext"
+# The pure rules, the code-plug as text and the browser edition use no Qt at all.
+qt_free="platform codeplug rf selcall settings fieldtext web"
 # Everything below the window uses no widgets.
-widget_free="platform codeplug rf selcall settings fieldtext link record pager sim cli"
+widget_free="platform codeplug rf selcall settings fieldtext link record pager sim cli web"
 
 declare -A widget_header=()
 if [ -n "$widgets_dir" ] && [ -d "$widgets_dir" ]; then

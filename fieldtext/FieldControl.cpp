@@ -1,0 +1,119 @@
+#include "fieldtext/FieldControl.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+#include "fieldtext/CodePlugText.h"
+#include "fieldtext/FieldLabel.h"
+#include "fieldtext/FieldTextRules.h"
+#include "fieldtext/ShownSetting.h"
+
+namespace km640::fieldtext {
+
+namespace {
+
+using memmap::Encoding;
+using memmap::Field;
+
+constexpr std::string_view kKindNames[] = {"frequency", "tone", "list", "check", "set", "text", "number", "shown"};
+
+std::vector<std::string> labelParts(const std::string& label) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at; (at = label.find(kLabelSeparator, start)) != std::string::npos;
+         start = at + kLabelSeparator.size())
+        parts.push_back(label.substr(start, at - start));
+    parts.push_back(label.substr(start));
+    return parts;
+}
+
+int pageIndex(std::string_view page) {
+    const auto at = std::find(kWindowPages.begin(), kWindowPages.end(), page);
+    return at == kWindowPages.end() ? -1 : static_cast<int>(at - kWindowPages.begin());
+}
+
+ControlKind kindOf(const Field& field) {
+    if (field.derived()) return ControlKind::Shown;
+    if (shownSetting(CodePlugImage{}, field)) return ControlKind::List;
+    switch (field.encoding) {
+    case Encoding::BcdFrequency: return ControlKind::Frequency;
+    case Encoding::BcdTone: return ControlKind::Tone;
+    case Encoding::Flag: return ControlKind::Check;
+    case Encoding::BitSet: return ControlKind::Set;
+    case Encoding::Text:
+    case Encoding::ZeroPaddedText: return ControlKind::Text;
+    default: return ControlKind::Number;
+    }
+}
+
+FieldControl controlOf(const Field& field) {
+    FieldControl control;
+    control.field = &field;
+    const std::vector<std::string> parts = labelParts(fieldLabel(field));
+    control.page = parts.front();
+    control.label = parts.back();
+    for (std::size_t k = 1; k + 1 < parts.size(); ++k)
+        control.group += (control.group.empty() ? "" : std::string(kLabelSeparator)) + parts[k];
+    if (control.group.empty()) control.group = control.label;
+    control.order = labelOrder(field);
+    control.kind = kindOf(field);
+    if (control.kind == ControlKind::Text) control.width = field.length;
+    if (control.kind == ControlKind::Set) control.width = field.length * field.width;
+    return control;
+}
+
+std::vector<FieldControl> buildControls() {
+    std::vector<FieldControl> controls;
+    for (const Field& field : memmap::fields()) {
+        if (field.aggregate() || !(shownByWindow(field) || field.derived())) continue;
+        FieldControl control = controlOf(field);
+        if (pageIndex(control.page) >= 0) controls.push_back(std::move(control));
+    }
+    // Within a page the window's order of the declarations, element by
+    // element; a group box stands where its first control does.
+    const auto byDeclaration = [](const FieldControl& a, const FieldControl& b) {
+        const auto key = [](const FieldControl& c) {
+            return std::tuple(pageIndex(c.page), c.order, c.field->index, c.field->subIndex);
+        };
+        return key(a) < key(b);
+    };
+    std::stable_sort(controls.begin(), controls.end(), byDeclaration);
+    std::map<std::pair<std::string, std::string>, std::size_t> groupAt;
+    for (std::size_t k = 0; k < controls.size(); ++k) groupAt.emplace(std::pair(controls[k].page, controls[k].group), k);
+    std::stable_sort(controls.begin(), controls.end(), [&](const FieldControl& a, const FieldControl& b) {
+        return std::tuple(pageIndex(a.page), groupAt.at({a.page, a.group})) <
+               std::tuple(pageIndex(b.page), groupAt.at({b.page, b.group}));
+    });
+    return controls;
+}
+
+bool saysDisabled(const std::string& message) { return message.find("disabled") != std::string::npos; }
+
+}  // namespace
+
+std::string_view controlKindName(ControlKind kind) { return kKindNames[static_cast<int>(kind)]; }
+
+const std::vector<FieldControl>& windowControls() {
+    static const std::vector<FieldControl> controls = buildControls();
+    return controls;
+}
+
+std::optional<std::string> controlDisabled(const CodePlugImage& image, const Field& field) {
+    if (!shownByWindow(field)) return std::string("The program works this value out from other settings");
+    std::vector<std::string> trials = {valueText(image, field)};
+    if (field.encoding == Encoding::Flag) trials = {"on", "off"};
+    for (const std::string& text : trials) {
+        CodePlugImage trial = image;
+        if (const auto refusal = setFieldFromText(trial, field.name, text); refusal && saysDisabled(refusal->message))
+            return refusal->message;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> controlChoices(const CodePlugImage& image, const FieldControl& control) {
+    if (control.kind != ControlKind::List) return {};
+    return shownEntries(image, *control.field);
+}
+
+}  // namespace km640::fieldtext

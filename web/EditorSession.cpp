@@ -1,0 +1,241 @@
+#include "web/EditorSession.h"
+
+#include "fieldtext/CodePlugDiff.h"
+#include "fieldtext/CodePlugSource.h"
+#include "fieldtext/CodePlugText.h"
+#include "fieldtext/FieldControl.h"
+#include "fieldtext/JsonWriter.h"
+#include "fieldtext/Latin1.h"
+#include "fieldtext/MessageLine.h"
+#include "fieldtext/Roster.h"
+#include "pager/ScanDetector.h"
+#include "settings/CodePlugNormalisation.h"
+
+namespace km640::web {
+
+using namespace km640::fieldtext;
+
+namespace {
+
+// A small JSON builder for the page: compact, members in the order given.
+// Texts of the code-plug are 8-bit and go out as \u00XX; the window's own
+// names are UTF-8 and go out as they are.
+class Json {
+public:
+    Json& open(char bracket) { return item(std::string(1, bracket), false); }
+    Json& close(char bracket) {
+        out_ += bracket;
+        comma_ = true;
+        return *this;
+    }
+    Json& key(std::string_view name) { return item(jsonString(name) + ":", false); }
+    Json& text(std::string_view utf8) { return item(jsonString(utf8)); }
+    Json& latin1(std::string_view text) { return item(latin1JsonString(text)); }
+    Json& number(long long n) { return item(std::to_string(n)); }
+    Json& flag(bool b) { return item(b ? "true" : "false"); }
+    std::string str() const { return out_; }
+
+private:
+    // Appends s after a comma where one belongs; a value or a closed
+    // bracket is followed by one, a key or an opened bracket is not.
+    Json& item(const std::string& s, bool complete = true) {
+        if (comma_) out_ += ',';
+        out_ += s;
+        comma_ = complete;
+        return *this;
+    }
+    std::string out_;
+    bool comma_ = false;
+};
+
+Json& messageList(Json& json, const std::vector<std::string>& lines) {
+    json.key("messages").open('[');
+    for (const auto& line : lines) json.latin1(line);
+    return json.close(']');
+}
+
+// A new window's code-plug: the built-in one with the model text and the
+// default thresholds, normalised as the window shows it.
+CodePlugImage startingImage() {
+    CodePlugImage image = DefaultImage();
+    WriteModelText(image);
+    BuildDefaultThresholds(image);
+    normaliseCodePlug(image);
+    return image;
+}
+
+}  // namespace
+
+EditorSession::EditorSession()
+    : image_(startingImage()), unchanged_(image_), shown_(windowControls().size()) {}
+
+std::string EditorSession::pageOf(const std::string& name) {
+    for (const FieldControl& control : windowControls())
+        if (control.field->name == name) return control.page;
+    return {};
+}
+
+std::string EditorSession::open(const std::string& bytes, const std::string& name) {
+    const LoadedCodePlug loaded = loadCodePlugBytes(bytes, ProgrammedDefaultImage());
+    Json json;
+    json.open('{');
+    if (const auto refusal = openingRefusal(loaded, name)) {
+        json.key("opened").flag(false).key("refusal").latin1(*refusal);
+        return json.close('}').str();
+    }
+    // As the window opens a file: normalised as shown (its messages first),
+    // then a text's own messages.
+    image_ = loaded.image;
+    std::vector<std::string> messages = takeAsOpened(image_);
+    messages.insert(messages.end(), loaded.messages.begin(), loaded.messages.end());
+    unchanged_ = image_;
+    json.key("opened").flag(true).key("fromText").flag(loaded.fromText);
+    return messageList(json, messages).close('}').str();
+}
+
+std::string EditorSession::programTitle() { return std::string(kModelName) + " V" + ProgramVersionText(); }
+
+std::string EditorSession::controls() {
+    Json json;
+    json.open('[');
+    for (const FieldControl& control : windowControls()) {
+        json.open('{')
+            .key("name").text(control.field->name)
+            .key("page").text(control.page)
+            .key("group").text(control.group)
+            .key("label").text(control.label)
+            .key("kind").text(controlKindName(control.kind))
+            .key("width").number(control.width)
+            .close('}');
+    }
+    return json.close(']').str();
+}
+
+std::vector<EditorSession::ControlState> EditorSession::currentStates(const std::string& page) const {
+    const auto& controls = windowControls();
+    std::vector<ControlState> states(controls.size());
+    for (std::size_t k = 0; k < controls.size(); ++k) {
+        ControlState& state = states[k];
+        state.value = valueText(image_, *controls[k].field);
+        if (const auto why = controlDisabled(image_, *controls[k].field)) state.disabled = *why;
+        state.choices = page.empty() || controls[k].page == page ? controlChoices(image_, controls[k]) : shown_[k].choices;
+    }
+    return states;
+}
+
+namespace {
+
+void stateMembers(Json& json, const std::string& value, const std::string& disabled,
+                  const std::vector<std::string>& choices) {
+    json.key("value").latin1(value);
+    if (!disabled.empty()) json.key("disabled").latin1(disabled);
+    if (!choices.empty()) {
+        json.key("choices").open('[');
+        for (const auto& choice : choices) json.latin1(choice);
+        json.close(']');
+    }
+}
+
+}  // namespace
+
+std::string EditorSession::state(const std::string& page) {
+    shown_ = currentStates(page);
+    const auto& controls = windowControls();
+    Json json;
+    json.open('[');
+    for (std::size_t k = 0; k < controls.size(); ++k) {
+        if (!page.empty() && controls[k].page != page) continue;
+        json.open('{').key("index").number(static_cast<long long>(k));
+        stateMembers(json, shown_[k].value, shown_[k].disabled, shown_[k].choices);
+        json.close('}');
+    }
+    return json.close(']').str();
+}
+
+std::string EditorSession::changedSinceShown(const std::string& page) {
+    const std::vector<ControlState> now = currentStates(page);
+    Json json;
+    json.key("changed").open('[');
+    for (std::size_t k = 0; k < now.size(); ++k) {
+        if (now[k] == shown_[k]) continue;
+        json.open('{').key("index").number(static_cast<long long>(k));
+        stateMembers(json, now[k].value, now[k].disabled, now[k].choices);
+        json.close('}');
+    }
+    shown_ = now;
+    return json.close(']').str();
+}
+
+std::string EditorSession::commit(const std::string& name, const std::string& text) {
+    Json json;
+    json.open('{');
+    // The page types Unicode; the code-plug holds 8-bit characters.
+    const Latin1Conversion typed = latin1FromUtf8(text);
+    if (!typed.text) return json.key("refusal").text(typed.problem).close('}').str();
+    if (const auto refusal = setFieldFromText(image_, name, *typed.text))
+        return json.key("refusal").latin1(refusal->message).close('}').str();
+    return json.str() + changedSinceShown(pageOf(name)) + "}";
+}
+
+std::string EditorSession::normalise() {
+    std::vector<std::string> messages;
+    for (const RefreshMessage& message : normaliseCodePlug(image_).messages) messages.push_back(messageLine(message.text));
+    Json json;
+    json.open('{');
+    messageList(json, messages);
+    return json.str() + "," + changedSinceShown({}) + "}";
+}
+
+std::string EditorSession::saveImage() {
+    ImageChecksum(image_);
+    StampVersion(image_);
+    unchanged_ = image_;
+    return std::string(image_.bytes().begin(), image_.bytes().end());
+}
+
+std::string EditorSession::saveText() {
+    ImageChecksum(image_);
+    StampVersion(image_);
+    unchanged_ = image_;
+    return exportCodePlugText(image_);
+}
+
+bool EditorSession::modified() const { return !memmap::sameUserSettings(image_, unchanged_); }
+
+std::string EditorSession::compare(const std::string& a, const std::string& nameA, const std::string& b,
+                                   const std::string& nameB) const {
+    Json json;
+    json.open('{');
+    CodePlugImage sides[2] = {image_, image_};
+    const std::string* bytes[2] = {&a, &b};
+    const std::string* names[2] = {&nameA, &nameB};
+    for (int k = 0; k < 2; ++k) {
+        if (bytes[k]->empty()) continue;
+        const LoadedCodePlug loaded = loadCodePlugBytes(*bytes[k], ProgrammedDefaultImage());
+        if (const auto refusal = openingRefusal(loaded, *names[k]))
+            return json.key("error").latin1(*refusal).close('}').str();
+        sides[k] = loaded.image;
+    }
+    json.key("rows").open('[');
+    for (const DifferenceRow& row : differenceRows(diffCodePlugs(sides[0], sides[1]))) {
+        json.open('{')
+            .key("name").text(row.name)
+            .key("label").text(row.label)
+            .key("place").text(row.place)
+            .key("a").latin1(row.valueA)
+            .key("b").latin1(row.valueB)
+            .key("stamped").flag(row.stamped)
+            .close('}');
+    }
+    return json.close(']').close('}').str();
+}
+
+std::string EditorSession::checkRoster(const std::string& csv) const {
+    const RosterFile roster = rosterFromBytes(csv, image_, ScannedSerialProblem);
+    Json json;
+    json.open('{').key("rows").number(static_cast<long long>(roster.roster.rows.size())).key("problems").open('[');
+    for (const RosterProblem& problem : roster.problems) json.text(problemLine(problem));
+    return json.close(']').close('}').str();
+}
+
+}  // namespace km640::web
