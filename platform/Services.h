@@ -17,7 +17,6 @@ enum class MsgIcon { None, Exclamation, Error, Warning, Information };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
-<<<<<<< HEAD
 // The answer when nobody is there to agree to anything (a terminal running
 // a script, an operation under way in the browser): never Yes.
 constexpr MsgAnswer UnattendedAnswer(MsgButtons buttons) {
@@ -30,7 +29,7 @@ constexpr MsgAnswer UnattendedAnswer(MsgButtons buttons) {
     }
     return MsgAnswer::Ok;
 }
-=======
+
 // One problem of a list shown whole (a roster's rows, a code-plug text's
 // values): where it is, the column or field, the value as written and why it
 // is refused.
@@ -41,7 +40,6 @@ struct ListedProblem {
     std::string message;
     bool operator==(const ListedProblem&) const = default;
 };
->>>>>>> i31
 
 class MessageBoxes {
 public:
