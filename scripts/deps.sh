@@ -4,8 +4,9 @@
 #   --build  only what building the programs and the Debian package needs
 #            (scripts/package.sh); without it, what the tests need as well.
 set -euo pipefail
-# libsqlite3-dev: SQLite itself, for bounding the check of a station's record.
-build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl1-mesa-dev libsqlite3-dev
+# libsqlite3-dev, libpq-dev: SQLite and PostgreSQL's client library themselves,
+# for stopping a call to the record that was given up on.
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl1-mesa-dev libsqlite3-dev libpq-dev
                 # the Debian package: icons, library dependencies (dpkg-shlibdeps, file)
                 dpkg-dev file librsvg2-bin gzip)
 # libgtest-dev, libgmock-dev: the tests; postgresql: the tests start a real
