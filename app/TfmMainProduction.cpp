@@ -119,7 +119,9 @@ void TfmMain::RunProductionWrite(const std::string& serialNo) {
             image_ = pager.image;
             report = run.run(serialNo, services_.startDirectory, pager.description, RepeatPolicy::Ask, askRepeat);
             image_ = line;
-            if (report.programmed) rosterProgrammed_.insert(TrimmedText(serialNo));
+            // What the record holds now, this scan and every other station's.
+            std::string problem;
+            if (!countRosterFromRecord(problem) && report.programmed) rosterProgrammed_.insert(TrimmedText(serialNo));
             showRosterProgress();
         }
     } else {
