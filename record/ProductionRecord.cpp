@@ -83,7 +83,7 @@ using Clock = std::chrono::steady_clock;
 
 // How long a call given up on may take to come back once it was stopped
 // before its connection is cut.
-constexpr auto kStopWait = std::chrono::milliseconds(1500);
+constexpr auto kStopWait = std::chrono::milliseconds(500);
 // How many rows a listing reads ahead of the caller.
 constexpr std::size_t kRowsAhead = 256;
 
@@ -123,6 +123,7 @@ void ProductionRecord::giveUpConnection(const std::function<bool()>& ended) {
     connection_ = std::make_shared<RecordConnection>();
     connection_->remember(location_, readOnly_);
     connection_->setStation(station_);
+    connection_->setAnswerLimit(limit_);
     worker_ = std::make_unique<Worker>();
     open_ = false;
 }
@@ -261,8 +262,10 @@ bool ProductionRecord::open(const RecordLocation& location) {
     location_ = location;
     readOnly_ = false;
     const std::string station = station_;
-    const bool opened = call<bool>("opening the record", [location, station](RecordConnection& c) {
+    const auto limit = limit_;
+    const bool opened = call<bool>("opening the record", [location, station, limit](RecordConnection& c) {
         c.setStation(station);
+        c.setAnswerLimit(limit);
         return c.open(location);
     }, false);
     // Only a record at this program's schema is checked in the background
@@ -276,7 +279,11 @@ bool ProductionRecord::openForReading(const RecordLocation& location) {
     checkable_ = false;
     location_ = location;
     readOnly_ = true;
-    return call<bool>("opening the record", [location](RecordConnection& c) { return c.openForReading(location); },
+    return call<bool>("opening the record",
+                      [location, limit = limit_](RecordConnection& c) {
+                          c.setAnswerLimit(limit);
+                          return c.openForReading(location);
+                      },
                       false);
 }
 

@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -87,7 +88,9 @@ bool RecordConnection::connect(const RecordLocation& location) {
             timeoutGiven = timeoutGiven || key == "connect_timeout";
             nameGiven = nameGiven || key == "application_name";
         }
-        if (!timeoutGiven) options << QString("connect_timeout=%1").arg(kRecordAnswerSeconds);
+        // libpq takes whole seconds, at least 2.
+        const auto seconds = std::clamp<long long>((answerLimit_.count() + 999) / 1000, 2, kRecordAnswerSeconds);
+        if (!timeoutGiven) options << QString("connect_timeout=%1").arg(seconds);
         if (!nameGiven && !station_.empty()) options << connectOption("application_name", station_.substr(0, 63));
         options << connectOption("options", serverOptions);
         db.setConnectOptions(options.join(';'));

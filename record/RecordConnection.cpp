@@ -33,7 +33,7 @@ constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(640001)";
 constexpr const char* kSerialLock = "SELECT pg_advisory_xact_lock(640002, hashtext(?))";
 // How long a cancel request to a PostgreSQL server may take before the
 // connection is cut instead.
-constexpr int kCancelWaitMs = 1000;
+constexpr int kCancelWaitMs = 500;
 // How many of SQLite's steps go between two looks at whether the caller
 // gave up (a few milliseconds' work).
 constexpr int kProgressSteps = 20000;

@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -89,6 +90,9 @@ public:
     // the session's application_name (so a lock names who holds it), and a
     // whole-file check is kept under its name.
     void setStation(const std::string& station) { station_ = station; }
+    // How long the caller waits for a call: connecting to a server gives up
+    // no later (a connection under way cannot be stopped from outside).
+    void setAnswerLimit(std::chrono::milliseconds limit) { answerLimit_ = limit; }
 
     // Connects, and creates or upgrades the schema. False with error() set
     // when the record cannot be used; nothing may be programmed then.
@@ -189,6 +193,7 @@ private:
     RecordLocation location_;
     bool readOnly_ = false;
     std::string station_;
+    std::chrono::milliseconds answerLimit_{std::chrono::seconds(5)};
     int schemaVersion_ = 0;  // the version the record was at when opened
     bool connectionLost_ = false;  // the last failure was a connection the server dropped
     std::atomic<bool> givenUp_{false};
