@@ -26,11 +26,6 @@ std::string claimToken() {
 
 }  // namespace
 
-std::string SettledMeanwhileText(const RecordedRun& run, bool programmed) {
-    return "this run was settled as abandoned by " + run.abandonedBy + " at " + run.abandonedUtc +
-           (programmed ? "; the pager was programmed: check it" : "; the pager was not programmed");
-}
-
 RunStart ProductionRun::startOf(const std::string& serial, const RunDescription& description) const {
     const RunTime now = clock_.now();
     return {UtcText(now),           LocalText(now),

@@ -53,11 +53,6 @@ struct ProductionReport {
     bool recordLost() const { return kind == Kind::Finished && !recordError.empty(); }
 };
 
-// The station's word for a run that another station or a person settled as
-// abandoned while this station was still writing its pager: "this run was
-// settled as abandoned by X at T; the pager was programmed: check it".
-std::string SettledMeanwhileText(const RecordedRun& run, bool programmed);
-
 class ProductionRun {
 public:
     ProductionRun(PagerOperations& operations, ProductionRecord& record, RecordClock& clock)

@@ -379,6 +379,46 @@ TEST_P(ProductionRecordTest, AnUnfinishedRunIsSettledAsAbandoned) {
     EXPECT_EQ(record.claim(startOf("A1B2C3D4E5F6", "line-1"), false).kind, Claim::Kind::Refused);
 }
 
+// A claim whose COMMIT went through but whose acknowledgement was lost is
+// made again with the same token: it recognises its own run and goes on,
+// instead of refusing the pager as unfinished. Another claim of the same
+// serial number is still refused.
+TEST_P(ProductionRecordTest, ARetriedClaimRecognisesItsOwnRun) {
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    RunStart start = startOf("A1B2C3D4E5F6");
+    start.claimToken = "5f1c0d2e9a8b7c6d5f1c0d2e9a8b7c6d";
+    const Claim first = record.claim(start, false);
+    ASSERT_EQ(first.kind, Claim::Kind::Granted) << first.error;
+    const Claim retried = record.claim(start, false);
+    ASSERT_EQ(retried.kind, Claim::Kind::Granted) << retried.error;
+    EXPECT_EQ(retried.runId, first.runId);
+    start.claimToken = "another";
+    EXPECT_EQ(record.claim(start, false).kind, Claim::Kind::Refused);
+    ASSERT_TRUE(record.finish(first.runId, endOf(RunState::Programmed, "Write Success !"))) << record.error();
+    EXPECT_EQ(record.runs({"A1B2C3D4E5F6", "", "", ""})->size(), 2u) << "one run and one refusal";
+}
+
+// A run settled as abandoned while its station was still writing the pager
+// stays abandoned; the station hears by whom and when.
+TEST_P(ProductionRecordTest, ACompletionLeavesAnAbandonedRunAsItWasSettled) {
+    ProductionRecord record;
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    const Claim claim = record.claim(startOf("A1B2C3D4E5F6"), false);
+    ASSERT_EQ(claim.kind, Claim::Kind::Granted) << claim.error;
+    ASSERT_TRUE(record.abandon("A1B2C3D4E5F6", "qa@bench-pc", "2024-05-02T08:00:00.000Z"));
+    const Completion completion = record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !"));
+    EXPECT_FALSE(completion);
+    ASSERT_TRUE(completion.abandoned);
+    EXPECT_EQ(SettledMeanwhileText(*completion.abandoned, true),
+              "this run was settled as abandoned by qa@bench-pc at 2024-05-02T08:00:00.000Z; the pager was "
+              "programmed: check it");
+    const auto runs = record.runs({});
+    ASSERT_EQ(runs->size(), 1u);
+    EXPECT_EQ((*runs)[0].state, RunState::Abandoned);
+    EXPECT_EQ((*runs)[0].outcome, kAbandonedOutcome);
+}
+
 // The shared server is restarted (an update, a fail-over) between two scans
 // and again while a pager is being written: no scan is lost and no run stays
 // unfinished, because the claim and the completion are made once more on a
