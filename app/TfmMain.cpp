@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QTimer>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -314,6 +315,11 @@ void TfmMain::buildStatusBar() {
     rosterStatus_->setTextFormat(Qt::PlainText);
     rosterStatus_->hide();
     statusBar()->addPermanentWidget(rosterStatus_);
+    rosterTimer_ = new QTimer(this);
+    rosterTimer_->setObjectName("RosterProgressTimer");
+    rosterTimer_->setInterval(kRosterFollowMs);
+    connect(rosterTimer_, &QTimer::timeout, this, [this] { followRosterProgress(); });
+    rosterTimer_->start();
 }
 
 void TfmMain::applyHintTimeout() {

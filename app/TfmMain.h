@@ -261,6 +261,11 @@ private:
     std::set<std::string> rosterProgrammed_;  // the roster's serial numbers the record shows programmed
     QLabel* rosterStatus_ = nullptr;
     void showRosterProgress();
+    bool countRosterFromRecord(std::string& problem);
+    void followRosterProgress();
+    QTimer* rosterTimer_ = nullptr;
+    // How often the roster's count is read again from the record.
+    static constexpr int kRosterFollowMs = 10000;
     CodePlugImage unchanged_;
     std::string titlePath_;
     bool titleUpdatePending_ = false;

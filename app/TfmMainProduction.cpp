@@ -128,7 +128,9 @@ void TfmMain::runProductionWrite(const std::string& serialNo) {
             // The title was looked at while the pager's copy was in the
             // editor's place; the editor's code-plug did not change.
             updateTitle();
-            if (report.programmed) rosterProgrammed_.insert(TrimmedText(serialNo));
+            // What the record holds now, this scan and every other station's.
+            std::string problem;
+            if (!countRosterFromRecord(problem) && report.programmed) rosterProgrammed_.insert(TrimmedText(serialNo));
             showRosterProgress();
         }
     } else {

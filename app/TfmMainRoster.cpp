@@ -40,6 +40,7 @@ void TfmMain::chooseProductionRoster() {
     const auto chosen = services_.dialogs.openRoster(services_.startDirectory);
     roster_.reset();
     rosterProgrammed_.clear();
+    std::string problem;
     if (chosen) {
         auto file = fieldtext::readRosterFile(*chosen, image_, ScannedSerialProblem);
         if (!file.error.empty())
@@ -49,21 +50,36 @@ void TfmMain::chooseProductionRoster() {
         else
             roster_ = MakeRosterJob(*chosen, std::move(file));
     }
-    // The progress counts what the record shows programmed already, so a
-    // fleet job can go on after a restart or on another station.
-    if (roster_) {
-        std::string problem;
-        ProductionRecord* record = productionRecord(problem);
-        const auto runs = record ? record->runs({}) : std::nullopt;
-        if (runs) {
-            for (const auto& row : RosterStatus(roster_->roster, *runs))
-                if (row.programmed()) rosterProgrammed_.insert(row.serial);
-        } else {
-            warn("The roster's progress cannot be read from the production record:\n" +
-                 (record ? record->error() : problem) + ".");
-        }
-    }
+    if (roster_ && !countRosterFromRecord(problem)) warn(problem);
     showRosterProgress();
+}
+
+// The progress counts what the record shows programmed with the roster's
+// current rows, so a fleet job goes on after a restart or on another
+// station. Only the roster's serial numbers are looked up: the count
+// follows the roster, not the record.
+bool TfmMain::countRosterFromRecord(std::string& problem) {
+    std::string unavailable;
+    ProductionRecord* record = productionRecord(unavailable);
+    std::vector<std::string> serials;
+    for (const auto& row : roster_->roster.rows) serials.push_back(row.serial);
+    const auto runs = record ? record->runsOfSerials(serials) : std::nullopt;
+    if (!runs) {
+        problem = "The roster's progress cannot be read from the production record:\n" +
+                  (record ? record->error() : unavailable) + ".";
+        return false;
+    }
+    rosterProgrammed_.clear();
+    for (const auto& row : RosterStatus(roster_->roster, *runs))
+        if (row.programmed()) rosterProgrammed_.insert(row.serial);
+    return true;
+}
+
+// Other stations program the same fleet: the count is read again every so
+// often while the window waits for the next scan.
+void TfmMain::followRosterProgress() {
+    std::string problem;
+    if (roster_ && !operations_->busy() && countRosterFromRecord(problem)) showRosterProgress();
 }
 
 void TfmMain::showRosterProgress() {

@@ -34,6 +34,9 @@ enum Option : unsigned {
     kYes = 1u << 19,
     kLabels = 1u << 20,
     kLossless = 1u << 21,
+    kCsvSeparator = 1u << 22,
+    kBom = 1u << 23,
+    kCheck = 1u << 24,
 };
 
 struct OptionRule {
@@ -68,6 +71,9 @@ constexpr OptionRule kOptions[] = {
     {"--yes", "", kYes, nullptr, &CliArguments::yes},
     {"--labels", "", kLabels, nullptr, &CliArguments::labels},
     {"--lossless", "", kLossless, nullptr, &CliArguments::lossless},
+    {"--csv-separator", "", kCsvSeparator, &CliArguments::csvSeparator, nullptr},
+    {"--bom", "", kBom, nullptr, &CliArguments::bom},
+    {"--check", "", kCheck, nullptr, &CliArguments::check},
 };
 
 struct CommandRule {
@@ -95,7 +101,9 @@ constexpr CommandRule kCommands[] = {
      kPort | kSerial | kLogDir | kRecord | kStation | kSerialFromStdin | kAllowRepeat | kRoster, 0, 1, 1,
      "one code-plug file"},
     {"records", Command::Records,
-     kRecord | kLogDir | kSerial | kStation | kSince | kUntil | kCsv | kSummary | kAbandon | kYes, 0, 0, 0, ""},
+     kRecord | kLogDir | kSerial | kStation | kSince | kUntil | kCsv | kSummary | kAbandon | kYes | kCsvSeparator |
+         kBom | kCheck,
+     0, 0, 0, ""},
     {"dump", Command::Dump, kJson, 0, 1, 1, "one code-plug file"},
     {"diff", Command::Diff, kPort | kJson | kLabels, 0, 2, 1, "two code-plug files, or --port and one file"},
     {"check", Command::Check, 0, 0, 1, 1, "one code-plug file"},
@@ -103,7 +111,7 @@ constexpr CommandRule kCommands[] = {
     {"export", Command::Export, kOutput | kLossless, 0, 1, 1, "one code-plug file"},
     {"import", Command::Import, kOutput | kBase, kOutput, 1, 1, "one code-plug text file"},
     // roster's verb comes first among its words; each verb takes its own files (checked below).
-    {"roster", Command::Roster, kRecord | kLogDir, 0, 2, 2, "a verb (check or status) and its files", true},
+    {"roster", Command::Roster, kRecord | kLogDir | kCsv | kCsvSeparator | kBom, 0, 2, 2, "a verb (check or status) and its files", true},
 };
 
 struct RosterVerb {
@@ -115,7 +123,7 @@ struct RosterVerb {
 
 constexpr RosterVerb kRosterVerbs[] = {
     {"check", 3, 0, "check, the line's code-plug file and the roster"},
-    {"status", 2, kRecord | kLogDir, "status and the roster"},
+    {"status", 2, kRecord | kLogDir | kCsv | kCsvSeparator | kBom, "status and the roster"},
 };
 
 std::string rosterProblem(const CliArguments& a, unsigned given) {
@@ -285,6 +293,18 @@ CliParse parseCliArguments(std::span<const std::string> args) {
     if ((given & kAbandon) != 0) {
         out.error = serialProblem(a.abandon);
         if (!out.error.empty()) out.error = "--abandon: " + out.error;
+    }
+    if ((given & kCheck) != 0 && (given & ~(kCheck | kRecord | kLogDir | kStation)) != 0) {
+        out.error = "--check takes --record, --log-dir and --station only";
+        return out;
+    }
+    if ((given & (kCsvSeparator | kBom)) != 0 && (given & kCsv) == 0) {
+        out.error = "--csv-separator and --bom go with --csv";
+        return out;
+    }
+    if ((given & kCsvSeparator) != 0 && a.csvSeparator != "," && a.csvSeparator != ";" && a.csvSeparator != "tab") {
+        out.error = "--csv-separator takes ',', ';' or tab";
+        return out;
     }
     if (out.error.empty() && (given & kSerial) != 0) out.error = serialProblem(a.serial);
     if (out.error.empty() && (given & kRecord) != 0) out.error = ParseRecordUrl(a.record).error;

@@ -29,6 +29,7 @@ struct CliArguments {
     std::string roster;              // production --roster: the fleet's roster (CSV)
     std::vector<std::string> setValues;  // write --set NAME=VALUE, in the order given
     std::string abandon;             // records --abandon SERIAL: settle its unfinished run
+    std::string csvSeparator;        // records, roster status --csv-separator: ',', ';' or tab
     bool json = false;
     bool labels = false;             // diff --labels: fields named as the window names them
     bool lossless = false;           // export --lossless: every byte, not only what a person sets
@@ -39,6 +40,8 @@ struct CliArguments {
     bool csv = false;                // records --csv
     bool summary = false;            // records --summary
     bool yes = false;                // records --abandon --yes: without asking
+    bool bom = false;                // records, roster status --bom: the CSV starts with a byte-order mark
+    bool check = false;              // records --check: the whole-file check now
     bool operator==(const CliArguments&) const = default;
 };
 

@@ -126,7 +126,7 @@ that answers on the ports the system reports; with none or several they say so:
                                record keeps the roster's name and SHA-256, the row's values
                                and the SHA-256 of the code-plug that pager got.
   records [--record URL] [--log-dir DIR] [--serial SN] [--station NAME]
-          [--since DATE] [--until DATE] [--csv] [--summary]
+          [--since DATE] [--until DATE] [--csv [--csv-separator SEP] [--bom]] [--summary]
                                The runs in the production record, oldest first: time, station,
                                port, serial number, firmware, outcome, duration. DATE is
                                YYYY-MM-DD, the station's local date, both ends included.
@@ -134,8 +134,13 @@ that answers on the ports the system reports; with none or several they say so:
                                local, program version, the code-plug's SHA-256 and file); a
                                cell starting with =, +, -, @, tab or CR gets a ' in front so a
                                spreadsheet shows it as text.
+                               --csv-separator ',', ';' or tab; --bom: a UTF-8 byte-order
+                               mark first (a spreadsheet in a German locale: ';' and --bom).
                                --summary: the number of runs per day and outcome; runs that
                                have not finished and abandoned runs are counted apart.
+  records --check [--record URL] [--log-dir DIR] [--station NAME]
+                               Check the whole SQLite record now and keep the outcome in it
+                               (0: no damage; 1: damaged, no station programs with it).
                                The record is only read (a SQLite file is opened read-only).
   records --abandon SN [--yes] [--record URL] [--log-dir DIR] [--station NAME]
                                Settle the unfinished run of SN whose station stopped in the
@@ -144,7 +149,7 @@ that answers on the ports the system reports; with none or several they say so:
                                (NAME, else user@host) and when, so SN can be programmed again.
                                --yes: without asking (a script; without a terminal --abandon
                                refuses to change anything unless --yes is given).
-  roster status ROSTER [--record URL] [--log-dir DIR]
+  roster status ROSTER [--record URL] [--log-dir DIR] [--csv [--csv-separator SEP] [--bom]]
                                A fleet job's progress: every row of the roster with the
                                record's latest run of its serial number (programmed, or still
                                to do after a failed, refused or unfinished run), then how many

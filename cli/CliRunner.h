@@ -37,6 +37,8 @@ struct CliContext {
     std::string hostName = {};
     // KM640_RECORD: the production record when --record gives none.
     std::string recordEnvironment = {};
+    // KM640_RECORD_LIMIT: how many seconds a call to the record may take.
+    std::string recordLimitEnvironment = {};
     // The times production runs are recorded with; the machine's when null.
     RecordClock* recordClock = nullptr;
 };

@@ -4,11 +4,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
 #include <cctype>
 #include <filesystem>
 #include <optional>
 
 #include "cli/ExitCode.h"
+#include "cli/TerminalText.h"
 #include "record/ProductionRecord.h"
 #include "record/RecordListing.h"
 #include "record/RunTime.h"
@@ -19,6 +23,26 @@ RecordUrlParse chosenRecord(const CliArguments& arguments, const CliContext& con
     RecordUrlParse choice = ChooseRecord(arguments.record, context.recordEnvironment.c_str(), arguments.logDir);
     if (!choice.error.empty() && arguments.record.empty()) choice.error = "KM640_RECORD: " + choice.error;
     return choice;
+}
+
+std::optional<std::chrono::milliseconds> recordLimit(const std::string& text) {
+    if (text.empty()) return std::chrono::seconds(kRecordCallSeconds);
+    char* end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || !(seconds >= 0.001 && seconds <= 3600)) return std::nullopt;
+    return std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000));
+}
+
+bool prepareRecord(ProductionRecord& record, const CliArguments& arguments, CliContext& context) {
+    const auto limit = recordLimit(context.recordLimitEnvironment);
+    if (!limit) {
+        context.err << "km640-cli: KM640_RECORD_LIMIT must be a number of seconds (0.001 to 3600), not "
+                    << terminalText(context.recordLimitEnvironment) << "\n";
+        return false;
+    }
+    record.setCallLimit(*limit);
+    record.setStation(arguments.station.empty() ? context.hostName : arguments.station);
+    return true;
 }
 
 namespace {
@@ -45,6 +69,7 @@ bool answeredYes(std::string answer) {
 int abandonRun(const CliArguments& arguments, CliContext& context, const RecordLocation& location) {
     const std::string& serial = arguments.abandon;
     ProductionRecord record;
+    if (!prepareRecord(record, arguments, context)) return toInt(ExitCode::Usage);
     if (!record.open(location)) {
         context.err << "km640-cli: " << record.error() << "; nothing was changed.\n";
         return toInt(ExitCode::LogNotOpened);
@@ -105,9 +130,20 @@ static std::optional<RecordLocation> existingRecord(const CliArguments& argument
         context.err << "km640-cli: " << choice.error << "\n";
         return std::nullopt;
     }
-    if (choice.location.kind == RecordLocation::Kind::Sqlite && !std::filesystem::exists(choice.location.sqliteFile)) {
-        context.err << "km640-cli: there is no production record " << choice.location.sqliteFile << "\n";
-        return std::nullopt;
+    if (choice.location.kind == RecordLocation::Kind::Sqlite) {
+        // A folder the user may not enter is said so, never an abort.
+        std::error_code error;
+        const bool there = std::filesystem::exists(choice.location.sqliteFile, error);
+        if (error) {
+            context.err << "km640-cli: cannot reach the production record " << terminalText(choice.location.sqliteFile)
+                        << ": " << error.message() << "\n";
+            return std::nullopt;
+        }
+        if (!there) {
+            context.err << "km640-cli: there is no production record " << terminalText(choice.location.sqliteFile)
+                        << "\n";
+            return std::nullopt;
+        }
     }
     return choice.location;
 }
@@ -121,24 +157,98 @@ bool openRecordToRead(const CliArguments& arguments, CliContext& context, Produc
     return false;
 }
 
+CsvStyle csvStyle(const CliArguments& arguments) {
+    return {arguments.csvSeparator.empty() ? ',' : arguments.csvSeparator == "tab" ? '\t' : arguments.csvSeparator[0],
+            arguments.bom};
+}
+
+namespace {
+
+// The listing goes out as its rows come; a table's first line says which
+// record it is.
+template <class Row>
+bool listRows(ProductionRecord& record, const CliArguments& arguments, CliContext& context,
+              bool (ProductionRecord::*each)(const RecordFilter&, const std::function<bool(const Row&)>&),
+              std::string (*csvHeader)(CsvStyle), std::string (*csvLine)(const Row&, CsvStyle),
+              std::vector<std::string> (*heading)(), std::vector<std::string> (*tableRow)(const Row&)) {
+    const RecordFilter filter{arguments.serial, arguments.station, arguments.since, arguments.until};
+    const CsvStyle style = csvStyle(arguments);
+    if (arguments.csv) {
+        context.out << csvHeader(style);
+        return (record.*each)(filter, [&](const Row& row) {
+            context.out << csvLine(row, style);
+            return static_cast<bool>(context.out);
+        });
+    }
+    context.out << "Production record: " << terminalText(RecordDisplayName(record.location())) << "\n";
+    StreamedTable table(heading());
+    std::size_t rows = 0;
+    const bool read = (record.*each)(filter, [&](const Row& row) {
+        ++rows;
+        context.out << table.add(tableRow(row));
+        return static_cast<bool>(context.out);
+    });
+    context.out << table.finish();
+    if (read && rows == 0) context.out << "No runs recorded.\n";
+    return read;
+}
+
+// The whole-file check on demand, with its progress on a terminal.
+int checkRecord(const CliArguments& arguments, CliContext& context) {
+    const auto location = existingRecord(arguments, context);
+    if (!location) return toInt(ExitCode::LogNotOpened);
+    if (location->kind != RecordLocation::Kind::Sqlite) {
+        context.err << "km640-cli: records --check checks a SQLite record; a PostgreSQL server keeps its own files "
+                       "whole\n";
+        return toInt(ExitCode::Usage);
+    }
+    ProductionRecord record;
+    if (!prepareRecord(record, arguments, context)) return toInt(ExitCode::Usage);
+    const auto started = std::chrono::steady_clock::now();
+    auto shown = started;
+    const auto progress = [&] {
+        const auto now = std::chrono::steady_clock::now();
+        if (!context.errIsTerminal || now - shown < std::chrono::seconds(1)) return;
+        shown = now;
+        context.err << "\rChecking " << terminalText(location->sqliteFile) << " ... "
+                    << std::chrono::duration_cast<std::chrono::seconds>(now - started).count() << " s" << std::flush;
+    };
+    const auto check = record.checkNow(*location, progress);
+    if (shown != started) context.err << "\n";
+    if (!check) {
+        context.err << "km640-cli: " << terminalText(record.error()) << "\n";
+        return toInt(ExitCode::LogNotOpened);
+    }
+    if (!record.error().empty())
+        context.err << "km640-cli: the check's outcome could not be kept: " << terminalText(record.error()) << "\n";
+    if (check->passed) {
+        context.out << terminalText(location->sqliteFile) << ": the whole file was checked: no damage\n";
+        return toInt(ExitCode::Success);
+    }
+    context.out << terminalText(location->sqliteFile) << ": damaged (" << terminalText(check->damage)
+                << "); no station programs with it until a check passes\n";
+    return toInt(ExitCode::Differences);
+}
+
+}  // namespace
+
 int runRecords(const CliArguments& arguments, CliContext& context) {
     if (!arguments.abandon.empty()) {
         const auto location = existingRecord(arguments, context);
         return location ? abandonRun(arguments, context, *location) : toInt(ExitCode::LogNotOpened);
     }
+    if (arguments.check) return checkRecord(arguments, context);
     ProductionRecord record;
+    if (!prepareRecord(record, arguments, context)) return toInt(ExitCode::Usage);
     if (!openRecordToRead(arguments, context, record)) return toInt(ExitCode::LogNotOpened);
-    const RecordFilter filter{arguments.serial, arguments.station, arguments.since, arguments.until};
-    if (arguments.summary) {
-        if (const auto counts = record.summary(filter)) {
-            context.out << (arguments.csv ? SummaryCsv(*counts) : SummaryTable(*counts));
-            return toInt(ExitCode::Success);
-        }
-    } else if (const auto runs = record.runs(filter)) {
-        context.out << (arguments.csv ? RunsCsv(*runs) : RunsTable(*runs));
-        return toInt(ExitCode::Success);
-    }
-    context.err << "km640-cli: " << record.error() << "\n";
+    const bool listed =
+        arguments.summary
+            ? listRows<DayOutcomeCount>(record, arguments, context, &ProductionRecord::eachDayCount, SummaryCsvHeader,
+                                        SummaryCsvLine, SummaryTableHeading, SummaryTableRow)
+            : listRows<RecordedRun>(record, arguments, context, &ProductionRecord::eachRun, RunsCsvHeader,
+                                    RunCsvLine, RunsTableHeading, RunsTableRow);
+    if (listed) return toInt(ExitCode::Success);
+    context.err << "km640-cli: " << terminalText(record.error()) << "\n";
     return toInt(ExitCode::LogNotOpened);
 }
 

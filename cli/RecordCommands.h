@@ -5,6 +5,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliRunner.h"
 #include "record/ProductionRecord.h"
+#include "record/RecordListing.h"
 #include "record/RecordUrl.h"
 
 namespace km640::cli {
@@ -14,6 +15,13 @@ int runRecords(const CliArguments& arguments, CliContext& context);
 // The record --record, KM640_RECORD or the log folder names; the error
 // names where a bad URL came from.
 RecordUrlParse chosenRecord(const CliArguments& arguments, const CliContext& context);
+
+// Sets the record's limit per call (KM640_RECORD_LIMIT) and the station;
+// false, with the reason on standard error, when the limit is not a number.
+bool prepareRecord(ProductionRecord& record, const CliArguments& arguments, CliContext& context);
+
+// --csv-separator and --bom.
+CsvStyle csvStyle(const CliArguments& arguments);
 
 // Opens the chosen record to be read: never creates one where there is
 // none. False, with the reason on standard error, when it cannot be read.

@@ -40,12 +40,21 @@ int rosterCheck(const CliArguments& arguments, CliContext& context) {
     return toInt(file.problems.empty() ? ExitCode::Success : ExitCode::Differences);
 }
 
+std::string stateText(const RosterRowStatus& row) {
+    if (!row.run) return "to do";
+    if (row.otherValues) return "to do (programmed with other values)";
+    if (row.programmed()) return "programmed";
+    return "to do (" + std::string(RunStateName(row.run->state)) + ")";
+}
+
 // Which rows of the roster the record shows programmed, and which are
-// still to do: the fleet job's progress.
+// still to do: the fleet job's progress. Only the roster's serial numbers
+// are looked up, so it answers at once whatever the record's size.
 int rosterStatus(const CliArguments& arguments, CliContext& context) {
     const std::string& path = arguments.files.at(1);
-    // The rows' values are not checked here: the serial numbers are all the
-    // status needs, whatever code-plug the line uses.
+    // The rows' values are not checked here: the serial numbers and the
+    // values as written are all the status needs, whatever code-plug the
+    // line uses.
     auto file = ReadWholeRegularFile(path, fieldtext::kMaxRosterBytes);
     if (file.larger) file.reason = "is too large for a roster";
     if (!file.ok()) {
@@ -57,26 +66,48 @@ int rosterStatus(const CliArguments& arguments, CliContext& context) {
     for (const auto& problem : read.problems)
         context.err << "km640-cli: " << terminalText(path) << ": " << fieldtext::problemLine(problem) << "\n";
     ProductionRecord record;
+    if (!prepareRecord(record, arguments, context)) return toInt(ExitCode::Usage);
     if (!openRecordToRead(arguments, context, record)) return toInt(ExitCode::LogNotOpened);
-    const auto runs = record.runs({});
+    std::vector<std::string> serials;
+    for (const auto& row : read.roster.rows) serials.push_back(row.serial);
+    const auto runs = record.runsOfSerials(serials);
     if (!runs) {
-        context.err << "km640-cli: " << record.error() << "\n";
+        context.err << "km640-cli: " << terminalText(record.error()) << "\n";
         return toInt(ExitCode::LogNotOpened);
     }
     const auto status = RosterStatus(read.roster, *runs);
-    std::vector<std::vector<std::string>> rows{{"Serial No.", "State", "Started", "Station", "Port", "Outcome"}};
+    const auto names = RosterNameColumns(read.roster);
+    std::vector<std::vector<std::string>> rows{{"Serial No."}};
+    for (const auto column : names) rows[0].push_back(read.roster.columns[column]);
+    for (const char* heading : {"State", "Started", "Station", "Port", "Outcome"}) rows[0].push_back(heading);
     std::size_t programmed = 0;
-    for (const auto& row : status) {
+    for (std::size_t i = 0; i < status.size(); ++i) {
+        const auto& row = status[i];
         if (row.programmed()) ++programmed;
-        if (!row.run) {
-            rows.push_back({row.serial, "to do"});
-            continue;
+        std::vector<std::string> cells{row.serial};
+        for (const auto column : names) cells.push_back(read.roster.rows[i].cells.at(column));
+        cells.push_back(stateText(row));
+        if (row.run) {
+            const auto& run = *row.run;
+            for (const auto& cell : {ShownLocalText(run.startedLocal), run.station, run.port,
+                                     run.state == RunState::Running ? std::string(kUnfinishedText) : run.outcome})
+                cells.push_back(cell);
         }
-        const auto& run = *row.run;
-        const std::string state = row.programmed() ? "programmed" : "to do (" + std::string(RunStateName(run.state)) + ")";
-        rows.push_back({row.serial, state, ShownLocalText(run.startedLocal), run.station, run.port,
-                        run.state == RunState::Running ? "(unfinished)" : run.outcome});
+        rows.push_back(std::move(cells));
     }
+    if (arguments.csv) {
+        const CsvStyle style = csvStyle(arguments);
+        context.out << (style.byteOrderMark ? "\xEF\xBB\xBF" : "");
+        for (auto& cells : rows) {
+            cells.resize(rows[0].size());
+            for (std::size_t c = 0; c < cells.size(); ++c)
+                context.out << (c ? std::string(1, style.separator) : std::string()) << CsvField(cells[c], style.separator);
+            context.out << "\r\n";
+        }
+        return toInt(ExitCode::Success);
+    }
+    for (auto& cells : rows)
+        for (auto& cell : cells) cell = terminalText(cell);
     context.out << AlignedTable(rows);
     const auto total = read.roster.rows.size();
     context.out << terminalText(path) << ": " << programmed << " of " << total << " programmed, "

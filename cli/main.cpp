@@ -37,5 +37,6 @@ int main(int argc, char** argv) {
     context.inIsTerminal = isatty(STDIN_FILENO) != 0;
     context.hostName = QSysInfo::machineHostName().toStdString();
     if (const char* record = std::getenv("KM640_RECORD")) context.recordEnvironment = record;
+    if (const char* limit = std::getenv("KM640_RECORD_LIMIT")) context.recordLimitEnvironment = limit;
     return km640::cli::runCli(args, context);
 }

@@ -3,6 +3,9 @@
 #include "codeplug/CodePlugImage.h"
 #include "pager/ProductionLog.h"
 
+#include <cstdio>
+#include <random>
+
 namespace km640 {
 
 namespace {
@@ -13,6 +16,14 @@ std::string firmwareText(const std::optional<std::array<std::uint8_t, 3>>& firmw
            std::to_string((*firmware)[2]);
 }
 
+// A claim's token: random, so that no other claim has it.
+std::string claimToken() {
+    std::random_device random;
+    char text[33];
+    for (int i = 0; i < 4; ++i) std::snprintf(text + 8 * i, 9, "%08x", static_cast<unsigned>(random()));
+    return text;
+}
+
 }  // namespace
 
 RunStart ProductionRun::startOf(const std::string& serial, const RunDescription& description) const {
@@ -21,7 +32,7 @@ RunStart ProductionRun::startOf(const std::string& serial, const RunDescription&
             description.station,    description.port,
             TrimmedText(serial),    ProgramVersionText(),
             description.codePlugSha256, description.codePlugFile,
-            description.roster};
+            description.roster,     claimToken()};
 }
 
 ProductionReport ProductionRun::refuseNotInRoster(const std::string& serial, const RunDescription& description) {
@@ -91,7 +102,11 @@ ProductionReport ProductionRun::run(const std::string& serial, const std::string
     report.durationMs = clock_.steadyMs() - startMs;
     const RunEnd end{report.programmed ? RunState::Programmed : RunState::Failed, report.outcome, report.firmware,
                      report.durationMs};
-    if (!record_.finish(claim.runId, end)) report.recordError = record_.error();
+    const Completion completion = record_.finish(claim.runId, end);
+    if (completion.abandoned)
+        report.recordError = SettledMeanwhileText(*completion.abandoned, report.programmed);
+    else if (!completion)
+        report.recordError = record_.error();
     return report;
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "codeplug/MemoryMap.h"
 #include "record/CodePlugFingerprint.h"
 
 namespace km640 {
@@ -38,7 +39,22 @@ std::vector<RosterRowStatus> RosterStatus(const fieldtext::Roster& roster, std::
         auto& row = status[at->second];
         if (!row.programmed() || run.state == RunState::Programmed) row.run = run;
     }
+    for (std::size_t i = 0; i < status.size(); ++i) {
+        auto& row = status[i];
+        row.otherValues = row.run && row.run->state == RunState::Programmed && !roster.columns.empty() &&
+                          row.run->roster.row != fieldtext::rowValuesJson(roster, roster.rows[i]);
+    }
     return status;
+}
+
+std::vector<std::size_t> RosterNameColumns(const fieldtext::Roster& roster) {
+    std::vector<std::size_t> names;
+    for (std::size_t i = 0; i < roster.columns.size(); ++i) {
+        const auto* field = memmap::findField(roster.columns[i]);
+        if (field && (field->encoding == memmap::Encoding::Text || field->encoding == memmap::Encoding::ZeroPaddedText))
+            names.push_back(i);
+    }
+    return names;
 }
 
 std::string RosterProgressText(const RosterJob& job, std::size_t programmed) {

@@ -41,15 +41,22 @@ PagerCodePlug CodePlugForPager(const CodePlugImage& line, const RunDescription& 
 
 // Where a row of the roster stands in the production record: the latest
 // run that programmed its serial number, else its latest run of any kind
-// (failed, refused, unfinished), else none (still to do).
+// (failed, refused, unfinished), else none (still to do). A pager
+// programmed with other values than the row holds now (the roster was
+// changed since) is still to do.
 struct RosterRowStatus {
     std::string serial;
     std::optional<RecordedRun> run;
-    bool programmed() const { return run && run->state == RunState::Programmed; }
+    bool otherValues = false;  // run programmed it, with values the row no longer holds
+    bool programmed() const { return run && run->state == RunState::Programmed && !otherValues; }
 };
 std::vector<RosterRowStatus> RosterStatus(const fieldtext::Roster& roster, std::span<const RecordedRun> runs);
 
 // "Roster fleet.csv: 37 of 120 programmed" for a status bar.
+// The roster's columns that name the pager (texts such as an address name or
+// the power-on logo): shown beside the serial number in its progress.
+std::vector<std::size_t> RosterNameColumns(const fieldtext::Roster& roster);
+
 std::string RosterProgressText(const RosterJob& job, std::size_t programmed);
 
 }  // namespace km640

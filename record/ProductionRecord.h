@@ -13,10 +13,16 @@
 // run's row is completed when the pager's outcome is known.
 //
 // Every call is made on a thread of the record's own and waited for at most
-// kRecordCallSeconds: a server that stopped answering (frozen, cut off) is
-// reported then instead of holding the station. While a call is waited for,
-// the wait hook is called every few milliseconds, so that a window keeps
-// repainting.
+// kRecordCallSeconds (a listing: that long for each row): a server that
+// stopped answering (frozen, cut off) is reported then instead of holding
+// the station. A call given up on is stopped (SQLite interrupted, the
+// PostgreSQL server sent a cancel request, a frozen server's connection
+// cut) and its thread ended before the next call. While a call is waited
+// for, the wait hook is called every few milliseconds, so that a window
+// keeps repainting.
+//
+// The whole-file check of a SQLite record (RecordCheck.h) runs in the
+// background, on a thread and a connection of its own, at most once a day.
 
 #include <chrono>
 #include <functional>
@@ -26,6 +32,7 @@
 #include <vector>
 
 #include "record/RecordConnection.h"
+#include "record/RunTime.h"
 #include "record/RecordUrl.h"
 #include "record/RecordedRun.h"
 
@@ -47,6 +54,18 @@ public:
     // called it has ended.
     using WaitHook = std::function<void(std::chrono::milliseconds waited, bool done)>;
     void setWaitHook(WaitHook hook) { hook_ = std::move(hook); }
+    // How long a call (a listing: each row) may take; kRecordCallSeconds
+    // unless a station is told otherwise (KM640_RECORD_LIMIT).
+    void setCallLimit(std::chrono::milliseconds limit) { limit_ = limit; }
+    // The station this program is: the name a PostgreSQL session and a
+    // whole-file check are shown with. Before open.
+    void setStation(const std::string& station) { station_ = station; }
+    // Where the times of whole-file checks come from; the machine's clock
+    // unless set. Before open.
+    void setClock(RecordClock& clock) { clock_ = &clock; }
+    // Whether a check that is due starts in the background at open and
+    // with a claim (on by default).
+    void setBackgroundCheck(bool on) { backgroundCheck_ = on; }
 
     // Connects, and creates or upgrades the schema. False with error() set
     // when the record cannot be used; nothing may be programmed then.
@@ -74,7 +93,10 @@ public:
     bool recordNotInRoster(const RunStart& start);
     // The latest successful or unfinished run of a serial number.
     std::optional<EarlierRun> earlierRun(const std::string& serial);
-    bool finish(std::int64_t runId, const RunEnd& end);
+    // Completes a run that is still running. A run settled as abandoned
+    // meanwhile is left as it was settled: Completion::abandoned says by
+    // whom and when.
+    Completion finish(std::int64_t runId, const RunEnd& end);
     // Settles the unfinished runs of a serial number whose station died: they
     // are closed as abandoned, with who settled them (user@host or a
     // station) and when. Nothing when the serial number has no unfinished
@@ -84,8 +106,28 @@ public:
     // The unfinished runs of a serial number, oldest first.
     std::optional<std::vector<RecordedRun>> unfinishedRuns(const std::string& serial);
 
+    // The listings: each row is handed to the sink as it arrives (false
+    // from the sink stops), in constant memory whatever the record's size.
+    // False with error() set when the record could not be read, or a row
+    // did not come within the limit.
+    bool eachRun(const RecordFilter& filter, const std::function<bool(const RecordedRun&)>& sink);
+    bool eachDayCount(const RecordFilter& filter, const std::function<bool(const DayOutcomeCount&)>& sink);
+    // The same, gathered (for small listings).
     std::optional<std::vector<RecordedRun>> runs(const RecordFilter& filter);
     std::optional<std::vector<DayOutcomeCount>> summary(const RecordFilter& filter);
+    // Every run of these serial numbers, oldest first: a roster's progress,
+    // whose cost follows the roster, not the record.
+    std::optional<std::vector<RecordedRun>> runsOfSerials(const std::vector<std::string>& serials);
+
+    // Checks a SQLite record's whole file now (its last check may have
+    // found damage) and keeps the outcome in it; progress is called every
+    // so often while it runs. nullopt with error() set when it could not
+    // be checked.
+    std::optional<RecordCheck> checkNow(const RecordLocation& location, const std::function<void()>& progress = {});
+    // The background check: whether one is under way, and waiting for it
+    // (at most limit) to end; its outcome, when it ended.
+    bool checking() const;
+    std::optional<RecordCheck> waitForCheck(std::chrono::milliseconds limit);
 
     // The schema version the record is at, and the latest this program knows.
     int schemaVersion();
@@ -96,11 +138,18 @@ public:
 
 private:
     class Worker;
+    struct Check;
     template <class T>
-    T call(std::function<T(RecordConnection&)> body, T timedOut);
-    // A call that was given up on keeps its thread and its connection until
-    // the database answers; the next call gets fresh ones.
-    void giveUpConnection();
+    T call(const char* what, std::function<T(RecordConnection&)> body, T timedOut);
+    template <class Row>
+    bool stream(const char* what, std::function<bool(RecordConnection&, const std::function<bool(Row)>&)> produce,
+                const std::function<bool(const Row&)>& sink);
+    // A call that was given up on is stopped, and its thread ended; the
+    // next call gets a fresh thread and connection.
+    void giveUpConnection(const std::function<bool()>& ended);
+    std::string tookTooLong(const char* what) const;
+    void startCheckWhenDue();
+    void endCheck();
 
     std::shared_ptr<RecordConnection> connection_;
     std::unique_ptr<Worker> worker_;
@@ -109,6 +158,14 @@ private:
     bool open_ = false;
     bool readOnly_ = false;
     WaitHook hook_;
+    std::chrono::milliseconds limit_{std::chrono::seconds(kRecordCallSeconds)};
+    std::string station_;
+    SystemRecordClock machineClock_;
+    RecordClock* clock_ = &machineClock_;
+    bool backgroundCheck_ = true;
+    bool checkable_ = false;
+    std::shared_ptr<Check> check_;
+    std::int64_t lastCheckStartMs_ = 0;
 };
 
 }  // namespace km640

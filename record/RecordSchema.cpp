@@ -50,6 +50,22 @@ const std::vector<MigrationText>& migrationTexts() {
         {4,
          {"ALTER TABLE production_run ADD COLUMN abandoned_by TEXT NOT NULL DEFAULT ''",
           "ALTER TABLE production_run ADD COLUMN abandoned_utc TEXT NOT NULL DEFAULT ''"}},
+        // The whole-file check of a SQLite record runs in the background at
+        // most once a day; its outcome is kept here, so every station refuses
+        // to program while the last check found damage. Until a day's check
+        // has passed, a claim looks its serial number up through a second
+        // index as well, which shares no page with the first. A claim's
+        // random token lets a claim retried after a lost COMMIT
+        // acknowledgement recognise its own run.
+        {5,
+         {"CREATE TABLE record_check ("
+          " id {IDENTITY},"
+          " checked_utc TEXT NOT NULL,"
+          " station TEXT NOT NULL,"
+          " passed INTEGER NOT NULL,"
+          " damage TEXT NOT NULL DEFAULT '')",
+          "CREATE INDEX production_run_serial_id ON production_run (serial, id)",
+          "ALTER TABLE production_run ADD COLUMN claim_token TEXT NOT NULL DEFAULT ''"}},
     };
     return texts;
 }

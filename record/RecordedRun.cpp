@@ -37,4 +37,9 @@ std::optional<RunState> RunStateFromName(const std::string& name) {
     return std::nullopt;
 }
 
+std::string SettledMeanwhileText(const RecordedRun& run, bool programmed) {
+    return "this run was settled as abandoned by " + run.abandonedBy + " at " + run.abandonedUtc +
+           (programmed ? "; the pager was programmed: check it" : "; the pager was not programmed");
+}
+
 }  // namespace km640

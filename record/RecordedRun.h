@@ -77,6 +77,11 @@ struct EarlierRun {
 // still being programmed at station line-2 (port /dev/ttyUSB0) since ...".
 std::string EarlierRunText(const std::string& serial, const EarlierRun& earlier);
 
+// The station's word for its run that another station or a person settled
+// as abandoned while the pager was being written: "this run was settled as
+// abandoned by X at T; the pager was programmed: check it".
+std::string SettledMeanwhileText(const RecordedRun& run, bool programmed);
+
 // The outcome an abandoned run is recorded with, and how the listings show
 // a run that has not finished and one that was abandoned.
 inline constexpr const char* kAbandonedOutcome = "Abandoned";

@@ -6,9 +6,10 @@
 #   --run    that and what the programs need to run (scripts/run.sh);
 #   without either, what the tests need as well (scripts/test.sh).
 set -euo pipefail
-# libsqlite3-dev: SQLite itself, for bounding the check of a station's record.
+# libsqlite3-dev, libpq-dev: SQLite and PostgreSQL's client library themselves,
+# for stopping a call to the record that was given up on.
 # qt6-websockets-dev: km640-sim serves its board to the browser over a WebSocket.
-build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-websockets-dev libgl1-mesa-dev libsqlite3-dev
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-websockets-dev libgl1-mesa-dev libsqlite3-dev libpq-dev
                 # the Debian package: icons, library dependencies (dpkg-shlibdeps, file)
                 dpkg-dev file librsvg2-bin gzip)
 # libqt6sql6-*: the Qt SQL drivers of the production record (a station's

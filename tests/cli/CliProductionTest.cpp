@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QSqlDatabase>
@@ -274,19 +275,97 @@ TEST_F(CliProduction, RecordsForTheQualityDepartment) {
     EXPECT_NE(one.out.find("ZX9876543211  1.2.10    Write Success !  1.5 s"), std::string::npos) << one.out;
     EXPECT_EQ(one.out.find("ZX9876543210"), std::string::npos);
 
-    EXPECT_EQ(records({"--summary"}).out,
+    // A table says first which record it lists.
+    const std::string named = "Production record: " + path("logs/km640-production.sqlite") + "\n";
+    EXPECT_EQ(records({"--summary"}).out, named +
               "Day         Outcome                     Runs\n"
               "2010-03-07  Refused: programmed before  1\n"
               "2010-03-07  Write Success !             2\n");
     EXPECT_EQ(records({"--summary", "--csv", "--station", "bench-pc"}).out,
               "day,outcome,runs\r\n2010-03-07,Refused: programmed before,1\r\n2010-03-07,Write Success !,1\r\n");
-    EXPECT_EQ(records({"--since", "2010-03-08"}).out, "No runs recorded.\n");
+    EXPECT_EQ(records({"--since", "2010-03-08"}).out,
+              named + "Started  Station  Port  Serial No.  Firmware  Outcome  Duration\nNo runs recorded.\n");
+    EXPECT_EQ(records({"--since", "2010-03-07", "--until", "2010-03-07", "--csv"}).out, csv.out);
+    EXPECT_EQ(records({"--until", "2010-03-06", "--csv"}).out, lines[0] + "\n");
     EXPECT_EQ(records({"--until", "2010-03-07", "--csv"}).out, csv.out);
 
     const auto none = run({"records", "--log-dir", path("empty")});
     EXPECT_EQ(none.code, toInt(ExitCode::LogNotOpened));
     EXPECT_EQ(none.err, "km640-cli: there is no production record " + path("empty/km640-production.sqlite") + "\n");
     EXPECT_FALSE(fs::exists(path("empty")));
+}
+
+// A record no pager went through yet (the station opened it, or a new file)
+// lists as empty, so a technician or a script can check the connection
+// before the first pager.
+TEST_F(CliProduction, ARecordWithoutRunsListsEmpty) {
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.open(ParseRecordUrl(path("opened.sqlite")).location)) << record.error();
+    }
+    std::ofstream(path("new.sqlite"));
+    for (const char* file : {"opened.sqlite", "new.sqlite"}) {
+        SCOPED_TRACE(file);
+        const auto table = run({"records", "--record", path(file)});
+        EXPECT_EQ(table.code, 0) << table.err;
+        EXPECT_EQ(table.out, "Production record: " + path(file) +
+                                 "\nStarted  Station  Port  Serial No.  Firmware  Outcome  Duration\nNo runs recorded.\n");
+        const auto csv = run({"records", "--record", path(file), "--csv"});
+        EXPECT_EQ(csv.code, 0) << csv.err;
+        EXPECT_EQ(csv.out.rfind("id,started_utc,", 0), 0u) << csv.out;
+        EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 1);
+        const auto summary = run({"records", "--record", path(file), "--summary", "--csv"});
+        EXPECT_EQ(summary.code, 0) << summary.err;
+        EXPECT_EQ(summary.out, "day,outcome,runs\r\n");
+    }
+}
+
+// records --csv for a spreadsheet in a German locale: ';' between the
+// columns and a byte-order mark, read back by Python's csv module as such
+// a spreadsheet would split it.
+TEST_F(CliProduction, RecordsAsAGermanSpreadsheetReadsThem) {
+    ASSERT_EQ(run(production({"--serial", "ZX9876543210", "--station", "Linie S\xC3\xBC" "d; 2"})).code, 0);
+    const auto csv = run({"records", "--log-dir", path("logs"), "--csv", "--csv-separator", ";", "--bom"});
+    ASSERT_EQ(csv.code, 0) << csv.err;
+    EXPECT_EQ(csv.out.rfind("\xEF\xBB\xBF" "id;started_utc;", 0), 0u);
+    std::ofstream(path("runs.csv"), std::ios::binary) << csv.out;
+    const std::string script = path("read.py");
+    std::ofstream(script) << "import csv, sys\n"
+                             "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
+                             "    rows = list(csv.reader(f, delimiter=';'))\n"
+                             "print(len(rows), len(rows[0]), rows[1][rows[0].index('station')], "
+                             "rows[1][rows[0].index('serial')], rows[1][rows[0].index('outcome')])\n";
+    FILE* pipe = popen(("python3 " + script + " " + path("runs.csv")).c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[256] = {};
+    const std::string read = fgets(buffer, sizeof buffer, pipe) ? buffer : "";
+    EXPECT_EQ(pclose(pipe), 0);
+    EXPECT_EQ(read, "2 20 Linie S\xC3\xBC" "d; 2 ZX9876543210 Write Success !\n");
+    EXPECT_EQ(run({"records", "--log-dir", path("logs"), "--bom"}).code, toInt(ExitCode::Usage));
+    EXPECT_EQ(run({"records", "--log-dir", path("logs"), "--csv", "--csv-separator", "|"}).code, toInt(ExitCode::Usage));
+}
+
+// A user who may not enter the record's folder is told so (no abort).
+TEST_F(CliProduction, ARecordOutOfReachIsSaid) {
+    ASSERT_EQ(run(production({"--serial", "ZX9876543210"})).code, 0);
+    fs::permissions(path("logs"), fs::perms::none);
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_TRUE(geteuid() != 0 || nobody != nullptr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) _exit(50);
+        const auto listed = run({"records", "--log-dir", path("logs")});
+        const bool said = listed.err.find("cannot reach the production record " +
+                                          path("logs/km640-production.sqlite") + ": Permission denied") !=
+                          std::string::npos;
+        _exit(said ? listed.code : 51);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    fs::permissions(path("logs"), fs::perms::owner_all);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), toInt(ExitCode::LogNotOpened));
 }
 
 // Listing the record changes nothing in it: a record an older program left
@@ -297,7 +376,7 @@ TEST_F(CliProduction, RecordsLeavesTheRecordAsItIs) {
         ProductionRecord record;
         ASSERT_TRUE(record.openAtSchemaVersion(ParseRecordUrl(file).location, 1)) << record.error();
         const Claim claim = record.claim({"2010-03-07T13:05:09.000Z", "2010-03-07T14:05:09+01:00", "line-1",
-                                          "/dev/ttyUSB0", "ZX9876543210", "1.1.9", std::string(64, '0'), "line.tbl", {}},
+                                          "/dev/ttyUSB0", "ZX9876543210", "1.1.9", std::string(64, '0'), "line.tbl", {}, {}},
                                          false);
         ASSERT_TRUE(record.finish(claim.runId, {RunState::Programmed, "Write Success !", "1.2.10", 1500}));
     }
@@ -327,7 +406,7 @@ TEST_F(CliProduction, AbandonSettlesARunWhoseStationDied) {
         ProductionRecord record;
         ASSERT_TRUE(record.open(ParseRecordUrl(file).location)) << record.error();
         ASSERT_EQ(record.claim({"2010-03-07T12:00:00.000Z", "2010-03-07T13:00:00+01:00", "line-1", "/dev/ttyUSB0",
-                                "ZX9876543210", "1.1.9", std::string(64, '0'), "line.tbl", {}},
+                                "ZX9876543210", "1.1.9", std::string(64, '0'), "line.tbl", {}, {}},
                                false)
                       .kind,
                   Claim::Kind::Granted);
@@ -375,6 +454,7 @@ TEST_F(CliProduction, AbandonSettlesARunWhoseStationDied) {
     EXPECT_EQ(runs[0].abandonedBy, by);
     EXPECT_EQ(runs[0].abandonedUtc, "2010-03-07T13:05:09.000Z");
     EXPECT_EQ(run({"records", "--log-dir", path("logs"), "--summary"}).out,
+              "Production record: " + path("logs/km640-production.sqlite") + "\n"
               "Day         Outcome                     Runs\n"
               "2010-03-07  (abandoned)                 1\n"
               "2010-03-07  Refused: programmed before  1\n");
@@ -385,7 +465,7 @@ TEST_F(CliProduction, AbandonSettlesARunWhoseStationDied) {
         ProductionRecord record;
         ASSERT_TRUE(record.open(ParseRecordUrl(file).location));
         ASSERT_EQ(record.claim({"2010-03-07T12:30:00.000Z", "2010-03-07T13:30:00+01:00", "line-2", "/dev/ttyUSB1",
-                                "ZX9876543211", "1.1.9", std::string(64, '0'), "line.tbl", {}},
+                                "ZX9876543211", "1.1.9", std::string(64, '0'), "line.tbl", {}, {}},
                                false)
                       .kind,
                   Claim::Kind::Granted);

@@ -108,11 +108,35 @@ TEST_F(CliRoster, EveryPagerGetsItsOwnRowAndAnUnlistedLabelNoBoard) {
     EXPECT_EQ(runs[3].state, RunState::Refused);
     EXPECT_EQ(runs[3].outcome, "Refused: not in the roster");
 
+    // Each row with the names it sets.
     const auto status = run({"roster", "status", roster_, "--log-dir", path("logs")});
     ASSERT_EQ(status.code, 0) << status.err;
-    EXPECT_NE(status.out.find("ZX0000000002  programmed  2010-03-07 14:05:09+01:00  bench-pc"), std::string::npos)
+    EXPECT_NE(status.out.find("Serial No.    F1AddrName[0]  LogoLine1     State"), std::string::npos) << status.out;
+    EXPECT_NE(status.out.find("ZX0000000002  Engine 2       Station 4, B  programmed  2010-03-07 14:05:09+01:00  bench-pc"),
+              std::string::npos)
         << status.out;
     EXPECT_NE(status.out.find("fleet.csv: 3 of 3 programmed, 0 to do\n"), std::string::npos) << status.out;
+
+    // The fleet is re-rolled: a row whose values changed since its pager was
+    // programmed is to do again.
+    const std::string rerolled = write("fleet.csv", std::string(kRoster).replace(std::string(kRoster).find("1185.2"), 6,
+                                                                                  "1251.4"));
+    const auto again = run({"roster", "status", rerolled, "--log-dir", path("logs")});
+    ASSERT_EQ(again.code, 0) << again.err;
+    EXPECT_NE(again.out.find("ZX0000000002  Engine 2       Station 4, B  to do (programmed with other values)"),
+              std::string::npos)
+        << again.out;
+    EXPECT_NE(again.out.find("fleet.csv: 2 of 3 programmed, 1 to do\n"), std::string::npos) << again.out;
+
+    // For scripts: CSV, here as a German spreadsheet reads it.
+    const auto csv = run({"roster", "status", rerolled, "--log-dir", path("logs"), "--csv", "--csv-separator", ";"});
+    ASSERT_EQ(csv.code, 0) << csv.err;
+    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n') + 1),
+              "Serial No.;F1AddrName[0];LogoLine1;State;Started;Station;Port;Outcome\r\n");
+    EXPECT_NE(csv.out.find("\r\nZX0000000002;Engine 2;Station 4, B;to do (programmed with other values);"),
+              std::string::npos)
+        << csv.out;
+    EXPECT_NE(csv.out.find("\r\nZX0000000003;;;programmed;"), std::string::npos) << csv.out;
 }
 
 TEST_F(CliRoster, ABadRowStopsTheWholeFleetBeforeTheFirstPager) {
