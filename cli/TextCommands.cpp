@@ -57,7 +57,7 @@ std::size_t applySetWords(CodePlugImage& image, std::span<const std::string> wor
         const std::string name = word.substr(0, eq), value = word.substr(eq + 1);
         // A value given to a worked-out field would be replaced at once.
         if (const auto* field = memmap::findField(name); field && field->derived())
-            refusals.push_back({name, value, std::string(kWorkedOutField) + "; set those instead"});
+            refusals.push_back({name, value, std::string(kWorkedOutField) + "; set those instead", {}});
         else if (auto refusal = setFieldFromText(image, name, value))
             refusals.push_back(*refusal);
     }
