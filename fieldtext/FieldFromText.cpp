@@ -284,16 +284,19 @@ std::optional<FieldRefusal> setFieldFromText(CodePlugImage& image, std::string_v
         return FieldRefusal{std::string(name), std::string(text), messageLine(message), {}};
     };
     if (field == nullptr) return refusal("No field of the code-plug has this name");
+    // The very text `dump` shows for a field is no change, also where the
+    // window's control shows less of the bytes (the count room before
+    // prompts 13 and 14) or could not take them as they stand (a control
+    // byte in a name), so every stored byte reads back as it was.
+    const bool textField = field->encoding == Encoding::Text || field->encoding == Encoding::ZeroPaddedText;
+    if (textField && text == fieldValueText(image, *field)) return std::nullopt;
     CodePlugImage changed = image;
     const Outcome outcome = applyFieldRule(changed, *field, text);
     if (outcome.refusal) return refusal(*outcome.refusal);
     // A field given the value it holds is no change: what its commit would
     // store beside it (a word, a code, a copy) stays as it is, so a text of
     // a code-plug reads back to the same bytes.
-    // Nor is the very text `dump` shows for it, also where the window's
-    // control shows less of the bytes (the count room before prompts 13 and
-    // 14) and its rule would store them otherwise.
-    if (sameFieldBits(changed, image, *field) || text == fieldValueText(image, *field)) return std::nullopt;
+    if (sameFieldBits(changed, image, *field)) return std::nullopt;
     image = changed;
     return std::nullopt;
 }

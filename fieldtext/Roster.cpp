@@ -84,7 +84,7 @@ void dropEmptyColumns(std::vector<CsvRecord>& records) {
     auto& header = records.front().fields;
     for (std::size_t c = header.size(); c-- > 1;) {
         if (!trimmedCell(header[c]).empty()) continue;
-        const bool empty = std::ranges::all_of(records, [&](const CsvRecord& record) {
+        const bool empty = std::all_of(records.begin(), records.end(), [&](const CsvRecord& record) {
             return record.fields.size() != header.size() || record.fields[c].empty();
         });
         if (!empty) continue;
@@ -92,21 +92,6 @@ void dropEmptyColumns(std::vector<CsvRecord>& records) {
         for (auto& record : records)
             if (record.fields.size() == columns) record.fields.erase(record.fields.begin() + static_cast<long>(c));
     }
-}
-
-// The window's message about a cell, which quotes the cell's 8-bit text, as
-// UTF-8 with its control bytes (an escape, a bell) shown as \xNN: the
-// message goes to terminals and lists as it is.
-std::string shownMessage(std::string_view latin1) {
-    std::string out;
-    for (const char ch : latin1) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0))
-            out += escapedText(std::string_view(&ch, 1));
-        else
-            out += utf8FromLatin1(std::string_view(&ch, 1));
-    }
-    return out;
 }
 
 // Why a column cannot be set from a roster, or empty.
@@ -227,7 +212,7 @@ AppliedRow applyRosterRow(const Roster& roster, const RosterRow& row, const Code
         const std::string text = isTextField(*field) ? quotedText(value) : value;
         if (const auto refusal = setFieldFromText(applied.image, roster.columns[c], text)) {
             applied.problems.push_back(
-                {row.line, row.serial, roster.columns[c], row.cells[c], shownMessage(refusal->message)});
+                {row.line, row.serial, roster.columns[c], row.cells[c], terminalText(refusal->message)});
         } else if (isAddressTone(*field)) {
             if (auto fitted = fittedToneProblem(value, fieldValueText(applied.image, *field)); !fitted.empty())
                 applied.problems.push_back({row.line, row.serial, roster.columns[c], row.cells[c], std::move(fitted)});

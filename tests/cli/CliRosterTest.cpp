@@ -185,7 +185,7 @@ TEST_F(CliRoster, ASpreadsheetsRosterIsCheckedAsItIsSaved) {
     for (const auto& result : {run({"roster", "check", line_, noisy}), run(production(noisy), "ZX0000000001\n")}) {
         const std::string text = result.out + result.err;
         EXPECT_EQ(text.find_first_of("\x07\x1B"), std::string::npos) << text;
-        EXPECT_NE(text.find("The field does not take the character '\\x07' there"), std::string::npos) << text;
+        EXPECT_NE(text.find("The window's field cannot take the control character 0x07"), std::string::npos) << text;
     }
 }
 

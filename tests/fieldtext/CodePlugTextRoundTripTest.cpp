@@ -271,7 +271,7 @@ TEST(CodePlugTextRoundTrip, ProblemsOfTheFormAreListedWithTheirPlaces) {
 // escapes; both come back as the same bytes.
 TEST(CodePlugTextRoundTrip, EightBitTextsTravelAsTheirOwnLetters) {
     CodePlugImage image = ProgrammedDefaultImage();
-    ASSERT_FALSE(setFieldFromText(image, "Profile[1].PName", "L\xF6schzug S\xFC" "d"));
+    ASSERT_FALSE(setFieldFromText(image, "Profile[1].PName", "L\xC3\xB6schzug S\xC3\xBC" "d"));
     image.setText(memmap::field("LogoLine1").offset, 12, "Gr\xFC\xDF \xA9\x85\xA0\xAD");
     const std::string text = exportCodePlugText(image);
     EXPECT_NE(text.find("\"Profile[1].PName\": \"L\xC3\xB6schzug S\xC3\xBC" "d\""), std::string::npos) << text;

@@ -202,7 +202,7 @@ TEST(Roster, ReadsWhatSpreadsheetsSave) {
     // whichever way the file was saved.
     std::vector<std::string> lines;
     for (const auto& p : readRoster(cases[2].csv, labelRule).problems) lines.push_back(problemLine(p));
-    EXPECT_EQ(lines, std::vector<std::string>{"line 2, serial A1B2C3D4E5F1, LogoLine2 = \"\\xE2\\x82\\xAC\": the "
+    EXPECT_EQ(lines, std::vector<std::string>{"line 2, serial A1B2C3D4E5F1, LogoLine2 = \"\xE2\x82\xAC\": the "
                                               "character U+20AC cannot be stored in the pager"});
     // A column without a name that holds a value is no column to leave out.
     const auto unnamed = readRoster("serial;LogoLine1;\nA1B2C3D4E5F1;x;y\n", labelRule);
@@ -281,9 +281,9 @@ TEST(Roster, ProblemsShowACellsControlBytesEscaped) {
     std::vector<std::string> lines;
     for (const auto& p : checkRoster(read.roster, lineCodePlug())) lines.push_back(problemLine(p));
     EXPECT_EQ(lines, (std::vector<std::string>{
-                         "line 2, serial A1B2C3D4E5F1, F1Tone1[0] = \"1\\x07\": The field does not take the "
-                         "character '\\x07' there",
-                         "line 2, serial A1B2C3D4E5F1, F1Tone2[0] = \"\\xC3\\xBC\": The field does not take the "
+                         "line 2, serial A1B2C3D4E5F1, F1Tone1[0] = \"1\\x07\": The window's field cannot take "
+                         "the control character 0x07",
+                         "line 2, serial A1B2C3D4E5F1, F1Tone2[0] = \"\xC3\xBC\": The field does not take the "
                          "character '\xC3\xBC' there",
                      }));
 }
