@@ -5,7 +5,6 @@
 #include "fieldtext/CodePlugText.h"
 #include "fieldtext/FieldControl.h"
 #include "fieldtext/JsonWriter.h"
-#include "fieldtext/Latin1.h"
 #include "fieldtext/MessageLine.h"
 #include "fieldtext/Roster.h"
 #include "pager/ScanDetector.h"
@@ -30,7 +29,6 @@ public:
     }
     Json& key(std::string_view name) { return item(jsonString(name) + ":", false); }
     Json& text(std::string_view utf8) { return item(jsonString(utf8)); }
-    Json& latin1(std::string_view text) { return item(latin1JsonString(text)); }
     Json& number(long long n) { return item(std::to_string(n)); }
     Json& flag(bool b) { return item(b ? "true" : "false"); }
     std::string str() const { return out_; }
@@ -50,7 +48,7 @@ private:
 
 Json& messageList(Json& json, const std::vector<std::string>& lines) {
     json.key("messages").open('[');
-    for (const auto& line : lines) json.latin1(line);
+    for (const auto& line : lines) json.text(line);
     return json.close(']');
 }
 
@@ -80,7 +78,7 @@ std::string EditorSession::open(const std::string& bytes, const std::string& nam
     Json json;
     json.open('{');
     if (const auto refusal = openingRefusal(loaded, name)) {
-        json.key("opened").flag(false).key("refusal").latin1(*refusal);
+        json.key("opened").flag(false).key("refusal").text(*refusal);
         return json.close('}').str();
     }
     // As the window opens a file: normalised as shown (its messages first),
@@ -127,11 +125,11 @@ namespace {
 
 void stateMembers(Json& json, const std::string& value, const std::string& disabled,
                   const std::vector<std::string>& choices) {
-    json.key("value").latin1(value);
-    if (!disabled.empty()) json.key("disabled").latin1(disabled);
+    json.key("value").text(value);
+    if (!disabled.empty()) json.key("disabled").text(disabled);
     if (!choices.empty()) {
         json.key("choices").open('[');
-        for (const auto& choice : choices) json.latin1(choice);
+        for (const auto& choice : choices) json.text(choice);
         json.close(']');
     }
 }
@@ -169,11 +167,10 @@ std::string EditorSession::changedSinceShown(const std::string& page) {
 std::string EditorSession::commit(const std::string& name, const std::string& text) {
     Json json;
     json.open('{');
-    // The page types Unicode; the code-plug holds 8-bit characters.
-    const Latin1Conversion typed = latin1FromUtf8(text);
-    if (!typed.text) return json.key("refusal").text(typed.problem).close('}').str();
-    if (const auto refusal = setFieldFromText(image_, name, *typed.text))
-        return json.key("refusal").latin1(refusal->message).close('}').str();
+    // The page types Unicode, as `set` takes it: the rule stores the pager's
+    // 8-bit characters and refuses a character it cannot hold.
+    if (const auto refusal = setFieldFromText(image_, name, text))
+        return json.key("refusal").text(refusal->message).close('}').str();
     return json.str() + changedSinceShown(pageOf(name)) + "}";
 }
 
@@ -213,7 +210,7 @@ std::string EditorSession::compare(const std::string& a, const std::string& name
         if (bytes[k]->empty()) continue;
         const LoadedCodePlug loaded = loadCodePlugBytes(*bytes[k], ProgrammedDefaultImage());
         if (const auto refusal = openingRefusal(loaded, *names[k]))
-            return json.key("error").latin1(*refusal).close('}').str();
+            return json.key("error").text(*refusal).close('}').str();
         sides[k] = loaded.image;
     }
     json.key("rows").open('[');
@@ -222,8 +219,8 @@ std::string EditorSession::compare(const std::string& a, const std::string& name
             .key("name").text(row.name)
             .key("label").text(row.label)
             .key("place").text(row.place)
-            .key("a").latin1(row.valueA)
-            .key("b").latin1(row.valueB)
+            .key("a").text(row.valueA)
+            .key("b").text(row.valueB)
             .key("stamped").flag(row.stamped)
             .close('}');
     }

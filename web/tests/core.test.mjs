@@ -12,7 +12,7 @@ import { loadCore, runCli, tempDir } from "./support.mjs";
 
 const core = await loadCore();
 const dir = tempDir();
-const latin1 = (s) => Buffer.from(s, "latin1");
+const utf8 = (s) => Buffer.from(s, "utf8");
 
 // A code-plug as the command line makes it: the built-in one imported from an
 // empty text.
@@ -23,7 +23,7 @@ const baseBytes = new Uint8Array(readFileSync(base));
 
 function cliSet(words) {
   const out = join(dir, `set-${Math.random().toString(36).slice(2)}.tbl`);
-  const result = runCli(["set", base, ...words.map(([name, value]) => Buffer.concat([latin1(`${name}=`), latin1(value)])), "-o", out]);
+  const result = runCli(["set", base, ...words.map(([name, value]) => utf8(`${name}=${value}`)), "-o", out]);
   return { ...result, bytes: result.status === 0 ? new Uint8Array(readFileSync(out)) : undefined };
 }
 
@@ -126,7 +126,7 @@ test("files the window does not open are refused with its messages", () => {
     [new Uint8Array(100), "short.tbl", "Can't perform one of the following file operations: Open, Seek, Read, Close."],
     [new Uint8Array(2048), "blank.tbl", "The file is not KM640 code-plug file."],
     [new TextEncoder().encode('{"format":"km640-codeplug","version":1,"fields":{"F1Tone1[0]":"9999"}}'), "t.json",
-      '"t.json" was not opened: this problem of the code-plug text (values with the window\'s own message):\nF1Tone1[0]=9999: Please insert a number between 288.5 to 2468.2'],
+      '"t.json" was not opened: this problem of the code-plug text (values with the window\'s own message):\nline 1, column 50: F1Tone1[0]=9999: Please insert a number between 288.5 to 2468.2'],
   ];
   for (const [bytes, name, message] of cases) {
     const before = session.saveImage();

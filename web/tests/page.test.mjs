@@ -111,7 +111,7 @@ test("edits on every page save the bytes km640-cli set saves; a refused value is
   assert.ok(!(await page.title()).startsWith("*"), "saved: no unsaved mark");
 
   const out = join(dir, "set.tbl");
-  const words = edits.map(([, name, , value]) => Buffer.from(`${name}=${value}`, "latin1"));
+  const words = edits.map(([, name, , value]) => Buffer.from(`${name}=${value}`, "utf8"));
   const native = runCli(["set", base, ...words, "-o", out]);
   assert.equal(native.status, 0, native.stderr);
   assert.deepEqual(saved, readFileSync(out));
