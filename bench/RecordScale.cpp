@@ -41,16 +41,7 @@ long peakMb() {
 
 RunStart startOf(const std::string& serial) {
     const RunTime now = SystemRecordClock().now();
-    RunStart s;
-    s.startedUtc = UtcText(now);
-    s.startedLocal = LocalText(now);
-    s.station = "bench";
-    s.port = "/dev/ttyUSB0";
-    s.serial = serial;
-    s.programVersion = "1.1.9";
-    s.codePlugSha256 = std::string(64, '0');
-    s.codePlugFile = "line.tbl";
-    return s;
+    return testing::sampleRunStart(serial, UtcText(now), LocalText(now), "bench");
 }
 
 }  // namespace

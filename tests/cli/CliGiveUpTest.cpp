@@ -48,18 +48,7 @@ Ended cli(const std::string& environment, const std::string& arguments) {
     return ended;
 }
 
-RunStart startOf(const std::string& serial) {
-    RunStart s;
-    s.startedUtc = "2024-05-02T07:30:12.000Z";
-    s.startedLocal = "2024-05-02T09:30:12+02:00";
-    s.station = "line-1";
-    s.port = "/dev/ttyUSB0";
-    s.serial = serial;
-    s.programVersion = "1.1.9";
-    s.codePlugSha256 = std::string(64, '0');
-    s.codePlugFile = "line.tbl";
-    return s;
-}
+RunStart startOf(const std::string& serial) { return km640::testing::sampleRunStart(serial); }
 
 class GiveUpTest : public ::testing::Test {
 protected:

@@ -20,6 +20,7 @@
 #include "record/ProductionRecord.h"
 #include "record/RecordListing.h"
 #include "tests/record/RecordBackends.h"
+#include "tests/support/GeneratedRecord.h"
 
 using namespace km640;
 using namespace km640::testing;
@@ -29,16 +30,7 @@ namespace {
 
 RunStart startOf(const std::string& serial, const std::string& station = "line-1",
                  const std::string& local = "2024-05-02T09:30:12+02:00") {
-    RunStart s;
-    s.startedUtc = "2024-05-02T07:30:12.000Z";
-    s.startedLocal = local;
-    s.station = station;
-    s.port = "/dev/ttyUSB0";
-    s.serial = serial;
-    s.programVersion = "1.1.9";
-    s.codePlugSha256 = std::string(64, '0');
-    s.codePlugFile = "line.tbl";
-    return s;
+    return km640::testing::sampleRunStart(serial, "2024-05-02T07:30:12.000Z", local, station);
 }
 
 RunEnd endOf(RunState state, const std::string& outcome) { return {state, outcome, "1.2.3", 41000}; }

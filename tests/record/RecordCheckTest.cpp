@@ -38,16 +38,7 @@ private:
 };
 
 RunStart startOf(const std::string& serial, std::int64_t utcMs = kNoon) {
-    RunStart s;
-    s.startedUtc = UtcText({utcMs, 0});
-    s.startedLocal = LocalText({utcMs, 0});
-    s.station = "line-1";
-    s.port = "/dev/ttyUSB0";
-    s.serial = serial;
-    s.programVersion = "1.1.9";
-    s.codePlugSha256 = std::string(64, '0');
-    s.codePlugFile = "line.tbl";
-    return s;
+    return sampleRunStart(serial, UtcText({utcMs, 0}), LocalText({utcMs, 0}));
 }
 
 std::string fileBytes(const fs::path& path) {

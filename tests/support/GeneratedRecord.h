@@ -19,6 +19,23 @@ namespace km640::testing {
 
 inline constexpr std::int64_t kGeneratedRunsPerDay = 4000;
 
+// A run's start as a station claims it: one pager from the line's code-plug
+// on the first USB port; the times and the station as given.
+inline RunStart sampleRunStart(const std::string& serial, const std::string& startedUtc = "2024-05-02T07:30:12.000Z",
+                               const std::string& startedLocal = "2024-05-02T09:30:12+02:00",
+                               const std::string& station = "line-1") {
+    RunStart s;
+    s.startedUtc = startedUtc;
+    s.startedLocal = startedLocal;
+    s.station = station;
+    s.port = "/dev/ttyUSB0";
+    s.serial = serial;
+    s.programVersion = "1.1.9";
+    s.codePlugSha256 = std::string(64, '0');
+    s.codePlugFile = "line.tbl";
+    return s;
+}
+
 // The serial number of the n-th generated run: 12 hexadecimal digits.
 inline std::string generatedSerial(std::int64_t n) {
     char text[16];
