@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <filesystem>
+#include <vector>
 
 #include "app/TfmMain.h"
 #include "codeplug/CodePlugFile.h"
@@ -58,14 +59,28 @@ bool isTextFileName(const std::string& path) {
     return QString::fromStdString(path).endsWith(".json", Qt::CaseInsensitive);
 }
 
+// A refused text's problems as rows of the list: where in the text, the
+// field, its value as written and why the window refuses it. A problem of
+// the text's form names no field.
+std::vector<ListedProblem> listed(const std::vector<fieldtext::FieldRefusal>& refusals) {
+    std::vector<ListedProblem> rows;
+    for (const auto& r : refusals) rows.push_back({r.place, r.field, r.text, r.message});
+    return rows;
+}
+
 }  // namespace
 
 bool TfmMain::OpenCodePlugFile(const std::string& path, bool remember) {
     // By content: the 2048 bytes of a *.tbl, or code-plug text (JSON).
     const fieldtext::LoadedCodePlug loaded = fieldtext::loadCodePlugFile(path);
+    // A text's refusals may be many: they are listed where each one can be
+    // read beside its place, never in a box taller than the screen.
+    if (loaded.status == fieldtext::LoadedCodePlug::Status::Refused) {
+        services_.messages.showProblems(fieldtext::refusedTextHeading(loaded, path), listed(loaded.refusals), "KM640");
+        return false;
+    }
     if (const auto refusal = fieldtext::openingRefusal(loaded, path)) {
-        if (loaded.ok() || loaded.status == fieldtext::LoadedCodePlug::Status::Refused ||
-            loaded.status == fieldtext::LoadedCodePlug::Status::BadText)
+        if (loaded.ok() || loaded.status == fieldtext::LoadedCodePlug::Status::BadText)
             warn(*refusal);
         else
             services_.messages.show(*refusal, std::string(fieldtext::kFileErrorCaption), MsgIcon::Exclamation,

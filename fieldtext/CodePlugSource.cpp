@@ -106,14 +106,18 @@ LoadedCodePlug loadCodePlugBytes(std::string_view content, const CodePlugImage& 
     return out;
 }
 
+std::string refusedTextHeading(const LoadedCodePlug& loaded, const std::string& name) {
+    return "\"" + name + "\" was not opened: " +
+           (loaded.refusals.size() == 1 ? std::string("this problem") : "these problems") +
+           " of the code-plug text (values with the window's own message):";
+}
+
 std::optional<std::string> openingRefusal(const LoadedCodePlug& loaded, const std::string& name) {
     using Status = LoadedCodePlug::Status;
     // A code-plug text names its problems, each with its place; the file
     // opens only without any.
     if (loaded.status == Status::Refused) {
-        std::string text = "\"" + name + "\" was not opened: " +
-                           (loaded.refusals.size() == 1 ? std::string("this problem") : "these problems") +
-                           " of the code-plug text (values with the window's own message):";
+        std::string text = refusedTextHeading(loaded, name);
         for (const auto& refusal : loaded.refusals) text += "\n" + refusalLine(refusal);
         return text;
     }

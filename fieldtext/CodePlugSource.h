@@ -69,6 +69,9 @@ constexpr std::string_view kNotACodePlugMessage = "The file is not KM640 code-pl
 // values, text that cannot be read, a file it cannot read, no KM640 model
 // text; nothing when the window opens it.
 std::optional<std::string> openingRefusal(const LoadedCodePlug& loaded, const std::string& name);
+// The line a refused code-plug text's problems follow, one a line or as
+// a list: "\"NAME\" was not opened: these problems of the code-plug text ...:".
+std::string refusedTextHeading(const LoadedCodePlug& loaded, const std::string& name);
 
 // A code-plug taken in as the window takes an opened file before showing it:
 // an old file's battery levels set afresh, normalised as the window shows it,

@@ -2,8 +2,8 @@
 // a *.tbl: File > Open takes either by content, and a text shows exactly
 // what the *.tbl it was exported from shows; Save As "*.json" writes text,
 // Save writes it again with the backup rule; a text with refused values
-// opens nothing and lists every refusal in one message; recent files, drops
-// and hand-over take texts too.
+// opens nothing and lists every refusal, with its place, in one list of
+// problems; recent files, drops and hand-over take texts too.
 
 #include <QAbstractButton>
 #include <QAction>
@@ -170,37 +170,55 @@ void CodePlugTextWindowTest::refusedValuesOpenNothing() {
                         "fields": {"F1Tone1[0]": "9999", "Profile[0].F1Freq": "1523400", "Nothing": "1"}})");
     f.dialogs.openAnswers = {json};
     menu(w, "Open1");
-    QCOMPARE(f.messages.shown.size(), size_t(1));
-    const std::string& text = f.messages.last();
-    QVERIFY2(text.starts_with("\"" + json + "\" was not opened"), text.c_str());
-    QVERIFY2(text.find("F1Tone1[0]=9999: Please insert a number between 288.5 to 2468.2") != std::string::npos,
-             text.c_str());
-    QVERIFY2(text.find("Nothing") != std::string::npos, text.c_str());
+    // One list of every problem, each at its place in the text; no message box.
+    QVERIFY2(f.messages.shown.empty(), f.messages.last().c_str());
+    QCOMPARE(f.messages.problemLists.size(), size_t(1));
+    const auto& list = f.messages.problemLists[0];
+    QVERIFY2(list.heading.starts_with("\"" + json + "\" was not opened: these problems"), list.heading.c_str());
+    QCOMPARE(list.problems.size(), size_t(2));
+    QCOMPARE(list.problems[0], (ListedProblem{"line 2, column 90", "", "", "\"Nothing\" is no field of the code-plug"}));
+    QCOMPARE(list.problems[1],
+             (ListedProblem{"line 2, column 36", "F1Tone1[0]", "9999", "Please insert a number between 288.5 to 2468.2"}));
     QVERIFY(w.image() == before);
     QCOMPARE(w.windowTitle(), title);
     QVERIFY(w.recentFiles().empty());
 
-    // A JSON that is no code-plug text, a broken text and one of a wrong form
-    // say so once, naming the place; nothing opens.
+    // A JSON that is no code-plug text and a broken text say so once in a
+    // message; a text of a wrong form lists its problem at its place.
+    // Nothing opens.
     const std::string exported = fieldtext::exportCodePlugText(benchCodePlug());
     std::string comma = exported;
     comma.insert(comma.find("\"TwoChannelMode\": \"on\"") + 22, ",\n}");
-    const std::pair<std::string, std::string> broken[] = {
-        {R"({"format": "other", "version": 1})", "it is not KM640 code-plug text: it has no \"format\""},
-        {comma, "it is not readable as JSON: line 5, column 27: a comma before `}`"},
-        {std::string(exported).replace(exported.find("\"fields\""), 8, "\"Fields\""),
+    struct Broken {
+        std::string text;
+        bool listed;       // a problem of the text's form, in the list
+        std::string says;  // in the message, or in a listed problem as "place: message"
+    };
+    const Broken broken[] = {
+        {R"({"format": "other", "version": 1})", false, "it is not KM640 code-plug text: it has no \"format\""},
+        {comma, false, "it is not readable as JSON: line 5, column 27: a comma before `}`"},
+        {std::string(exported).replace(exported.find("\"fields\""), 8, "\"Fields\""), true,
          "line 4, column 3: \"Fields\" is no member of a code-plug text"},
-        {std::string(exported).insert(exported.find("\"TwoChannelMode\""), "\"LogoLine1\": \"A\", "),
+        {std::string(exported).insert(exported.find("\"TwoChannelMode\""), "\"LogoLine1\": \"A\", "), true,
          ", column 5: \"LogoLine1\" is given a second time in one object (first at line 5, column 5)"},
     };
-    for (const auto& [text, says] : broken) {
+    for (const auto& [text, listed, says] : broken) {
         f.messages.clear();
         writeText(json, text);
         f.dialogs.openAnswers = {json};
         menu(w, "Open1");
-        QCOMPARE(f.messages.shown.size(), size_t(1));
-        QVERIFY2(f.messages.last().starts_with("\"" + json + "\" was not opened"), f.messages.last().c_str());
-        QVERIFY2(f.messages.last().find(says) != std::string::npos, f.messages.last().c_str());
+        QCOMPARE(f.messages.shown.size(), size_t(listed ? 0 : 1));
+        QCOMPARE(f.messages.problemLists.size(), size_t(listed ? 1 : 0));
+        std::string said = listed ? f.messages.problemLists[0].heading : f.messages.last();
+        if (listed) {
+            QVERIFY(!f.messages.problemLists[0].problems.empty());
+            for (const ListedProblem& problem : f.messages.problemLists[0].problems) {
+                QVERIFY(problem.column.empty() && !problem.place.empty());
+                said += "\n" + problem.place + ": " + problem.message;
+            }
+        }
+        QVERIFY2(said.starts_with("\"" + json + "\" was not opened"), said.c_str());
+        QVERIFY2(said.find(says) != std::string::npos, said.c_str());
         QVERIFY(w.image() == before);
         QCOMPARE(w.windowTitle(), title);
     }

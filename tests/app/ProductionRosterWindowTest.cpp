@@ -1,11 +1,13 @@
 // The window's fleet roster through its real menu entry: checked at once
 // against the code-plug in the window, its progress in the status bar, each
 // scan written with the label's own row while the window's code-plug stays as
-// it is, an unlisted label refused before the board, and Cancel clearing it.
+// it is, an unlisted label refused before the board, and Cancel clearing it;
+// the count following what another station puts into the same record.
 
 #include <QAction>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
 #include <QtTest>
 
 #include <fstream>
@@ -46,6 +48,7 @@ class ProductionRosterWindowTest : public QObject {
 private slots:
     void eachScanGetsItsRow();
     void badRosterIsListedInOneDialog();
+    void countFollowsAnotherStation();
 };
 
 void ProductionRosterWindowTest::eachScanGetsItsRow() {
@@ -131,6 +134,51 @@ void ProductionRosterWindowTest::badRosterIsListedInOneDialog() {
     QCOMPARE(list.problems[2].value, std::string("9999"));
     QVERIFY(!w.productionRoster());
     QVERIFY(!w.rosterStatus()->isVisibleTo(&w));
+}
+
+void ProductionRosterWindowTest::countFollowsAnotherStation() {
+    MainWindowFixture f;
+    TfmMain& w = f.start();
+    const std::string roster = writeFile(f, "fleet.csv",
+                                         "serial,F1Tone2[0],LogoLine1\n"
+                                         "A1B2C3D4E5F1,1153.4,Engine 1\n"
+                                         "A1B2C3D4E5F2,1185.2,Engine 2\n");
+    chooseRoster(f, roster);
+    QVERIFY2(f.messages.shown.empty(), f.messages.last().c_str());
+    QCOMPARE(w.rosterStatus()->text(), QString("Roster fleet.csv: 0 of 2 programmed"));
+    // The window looks at the record again while it waits for a scan; the
+    // test takes that look at once instead of waiting for it.
+    auto* follow = w.findChild<QTimer*>("RosterProgressTimer");
+    QVERIFY(follow);
+    QVERIFY(follow->isActive());
+
+    // Another station on the same record programs pagers of the fleet: one
+    // with values its row no longer holds (still to do), then one with its
+    // row as it stands.
+    ProductionRecord line2;
+    QVERIFY(line2.open(ParseRecordUrl(f.path("km640-production.sqlite")).location));
+    const std::string zeros(64, '0');
+    const struct {
+        const char* serial;
+        const char* row;
+        const char* shows;
+    } runs[] = {
+        {"A1B2C3D4E5F1", R"({"serial":"A1B2C3D4E5F1","F1Tone2[0]":"1185.2","LogoLine1":"Engine 1"})",
+         "Roster fleet.csv: 0 of 2 programmed"},
+        {"A1B2C3D4E5F2", R"({"serial":"A1B2C3D4E5F2","F1Tone2[0]":"1185.2","LogoLine1":"Engine 2"})",
+         "Roster fleet.csv: 1 of 2 programmed"},
+    };
+    for (const auto& run : runs) {
+        const Claim claim = line2.claim({"2010-03-07T13:05:09.000Z", "2010-03-07T14:05:09+01:00", "line-2",
+                                         "/dev/ttyUSB1", run.serial, "1.1.9", zeros, "line.tbl",
+                                         RosterRun{"fleet.csv", zeros, run.row, zeros}, {}},
+                                        false);
+        QVERIFY2(claim.kind == Claim::Kind::Granted, claim.error.c_str());
+        QVERIFY(line2.finish(claim.runId, {RunState::Programmed, "Write Success !", "1.2.10", 1500}));
+        QVERIFY(QMetaObject::invokeMethod(follow, "timeout"));
+        QCOMPARE(w.rosterStatus()->text(), QString(run.shows));
+    }
+    QVERIFY2(f.messages.shown.empty(), f.messages.last().c_str());
 }
 
 QTEST_MAIN(ProductionRosterWindowTest)
