@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/PortDiagnosis.h"
+#include "cli/RosterCheckCache.h"
 #include "platform/Services.h"
 #include "record/RunTime.h"
 
@@ -41,6 +42,8 @@ struct CliContext {
     std::string recordLimitEnvironment = {};
     // The times production runs are recorded with; the machine's when null.
     RecordClock* recordClock = nullptr;
+    // Rosters that passed their check with a code-plug (none kept when null).
+    RosterCheckCache* rosterChecks = nullptr;
 };
 
 // args: the words after the program name.

@@ -42,7 +42,7 @@ std::optional<ExitCode> PagerCommands::prepareProduction() {
     // The whole roster is checked before the first pager: a bad row found
     // halfway through a fleet would stop the line with pagers half done.
     if (!arguments_.roster.empty()) {
-        roster_ = loadRoster(arguments_.roster, *line_, context_.err);
+        roster_ = loadRoster(arguments_.roster, *line_, context_.err, context_.rosterChecks);
         if (!roster_) {
             context_.err << "km640-cli: the roster cannot be used; no pager was programmed.\n";
             return ExitCode::Refused;

@@ -77,6 +77,7 @@ void ProductionLine::serve(Board& board) {
     context.hostName = context_.hostName;
     context.recordEnvironment = context_.recordEnvironment;
     context.recordClock = context_.recordClock;
+    context.rosterChecks = context_.rosterChecks;
     const std::string shownPort = terminalText(portDevicePath(board.port));
     const auto take = [&] {
         report(board, out.str(), err.str());

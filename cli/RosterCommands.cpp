@@ -37,6 +37,8 @@ int rosterCheck(const CliArguments& arguments, CliContext& context) {
                 << (file.problems.empty() ? std::string("every row good")
                                           : countText(file.problems.size(), "problem", "problems"))
                 << "\n";
+    // A roster checked before the line starts is not checked again by it.
+    if (file.usable() && context.rosterChecks) context.rosterChecks->rememberPassed(file.bytes, *line);
     return toInt(file.problems.empty() ? ExitCode::Success : ExitCode::Differences);
 }
 
@@ -117,15 +119,20 @@ int rosterStatus(const CliArguments& arguments, CliContext& context) {
 
 }  // namespace
 
-std::optional<RosterJob> loadRoster(const std::string& path, const CodePlugImage& line, std::ostream& problems) {
-    auto file = fieldtext::readRosterFile(path, line, scannedSerialProblem);
+std::optional<RosterJob> loadRoster(const std::string& path, const CodePlugImage& line, std::ostream& problems,
+                                    RosterCheckCache* checks) {
+    auto file = fieldtext::readRosterBytes(path);
     if (!file.error.empty()) {
         problems << "km640-cli: cannot read the roster " << terminalText(path) << ": " << file.error << "\n";
         return std::nullopt;
     }
+    const bool known = checks && checks->passed(file.bytes, line);
+    file = known ? fieldtext::rosterFromCheckedBytes(std::move(file.bytes), scannedSerialProblem)
+                 : fieldtext::rosterFromBytes(std::move(file.bytes), line, scannedSerialProblem);
     for (const auto& problem : file.problems)
         problems << "km640-cli: " << terminalText(path) << ": " << fieldtext::problemLine(problem) << "\n";
     if (!file.usable()) return std::nullopt;
+    if (checks && !known) checks->rememberPassed(file.bytes, line);
     return MakeRosterJob(path, std::move(file));
 }
 

@@ -17,7 +17,9 @@ namespace km640::cli {
 // A roster read and every row checked against the line's code-plug. Every
 // problem goes to `problems`, one line each; nothing is given back when there
 // is any, so no pager of a roster with a bad row is programmed.
-std::optional<RosterJob> loadRoster(const std::string& path, const CodePlugImage& line, std::ostream& problems);
+// A roster that passed with this code-plug before (checks) is only read.
+std::optional<RosterJob> loadRoster(const std::string& path, const CodePlugImage& line, std::ostream& problems,
+                                    RosterCheckCache* checks);
 
 // roster check LINE ROSTER: every problem on standard output, then a count.
 // roster status ROSTER: every row with its latest run, then a count.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/CliRunner.h"
+#include "cli/RosterCheckCache.h"
 #include "platform/SystemClock.h"
 #include "link/Delay.h"
 #include "link/QtSerialDeviceList.h"
@@ -38,5 +39,8 @@ int main(int argc, char** argv) {
     context.hostName = QSysInfo::machineHostName().toStdString();
     if (const char* record = std::getenv("KM640_RECORD")) context.recordEnvironment = record;
     if (const char* limit = std::getenv("KM640_RECORD_LIMIT")) context.recordLimitEnvironment = limit;
+    km640::cli::RosterCheckCache rosterChecks(
+        km640::cli::UserCacheFolder(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+    context.rosterChecks = &rosterChecks;
     return km640::cli::runCli(args, context);
 }

@@ -255,7 +255,7 @@ std::vector<RosterProblem> checkRoster(const Roster& roster, const CodePlugImage
     return problems;
 }
 
-RosterFile readRosterFile(const std::string& path, const CodePlugImage& line, const SerialRule& serialRule) {
+RosterFile readRosterBytes(const std::string& path) {
     RosterFile out;
     WholeFile file = ReadWholeRegularFile(path, kMaxRosterBytes);
     if (file.larger) file.reason = "is larger than " + std::to_string(kMaxRosterBytes / (1024 * 1024)) + " MiB";
@@ -263,18 +263,30 @@ RosterFile readRosterFile(const std::string& path, const CodePlugImage& line, co
         out.error = file.reason;
         return out;
     }
+    out.bytes = std::move(file.bytes);
+    return out;
+}
+
+RosterFile readRosterFile(const std::string& path, const CodePlugImage& line, const SerialRule& serialRule) {
+    RosterFile file = readRosterBytes(path);
+    if (!file.error.empty()) return file;
     return rosterFromBytes(std::move(file.bytes), line, serialRule);
 }
 
-RosterFile rosterFromBytes(std::string bytes, const CodePlugImage& line, const SerialRule& serialRule) {
+RosterFile rosterFromCheckedBytes(std::string bytes, const SerialRule& serialRule) {
     RosterFile out;
     RosterRead read = readRoster(bytes, serialRule);
     out.roster = std::move(read.roster);
     out.problems = std::move(read.problems);
     out.notes = std::move(read.notes);
+    out.bytes = std::move(bytes);
+    return out;
+}
+
+RosterFile rosterFromBytes(std::string bytes, const CodePlugImage& line, const SerialRule& serialRule) {
+    RosterFile out = rosterFromCheckedBytes(std::move(bytes), serialRule);
     const auto rows = checkRoster(out.roster, line);
     out.problems.insert(out.problems.end(), rows.begin(), rows.end());
-    out.bytes = std::move(bytes);
     return out;
 }
 

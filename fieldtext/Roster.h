@@ -95,8 +95,13 @@ struct RosterFile {
 constexpr std::size_t kMaxRosterBytes = 64u * 1024 * 1024;
 
 RosterFile readRosterFile(const std::string& path, const CodePlugImage& line, const SerialRule& serialRule);
-// The same for a roster's bytes already read.
+// The file's bytes only (RosterFile::bytes, or error), nothing read from them yet.
+RosterFile readRosterBytes(const std::string& path);
+// The same as readRosterFile for a roster's bytes already read.
 RosterFile rosterFromBytes(std::string bytes, const CodePlugImage& line, const SerialRule& serialRule);
+// A roster's bytes that passed the check against the line's code-plug
+// before, byte for byte the same: read, but its rows not applied again.
+RosterFile rosterFromCheckedBytes(std::string bytes, const SerialRule& serialRule);
 
 // The row's values as a JSON object, {"serial":"...","F1Tone1[0]":"1285.8"},
 // cells left empty left out: what the production record keeps of the row.

@@ -93,6 +93,8 @@ protected:
         context.hostName = "bench-pc";
         context.recordEnvironment = recordEnvironment_;
         context.recordClock = &recordClock_;
+        RosterCheckCache rosterChecks(cacheFolder_);  // each run its own memory, as each process
+        context.rosterChecks = &rosterChecks;
         context.inIsTerminal = inIsTerminal_;
         const int code = runCli(args, context);
         return {code, out.str(), err.str()};
@@ -115,6 +117,7 @@ protected:
     FixedRecordClock recordClock_;
     std::string recordEnvironment_;  // KM640_RECORD as the test sets it
     bool inIsTerminal_ = false;      // standard input as an operator's terminal
+    fs::path cacheFolder_;           // the user's cache folder for km640; none when empty
     FixedDevices devices_;
     fs::path dir_;
     std::unique_ptr<PtyBoard> board_;

@@ -189,6 +189,73 @@ TEST_F(CliRoster, ASpreadsheetsRosterIsCheckedAsItIsSaved) {
     }
 }
 
+// A script programs pager after pager with one --serial call each: the
+// roster is checked by the first call and only read by the next ones.
+TEST_F(CliRoster, ARosterPassedOnceIsKeptByItsBytesAndTheCodePlugs) {
+    cacheFolder_ = path("cache/km640");
+    const auto single = [&](const std::string& roster, const char* serial) {
+        return run({"production", "--port", port(), line_, "--log-dir", path("logs"), "--roster", roster, "--serial",
+                    serial, "--allow-repeat"});
+    };
+    const auto entries = [&] {
+        std::vector<fs::path> found;
+        if (fs::exists(cacheFolder_))
+            for (const auto& entry : fs::directory_iterator(cacheFolder_)) found.push_back(entry.path());
+        return found;
+    };
+    const auto first = single(roster_, "ZX0000000001");
+    ASSERT_EQ(first.code, 0) << first.err;
+    const auto kept = entries();
+    ASSERT_EQ(kept.size(), 1u) << "the passed check is kept, nothing else is left there";
+    std::ifstream keptFile(kept[0], std::ios::binary);
+    const std::string entry{std::istreambuf_iterator<char>(keptFile), {}};
+    EXPECT_EQ(single(roster_, "ZX0000000002").code, 0);
+
+    // One row changed to a value the code-plug refuses: another roster,
+    // checked again, although the old one's entry is there.
+    const std::string rosterSha = BytesSha256(kRoster);
+    const std::string badText = std::string(kRoster).replace(std::string(kRoster).find("1217.8"), 6, "9999");
+    const std::string bad = write("fleet.csv", badText);
+    const auto refused = single(bad, "ZX0000000001");
+    EXPECT_EQ(refused.code, toInt(ExitCode::Refused));
+    EXPECT_NE(refused.err.find("F1Tone2[0] = \"9999\""), std::string::npos) << refused.err;
+    EXPECT_EQ(entries().size(), 1u) << "a failed check is not kept";
+
+    // An entry for the bad roster made from the good one's: believed only
+    // when whole and of this program version. Believed, the bad roster's good
+    // row goes through; else the check runs again and refuses the roster.
+    const std::string badSha = BytesSha256(badText);
+    const auto forged = [&](std::string text) {
+        for (auto at = text.find(rosterSha); at != std::string::npos; at = text.find(rosterSha))
+            text.replace(at, rosterSha.size(), badSha);
+        return text;
+    };
+    std::string name = kept[0].filename().string();
+    name.replace(name.find(rosterSha), rosterSha.size(), badSha);
+    const std::string other = std::string(entry).replace(entry.find("program ") + 8, 1, "0");
+    const struct {
+        std::string text;
+        int code;
+    } cases[] = {{forged(entry), 0},
+                 {forged(entry.substr(0, entry.size() - 7)), toInt(ExitCode::Refused)},
+                 {forged(entry) + "passed\n", toInt(ExitCode::Refused)},
+                 {forged(other), toInt(ExitCode::Refused)},
+                 {entry, toInt(ExitCode::Refused)},
+                 {std::string(200, '\0'), toInt(ExitCode::Refused)}};
+    for (const auto& c : cases) {
+        std::ofstream(cacheFolder_ / name, std::ios::binary | std::ios::trunc) << c.text;
+        const auto result = single(bad, "ZX0000000002");
+        EXPECT_EQ(result.code, c.code) << c.text << result.err;
+    }
+
+    // A damaged entry of the good roster is ignored, and written afresh.
+    write("fleet.csv", kRoster);
+    std::ofstream(kept[0], std::ios::binary | std::ios::trunc) << "km640 roster check\nprog";
+    EXPECT_EQ(single(roster_, "ZX0000000003").code, 0);
+    std::ifstream rewritten(kept[0], std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(rewritten), {}), entry);
+}
+
 TEST_F(CliRoster, WriteSetChangesWhatIsSentNotTheFile) {
     const CodePlugImage before = load(line_);
     const auto written = run({"write", "--port", port(), line_, "--no-clock", "--set", "LogoLine1=Bench 9", "--set",
