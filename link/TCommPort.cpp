@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "link/ECommError.h"
+#include "link/ReadUnderTimeouts.h"
 
 namespace km640 {
 
@@ -16,11 +17,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace porttimeouts;
-
-int msLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
-}
 
 // USB serial adapters hold received bytes back for up to 16 ms unless asked
 // not to; a board reply then arrives in bursts. Ports that know no such mode
@@ -118,7 +114,7 @@ std::size_t TCommPort::Write(std::span<const std::uint8_t> bytes) {
     // waiting for them to be written, so wait here until all have left.
     port_->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     while (port_->bytesToWrite() > 0 && !portFailed()) {
-        const int left = msLeft(deadline);
+        const int left = MsUntil(deadline);
         if (left == 0 || !port_->waitForBytesWritten(left)) break;
     }
     if (portFailed()) {
@@ -138,35 +134,24 @@ std::size_t TCommPort::Write(std::span<const std::uint8_t> bytes) {
 
 std::size_t TCommPort::Read(std::span<std::uint8_t> buffer) {
     requireOpen();
-    if (buffer.empty()) return 0;
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(kReadTotalConstantMs + kReadTotalPerByteMs * buffer.size());
-    std::size_t count = 0;
-    while (true) {
-        const qint64 got = port_->read(reinterpret_cast<char*>(buffer.data() + count),
-                                       static_cast<qint64>(buffer.size() - count));
-        if (got < 0 || portFailed()) {
-            const ECommError error(commerror::kRead);
+    auto failed = [&] {
+        const ECommError error(commerror::kRead);
+        port_->clearError();
+        throw error;
+    };
+    return ReadUnderTimeouts(
+        buffer,
+        [&](std::span<std::uint8_t> rest) {
+            const qint64 got = port_->read(reinterpret_cast<char*>(rest.data()), static_cast<qint64>(rest.size()));
+            if (got < 0 || portFailed()) failed();
+            return static_cast<std::size_t>(got);
+        },
+        [&](int ms) {
+            if (port_->waitForReadyRead(ms)) return true;
+            if (portFailed()) failed();
             port_->clearError();
-            throw error;
-        }
-        count += static_cast<std::size_t>(got);
-        if (count == buffer.size()) break;
-        const int left = msLeft(deadline);
-        if (left == 0) break;
-        // Once bytes flow, a pause longer than the interval ends the read.
-        if (!port_->waitForReadyRead(count == 0 ? left : std::min(left, kReadIntervalMs))) {
-            if (portFailed()) {
-                const ECommError error(commerror::kRead);
-                port_->clearError();
-                throw error;
-            }
-            port_->clearError();
-            break;
-        }
-    }
-    if (count < buffer.size()) buffer[count] = 0;
-    return count;
+            return false;
+        });
 }
 
 void TCommPort::Purge() {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "codeplug/CodePlugImage.h"
-#include "pager/OperationView.h"
+#include "pager/UnattendedView.h"
 #include "pager/PagerOperations.h"
 #include "platform/Services.h"
 #include "web/port/BrowserSerialPort.h"
@@ -16,8 +16,9 @@
 namespace km640 {
 
 // Forwards the progress of an operation to the page; the browser turns its
-// own events while the operation awaits the port.
-class BrowserOperationView : public OperationView {
+// own events whenever the operation awaits the port, so the exchanges may
+// sleep until a reply is due, as on a terminal.
+class BrowserOperationView : public UnattendedView {
 public:
     void setProgressCaption(const std::string& text) override;
     void setGaugeVisible(bool) override {}
@@ -27,34 +28,12 @@ public:
     void showProgress() override {}
     void closeProgress() override;
     void repaintProgress() override {}
-    void setMainEnabled(bool) override {}
     void setStatus(int panel, const std::string& text) override;
-    void hideFirmwareVersion() override { firmware_.clear(); }
-    void showFirmwareVersion(const std::string& text) override { firmware_ = text; }
-    void setSerialNoText(const std::string& text) override { serialNo_ = text; }
-    void commitEditing() override {}
-    void focusSerialNo() override {}
-    void refreshAll() override {}
-    void refreshBatteryLevels() override {}
-    void processEvents() override {}
-    // The page's events run whenever the operation awaits the port, so the
-    // exchanges may sleep until a reply is due, as on a terminal.
-    bool turnsEvents() const override { return false; }
-    bool syncClockOnWrite() override { return syncClock_; }
-    int selectedPortIndex() override { return 0; }
-    void selectPortIndex(int) override {}
-
-    void setSyncClock(bool sync) { syncClock_ = sync; }
-    const std::string& firmware() const { return firmware_; }
-    const std::string& serialNo() const { return serialNo_; }
 
 private:
     void progress();
 
     int min_ = 0, max_ = 100, position_ = 0;
-    bool syncClock_ = true;
-    std::string firmware_;
-    std::string serialNo_;
 };
 
 // Message boxes of an operation, kept for the page to show.

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "link/ECommError.h"
+#include "link/ReadUnderTimeouts.h"
 
 // The line's side in JavaScript. Negative results mean the line failed (the
 // port was unplugged, the WebSocket closed).
@@ -34,13 +35,7 @@ namespace km640 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace porttimeouts;
-
-int msLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
-}
 
 }  // namespace
 
@@ -90,23 +85,16 @@ std::size_t BrowserSerialPort::Write(std::span<const std::uint8_t> bytes) {
 
 std::size_t BrowserSerialPort::Read(std::span<std::uint8_t> buffer) {
     requireOpen();
-    if (buffer.empty()) return 0;
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(kReadTotalConstantMs + kReadTotalPerByteMs * buffer.size());
-    std::size_t count = 0;
-    while (true) {
-        count += static_cast<std::size_t>(
-            km640_line_take(buffer.data() + count, static_cast<int>(buffer.size() - count)));
-        if (count == buffer.size()) break;
-        const int left = msLeft(deadline);
-        if (left == 0) break;
-        // Once bytes flow, a pause longer than the interval ends the read.
-        const int waited = km640_line_wait(count == 0 ? left : std::min(left, kReadIntervalMs));
-        if (waited < 0) throw ECommError(commerror::kRead, 0);
-        if (waited == 0) break;
-    }
-    if (count < buffer.size()) buffer[count] = 0;
-    return count;
+    return ReadUnderTimeouts(
+        buffer,
+        [](std::span<std::uint8_t> rest) {
+            return static_cast<std::size_t>(km640_line_take(rest.data(), static_cast<int>(rest.size())));
+        },
+        [](int ms) {
+            const int waited = km640_line_wait(ms);
+            if (waited < 0) throw ECommError(commerror::kRead, 0);
+            return waited > 0;
+        });
 }
 
 void BrowserSerialPort::Purge() {
