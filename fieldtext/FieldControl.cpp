@@ -116,4 +116,74 @@ std::vector<std::string> controlChoices(const CodePlugImage& image, const FieldC
     return shownEntries(image, *control.field);
 }
 
+std::optional<NumberRange> controlRange(const CodePlugImage& image, const FieldControl& control) {
+    if (control.kind == ControlKind::Shown) return std::nullopt;
+    return fieldRuleRange(image, *control.field);
+}
+
+namespace {
+
+// The rule's refusal of text in trial, when it says the control is disabled.
+std::optional<std::string> disabledRefusal(CodePlugImage trial, const Field& field, const std::string& text) {
+    const auto refusal = setFieldFromText(trial, field.name, text);
+    if (refusal && saysDisabled(refusal->message)) return refusal->message;
+    return std::nullopt;
+}
+
+std::string itemSetText(std::uint32_t bits, int width) {
+    std::string text = "{";
+    for (int k = 0; k < width; ++k)
+        if ((bits & (1u << k)) != 0) text += (text.size() > 1 ? "," : "") + std::to_string(k);
+    return text + "}";
+}
+
+// A box of a set is disabled when clicking it is refused as disabled both
+// with the other boxes as they are and with every other box cleared. The
+// second trial keeps a box that other boxes need ("Keyin Password" while
+// "Set Password" is on) usable, as the window's box is, whose click clears
+// the boxes that need it.
+std::vector<std::string> setItemsDisabled(const CodePlugImage& image, const Field& field, int width) {
+    const auto bits = memmap::readNumber(image, field);
+    std::vector<std::string> out(static_cast<std::size_t>(width));
+    bool any = false;
+    for (int k = 0; k < width; ++k) {
+        const std::uint32_t item = 1u << k;
+        const auto asIs = disabledRefusal(image, field, itemSetText(bits ^ item, width));
+        if (!asIs) continue;
+        CodePlugImage alone = image;
+        storeNumber(alone, field, bits & item);
+        if (!disabledRefusal(alone, field, itemSetText((bits & item) ^ item, width))) continue;
+        out[static_cast<std::size_t>(k)] = *asIs;
+        any = true;
+    }
+    return any ? out : std::vector<std::string>{};
+}
+
+// An entry of a list is disabled when choosing it is refused as disabled.
+std::vector<std::string> entriesDisabled(const CodePlugImage& image, const Field& field,
+                                         const std::vector<std::string>& choices) {
+    std::vector<std::string> out(choices.size());
+    bool any = false;
+    const std::string present = valueText(image, field);
+    for (std::size_t k = 0; k < choices.size(); ++k) {
+        if (choices[k] == present) continue;
+        if (auto why = disabledRefusal(image, field, choices[k])) {
+            out[k] = std::move(*why);
+            any = true;
+        }
+    }
+    return any ? out : std::vector<std::string>{};
+}
+
+}  // namespace
+
+std::vector<std::string> controlItemsDisabled(const CodePlugImage& image, const FieldControl& control,
+                                              const std::vector<std::string>& choices) {
+    // A control disabled as a whole has no single items to disable.
+    if (controlDisabled(image, *control.field)) return {};
+    if (control.kind == ControlKind::Set) return setItemsDisabled(image, *control.field, control.width);
+    if (control.kind == ControlKind::List) return entriesDisabled(image, *control.field, choices);
+    return {};
+}
+
 }  // namespace km640::fieldtext

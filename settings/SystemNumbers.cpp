@@ -1,5 +1,6 @@
 #include "settings/SystemNumbers.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -170,6 +171,17 @@ std::optional<std::string> systemNumberRefusal(SystemNumber number, std::string_
     std::string message;
     if (failedCheck(d, toneSystem, value, &message)) return message;
     return std::nullopt;
+}
+
+SystemNumberRange systemNumberRange(SystemNumber number, std::string_view fieldName, const CodePlugImage& image) {
+    constexpr int kByteTop = 255;
+    SystemNumberRange range{kByteTop, 0};
+    for (int value = 0; value <= kByteTop; ++value) {
+        if (systemNumberRefusal(number, fieldName, image, value)) continue;
+        range.lowest = std::min(range.lowest, value);
+        range.highest = value;
+    }
+    return range;
 }
 
 void storeSystemNumber(SystemNumber number, std::string_view fieldName, CodePlugImage& image, int value) {

@@ -1,5 +1,7 @@
 #include "web/EditorSession.h"
 
+#include <cstdio>
+
 #include "fieldtext/CodePlugDiff.h"
 #include "fieldtext/CodePlugSource.h"
 #include "fieldtext/CodePlugText.h"
@@ -30,6 +32,11 @@ public:
     Json& key(std::string_view name) { return item(jsonString(name) + ":", false); }
     Json& text(std::string_view utf8) { return item(jsonString(utf8)); }
     Json& number(long long n) { return item(std::to_string(n)); }
+    Json& number(double x, int decimals) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.*f", decimals, x);
+        return item(text);
+    }
     Json& flag(bool b) { return item(b ? "true" : "false"); }
     std::string str() const { return out_; }
 
@@ -116,22 +123,44 @@ std::vector<EditorSession::ControlState> EditorSession::currentStates(const std:
         ControlState& state = states[k];
         state.value = valueText(image_, *controls[k].field);
         if (const auto why = controlDisabled(image_, *controls[k].field)) state.disabled = *why;
-        state.choices = page.empty() || controls[k].page == page ? controlChoices(image_, controls[k]) : shown_[k].choices;
+        // The entries and ranges of other pages stay as last shown, as their lists do.
+        if (!page.empty() && controls[k].page != page) {
+            state.choices = shown_[k].choices;
+            state.range = shown_[k].range;
+            state.itemsDisabled = shown_[k].itemsDisabled;
+            continue;
+        }
+        state.choices = controlChoices(image_, controls[k]);
+        state.range = controlRange(image_, controls[k]);
+        state.itemsDisabled = controlItemsDisabled(image_, controls[k], state.choices);
     }
     return states;
 }
 
 namespace {
 
-void stateMembers(Json& json, const std::string& value, const std::string& disabled,
-                  const std::vector<std::string>& choices) {
-    json.key("value").text(value);
-    if (!disabled.empty()) json.key("disabled").text(disabled);
-    if (!choices.empty()) {
-        json.key("choices").open('[');
-        for (const auto& choice : choices) json.text(choice);
-        json.close(']');
+Json& textList(Json& json, std::string_view name, const std::vector<std::string>& texts) {
+    json.key(name).open('[');
+    for (const auto& text : texts) json.text(text);
+    return json.close(']');
+}
+
+// A control's state (EditorSession::ControlState) as the members of its object.
+template <class State>
+void stateMembers(Json& json, const State& state) {
+    json.key("value").text(state.value);
+    if (!state.disabled.empty()) json.key("disabled").text(state.disabled);
+    if (!state.choices.empty()) textList(json, "choices", state.choices);
+    if (state.range) {
+        const NumberRange& r = *state.range;
+        json.key("range").open('{')
+            .key("lowest").number(r.lowest, r.decimals)
+            .key("highest").number(r.highest, r.decimals)
+            .key("step").number(r.step, r.decimals)
+            .key("decimals").number(r.decimals)
+            .close('}');
     }
+    if (!state.itemsDisabled.empty()) textList(json, "itemsDisabled", state.itemsDisabled);
 }
 
 }  // namespace
@@ -144,7 +173,7 @@ std::string EditorSession::state(const std::string& page) {
     for (std::size_t k = 0; k < controls.size(); ++k) {
         if (!page.empty() && controls[k].page != page) continue;
         json.open('{').key("index").number(static_cast<long long>(k));
-        stateMembers(json, shown_[k].value, shown_[k].disabled, shown_[k].choices);
+        stateMembers(json, shown_[k]);
         json.close('}');
     }
     return json.close(']').str();
@@ -157,7 +186,7 @@ std::string EditorSession::changedSinceShown(const std::string& page) {
     for (std::size_t k = 0; k < now.size(); ++k) {
         if (now[k] == shown_[k]) continue;
         json.open('{').key("index").number(static_cast<long long>(k));
-        stateMembers(json, now[k].value, now[k].disabled, now[k].choices);
+        stateMembers(json, now[k]);
         json.close('}');
     }
     shown_ = now;

@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "codeplug/CodePlugImage.h"
+#include "fieldtext/NumberRange.h"
 
 namespace km640::web {
 
@@ -29,9 +32,13 @@ public:
     // page order, [{"name","page","group","label","kind","width"}].
     static std::string controls();
     // The state of the controls of one page now (every page for an empty
-    // name): [{"index","value","disabled","choices"}], disabled and choices
-    // only when there are any. Working out the entries of every list takes
-    // long, so the page asks for them one page at a time, when it shows it.
+    // name): [{"index","value","disabled","choices","range","itemsDisabled"}],
+    // each member after value only when there is one: range
+    // {"lowest","highest","step","decimals"} for a number control, and
+    // itemsDisabled the reason for each entry or box the window disables on
+    // its own ("" for the others). Working out the entries of every list
+    // takes long, so the page asks for them one page at a time, when it
+    // shows it.
     std::string state(const std::string& page);
 
     // Commits text into the field named name as the window does when the
@@ -71,6 +78,8 @@ private:
         std::string value;
         std::string disabled;
         std::vector<std::string> choices;
+        std::optional<fieldtext::NumberRange> range;
+        std::vector<std::string> itemsDisabled;
         bool operator==(const ControlState&) const = default;
     };
     // Every control's value and state now; the entries of the lists on page
