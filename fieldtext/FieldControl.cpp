@@ -7,6 +7,7 @@
 #include "fieldtext/CodePlugText.h"
 #include "fieldtext/FieldLabel.h"
 #include "fieldtext/FieldTextRules.h"
+#include "fieldtext/FieldValue.h"
 #include "fieldtext/ShownSetting.h"
 
 namespace km640::fieldtext {
@@ -130,13 +131,6 @@ std::optional<std::string> disabledRefusal(CodePlugImage trial, const Field& fie
     return std::nullopt;
 }
 
-std::string itemSetText(std::uint32_t bits, int width) {
-    std::string text = "{";
-    for (int k = 0; k < width; ++k)
-        if ((bits & (1u << k)) != 0) text += (text.size() > 1 ? "," : "") + std::to_string(k);
-    return text + "}";
-}
-
 // A box of a set is disabled when clicking it is refused as disabled both
 // with the other boxes as they are and with every other box cleared. The
 // second trial keeps a box that other boxes need ("Keyin Password" while
@@ -148,11 +142,11 @@ std::vector<std::string> setItemsDisabled(const CodePlugImage& image, const Fiel
     bool any = false;
     for (int k = 0; k < width; ++k) {
         const std::uint32_t item = 1u << k;
-        const auto asIs = disabledRefusal(image, field, itemSetText(bits ^ item, width));
+        const auto asIs = disabledRefusal(image, field, bitSetText(bits ^ item, width));
         if (!asIs) continue;
         CodePlugImage alone = image;
         storeNumber(alone, field, bits & item);
-        if (!disabledRefusal(alone, field, itemSetText((bits & item) ^ item, width))) continue;
+        if (!disabledRefusal(alone, field, bitSetText((bits & item) ^ item, width))) continue;
         out[static_cast<std::size_t>(k)] = *asIs;
         any = true;
     }

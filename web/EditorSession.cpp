@@ -5,6 +5,7 @@
 #include "fieldtext/CodePlugDiff.h"
 #include "fieldtext/CodePlugSource.h"
 #include "fieldtext/CodePlugText.h"
+#include "fieldtext/EditorTexts.h"
 #include "fieldtext/FieldControl.h"
 #include "fieldtext/JsonWriter.h"
 #include "fieldtext/MessageLine.h"
@@ -98,7 +99,19 @@ std::string EditorSession::open(const std::string& bytes, const std::string& nam
     return messageList(json, messages).close('}').str();
 }
 
-std::string EditorSession::programTitle() { return std::string(kModelName) + " V" + ProgramVersionText(); }
+std::string EditorSession::programTitle() { return fieldtext::programTitle(); }
+
+std::string EditorSession::title(const std::string& file) const { return editorTitle(modified(), file); }
+
+std::string EditorSession::saveQuestion(const std::string& file) { return saveChangesQuestion(file); }
+
+std::string EditorSession::fileKinds() {
+    Json json;
+    json.open('[');
+    json.open('{').key("name").text(kTableFilesName).key("extension").text(".tbl").close('}');
+    json.open('{').key("name").text(kCodePlugTextName).key("extension").text(".json").close('}');
+    return json.close(']').str();
+}
 
 std::string EditorSession::controls() {
     Json json;
@@ -259,7 +272,10 @@ std::string EditorSession::compare(const std::string& a, const std::string& name
 std::string EditorSession::checkRoster(const std::string& csv) const {
     const RosterFile roster = rosterFromBytes(csv, image_, ScannedSerialProblem);
     Json json;
-    json.open('{').key("rows").number(static_cast<long long>(roster.roster.rows.size())).key("problems").open('[');
+    json.open('{')
+        .key("rows").number(static_cast<long long>(roster.roster.rows.size()))
+        .key("summary").text(rosterSummary(roster.roster.rows.size(), roster.problems.size()))
+        .key("problems").open('[');
     for (const RosterProblem& problem : roster.problems) json.text(problemLine(problem));
     return json.close(']').close('}').str();
 }

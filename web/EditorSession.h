@@ -27,6 +27,13 @@ public:
 
     // The window's title: the model and the program's version.
     static std::string programTitle();
+    // The window's title with its unsaved-changes mark and the file shown.
+    std::string title(const std::string& file) const;
+    // The window's question before unsaved changes would be lost, for the
+    // file Save writes (none: Save As asks).
+    static std::string saveQuestion(const std::string& file);
+    // The window's names of the kinds of file: [{"name","extension"}].
+    static std::string fileKinds();
 
     // What stays the same for a session: every control the window shows, in
     // page order, [{"name","page","group","label","kind","width"}].
@@ -68,7 +75,7 @@ public:
                         const std::string& nameB) const;
 
     // A fleet roster (CSV) checked against the code-plug held:
-    // {"rows":n,"problems":["line 4, serial …: …", …]}.
+    // {"rows":n,"summary":"3 rows, 1 problem","problems":["line 4, serial …: …", …]}.
     std::string checkRoster(const std::string& csv) const;
 
     const CodePlugImage& image() const { return image_; }
