@@ -8,6 +8,7 @@
 #include "fieldtext/FieldLabel.h"
 #include "fieldtext/FieldTextRules.h"
 #include "fieldtext/FieldValue.h"
+#include "fieldtext/MessageLine.h"
 #include "fieldtext/ShownSetting.h"
 
 namespace km640::fieldtext {
@@ -91,6 +92,15 @@ std::vector<FieldControl> buildControls() {
 
 bool saysDisabled(const std::string& message) { return message.find("disabled") != std::string::npos; }
 
+// The rule's refusal of text in trial, when it says the control is disabled,
+// as a commit of the field gives it. The rule is called on the field itself:
+// a page's lists and sets are tried entry by entry after every commit.
+std::optional<std::string> disabledRefusal(CodePlugImage trial, const Field& field, const std::string& text) {
+    const Outcome outcome = applyFieldRule(trial, field, text);
+    if (outcome.refusal && saysDisabled(*outcome.refusal)) return messageLine(*outcome.refusal);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string_view controlKindName(ControlKind kind) { return kKindNames[static_cast<int>(kind)]; }
@@ -104,11 +114,8 @@ std::optional<std::string> controlDisabled(const CodePlugImage& image, const Fie
     if (!shownByWindow(field)) return std::string("The program works this value out from other settings");
     std::vector<std::string> trials = {valueText(image, field)};
     if (field.encoding == Encoding::Flag) trials = {"on", "off"};
-    for (const std::string& text : trials) {
-        CodePlugImage trial = image;
-        if (const auto refusal = setFieldFromText(trial, field.name, text); refusal && saysDisabled(refusal->message))
-            return refusal->message;
-    }
+    for (const std::string& text : trials)
+        if (auto why = disabledRefusal(image, field, text)) return why;
     return std::nullopt;
 }
 
@@ -123,13 +130,6 @@ std::optional<NumberRange> controlRange(const CodePlugImage& image, const FieldC
 }
 
 namespace {
-
-// The rule's refusal of text in trial, when it says the control is disabled.
-std::optional<std::string> disabledRefusal(CodePlugImage trial, const Field& field, const std::string& text) {
-    const auto refusal = setFieldFromText(trial, field.name, text);
-    if (refusal && saysDisabled(refusal->message)) return refusal->message;
-    return std::nullopt;
-}
 
 // A box of a set is disabled when clicking it is refused as disabled both
 // with the other boxes as they are and with every other box cleared. The

@@ -35,6 +35,7 @@ EMSCRIPTEN_BINDINGS(km640_editor) {
         .function("open", &EditorSession::open)
         .function("state", &EditorSession::state)
         .function("commit", &EditorSession::commit)
+        .function("entriesDisabled", &EditorSession::entriesDisabled)
         .function("normalise", &EditorSession::normalise)
         .function("saveImage", &saveImage)
         .function("saveText", &saveText)

@@ -145,7 +145,7 @@ std::vector<EditorSession::ControlState> EditorSession::currentStates(const std:
         }
         state.choices = controlChoices(image_, controls[k]);
         state.range = controlRange(image_, controls[k]);
-        state.itemsDisabled = controlItemsDisabled(image_, controls[k], state.choices);
+        if (controls[k].kind == ControlKind::Set) state.itemsDisabled = controlItemsDisabled(image_, controls[k], {});
     }
     return states;
 }
@@ -214,6 +214,16 @@ std::string EditorSession::commit(const std::string& name, const std::string& te
     if (const auto refusal = setFieldFromText(image_, name, text))
         return json.key("refusal").text(refusal->message).close('}').str();
     return json.str() + changedSinceShown(pageOf(name)) + "}";
+}
+
+std::string EditorSession::entriesDisabled(const std::string& name) const {
+    Json json;
+    json.open('[');
+    for (const FieldControl& control : windowControls()) {
+        if (control.field->name != name || control.kind != ControlKind::List) continue;
+        for (const auto& why : controlItemsDisabled(image_, control, controlChoices(image_, control))) json.text(why);
+    }
+    return json.close(']').str();
 }
 
 std::string EditorSession::normalise() {

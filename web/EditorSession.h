@@ -42,7 +42,7 @@ public:
     // name): [{"index","value","disabled","choices","range","itemsDisabled"}],
     // each member after value only when there is one: range
     // {"lowest","highest","step","decimals"} for a number control, and
-    // itemsDisabled the reason for each entry or box the window disables on
+    // itemsDisabled the reason for each box of a set the window disables on
     // its own ("" for the others). Working out the entries of every list
     // takes long, so the page asks for them one page at a time, when it
     // shows it.
@@ -53,6 +53,14 @@ public:
     // control whose value or state moved with it, and the lists of the
     // field's page whose entries moved.
     std::string commit(const std::string& name, const std::string& text);
+
+    // The reason for each entry of the list named name (in the order of its
+    // choices) that the window disables on its own now, "" for the others:
+    // ["", "The window's control is disabled: Profile 3 is not on", …], []
+    // when none is. Each entry is tried through the field's rule, which
+    // takes too long to do for every list after every commit, so the page
+    // asks when a list is opened.
+    std::string entriesDisabled(const std::string& name) const;
 
     // Normalises as the window does when it shows a code-plug:
     // {"messages":[…],"changed":[…]}.

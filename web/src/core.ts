@@ -24,7 +24,7 @@ export interface ControlState {
   disabled?: string;
   choices?: string[];
   range?: NumberRange;
-  // Why the window disables one entry of a list or one box of a set ("" for the usable ones).
+  // Why the window disables one box of a set ("" for the usable ones).
   itemsDisabled?: string[];
 }
 
@@ -54,6 +54,8 @@ export interface Session {
   open(bytes: Uint8Array, name: string): string;
   state(page: string): string;
   commit(name: string, text: string): string;
+  // Why the window disables each entry of a list now ("" for the usable ones), as JSON.
+  entriesDisabled(name: string): string;
   normalise(): string;
   saveImage(): Uint8Array;
   saveText(): Uint8Array;

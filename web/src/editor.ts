@@ -95,6 +95,9 @@ export class Editor {
       case "list": {
         const select = document.createElement("select");
         select.addEventListener("change", () => this.commit(index, select.value));
+        // Its entries' own enabling is worked out as the list is opened.
+        select.addEventListener("pointerdown", () => this.showEntriesEnabling(index));
+        select.addEventListener("focus", () => this.showEntriesEnabling(index));
         input = select;
         break;
       }
@@ -234,9 +237,16 @@ export class Editor {
       if (s.input instanceof HTMLInputElement && s.input.type === "text") showRange(s.input, state.range);
       s.range = state.range;
       s.input.title = state.disabled ?? rangeText(state.range);
-      disableItems(s, state.itemsDisabled ?? []);
+      if (s.input instanceof HTMLSelectElement) {
+        if (s.input === document.activeElement) this.showEntriesEnabling(state.index);
+      } else disableItems(s, state.itemsDisabled ?? []);
       this.putBack(state.index);
     }
+  }
+
+  private showEntriesEnabling(index: number): void {
+    const s = this.shown[index] as Shown;
+    disableItems(s, JSON.parse(this.session.entriesDisabled(s.control.name)) as string[]);
   }
 
   // Up and down arrows step a number as a spin box does, within its range;

@@ -178,7 +178,7 @@ test("a number control's range is the one km640-cli set keeps", () => {
   assert.equal(rangeOf("LogoLine1"), undefined);
 });
 
-test("a box the window disables on its own is named with the rule's reason", () => {
+test("a box or an entry the window disables on its own is named with the rule's reason", () => {
   const session = opened();
   const index = kinds.findIndex((c) => c.name === "PowerOnMenuItems");
   const itemsOf = () => JSON.parse(session.state("Advance")).find((s) => s.index === index).itemsDisabled ?? [];
@@ -191,4 +191,12 @@ test("a box the window disables on its own is named with the rule's reason", () 
   // The reason is the refusal of clicking it, as km640-cli set gives it.
   assert.equal(JSON.parse(session.commit("PowerOnMenuItems", "{5}")).refusal, why);
   assert.ok(cliSet([["PowerOnMenuItems", "{5}"]]).stderr.includes(`PowerOnMenuItems={5}: ${why}`));
+
+  // A list's entries, asked for as the list is opened: only a profile that is on can be the initial one.
+  const initial = kinds.findIndex((c) => c.name === "InitialProfile");
+  const choices = JSON.parse(session.state("Profiles")).find((s) => s.index === initial).choices;
+  const entries = JSON.parse(session.entriesDisabled("InitialProfile"));
+  assert.deepEqual(choices.filter((c, k) => !entries[k]), ["Profile 1"]);
+  assert.equal(JSON.parse(session.commit("InitialProfile", choices[1])).refusal, entries[1]);
+  assert.deepEqual(JSON.parse(session.entriesDisabled("LogoLine1")), []);
 });

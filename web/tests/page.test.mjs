@@ -269,7 +269,11 @@ test("number controls are spin buttons with their rule's range; single boxes and
   // The initial profile can only be one that is on.
   await showPage(page, "Profiles");
   const initial = page.locator(field("InitialProfile"));
-  const enabled = () => initial.evaluate((s) => [...s.options].filter((o) => !o.disabled).map((o) => o.value));
+  // Its entries' enabling is worked out as the list is opened.
+  const enabled = async () => {
+    await initial.focus();
+    return initial.evaluate((s) => [...s.options].filter((o) => !o.disabled).map((o) => o.value));
+  };
   assert.deepEqual(await enabled(), ["Profile 1"]);
   await page.locator(field("Profile[2].PON")).check();
   assert.deepEqual(await enabled(), ["Profile 1", "Profile 3"]);
