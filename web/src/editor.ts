@@ -295,7 +295,6 @@ function showRange(input: HTMLInputElement, range: NumberRange | undefined): voi
   input.setAttribute("aria-valuemin", range.lowest.toFixed(range.decimals));
   input.setAttribute("aria-valuemax", range.highest.toFixed(range.decimals));
   input.inputMode = range.decimals > 0 ? "decimal" : "numeric";
-  input.dataset.step = range.step.toFixed(range.decimals);
 }
 
 function rangeText(range: NumberRange | undefined): string {
