@@ -6,6 +6,9 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
+#include <string_view>
+
+#include "fieldtext/EditorTexts.h"
 
 namespace km640 {
 
@@ -86,8 +89,11 @@ void QtPreferences::setText(const std::string& key, const std::string& value) {
 }
 
 namespace {
-const char* kTableFilter = "Table files (*.tbl)";
-const char* kTextFilter = "KM640 code-plug text (*.json)";
+QString filter(std::string_view name, const char* pattern) {
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) + pattern;
+}
+const QString kTableFilter = filter(fieldtext::kTableFilesName, " (*.tbl)");
+const QString kTextFilter = filter(fieldtext::kCodePlugTextName, " (*.json)");
 }
 
 std::optional<std::string> QtFileDialogs::openFile(const std::string& startDir) {

@@ -31,6 +31,7 @@
 #include "app/WindowOperationView.h"
 #include "app/pages/channels/TfmPlectronTbl.h"
 #include "app/pages/channels/TfmToneTbl.h"
+#include "fieldtext/EditorTexts.h"
 #include "fieldtext/FieldControl.h"
 #include "link/Delay.h"
 #include "pager/PagerOperations.h"
@@ -84,8 +85,6 @@ void scrollPage(TfmMain& window, QWidget* page) {
     fill->addWidget(scroll);
 }
 
-std::string titleText() { return std::string(kModelName) + " V" + ProgramVersionText(); }
-
 }  // namespace
 
 TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(services) {
@@ -94,7 +93,7 @@ TfmMain::TfmMain(AppServices& services) : QMainWindow(nullptr), services_(servic
     image_ = DefaultImage();
 
     // The caption is also the application title used by plain message boxes.
-    appTitle_ = titleText();
+    appTitle_ = fieldtext::programTitle();
     setWindowTitle(QString::fromStdString(appTitle_));
 
     CalibrateCounter();

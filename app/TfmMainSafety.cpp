@@ -19,6 +19,7 @@
 #include "codeplug/CodePlugFile.h"
 #include "codeplug/MemoryMap.h"
 #include "fieldtext/BackupName.h"
+#include "fieldtext/EditorTexts.h"
 #include "link/PortDevicePath.h"
 #include "pager/PagerOperations.h"
 #include "pager/WriteStamps.h"
@@ -71,9 +72,7 @@ void TfmMain::rememberUnchanged() {
 
 void TfmMain::updateTitle() {
     titleUpdatePending_ = false;
-    std::string title = (isModified() ? "*" : "") + appTitle_;
-    if (!titlePath_.empty()) title += "  [" + titlePath_ + "]";
-    setWindowTitle(QString::fromStdString(title));
+    setWindowTitle(QString::fromStdString(fieldtext::editorTitle(isModified(), titlePath_)));
 }
 
 void TfmMain::scheduleTitleUpdate() {
@@ -96,8 +95,7 @@ bool TfmMain::askToSaveChanges() {
 }
 
 std::string TfmMain::saveQuestion() const {
-    if (saveName_.empty()) return "Save changes to the code-plug?\nIt has no file yet; Save As asks where to save it.";
-    return "Save changes to the code-plug?\nThey are saved to \"" + resolveInStartDirectory(saveName_) + "\".";
+    return fieldtext::saveChangesQuestion(saveName_.empty() ? std::string() : resolveInStartDirectory(saveName_));
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {

@@ -15,10 +15,6 @@ namespace km640::cli {
 
 namespace {
 
-std::string countText(std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 int rosterCheck(const CliArguments& arguments, CliContext& context) {
     const auto& files = arguments.files;
     const auto line = loadCodePlugForPager(files.at(1), context.err);
@@ -33,10 +29,8 @@ int rosterCheck(const CliArguments& arguments, CliContext& context) {
     // locale is read differently from one written by hand.
     for (const auto& note : file.notes) context.out << fieldtext::escapedText(files[2]) << ": " << note << "\n";
     for (const auto& problem : file.problems) context.out << fieldtext::problemLine(problem) << "\n";
-    context.out << terminalText(files[2]) << ": " << countText(file.roster.rows.size(), "row", "rows") << ", "
-                << (file.problems.empty() ? std::string("every row good")
-                                          : countText(file.problems.size(), "problem", "problems"))
-                << "\n";
+    context.out << terminalText(files[2]) << ": "
+                << fieldtext::rosterSummary(file.roster.rows.size(), file.problems.size()) << "\n";
     // A roster checked before the line starts is not checked again by it.
     if (file.usable() && context.rosterChecks) context.rosterChecks->rememberPassed(file.bytes, *line);
     return toInt(file.problems.empty() ? ExitCode::Success : ExitCode::Differences);

@@ -7,6 +7,8 @@
 #include "fieldtext/CodePlugText.h"
 #include "fieldtext/FieldLabel.h"
 #include "fieldtext/FieldTextRules.h"
+#include "fieldtext/FieldValue.h"
+#include "fieldtext/MessageLine.h"
 #include "fieldtext/ShownSetting.h"
 
 namespace km640::fieldtext {
@@ -90,6 +92,15 @@ std::vector<FieldControl> buildControls() {
 
 bool saysDisabled(const std::string& message) { return message.find("disabled") != std::string::npos; }
 
+// The rule's refusal of text in trial, when it says the control is disabled,
+// as a commit of the field gives it. The rule is called on the field itself:
+// a page's lists and sets are tried entry by entry after every commit.
+std::optional<std::string> disabledRefusal(CodePlugImage trial, const Field& field, const std::string& text) {
+    const Outcome outcome = applyFieldRule(trial, field, text);
+    if (outcome.refusal && saysDisabled(*outcome.refusal)) return messageLine(*outcome.refusal);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string_view controlKindName(ControlKind kind) { return kKindNames[static_cast<int>(kind)]; }
@@ -103,17 +114,70 @@ std::optional<std::string> controlDisabled(const CodePlugImage& image, const Fie
     if (!shownByWindow(field)) return std::string("The program works this value out from other settings");
     std::vector<std::string> trials = {valueText(image, field)};
     if (field.encoding == Encoding::Flag) trials = {"on", "off"};
-    for (const std::string& text : trials) {
-        CodePlugImage trial = image;
-        if (const auto refusal = setFieldFromText(trial, field.name, text); refusal && saysDisabled(refusal->message))
-            return refusal->message;
-    }
+    for (const std::string& text : trials)
+        if (auto why = disabledRefusal(image, field, text)) return why;
     return std::nullopt;
 }
 
 std::vector<std::string> controlChoices(const CodePlugImage& image, const FieldControl& control) {
     if (control.kind != ControlKind::List) return {};
     return shownEntries(image, *control.field);
+}
+
+std::optional<NumberRange> controlRange(const CodePlugImage& image, const FieldControl& control) {
+    if (control.kind == ControlKind::Shown) return std::nullopt;
+    return fieldRuleRange(image, *control.field);
+}
+
+namespace {
+
+// A box of a set is disabled when clicking it is refused as disabled both
+// with the other boxes as they are and with every other box cleared. The
+// second trial keeps a box that other boxes need ("Keyin Password" while
+// "Set Password" is on) usable, as the window's box is, whose click clears
+// the boxes that need it.
+std::vector<std::string> setItemsDisabled(const CodePlugImage& image, const Field& field, int width) {
+    const auto bits = memmap::readNumber(image, field);
+    std::vector<std::string> out(static_cast<std::size_t>(width));
+    bool any = false;
+    for (int k = 0; k < width; ++k) {
+        const std::uint32_t item = 1u << k;
+        const auto asIs = disabledRefusal(image, field, bitSetText(bits ^ item, width));
+        if (!asIs) continue;
+        CodePlugImage alone = image;
+        storeNumber(alone, field, bits & item);
+        if (!disabledRefusal(alone, field, bitSetText((bits & item) ^ item, width))) continue;
+        out[static_cast<std::size_t>(k)] = *asIs;
+        any = true;
+    }
+    return any ? out : std::vector<std::string>{};
+}
+
+// An entry of a list is disabled when choosing it is refused as disabled.
+std::vector<std::string> entriesDisabled(const CodePlugImage& image, const Field& field,
+                                         const std::vector<std::string>& choices) {
+    std::vector<std::string> out(choices.size());
+    bool any = false;
+    const std::string present = valueText(image, field);
+    for (std::size_t k = 0; k < choices.size(); ++k) {
+        if (choices[k] == present) continue;
+        if (auto why = disabledRefusal(image, field, choices[k])) {
+            out[k] = std::move(*why);
+            any = true;
+        }
+    }
+    return any ? out : std::vector<std::string>{};
+}
+
+}  // namespace
+
+std::vector<std::string> controlItemsDisabled(const CodePlugImage& image, const FieldControl& control,
+                                              const std::vector<std::string>& choices) {
+    // A control disabled as a whole has no single items to disable.
+    if (controlDisabled(image, *control.field)) return {};
+    if (control.kind == ControlKind::Set) return setItemsDisabled(image, *control.field, control.width);
+    if (control.kind == ControlKind::List) return entriesDisabled(image, *control.field, choices);
+    return {};
 }
 
 }  // namespace km640::fieldtext

@@ -14,6 +14,7 @@
 
 #include "codeplug/CodePlugImage.h"
 #include "codeplug/MemoryMap.h"
+#include "fieldtext/NumberRange.h"
 
 namespace km640::fieldtext {
 
@@ -55,5 +56,17 @@ std::optional<std::string> controlDisabled(const CodePlugImage& image, const mem
 
 // The entries of a list control as the window shows them now.
 std::vector<std::string> controlChoices(const CodePlugImage& image, const FieldControl& control);
+
+// The values a number control's rule takes now (a frequency, a tone, a
+// delay, a time, a threshold); nothing for the other controls.
+std::optional<NumberRange> controlRange(const CodePlugImage& image, const FieldControl& control);
+
+// For each entry of a list (in the order of choices) or each item of a set:
+// why the window disables that one entry or box now ("Set Password" while
+// "Keyin Password" is off, the radio button of a profile that is off), or an
+// empty text where it can be used. Found by the field's rule, as
+// controlDisabled is; empty when no single item is disabled.
+std::vector<std::string> controlItemsDisabled(const CodePlugImage& image, const FieldControl& control,
+                                              const std::vector<std::string>& choices);
 
 }  // namespace km640::fieldtext

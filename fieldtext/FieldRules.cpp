@@ -55,6 +55,13 @@ Outcome frequency(CodePlugImage& image, const Field& field, std::string_view tex
     return stored();
 }
 
+// Typed in units of 100 Hz, from the lowest channel up to what the digits hold.
+NumberRange frequencyRange(const CodePlugImage&, const Field&) {
+    int top = 1;
+    for (int k = 0; k < kFrequencyDigits; ++k) top *= 10;
+    return {static_cast<double>(kLowestChannelHz / 100), static_cast<double>(top - 1), 1, 0};
+}
+
 Outcome spacing(CodePlugImage& image, const Field& field, std::string_view text) {
     if (auto why = channelDisabled(image, field)) return refuse(*why);
     const auto code = shownEntryValue(image, field, text);
@@ -103,6 +110,12 @@ Outcome tone(CodePlugImage& image, const Field& field, std::string_view text) {
     case ToneCommitOutcome::NotANumber: break;
     }
     return refuse(result.message ? result.message->text : std::string("The tone is refused"));
+}
+
+// The range of the tone system in use, in hertz with one decimal.
+NumberRange toneValues(const CodePlugImage& image, const Field&) {
+    const ToneRange range = toneRange(storedToneSystem(image));
+    return {range.lowest / 10.0, range.highest / 10.0, 0.1, 1};
 }
 
 // ---- Texts -------------------------------------------------------------------
@@ -245,6 +258,10 @@ Outcome resetDelay(CodePlugImage& image, const Field& field, std::string_view te
     return stored();
 }
 
+NumberRange resetDelayRange(const CodePlugImage&, const Field&) {
+    return {profiles::kShortestResetDelay, profiles::kLongestResetDelay, profiles::kResetDelayStepSeconds, 1};
+}
+
 // ---- Call addresses ------------------------------------------------------------
 
 CallChannel callChannelOf(const Field& field) { return field.index == 0 ? CallChannel::F1 : CallChannel::F2; }
@@ -260,6 +277,10 @@ Outcome alertSeconds(CodePlugImage& image, const Field& field, std::string_view 
     return stored();
 }
 
+NumberRange alertSecondsRange(const CodePlugImage&, const Field&) {
+    return {address::kMinAlertSeconds, address::kMaxAlertSeconds, 1, 0};
+}
+
 constexpr FieldRule kRules[] = {
     {"ToneSystem", toneSystem},
     {"InitialProfile", initialProfile},
@@ -269,13 +290,13 @@ constexpr FieldRule kRules[] = {
     {"LogoLine1", logoLine},
     {"LogoLine2", logoLine},
     {"{}AddrName[{}]", addressName},
-    {"{}Tone1[{}]", tone},
-    {"{}Tone2[{}]", tone},
-    {"{}AddrAlertSeconds[{}]", alertSeconds},
+    {"{}Tone1[{}]", tone, toneValues},
+    {"{}Tone2[{}]", tone, toneValues},
+    {"{}AddrAlertSeconds[{}]", alertSeconds, alertSecondsRange},
     {"Profile[{}].PName", profileName},
     {"Profile[{}].PON", profileOn},
-    {"Profile[{}].ResetDelay", resetDelay},
-    {"Profile[{}].{}Freq", frequency},
+    {"Profile[{}].ResetDelay", resetDelay, resetDelayRange},
+    {"Profile[{}].{}Freq", frequency, frequencyRange},
     {"Profile[{}].{}ChannelSpacing", spacing},
     {"Profile[{}].{}Bandwidth", bandwidth},
     {"Profile[{}].{}Squelch", squelch},
@@ -285,13 +306,34 @@ constexpr FieldRule kRules[] = {
 
 std::span<const FieldRule> channelAndTextRules() { return kRules; }
 
-Outcome applyFieldRule(CodePlugImage& image, const Field& field, std::string_view text) {
-    if (field.def != nullptr && shownByWindow(field)) {
-        for (const auto rules : {channelAndTextRules(), settingRules()})
-            for (const auto& rule : rules)
-                if (field.def->name == rule.pattern) return rule.apply(image, field, text);
-        if (sysblock::systemNumberOfField(field.name)) return systemNumber(image, field, text);
+namespace {
+
+const FieldRule* ruleOf(const Field& field) {
+    if (field.def == nullptr || !shownByWindow(field)) return nullptr;
+    for (const auto rules : {channelAndTextRules(), settingRules()})
+        for (const auto& rule : rules)
+            if (field.def->name == rule.pattern) return &rule;
+    return nullptr;
+}
+
+}  // namespace
+
+std::optional<NumberRange> fieldRuleRange(const CodePlugImage& image, const Field& field) {
+    if (const FieldRule* rule = ruleOf(field)) {
+        if (rule->range) return rule->range(image, field);
+        return std::nullopt;
     }
+    if (!shownByWindow(field)) return std::nullopt;
+    if (const auto entry = sysblock::systemNumberOfField(field.name)) {
+        const auto range = sysblock::systemNumberRange(*entry, field.name, image);
+        return NumberRange{static_cast<double>(range.lowest), static_cast<double>(range.highest), 1, 0};
+    }
+    return std::nullopt;
+}
+
+Outcome applyFieldRule(CodePlugImage& image, const Field& field, std::string_view text) {
+    if (const FieldRule* rule = ruleOf(field)) return rule->apply(image, field, text);
+    if (shownByWindow(field) && sysblock::systemNumberOfField(field.name)) return systemNumber(image, field, text);
     return setFieldByEncoding(image, field, text);
 }
 

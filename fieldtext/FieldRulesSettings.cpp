@@ -177,6 +177,8 @@ Outcome contrast(CodePlugImage& image, const Field&, std::string_view text) {
     return stored();
 }
 
+NumberRange contrastRange(const CodePlugImage&, const Field&) { return {0, kContrastMax, 1, 0}; }
+
 // The LCM_VOP buttons store the presets of "5V" and "7V" as a whole.
 Outcome lcmVop(CodePlugImage& image, const Field&, std::string_view text) {
     const auto code = ParseWholeNumber(text);
@@ -315,6 +317,10 @@ Outcome tonality(CodePlugImage& image, const Field& field, std::string_view text
     return stored();
 }
 
+NumberRange tonalityRange(const CodePlugImage&, const Field&) {
+    return {alerts::kTonalityMinHz, alerts::kTonalityMaxHz, 1, 0};
+}
+
 // The pattern's letters as the window shows them ("ABAB----"), or the tone
 // steps as `dump` prints them ("0 1 0 1 F F F F").
 std::optional<std::string> patternLetters(std::string_view text) {
@@ -369,6 +375,8 @@ Outcome thresholdOutcome(const ThresholdCommit& result, std::string_view text) {
     }
     return refuse(std::string(result.message));
 }
+
+NumberRange thresholdRange(const CodePlugImage&, const Field&) { return {0, kMaxThresholdHundredths / 100.0, 0.01, 2}; }
 
 Outcome threshold(CodePlugImage& image, const Field& field, std::string_view text) {
     if (auto refusal = keyFilterRefusal(KeyFilter::decimal(2), text)) return refuse(*refusal);
@@ -425,7 +433,7 @@ std::span<const FieldRule> settingRules() {
         {"RecordSections", recordSections},
         {"AuxDbData", auxDbData},
         {"BatteryGaugeLevels[{}]", batteryLevel},
-        {"Contrast", contrast},
+        {"Contrast", contrast, contrastRange},
         {"LcmVop", lcmVop},
         {"Profile[{}].Switch{}.Mode", switchMode},
         {"Profile[{}].Switch{}.AlertType", switchAlertType},
@@ -437,13 +445,13 @@ std::span<const FieldRule> settingRules() {
         {"{}AddrNoVibInCharger[{}]", vibratorCell},
         {"{}AddrAlertTime[{}]", alertTimeCell},
         {"{}AddrAlertTone[{}]", alertTone},
-        {"TonalityHz[{}]", tonality},
+        {"TonalityHz[{}]", tonality, tonalityRange},
         {"AlertPattern[{}].Tones", patternTones},
         {"AlertPattern[{}].Led", patternSteps},
         {"AlertPattern[{}].Vibrator", patternSteps},
-        {"{}Squelch[{}].Nrssi", threshold},
-        {"{}Squelch[{}].SpeakerOff", threshold},
-        {"{}Squelch[{}].SpeakerOn", threshold},
+        {"{}Squelch[{}].Nrssi", threshold, thresholdRange},
+        {"{}Squelch[{}].SpeakerOff", threshold, thresholdRange},
+        {"{}Squelch[{}].SpeakerOn", threshold, thresholdRange},
     };
     return kRules;
 }

@@ -14,6 +14,7 @@
 #include "codeplug/KeyFilters.h"
 #include "codeplug/MemoryMap.h"
 #include "fieldtext/Latin1.h"
+#include "fieldtext/NumberRange.h"
 
 namespace km640::fieldtext {
 
@@ -74,10 +75,12 @@ std::string entriesMessage(const CodePlugImage& image, const memmap::Field& fiel
 // The plain rule of the field's encoding (raw bytes, flag, set of items, list entry).
 Outcome setFieldByEncoding(CodePlugImage& image, const memmap::Field& field, std::string_view text);
 
-// The rule of a control, by the name pattern of the field's declaration.
+// The rule of a control, by the name pattern of the field's declaration,
+// and for a number control the values the rule takes now.
 struct FieldRule {
     std::string_view pattern;
     Outcome (*apply)(CodePlugImage&, const memmap::Field&, std::string_view text);
+    NumberRange (*range)(const CodePlugImage&, const memmap::Field&) = nullptr;
 };
 // Channels, tones, texts, profiles (FieldRules.cpp); the other settings
 // (FieldRulesSettings.cpp).
@@ -104,6 +107,10 @@ std::vector<Outcome> squelchLevel(CodePlugImage& image, std::span<const memmap::
 // or off, a number, a text, "{0,2}", the clock, hexadecimal bytes for
 // words and blocks).
 Outcome setFieldFromReading(CodePlugImage& image, const memmap::Field& field, std::string_view text);
+
+// The values the field's own rule takes now, for a number control; nothing
+// for the other controls.
+std::optional<NumberRange> fieldRuleRange(const CodePlugImage& image, const memmap::Field& field);
 
 // The rule of the field's own control, falling back on the field's encoding.
 Outcome applyFieldRule(CodePlugImage& image, const memmap::Field& field, std::string_view text);

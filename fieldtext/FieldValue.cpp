@@ -29,16 +29,6 @@ std::string flagText(std::uint32_t v) {
     return std::to_string(v);
 }
 
-std::string bitSetText(std::uint32_t v, int width) {
-    std::string text = "{";
-    for (int bit = 0; bit < width; ++bit) {
-        if (((v >> bit) & 1u) == 0) continue;
-        if (text.size() > 1) text += ",";
-        text += std::to_string(bit);
-    }
-    return text + "}";
-}
-
 std::string doubledText(std::uint32_t v) {
     return std::to_string(v / 2) + (v % 2 != 0 ? ".5" : "");
 }
@@ -89,6 +79,16 @@ std::string hexBytes(std::span<const std::uint8_t> bytes) {
 }
 
 }  // namespace
+
+std::string bitSetText(std::uint32_t v, int width) {
+    std::string text = "{";
+    for (int bit = 0; bit < width; ++bit) {
+        if (((v >> bit) & 1u) == 0) continue;
+        if (text.size() > 1) text += ",";
+        text += std::to_string(bit);
+    }
+    return text + "}";
+}
 
 std::string fieldPlace(const Field& field) {
     if (field.length > 1 || field.width == 8) return std::to_string(field.offset);

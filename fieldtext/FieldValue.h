@@ -21,6 +21,9 @@ std::string rawBytesText(const CodePlugImage& image, const memmap::Field& field)
 // ShownSetting.h).
 std::string fieldValueText(const CodePlugImage& image, const memmap::Field& field);
 
+// The items of a set whose bits are on, below width: "{0,2}".
+std::string bitSetText(std::uint32_t bits, int width);
+
 // A text of the code-plug (8-bit characters, ISO 8859-1) as a terminal or
 // the window shows it, in UTF-8: its letters as they are (ü, ß, é); a control
 // byte, a byte from 0x7F to 0xA0 and the soft hyphen (bytes that show as

@@ -105,6 +105,19 @@ std::string columnProblem(const std::string& name) {
 
 }  // namespace
 
+namespace {
+
+std::string countText(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string rosterSummary(std::size_t rows, std::size_t problems) {
+    return countText(rows, "row", "rows") + ", " +
+           (problems == 0 ? std::string("every row good") : countText(problems, "problem", "problems"));
+}
+
 std::string problemLine(const RosterProblem& problem) {
     std::string text = problem.line > 0 ? "line " + std::to_string(problem.line) : std::string("roster");
     // The roster's cells are UTF-8 text: shown as such, control bytes escaped.

@@ -29,6 +29,9 @@ struct RosterProblem {
 // "line 4, serial A1B2C3D4E5F6, F1Tone1[0] = \"9999\": ..." for a terminal or a message box.
 std::string problemLine(const RosterProblem& problem);
 
+// What a check of a roster found: "12 rows, every row good", "3 rows, 1 problem".
+std::string rosterSummary(std::size_t rows, std::size_t problems);
+
 struct RosterRow {
     int line = 0;
     std::string serial;

@@ -17,8 +17,6 @@ constexpr std::array<ThresholdLevel, 5> kWideLow = {{
     {195, 130, 30}, {195, 160, 60}, {195, 160, 100}, {195, 190, 130}, {195, 190, 165},
 }};
 
-constexpr int kMaxThresholdHundredths = 255;
-
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};

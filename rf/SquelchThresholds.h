@@ -49,6 +49,8 @@ std::string thresholdText(std::uint8_t code);
 // A shown text "D.dd" in hundredths of a volt (nullopt if it is no number).
 std::optional<int> shownHundredths(std::string_view shown);
 
+// The highest threshold a field takes, in hundredths of a volt.
+constexpr int kMaxThresholdHundredths = 255;
 // Range rule of a typed voltage: 0 to 2.55 V. Returns the message to show, or
 // nullopt when the value passes.
 std::optional<std::string_view> thresholdRangeMessage(double volts);

@@ -12,8 +12,6 @@ namespace km640::profiles {
 namespace {
 
 constexpr std::uint8_t kLastTwoChannelCode = 6;
-constexpr double kLongestResetDelay = 127.5;
-
 }  // namespace
 
 std::string profileCaption(int profile) { return "Profile " + std::to_string(profile + 1); }
@@ -144,9 +142,10 @@ std::string resetDelayText(std::uint8_t halfSeconds) {
 }
 
 ResetDelayEntry judgeResetDelay(double seconds) {
-    if (!(seconds >= 0.0 && seconds <= kLongestResetDelay)) return {ResetDelayEntry::Outcome::OutOfRange, 0, {}};
+    if (!(seconds >= kShortestResetDelay && seconds <= kLongestResetDelay))
+        return {ResetDelayEntry::Outcome::OutOfRange, 0, {}};
     const double whole = std::floor(seconds);
-    const bool onStep = seconds == whole || std::round(seconds * 10.0) / 10.0 == whole + 0.5;
+    const bool onStep = seconds == whole || std::round(seconds * 10.0) / 10.0 == whole + kResetDelayStepSeconds;
     if (!onStep) return {ResetDelayEntry::Outcome::NotHalfSecond, 0, {}};
     const auto halfSeconds = static_cast<std::uint8_t>(seconds * 2.0);
     return {ResetDelayEntry::Outcome::Stored, halfSeconds, resetDelayText(halfSeconds)};

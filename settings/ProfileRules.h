@@ -118,6 +118,9 @@ struct ResetDelayEntry {
     std::string shownText;
 };
 // Judges a typed delay in seconds: 0 to 127.5 in steps of 0.5.
+constexpr double kShortestResetDelay = 0.0;
+constexpr double kLongestResetDelay = 127.5;
+constexpr double kResetDelayStepSeconds = 0.5;
 ResetDelayEntry judgeResetDelay(double seconds);
 
 // ---- Profiles on ---------------------------------------------------------------

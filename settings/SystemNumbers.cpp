@@ -1,5 +1,6 @@
 #include "settings/SystemNumbers.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -159,17 +160,38 @@ std::optional<SystemNumber> systemNumberOfField(std::string_view fieldName) {
     return std::nullopt;
 }
 
+namespace {
+
+// The tone system whose checks a field applies: for a timing field its set's
+// own, the one in use when it is that set's, else the set's first.
+std::uint8_t checkingToneSystem(const NumberDef& d, std::string_view fieldName, const CodePlugImage& image) {
+    const std::uint8_t inUse = image.byte(memmap::field("ToneSystem").offset);
+    if (!d.timing) return inUse;
+    const int set = setOfField(fieldName);
+    return setInUse(image) == set ? inUse : toneSystemOfSet(set);
+}
+
+}  // namespace
+
 std::optional<std::string> systemNumberRefusal(SystemNumber number, std::string_view fieldName,
                                                const CodePlugImage& image, int value) {
     const NumberDef& d = def(number);
-    if (!d.timing) return systemNumberRefusal(number, image, value);
-    // A set's own tone systems: the one in use when it is that set's, else the set's first.
-    const int set = setOfField(fieldName);
-    const std::uint8_t toneSystem =
-        setInUse(image) == set ? image.byte(memmap::field("ToneSystem").offset) : toneSystemOfSet(set);
     std::string message;
-    if (failedCheck(d, toneSystem, value, &message)) return message;
+    if (failedCheck(d, checkingToneSystem(d, fieldName, image), value, &message)) return message;
     return std::nullopt;
+}
+
+SystemNumberRange systemNumberRange(SystemNumber number, std::string_view fieldName, const CodePlugImage& image) {
+    constexpr int kByteTop = 255;
+    const NumberDef& d = def(number);
+    const std::uint8_t toneSystem = checkingToneSystem(d, fieldName, image);
+    SystemNumberRange range{kByteTop, 0};
+    for (int value = 0; value <= kByteTop; ++value) {
+        if (failedCheck(d, toneSystem, value, nullptr)) continue;
+        range.lowest = std::min(range.lowest, value);
+        range.highest = value;
+    }
+    return range;
 }
 
 void storeSystemNumber(SystemNumber number, std::string_view fieldName, CodePlugImage& image, int value) {

@@ -52,4 +52,14 @@ std::optional<std::string> systemNumberRefusal(SystemNumber number, std::string_
                                                const CodePlugImage& image, int value);
 void storeSystemNumber(SystemNumber number, std::string_view fieldName, CodePlugImage& image, int value);
 
+// The lowest and the highest value the field's checks accept now (the
+// decoding time's lowest follows the tone system). A field kept in one byte
+// takes nothing above 255, so the checks are asked for 0 to 255; a rule with
+// a gap ("0, or 5 to 255") gives its outer bounds.
+struct SystemNumberRange {
+    int lowest;
+    int highest;
+};
+SystemNumberRange systemNumberRange(SystemNumber number, std::string_view fieldName, const CodePlugImage& image);
+
 }  // namespace km640::sysblock

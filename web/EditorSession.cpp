@@ -1,8 +1,11 @@
 #include "web/EditorSession.h"
 
+#include <cstdio>
+
 #include "fieldtext/CodePlugDiff.h"
 #include "fieldtext/CodePlugSource.h"
 #include "fieldtext/CodePlugText.h"
+#include "fieldtext/EditorTexts.h"
 #include "fieldtext/FieldControl.h"
 #include "fieldtext/JsonWriter.h"
 #include "fieldtext/MessageLine.h"
@@ -30,6 +33,11 @@ public:
     Json& key(std::string_view name) { return item(jsonString(name) + ":", false); }
     Json& text(std::string_view utf8) { return item(jsonString(utf8)); }
     Json& number(long long n) { return item(std::to_string(n)); }
+    Json& number(double x, int decimals) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.*f", decimals, x);
+        return item(text);
+    }
     Json& flag(bool b) { return item(b ? "true" : "false"); }
     std::string str() const { return out_; }
 
@@ -91,7 +99,19 @@ std::string EditorSession::open(const std::string& bytes, const std::string& nam
     return messageList(json, messages).close('}').str();
 }
 
-std::string EditorSession::programTitle() { return std::string(kModelName) + " V" + ProgramVersionText(); }
+std::string EditorSession::programTitle() { return fieldtext::programTitle(); }
+
+std::string EditorSession::title(const std::string& file) const { return editorTitle(modified(), file); }
+
+std::string EditorSession::saveQuestion(const std::string& file) { return saveChangesQuestion(file); }
+
+std::string EditorSession::fileKinds() {
+    Json json;
+    json.open('[');
+    json.open('{').key("name").text(kTableFilesName).key("extension").text(".tbl").close('}');
+    json.open('{').key("name").text(kCodePlugTextName).key("extension").text(".json").close('}');
+    return json.close(']').str();
+}
 
 std::string EditorSession::controls() {
     Json json;
@@ -116,22 +136,44 @@ std::vector<EditorSession::ControlState> EditorSession::currentStates(const std:
         ControlState& state = states[k];
         state.value = valueText(image_, *controls[k].field);
         if (const auto why = controlDisabled(image_, *controls[k].field)) state.disabled = *why;
-        state.choices = page.empty() || controls[k].page == page ? controlChoices(image_, controls[k]) : shown_[k].choices;
+        // The entries and ranges of other pages stay as last shown, as their lists do.
+        if (!page.empty() && controls[k].page != page) {
+            state.choices = shown_[k].choices;
+            state.range = shown_[k].range;
+            state.itemsDisabled = shown_[k].itemsDisabled;
+            continue;
+        }
+        state.choices = controlChoices(image_, controls[k]);
+        state.range = controlRange(image_, controls[k]);
+        if (controls[k].kind == ControlKind::Set) state.itemsDisabled = controlItemsDisabled(image_, controls[k], {});
     }
     return states;
 }
 
 namespace {
 
-void stateMembers(Json& json, const std::string& value, const std::string& disabled,
-                  const std::vector<std::string>& choices) {
-    json.key("value").text(value);
-    if (!disabled.empty()) json.key("disabled").text(disabled);
-    if (!choices.empty()) {
-        json.key("choices").open('[');
-        for (const auto& choice : choices) json.text(choice);
-        json.close(']');
+Json& textList(Json& json, std::string_view name, const std::vector<std::string>& texts) {
+    json.key(name).open('[');
+    for (const auto& text : texts) json.text(text);
+    return json.close(']');
+}
+
+// A control's state (EditorSession::ControlState) as the members of its object.
+template <class State>
+void stateMembers(Json& json, const State& state) {
+    json.key("value").text(state.value);
+    if (!state.disabled.empty()) json.key("disabled").text(state.disabled);
+    if (!state.choices.empty()) textList(json, "choices", state.choices);
+    if (state.range) {
+        const NumberRange& r = *state.range;
+        json.key("range").open('{')
+            .key("lowest").number(r.lowest, r.decimals)
+            .key("highest").number(r.highest, r.decimals)
+            .key("step").number(r.step, r.decimals)
+            .key("decimals").number(r.decimals)
+            .close('}');
     }
+    if (!state.itemsDisabled.empty()) textList(json, "itemsDisabled", state.itemsDisabled);
 }
 
 }  // namespace
@@ -144,7 +186,7 @@ std::string EditorSession::state(const std::string& page) {
     for (std::size_t k = 0; k < controls.size(); ++k) {
         if (!page.empty() && controls[k].page != page) continue;
         json.open('{').key("index").number(static_cast<long long>(k));
-        stateMembers(json, shown_[k].value, shown_[k].disabled, shown_[k].choices);
+        stateMembers(json, shown_[k]);
         json.close('}');
     }
     return json.close(']').str();
@@ -157,7 +199,7 @@ std::string EditorSession::changedSinceShown(const std::string& page) {
     for (std::size_t k = 0; k < now.size(); ++k) {
         if (now[k] == shown_[k]) continue;
         json.open('{').key("index").number(static_cast<long long>(k));
-        stateMembers(json, now[k].value, now[k].disabled, now[k].choices);
+        stateMembers(json, now[k]);
         json.close('}');
     }
     shown_ = now;
@@ -172,6 +214,16 @@ std::string EditorSession::commit(const std::string& name, const std::string& te
     if (const auto refusal = setFieldFromText(image_, name, text))
         return json.key("refusal").text(refusal->message).close('}').str();
     return json.str() + changedSinceShown(pageOf(name)) + "}";
+}
+
+std::string EditorSession::entriesDisabled(const std::string& name) const {
+    Json json;
+    json.open('[');
+    for (const FieldControl& control : windowControls()) {
+        if (control.field->name != name || control.kind != ControlKind::List) continue;
+        for (const auto& why : controlItemsDisabled(image_, control, controlChoices(image_, control))) json.text(why);
+    }
+    return json.close(']').str();
 }
 
 std::string EditorSession::normalise() {
@@ -230,7 +282,10 @@ std::string EditorSession::compare(const std::string& a, const std::string& name
 std::string EditorSession::checkRoster(const std::string& csv) const {
     const RosterFile roster = rosterFromBytes(csv, image_, ScannedSerialProblem);
     Json json;
-    json.open('{').key("rows").number(static_cast<long long>(roster.roster.rows.size())).key("problems").open('[');
+    json.open('{')
+        .key("rows").number(static_cast<long long>(roster.roster.rows.size()))
+        .key("summary").text(rosterSummary(roster.roster.rows.size(), roster.problems.size()))
+        .key("problems").open('[');
     for (const RosterProblem& problem : roster.problems) json.text(problemLine(problem));
     return json.close(']').close('}').str();
 }

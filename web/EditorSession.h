@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "codeplug/CodePlugImage.h"
+#include "fieldtext/NumberRange.h"
 
 namespace km640::web {
 
@@ -24,14 +27,25 @@ public:
 
     // The window's title: the model and the program's version.
     static std::string programTitle();
+    // The window's title with its unsaved-changes mark and the file shown.
+    std::string title(const std::string& file) const;
+    // The window's question before unsaved changes would be lost, for the
+    // file Save writes (none: Save As asks).
+    static std::string saveQuestion(const std::string& file);
+    // The window's names of the kinds of file: [{"name","extension"}].
+    static std::string fileKinds();
 
     // What stays the same for a session: every control the window shows, in
     // page order, [{"name","page","group","label","kind","width"}].
     static std::string controls();
     // The state of the controls of one page now (every page for an empty
-    // name): [{"index","value","disabled","choices"}], disabled and choices
-    // only when there are any. Working out the entries of every list takes
-    // long, so the page asks for them one page at a time, when it shows it.
+    // name): [{"index","value","disabled","choices","range","itemsDisabled"}],
+    // each member after value only when there is one: range
+    // {"lowest","highest","step","decimals"} for a number control, and
+    // itemsDisabled the reason for each box of a set the window disables on
+    // its own ("" for the others). Working out the entries of every list
+    // takes long, so the page asks for them one page at a time, when it
+    // shows it.
     std::string state(const std::string& page);
 
     // Commits text into the field named name as the window does when the
@@ -39,6 +53,14 @@ public:
     // control whose value or state moved with it, and the lists of the
     // field's page whose entries moved.
     std::string commit(const std::string& name, const std::string& text);
+
+    // The reason for each entry of the list named name (in the order of its
+    // choices) that the window disables on its own now, "" for the others:
+    // ["", "The window's control is disabled: Profile 3 is not on", …], []
+    // when none is. Each entry is tried through the field's rule, which
+    // takes too long to do for every list after every commit, so the page
+    // asks when a list is opened.
+    std::string entriesDisabled(const std::string& name) const;
 
     // Normalises as the window does when it shows a code-plug:
     // {"messages":[…],"changed":[…]}.
@@ -61,7 +83,7 @@ public:
                         const std::string& nameB) const;
 
     // A fleet roster (CSV) checked against the code-plug held:
-    // {"rows":n,"problems":["line 4, serial …: …", …]}.
+    // {"rows":n,"summary":"3 rows, 1 problem","problems":["line 4, serial …: …", …]}.
     std::string checkRoster(const std::string& csv) const;
 
     const CodePlugImage& image() const { return image_; }
@@ -71,6 +93,8 @@ private:
         std::string value;
         std::string disabled;
         std::vector<std::string> choices;
+        std::optional<fieldtext::NumberRange> range;
+        std::vector<std::string> itemsDisabled;
         bool operator==(const ControlState&) const = default;
     };
     // Every control's value and state now; the entries of the lists on page

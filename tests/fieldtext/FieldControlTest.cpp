@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include "fieldtext/CodePlugText.h"
@@ -94,5 +95,124 @@ TEST(FieldControl, DisabledAsTheWindowDisablesIt) {
     // Asking changes nothing.
     const CodePlugImage before = image;
     for (const FieldControl& c : windowControls()) controlDisabled(image, *c.field);
+    EXPECT_EQ(image, before);
+}
+
+// The bounds a number control reports are the ones its rule keeps: the
+// lowest and highest values commit, one step beyond each is refused.
+TEST(FieldControl, RangeIsWhatTheRuleTakes) {
+    CodePlugImage image = ProgrammedDefaultImage();
+    normaliseCodePlug(image);
+    for (const char* on : {"F1AddrOn[0]", "FixedAlertTimeEnable"}) ASSERT_EQ(setFieldFromText(image, on, "on"), std::nullopt);
+    const struct {
+        const char* field;
+        double lowest, highest, step;
+        int decimals;
+        bool gap;  // the rule takes only part of what lies between ("0, or 5 to 255")
+    } cases[] = {
+        {"Profile[0].F1Freq", 330000, 9999999, 1, 0, true},
+        {"F1Tone1[0]", 0, 0, 0.1, 1, true},  // the bounds of the tone system, checked below
+        {"Profile[0].ResetDelay", 0, 127.5, 0.5, 1, false},
+        {"F1AddrAlertSeconds[0]", 1, 127, 1, 0, false},
+        {"TonalityHz[0]", 150, 6000, 1, 0, false},
+        {"Contrast", 0, 9, 1, 0, false},
+        {"NbSquelch[0].Nrssi", 0, 2.55, 0.01, 2, true},
+        {"F1ScanTime", 1, 255, 1, 0, false},
+        {"RemindRepetitionTime", 0, 255, 1, 0, true},
+        {"BacklightAutoOff", 1, 255, 1, 0, true},
+    };
+    for (const auto& c : cases) {
+        const FieldControl& control = controlOf(c.field);
+        const auto range = controlRange(image, control);
+        ASSERT_TRUE(range) << c.field;
+        if (c.highest > 0) {
+            EXPECT_DOUBLE_EQ(range->lowest, c.lowest) << c.field;
+            EXPECT_DOUBLE_EQ(range->highest, c.highest) << c.field;
+        }
+        EXPECT_DOUBLE_EQ(range->step, c.step) << c.field;
+        EXPECT_EQ(range->decimals, c.decimals) << c.field;
+        const auto text = [&](double x) {
+            char out[32];
+            std::snprintf(out, sizeof out, "%.*f", range->decimals, x);
+            return std::string(out);
+        };
+        if (c.gap) continue;  // a bound's neighbour may be refused for another reason (a partner, a tone's neighbour)
+        for (const double bound : {range->lowest, range->highest}) {
+            CodePlugImage trial = image;
+            EXPECT_EQ(setFieldFromText(trial, c.field, text(bound)), std::nullopt) << c.field << " " << bound;
+        }
+        for (const double beyond : {range->lowest - range->step, range->highest + range->step}) {
+            CodePlugImage trial = image;
+            EXPECT_NE(setFieldFromText(trial, c.field, text(beyond)), std::nullopt) << c.field << " " << beyond;
+        }
+    }
+    // The tone range follows the tone system; the decoding time's lowest too.
+    const auto toneBounds = [&] {
+        const auto r = controlRange(image, controlOf("F1Tone1[0]"));
+        return std::pair(r->lowest, r->highest);
+    };
+    const auto decodingLowest = [&] { return controlRange(image, controlOf("StdTiming.DecodingTime"))->lowest; };
+    const auto standardTones = toneBounds();
+    const double standardDecoding = decodingLowest();
+    ASSERT_EQ(setFieldFromText(image, "ToneSystem", "Plectron"), std::nullopt);
+    EXPECT_NE(toneBounds(), standardTones);
+    EXPECT_NE(controlRange(image, controlOf("PlectronTiming.DecodingTime"))->lowest, standardDecoding);
+    // Lists, boxes and texts have none.
+    for (const char* none : {"InitialProfile", "Profile[0].PON", "LogoLine1", "F1AddrSwitches[0]"})
+        EXPECT_EQ(controlRange(image, controlOf(none)), std::nullopt) << none;
+}
+
+// The single boxes and entries the window disables on their own, with the
+// rule's reason; the others usable.
+TEST(FieldControl, ItemsDisabledAsTheWindowDisablesThem) {
+    CodePlugImage image = ProgrammedDefaultImage();
+    normaliseCodePlug(image);
+    const auto items = [&](const char* name) {
+        const FieldControl& control = controlOf(name);
+        return controlItemsDisabled(image, control, controlChoices(image, control));
+    };
+    const auto disabledItems = [&](const char* name) {
+        std::vector<int> out;
+        const auto reasons = items(name);
+        for (std::size_t k = 0; k < reasons.size(); ++k)
+            if (!reasons[k].empty()) out.push_back(static_cast<int>(k));
+        return out;
+    };
+    // With more than one profile on, "Sel Profile" can be chosen.
+    for (const char* on : {"Profile[1].PON", "Profile[2].PON", "Profile[3].PON"})
+        ASSERT_EQ(setFieldFromText(image, on, "on"), std::nullopt);
+    // "Set Password" (5) needs "Keyin Password" (0), in both menus.
+    for (const char* menu : {"PowerOnMenuItems", "IdleMenuItems"}) {
+        ASSERT_EQ(setFieldFromText(image, menu, "{}"), std::nullopt) << menu;
+        EXPECT_EQ(disabledItems(menu), std::vector<int>{5}) << menu;
+        EXPECT_NE(items(menu)[5].find("Keyin Password"), std::string::npos) << items(menu)[5];
+        ASSERT_EQ(setFieldFromText(image, menu, "{0}"), std::nullopt) << menu;
+        EXPECT_EQ(disabledItems(menu), std::vector<int>{}) << menu;
+        // With both on, "Keyin Password" stays usable: the window's click clears "Set Password" with it.
+        ASSERT_EQ(setFieldFromText(image, menu, "{0,5}"), std::nullopt) << menu;
+        EXPECT_EQ(disabledItems(menu), std::vector<int>{}) << menu;
+    }
+    // The radio button and the address boxes of a profile that is off.
+    ASSERT_EQ(setFieldFromText(image, "F1AddrOn[0]", "on"), std::nullopt);
+    ASSERT_EQ(setFieldFromText(image, "InitialProfile", "Profile 1"), std::nullopt);
+    EXPECT_EQ(disabledItems("InitialProfile"), std::vector<int>{});
+    EXPECT_EQ(disabledItems("F1AddrProfiles[0]"), std::vector<int>{});
+    ASSERT_EQ(setFieldFromText(image, "Profile[2].PON", "off"), std::nullopt);
+    const auto choices = controlChoices(image, controlOf("InitialProfile"));
+    const auto third = std::find(choices.begin(), choices.end(), "Profile 3");
+    ASSERT_NE(third, choices.end());
+    EXPECT_EQ(disabledItems("InitialProfile"), std::vector<int>{static_cast<int>(third - choices.begin())});
+    EXPECT_EQ(disabledItems("F1AddrProfiles[0]"), std::vector<int>{2});
+    EXPECT_NE(items("F1AddrProfiles[0]")[2].find("Profile 3 is not on"), std::string::npos);
+    // With a single profile on, "Sel Profile" (7) cannot be chosen in either menu.
+    for (const char* off : {"Profile[1].PON", "Profile[3].PON"})
+        ASSERT_EQ(setFieldFromText(image, off, "off"), std::nullopt);
+    EXPECT_EQ(disabledItems("IdleMenuItems"), std::vector<int>{7});
+    // A control disabled as a whole has no single items of its own.
+    ASSERT_EQ(setFieldFromText(image, "F1AddrOn[0]", "off"), std::nullopt);
+    EXPECT_TRUE(items("F1AddrProfiles[0]").empty());
+    // Asking changes nothing.
+    const CodePlugImage before = image;
+    for (const FieldControl& c : windowControls()) controlItemsDisabled(image, c, controlChoices(image, c));
     EXPECT_EQ(image, before);
 }

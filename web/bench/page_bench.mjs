@@ -36,11 +36,13 @@ for (let k = 0; k < 5; k++) visits.push(await firstField());
 const split = (v) => `(page read ${ms(v.dom)}, core ready ${ms(v.core)}, pages built ${ms(v.field - v.core)})`;
 
 // Commits: a frequency (synthesizer words follow), a tone (decoder word),
-// "One Channel" (every control of channel F2 follows), a text.
+// "One Channel" (every control of channel F2 follows), a text, a menu.
 const commits = [
   ["Profiles", "Profile[0].F1Freq", ["1520125", "1520250"]],
   ["Channel F1", "F1Tone1[0]", ["1122.5", "1285.8"]],
   ["Status Setting", "LogoLine1", ["Grüß Gott", "BENCH 7"]],
+  // A menu's boxes: each box's own enabling is worked out again.
+  ["Advance", "PowerOnMenuItems", ["{0,1}", "{0}"]],
 ];
 const times = {};
 for (const [tab, name, values] of commits) {

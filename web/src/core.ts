@@ -10,11 +10,22 @@ export interface Control {
   width: number;
 }
 
+// The values a number control's rule takes, as a spin box shows them.
+export interface NumberRange {
+  lowest: number;
+  highest: number;
+  step: number;
+  decimals: number;
+}
+
 export interface ControlState {
   index: number;
   value: string;
   disabled?: string;
   choices?: string[];
+  range?: NumberRange;
+  // Why the window disables one box of a set ("" for the usable ones).
+  itemsDisabled?: string[];
 }
 
 export interface OpenAnswer {
@@ -43,16 +54,28 @@ export interface Session {
   open(bytes: Uint8Array, name: string): string;
   state(page: string): string;
   commit(name: string, text: string): string;
+  // Why the window disables each entry of a list now ("" for the usable ones), as JSON.
+  entriesDisabled(name: string): string;
   normalise(): string;
   saveImage(): Uint8Array;
   saveText(): Uint8Array;
   modified(): boolean;
+  // The window's title: its unsaved-changes mark, the program and the file shown.
+  title(file: string): string;
   compare(a: Uint8Array, nameA: string, b: Uint8Array, nameB: string): string;
   checkRoster(csv: Uint8Array): string;
 }
 
 export interface Core {
-  EditorSession: { new (): Session; controls(): string; programTitle(): string };
+  EditorSession: {
+    new (): Session;
+    controls(): string;
+    programTitle(): string;
+    // The window's question before unsaved changes would be lost.
+    saveQuestion(file: string): string;
+    // The window's names of the kinds of code-plug file: [{name, extension}].
+    fileKinds(): string;
+  };
 }
 
 declare const createKm640Core: (options?: object) => Promise<Core>;

@@ -4,7 +4,7 @@
 // value shows the window's message beside the control and the shown value
 // comes back.
 
-import type { CommitAnswer, Control, ControlState, Session } from "./core";
+import type { CommitAnswer, Control, ControlState, NumberRange, Session } from "./core";
 
 type Input = HTMLInputElement | HTMLSelectElement | HTMLOutputElement;
 
@@ -14,6 +14,7 @@ interface Shown {
   items: HTMLInputElement[]; // the check boxes of a set
   message: HTMLElement;
   value: string;
+  range?: NumberRange;
 }
 
 export class Editor {
@@ -94,6 +95,9 @@ export class Editor {
       case "list": {
         const select = document.createElement("select");
         select.addEventListener("change", () => this.commit(index, select.value));
+        // Its entries' own enabling is worked out as the list is opened.
+        select.addEventListener("pointerdown", () => this.showEntriesEnabling(index));
+        select.addEventListener("focus", () => this.showEntriesEnabling(index));
         input = select;
         break;
       }
@@ -120,6 +124,7 @@ export class Editor {
         text.addEventListener("keydown", (e) => {
           if (e.key === "Enter") this.commit(index, text.value);
           if (e.key === "Escape") this.putBack(index);
+          if (e.key === "ArrowUp" || e.key === "ArrowDown") this.stepBy(index, e.key === "ArrowUp" ? 1 : -1, e);
         });
         text.addEventListener("change", () => this.commit(index, text.value));
         input = text;
@@ -229,9 +234,33 @@ export class Editor {
         s.input.disabled = disabled;
         for (const item of s.items) item.disabled = disabled;
       }
-      s.input.title = state.disabled ?? "";
+      if (s.input instanceof HTMLInputElement && s.input.type === "text") showRange(s.input, state.range);
+      s.range = state.range;
+      s.input.title = state.disabled ?? rangeText(state.range);
+      if (s.input instanceof HTMLSelectElement) {
+        if (s.input === document.activeElement) this.showEntriesEnabling(state.index);
+      } else disableItems(s, state.itemsDisabled ?? []);
       this.putBack(state.index);
     }
+  }
+
+  private showEntriesEnabling(index: number): void {
+    const s = this.shown[index] as Shown;
+    disableItems(s, JSON.parse(this.session.entriesDisabled(s.control.name)) as string[]);
+  }
+
+  // Up and down arrows step a number as a spin box does, within its range;
+  // the value is committed on Enter or on leaving, as a typed one.
+  private stepBy(index: number, direction: number, e: KeyboardEvent): void {
+    const s = this.shown[index] as Shown;
+    const input = s.input as HTMLInputElement;
+    if (!s.range) return;
+    e.preventDefault();
+    const { lowest, highest, step, decimals } = s.range;
+    const now = Number(input.value);
+    const next = Number.isFinite(now) && input.value.trim() !== "" ? now + direction * step : lowest;
+    input.value = Math.min(highest, Math.max(lowest, next)).toFixed(decimals);
+    input.setAttribute("aria-valuenow", input.value);
   }
 
   // The shown value back into the control.
@@ -247,10 +276,41 @@ export class Editor {
       input.checked = s.value === "on";
     } else {
       input.value = s.value;
+      if (s.range && Number.isFinite(Number(s.value))) input.setAttribute("aria-valuenow", s.value);
+      else input.removeAttribute("aria-valuenow");
     }
     const bits = setBits(s.value);
     s.items.forEach((item, bit) => (item.checked = bits.has(bit)));
   }
+}
+
+// A number control with its range is a spin button for a screen reader;
+// the text stays as typed, as the window's field takes it.
+function showRange(input: HTMLInputElement, range: NumberRange | undefined): void {
+  if (!range) {
+    for (const name of ["role", "aria-valuemin", "aria-valuemax", "aria-valuenow"]) input.removeAttribute(name);
+    return;
+  }
+  input.setAttribute("role", "spinbutton");
+  input.setAttribute("aria-valuemin", range.lowest.toFixed(range.decimals));
+  input.setAttribute("aria-valuemax", range.highest.toFixed(range.decimals));
+  input.inputMode = range.decimals > 0 ? "decimal" : "numeric";
+}
+
+function rangeText(range: NumberRange | undefined): string {
+  return range ? `${range.lowest.toFixed(range.decimals)} to ${range.highest.toFixed(range.decimals)}` : "";
+}
+
+// The entries of a list or the boxes of a set the window disables one by one.
+function disableItems(s: Shown, reasons: string[]): void {
+  const items = s.input instanceof HTMLSelectElement ? [...s.input.options] : s.items;
+  const whole = s.input instanceof HTMLSelectElement || s.input instanceof HTMLInputElement ? s.input.disabled : false;
+  items.forEach((item, k) => {
+    const why = reasons[k] ?? "";
+    if (item instanceof HTMLOptionElement) item.disabled = why !== "";
+    else item.disabled = whole || why !== "";
+    item.title = why || (item instanceof HTMLOptionElement ? "" : String(k + 1));
+  });
 }
 
 function fillChoices(select: HTMLSelectElement, choices: string[], value: string): void {

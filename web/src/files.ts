@@ -14,10 +14,16 @@ interface FilePickerWindow {
 }
 const picker = window as unknown as FilePickerWindow;
 
-const codePlugTypes = [
-  { description: "Table files", accept: { "application/octet-stream": [".tbl"] } },
-  { description: "KM640 code-plug text", accept: { "application/json": [".json"] } },
-];
+// The kinds of code-plug file, named as the window's file dialogs name them.
+export interface FileKind {
+  name: string;
+  extension: string;
+}
+let codePlugTypes: object[] = [];
+export function setFileKinds(kinds: FileKind[]): void {
+  const types: Record<string, string> = { ".tbl": "application/octet-stream", ".json": "application/json" };
+  codePlugTypes = kinds.map((k) => ({ description: k.name, accept: { [types[k.extension]]: [k.extension] } }));
+}
 
 export async function fromHandle(handle: FileSystemFileHandle): Promise<PickedFile> {
   const file = await handle.getFile();

@@ -21,6 +21,7 @@ class Page {
     this.session = new core.EditorSession();
     this.title = core.EditorSession.programTitle();
     const controls = JSON.parse(core.EditorSession.controls()) as Control[];
+    files.setFileKinds(JSON.parse(core.EditorSession.fileKinds()) as files.FileKind[]);
     this.editor = new Editor(this.session, controls, byId("tabs"), byId("pages"));
     this.editor.onChange = () => this.updateTitle();
     this.editor.onMessages = (lines) => void tell(lines, this.title);
@@ -51,8 +52,7 @@ class Page {
   }
 
   private updateTitle(): void {
-    const name = this.opened.name ? `  [${this.opened.name}]` : "";
-    const title = `${this.session.modified() ? "*" : ""}${this.title}${name}`;
+    const title = this.session.title(this.opened.name);
     document.title = title;
     byId("title").textContent = title;
   }
@@ -61,10 +61,8 @@ class Page {
   private async changesMayGo(): Promise<boolean> {
     (document.activeElement as HTMLElement | null)?.blur(); // a value being typed is part of the work
     if (!this.session.modified()) return true;
-    const where = this.opened.name
-      ? `They are saved to "${this.opened.name}".`
-      : "It has no file yet; Save As asks where to save it.";
-    const answer = await ask(`Save changes to the code-plug?\n${where}`, ["yes", "no", "cancel"], this.title);
+    const question = this.core.EditorSession.saveQuestion(this.opened.name);
+    const answer = await ask(question, ["yes", "no", "cancel"], this.title);
     if (answer === "yes") return this.save();
     return answer === "no";
   }
@@ -168,11 +166,10 @@ class Page {
   private async checkRoster(): Promise<void> {
     const csv = await files.pickFile(".csv");
     if (!csv) return;
-    const answer = JSON.parse(this.session.checkRoster(csv.bytes)) as { rows: number; problems: string[] };
+    const answer = JSON.parse(this.session.checkRoster(csv.bytes)) as { summary: string; problems: string[] };
     const list = document.createElement("ul");
     for (const problem of answer.problems) list.append(Object.assign(document.createElement("li"), { textContent: problem }));
-    const summary = `${answer.rows} row(s), ${answer.problems.length ? `${answer.problems.length} problem(s)` : "every row good"}`;
-    this.showResult(`Roster check: ${csv.name}`, summary, list);
+    this.showResult(`Roster check: ${csv.name}`, answer.summary, list);
   }
 
   private showResult(heading: string, summary: string, content: HTMLElement): void {

@@ -150,4 +150,53 @@ test("compare names the fields as the window does, and the roster check lists pr
   assert.equal(roster.rows, 2);
   assert.equal(roster.problems.length, 1);
   assert.ok(native.stdout.includes(roster.problems[0]), `${roster.problems[0]}\n${native.stdout}`);
+  assert.ok(native.stdout.includes(`roster.csv: ${roster.summary}\n`), `${roster.summary}\n${native.stdout}`);
+});
+
+// The range a page is told for a number control: its bounds are taken as
+// km640-cli set takes them, and one step beyond is refused with the same message.
+test("a number control's range is the one km640-cli set keeps", () => {
+  const session = opened();
+  const states = JSON.parse(session.state(""));
+  const rangeOf = (name) => states.find((s) => kinds[s.index].name === name)?.range;
+  for (const name of ["F1ScanTime", "CarrierOffDelay", "Contrast", "TonalityHz[0]", "StdTiming.DecodingTime"]) {
+    const range = rangeOf(name);
+    assert.ok(range, name);
+    const text = (x) => x.toFixed(range.decimals);
+    for (const bound of [range.lowest, range.highest]) {
+      const taken = opened();
+      assert.equal(JSON.parse(taken.commit(name, text(bound))).refusal, undefined, `${name}=${text(bound)}`);
+      assert.deepEqual(taken.saveImage(), cliSet([[name, text(bound)]]).bytes, `${name}=${text(bound)}`);
+    }
+    for (const beyond of [range.lowest - range.step, range.highest + range.step]) {
+      const refusal = JSON.parse(opened().commit(name, text(beyond))).refusal;
+      const native = cliSet([[name, text(beyond)]]);
+      assert.ok(refusal && native.status !== 0, `${name}=${text(beyond)}`);
+      assert.ok(native.stderr.includes(refusal), `${refusal}\n${native.stderr}`);
+    }
+  }
+  assert.equal(rangeOf("LogoLine1"), undefined);
+});
+
+test("a box or an entry the window disables on its own is named with the rule's reason", () => {
+  const session = opened();
+  const index = kinds.findIndex((c) => c.name === "PowerOnMenuItems");
+  const itemsOf = () => JSON.parse(session.state("Advance")).find((s) => s.index === index).itemsDisabled ?? [];
+  assert.equal(JSON.parse(session.commit("PowerOnMenuItems", "{0}")).refusal, undefined);
+  assert.equal(itemsOf().filter((why) => why).length <= 1, true, "only Sel Profile with one profile on");
+  assert.equal(itemsOf()[5] ?? "", "");
+  assert.equal(JSON.parse(session.commit("PowerOnMenuItems", "{}")).refusal, undefined);
+  const why = itemsOf()[5];
+  assert.ok(why, "Set Password without Keyin Password");
+  // The reason is the refusal of clicking it, as km640-cli set gives it.
+  assert.equal(JSON.parse(session.commit("PowerOnMenuItems", "{5}")).refusal, why);
+  assert.ok(cliSet([["PowerOnMenuItems", "{5}"]]).stderr.includes(`PowerOnMenuItems={5}: ${why}`));
+
+  // A list's entries, asked for as the list is opened: only a profile that is on can be the initial one.
+  const initial = kinds.findIndex((c) => c.name === "InitialProfile");
+  const choices = JSON.parse(session.state("Profiles")).find((s) => s.index === initial).choices;
+  const entries = JSON.parse(session.entriesDisabled("InitialProfile"));
+  assert.deepEqual(choices.filter((c, k) => !entries[k]), ["Profile 1"]);
+  assert.equal(JSON.parse(session.commit("InitialProfile", choices[1])).refusal, entries[1]);
+  assert.deepEqual(JSON.parse(session.entriesDisabled("LogoLine1")), []);
 });

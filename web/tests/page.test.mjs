@@ -221,8 +221,150 @@ test("Compare lists the differing fields with the window's labels; a roster's pr
   await page.click("#roster");
   await (await chooser).setFiles(csv);
   await results.locator("li").first().waitFor();
-  assert.equal(await results.locator("p").textContent(), "2 row(s), 1 problem(s)");
+  assert.equal(await results.locator("p").textContent(), "2 rows, 1 problem");
   assert.deepEqual(await results.locator("li").allTextContents(),
     ['line 3, serial A1B2C3D4E5F7, F1Tone1[0] = "9999": Please insert a number between 288.5 to 2468.2']);
+  await page.close();
+});
+
+test("number controls are spin buttons with their rule's range; single boxes and entries are disabled as in the window", async () => {
+  const page = await newPage();
+  await openFile(page, base);
+  await showPage(page, "System");
+  const scan = page.locator(field("F1ScanTime"));
+  assert.deepEqual(
+    await scan.evaluate((e) => ["role", "aria-valuemin", "aria-valuemax", "aria-valuenow"].map((a) => e.getAttribute(a))),
+    ["spinbutton", "1", "255", "6"]);
+  // The arrows step as a spin box does, within the range; Enter commits.
+  await scan.focus();
+  await scan.press("ArrowUp");
+  await scan.press("ArrowUp");
+  assert.equal(await scan.inputValue(), "8");
+  await scan.press("Enter");
+  assert.ok((await page.title()).startsWith("*"));
+  await scan.fill("255");
+  await scan.press("ArrowUp");
+  assert.equal(await scan.inputValue(), "255", "not beyond the highest");
+  await scan.press("Escape");
+  assert.equal(await scan.getAttribute("aria-valuenow"), "8");
+
+  // A tone's range is that of the tone system, with its decimal.
+  await showPage(page, "Channel F1");
+  const tone = page.locator(field("F1Tone1[0]"));
+  assert.deepEqual([await tone.getAttribute("aria-valuemin"), await tone.getAttribute("aria-valuemax")], ["288.5", "2468.2"]);
+  // A text is no spin button.
+  await showPage(page, "Status Setting");
+  assert.equal(await page.locator(field("LogoLine1")).getAttribute("role"), null);
+
+  // "Set Password" needs "Keyin Password": its box goes off with it.
+  await showPage(page, "Advance");
+  const menu = page.locator(`${field("PowerOnMenuItems")} ~ .items input`);
+  await menu.nth(0).check();
+  assert.equal(await menu.nth(5).isDisabled(), false);
+  await menu.nth(0).uncheck();
+  assert.equal(await menu.nth(5).isDisabled(), true);
+  assert.match(await menu.nth(5).getAttribute("title"), /Keyin Password/);
+  assert.equal(await menu.nth(1).isDisabled(), false);
+
+  // The initial profile can only be one that is on.
+  await showPage(page, "Profiles");
+  const initial = page.locator(field("InitialProfile"));
+  // Its entries' enabling is worked out as the list is opened.
+  const enabled = async () => {
+    await initial.focus();
+    return initial.evaluate((s) => [...s.options].filter((o) => !o.disabled).map((o) => o.value));
+  };
+  assert.deepEqual(await enabled(), ["Profile 1"]);
+  await page.locator(field("Profile[2].PON")).check();
+  assert.deepEqual(await enabled(), ["Profile 1", "Profile 3"]);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+// A page with the File System Access API. Headless Chromium shows no file
+// dialog, so the two pickers hand out real file handles of the origin's
+// private file system: the file named in window.km640Pick, and for Save As
+// the name in window.km640SaveAs. What Save writes goes through the handle's
+// createWritable, and the handles can be kept in IndexedDB as the browser
+// keeps those of the user's files.
+async function newPageWithFiles() {
+  const page = await chromium.browser.newPage();
+  await page.addInitScript(() => {
+    const folder = () => navigator.storage.getDirectory();
+    window.showOpenFilePicker = async () => [await (await folder()).getFileHandle(window.km640Pick)];
+    window.showSaveFilePicker = async () => (await folder()).getFileHandle(window.km640SaveAs, { create: true });
+  });
+  await page.setViewportSize({ width: 1366, height: 768 });
+  const errors = [];
+  page.on("pageerror", (e) => errors.push(e.message));
+  page.errors = errors;
+  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  await page.waitForSelector("body[data-ready=true]");
+  return page;
+}
+
+async function putFile(page, name, bytes) {
+  await page.evaluate(async ([name, bytes]) => {
+    const handle = await (await navigator.storage.getDirectory()).getFileHandle(name, { create: true });
+    const writable = await handle.createWritable();
+    await writable.write(new Uint8Array(bytes));
+    await writable.close();
+  }, [name, [...bytes]]);
+}
+
+async function fileBytes(page, name) {
+  return Buffer.from(await page.evaluate(async (name) => {
+    const handle = await (await navigator.storage.getDirectory()).getFileHandle(name);
+    return [...new Uint8Array(await (await handle.getFile()).arrayBuffer())];
+  }, name));
+}
+
+test("with the File System Access API Save writes back to the file opened; recent files keep their handles", async () => {
+  let page = await newPageWithFiles();
+  await putFile(page, "bench.tbl", readFileSync(base));
+  await page.evaluate(() => (window.km640Pick = "bench.tbl"));
+  await page.click("#open");
+  await page.waitForFunction(() => document.title.includes("[bench.tbl]"));
+  const mine = [
+    ["Channel F1", "F1Tone1[0]", "type", "1122.5"],
+    ["Status Setting", "LogoLine1", "type", "Grüß Gott"],
+  ];
+  for (const e of mine) await edit(page, e);
+  await page.click("#save");
+  await page.waitForFunction(() => !document.title.startsWith("*"));
+  const out = join(dir, "fsa-set.tbl");
+  const native = runCli(["set", base, ...mine.map(([, name, , value]) => Buffer.from(`${name}=${value}`, "utf8")), "-o", out]);
+  assert.equal(native.status, 0, native.stderr);
+  assert.deepEqual(await fileBytes(page, "bench.tbl"), readFileSync(out), "Save wrote the opened file");
+
+  // Save As a .json: code-plug text, and Save goes there from then on.
+  await page.evaluate(() => (window.km640SaveAs = "copy.json"));
+  await page.click("#save-as");
+  await page.waitForFunction(() => document.title.includes("[copy.json]"));
+  await edit(page, ["System", "F1ScanTime", "type", "8"]);
+  await page.click("#save");
+  await page.waitForFunction(() => !document.title.startsWith("*"));
+  writeFileSync(join(dir, "copy.json"), await fileBytes(page, "copy.json"));
+  const imported = join(dir, "copy.tbl");
+  assert.equal(runCli(["import", join(dir, "copy.json"), "-o", imported]).status, 0);
+  const withScan = join(dir, "fsa-scan.tbl");
+  assert.equal(runCli(["set", out, "F1ScanTime=8", "-o", withScan]).status, 0);
+  assert.deepEqual(readFileSync(imported), readFileSync(withScan));
+  assert.deepEqual(await fileBytes(page, "bench.tbl"), readFileSync(out), "the opened file is left as saved");
+  assert.deepEqual(page.errors, []);
+  await page.close();
+
+  // A new visit lists both files, the last saved first, and reopens one from its kept handle.
+  page = await newPageWithFiles();
+  const recent = page.locator("#recent button");
+  await recent.first().waitFor();
+  assert.deepEqual(await recent.allTextContents(), ["copy.json", "bench.tbl"]);
+  await recent.nth(1).click();
+  await page.waitForFunction(() => document.title.includes("[bench.tbl]"));
+  await showPage(page, "Channel F1");
+  assert.equal(await page.locator(field("F1Tone1[0]")).inputValue(), "1122.5");
+  await showPage(page, "System");
+  assert.equal(await page.locator(field("F1ScanTime")).inputValue(), "6");
+  assert.deepEqual(page.errors, []);
   await page.close();
 });
