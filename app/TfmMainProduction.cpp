@@ -169,7 +169,8 @@ void TfmMain::runProductionWrite(const std::string& serialNo) {
     case ProductionReport::Kind::Finished:
         if (report.recordLost())
             warn("Serial No. " + serialNo + ": " + report.outcome +
-                 "\nbut the run could not be written into the production record:\n" + report.recordError + ".");
+                 (report.settledMeanwhile ? "\nbut " : "\nbut the run could not be written into the production record:\n") +
+                 report.recordError + ".");
         break;
     }
     focusSerialNo();

@@ -134,7 +134,7 @@ PagerProduced PagerCommands::producePager(const std::string& serial, bool scanne
             context_.err << "km640-cli: " << serial
                          << (report.programmed ? ": " + report.outcome + ", but"
                                                : " was not programmed (" + report.outcome + "), and")
-                         << " the run could not be written into the production record: "
+                         << (report.settledMeanwhile ? " " : " the run could not be written into the production record: ")
                          << terminalText(report.recordError) << "\n";
             if (report.programmed && produced.code != ExitCode::LogLineLost) produced.code = ExitCode::RecordLost;
         }

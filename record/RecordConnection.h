@@ -187,7 +187,8 @@ private:
     // Records before version 3 have no abandoned runs (read-only listing).
     bool knowsAbandoned() const { return schemaVersion_ >= 4; }
     bool countsDays() const { return schemaVersion_ >= 6; }
-    std::optional<std::vector<RecordedRun>> selectRuns(const QString& where, const QVariantList& values);
+    std::optional<std::vector<RecordedRun>> selectRuns(const QString& where, const QVariantList& values,
+                                                       bool oldestFirst = true);
     bool checks() const { return sqlite() && schemaVersion_ >= 5; }
 
     QString connectionName_;

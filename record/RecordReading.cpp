@@ -114,7 +114,9 @@ std::optional<std::vector<RecordedRun>> RecordConnection::runsOfSerials(const st
         for (std::size_t i = from; i < from + count; ++i) values << q(serials[i]);
         QStringList marks;
         for (std::size_t i = 0; i < count; ++i) marks << "?";
-        const auto batch = selectRuns(" WHERE serial IN (" + marks.join(", ") + ")", values);
+        // Not ordered by the database: an order by id could tempt a planner
+        // without fresh statistics to walk the whole table in id order.
+        const auto batch = selectRuns(" WHERE serial IN (" + marks.join(", ") + ")", values, false);
         if (!batch) return std::nullopt;
         runs.insert(runs.end(), batch->begin(), batch->end());
     }
@@ -123,9 +125,11 @@ std::optional<std::vector<RecordedRun>> RecordConnection::runsOfSerials(const st
     return runs;
 }
 
-std::optional<std::vector<RecordedRun>> RecordConnection::selectRuns(const QString& where, const QVariantList& values) {
+std::optional<std::vector<RecordedRun>> RecordConnection::selectRuns(const QString& where, const QVariantList& values,
+                                                                      bool oldestFirst) {
     std::vector<RecordedRun> runs;
-    if (!streamRows(QString("SELECT %1 FROM production_run%2 ORDER BY id").arg(recordsql::RunColumns(schemaVersion_), where),
+    if (!streamRows(QString("SELECT %1 FROM production_run%2%3")
+                        .arg(recordsql::RunColumns(schemaVersion_), where, oldestFirst ? " ORDER BY id" : ""),
                     values, [&](const QSqlQuery& query) {
                         runs.push_back(recordsql::RunFromQuery(query));
                         return true;

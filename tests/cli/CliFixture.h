@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -36,13 +37,20 @@ public:
 };
 
 // The record's clock: 2010-03-07 14:05:09 at UTC+1, the fixed local clock's
-// moment; every look at the steady clock is 1.5 s after the one before.
+// moment; every look at the steady clock is 1.5 s after the one before. A
+// run looks at it when it starts and when the pager has been written:
+// onLook lets a test act at that moment (another station, say).
 class FixedRecordClock : public RecordClock {
 public:
     RunTime now() override { return time; }
-    std::int64_t steadyMs() override { return steady += 1500; }
+    std::int64_t steadyMs() override {
+        if (onLook) onLook(++looks);
+        return steady += 1500;
+    }
     RunTime time{1267967109000, 3600};
     std::int64_t steady = 0;
+    int looks = 0;
+    std::function<void(int)> onLook;
 };
 
 struct CliRun {

@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 
 #include "cli/ExitCode.h"
+#include "pager/ProductionLog.h"
 #include "record/CodePlugFingerprint.h"
 #include "record/ProductionRecord.h"
 #include "tests/cli/CliFixture.h"
@@ -295,6 +296,29 @@ TEST_F(CliProduction, RecordsForTheQualityDepartment) {
     EXPECT_EQ(none.code, toInt(ExitCode::LogNotOpened));
     EXPECT_EQ(none.err, "km640-cli: there is no production record " + recordFile() + "\n");
     EXPECT_FALSE(fs::exists(path("new-user")));
+}
+
+// Another station settles the run as abandoned while this one is writing
+// the pager (its operator took the station for dead): the run stays
+// abandoned, and the station says by whom and when, on its output and in
+// the day's log under the pager's line, so that the pager gets checked.
+TEST_F(CliProduction, ARunAbandonedMeanwhileIsSaidAndLogged) {
+    recordClock_.onLook = [&](int look) {
+        if (look != 2) return;  // the pager has been written
+        ProductionRecord other;
+        ASSERT_TRUE(other.open(ParseRecordUrl(recordFile()).location)) << other.error();
+        ASSERT_EQ(other.abandon("ZX9876543210", "qa@line-pc", "2010-03-07T13:06:00.000Z")->size(), 1u);
+    };
+    const auto produced = run(production({"--serial", "ZX9876543210"}));
+    const std::string said = "this run was settled as abandoned by qa@line-pc at 2010-03-07T13:06:00.000Z; the pager "
+                             "was programmed: check it";
+    EXPECT_EQ(produced.code, toInt(ExitCode::RecordLost));
+    EXPECT_EQ(produced.err, "km640-cli: ZX9876543210: Write Success !, but " + said + "\n");
+    EXPECT_EQ(logText(), DailyLogHeader() + "2010-03-07 14:05:09  Serial No. = ZX9876543210  Write Success !\r\n" +
+                             "2010-03-07 14:05:09  Serial No. = ZX9876543210  " + said + "\r\n");
+    const auto runs = recorded();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_TRUE(runs[0].state == RunState::Abandoned);
 }
 
 // A record that an earlier version kept beside the day's logs is still
