@@ -542,7 +542,7 @@ TEST_P(RecordReaderTest, AReaderWithoutWriteRightsListsTheRuns) {
         ASSERT_TRUE(record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !")));
     }
     rawExec("CREATE ROLE quality LOGIN");
-    rawExec("GRANT SELECT ON production_run, km640_schema TO quality");
+    rawExec("GRANT SELECT ON production_run, run_day_count, km640_schema TO quality");
     RecordLocation reader = location_;
     reader.user = "quality";
     ProductionRecord record;
@@ -550,6 +550,7 @@ TEST_P(RecordReaderTest, AReaderWithoutWriteRightsListsTheRuns) {
     const auto runs = record.runs({});
     ASSERT_TRUE(runs);
     ASSERT_EQ(runs->size(), 1u);
+    EXPECT_EQ(SummaryCsv(*record.summary({})), "day,outcome,runs\r\n2024-05-02,Write Success !,1\r\n");
     // It cannot program anything, and says so.
     const Claim claim = record.claim(startOf("A1B2C3D4E5F7"), false);
     EXPECT_EQ(claim.kind, Claim::Kind::Failed);
