@@ -5,7 +5,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <filesystem>
 #include <QCoreApplication>
 
 #include "app/ProductionRecordDialog.h"
@@ -184,7 +183,7 @@ void TfmMain::editProductionRecord() {
     const std::string sharedDefault =
         services_.dataDirectory.empty()
             ? std::string(kDefaultRecordFile) + " in the start folder"
-            : (std::filesystem::path(services_.dataDirectory) / kDefaultRecordFile).string();
+            : PcRecordFile(services_.dataDirectory).string();
     ProductionRecordDialog dialog(this, services_.preferences, services_.hostName, text, sharedDefault);
     if (dialog.exec() == QDialog::Accepted) record_.reset();
     chooseRecord();

@@ -271,7 +271,7 @@ RecordChoice ChooseRecord(const std::string& given, const char* environment, con
         choice.location.sqliteFile = earlier.string();
         return choice;
     }
-    const fs::path shared = dataFolder / kDefaultRecordFile;
+    const fs::path shared = PcRecordFile(dataFolder);
     // A folder that cannot be looked into holds no record of ours to find.
     const bool earlierThere = fs::exists(earlier, error) && !error;
     if (earlierThere && !fs::equivalent(earlier, shared, error)) {
@@ -288,6 +288,8 @@ RecordChoice ChooseRecord(const std::string& given, const char* environment, con
     choice.inDataFolder = true;
     return choice;
 }
+
+std::filesystem::path PcRecordFile(const std::filesystem::path& dataFolder) { return dataFolder / kDefaultRecordFile; }
 
 std::string MakeRecordFolder(const RecordChoice& choice) {
     if (!choice.inDataFolder) return {};

@@ -72,6 +72,9 @@ struct RecordChoice {
 RecordChoice ChooseRecord(const std::string& given, const char* environment, const std::string& logFolder,
                           const std::filesystem::path& dataFolder);
 
+// This PC's default record in the user's data folder.
+std::filesystem::path PcRecordFile(const std::filesystem::path& dataFolder);
+
 // Makes the user's data folder for the default record; the problem, or "".
 std::string MakeRecordFolder(const RecordChoice& choice);
 
