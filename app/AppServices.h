@@ -23,7 +23,8 @@ struct AppServices {
     // production log.
     std::string startDirectory;
     Preferences& preferences;
-    // The user's own data folder; pager backups go into its "backups" folder.
+    // The user's own data folder (UserDataFolder): pager backups go into its
+    // "backups" folder, and this PC's production record is kept here.
     std::string dataDirectory;
     // The production record: KM640_RECORD from the environment (the
     // preferences may name another), the station name runs are recorded

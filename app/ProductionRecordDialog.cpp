@@ -11,7 +11,8 @@
 
 namespace km640 {
 
-ProductionRecordDialog::ProductionRecordDialog(QWidget* parent, Preferences& preferences, const std::string& hostName)
+ProductionRecordDialog::ProductionRecordDialog(QWidget* parent, Preferences& preferences, const std::string& hostName,
+                                               const std::string& inUse, const std::string& sharedDefault)
     : QDialog(parent), preferences_(preferences) {
     setObjectName("ProductionRecordDialog");
     setWindowTitle("Production Record");
@@ -19,7 +20,7 @@ ProductionRecordDialog::ProductionRecordDialog(QWidget* parent, Preferences& pre
     auto* form = new QFormLayout;
     edtRecord_ = new QLineEdit(QString::fromStdString(preferences.text(kRecordSetting)), this);
     edtRecord_->setObjectName("edtRecord");
-    edtRecord_->setPlaceholderText("km640-production.sqlite in the start folder");
+    edtRecord_->setPlaceholderText(QString::fromStdString(sharedDefault));
     edtRecord_->setMinimumWidth(420);
     form->addRow("Record:", edtRecord_);
     edtStation_ = new QLineEdit(QString::fromStdString(preferences.text(kStationSetting)), this);
@@ -33,10 +34,17 @@ ProductionRecordDialog::ProductionRecordDialog(QWidget* parent, Preferences& pre
         "Several stations share one record in a PostgreSQL database: postgresql://user@host/dbname.\n"
         "The password is not kept here (the settings file is plain text): put it into ~/.pgpass,\n"
         "or the file PGPASSFILE names, where the database client finds it. Otherwise give a SQLite\n"
-        "file, or leave it empty for KM640_RECORD from the environment, else km640-production.sqlite\n"
-        "in the start folder.",
+        "file, or leave it empty for KM640_RECORD from the environment, else this PC's record, which\n"
+        "km640-cli uses too.",
         this);
     column->addWidget(hint);
+    // Which record the window writes to now.
+    lblInUse_ = new QLabel(QString::fromStdString(inUse), this);
+    lblInUse_->setObjectName("lblInUse");
+    lblInUse_->setTextFormat(Qt::PlainText);
+    lblInUse_->setWordWrap(true);
+    lblInUse_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(lblInUse_);
     lblProblem_ = new QLabel(this);
     lblProblem_->setObjectName("lblProblem");
     lblProblem_->setStyleSheet("color: red");

@@ -314,6 +314,13 @@ void TfmMain::buildStatusBar() {
     rosterStatus_->setTextFormat(Qt::PlainText);
     rosterStatus_->hide();
     statusBar()->addPermanentWidget(rosterStatus_);
+    // The production record's place, so that a PC's stations can see they
+    // share one; it is not opened for that.
+    recordPlace_ = new QLabel(this);
+    recordPlace_->setObjectName("RecordPlace");
+    recordPlace_->setTextFormat(Qt::PlainText);
+    statusBar()->addPermanentWidget(recordPlace_);
+    chooseRecord();
     rosterTimer_ = new QTimer(this);
     rosterTimer_->setObjectName("RosterProgressTimer");
     rosterTimer_->setInterval(kRosterFollowMs);

@@ -16,6 +16,7 @@
 #include "app/WindowHooks.h"
 #include "codeplug/CodePlugImage.h"
 #include "pager/RosterProduction.h"
+#include "record/RecordUrl.h"
 
 class QLabel;
 class QLineEdit;
@@ -178,6 +179,8 @@ public:
     void chooseProductionRoster();
     const std::optional<RosterJob>& productionRoster() const { return roster_; }
     QLabel* rosterStatus() const { return rosterStatus_; }
+    // Which production record the window uses: its place in the status bar.
+    QLabel* recordPlace() const { return recordPlace_; }
     // Where the code-plug in the window came from, as runs are recorded.
     const std::string& codePlugSource() const { return codePlugSource_; }
     QCheckBox* chkWriteAndRTC() const { return chkWriteAndRTC_; }
@@ -238,6 +241,8 @@ private:
     // setting changed or its connection failed; null when it cannot be
     // opened, and then the message has been shown.
     ProductionRecord* productionRecord(std::string& problem);
+    // The record the window uses now, shown in the status bar as it is chosen.
+    RecordChoice chooseRecord();
     void recordUnavailable(const std::string& problem);
     void waitForRecord(std::chrono::milliseconds waited, bool done);
     bool recordWaitShown_ = false;
@@ -260,6 +265,7 @@ private:
     std::optional<RosterJob> roster_;
     std::set<std::string> rosterProgrammed_;  // the roster's serial numbers the record shows programmed
     QLabel* rosterStatus_ = nullptr;
+    QLabel* recordPlace_ = nullptr;
     void showRosterProgress();
     bool countRosterFromRecord(std::string& problem);
     void followRosterProgress();

@@ -4,6 +4,7 @@
 // Record..." of the "&Pager" menu.
 
 #include <QComboBox>
+#include <QLabel>
 #include <QCoreApplication>
 
 #include "app/ProductionRecordDialog.h"
@@ -27,24 +28,34 @@ std::string sentence(std::string text) {
 
 }  // namespace
 
+// The record's place in the status bar; one at the earlier place says so,
+// and its hint and the "Production Record" dialog say how to move it.
+RecordChoice TfmMain::chooseRecord() {
+    RecordChoice choice = ChooseRecord(services_.preferences.text(kRecordSetting), services_.recordEnvironment.c_str(),
+                                       services_.startDirectory, services_.dataDirectory);
+    const std::string place = choice.error.empty() ? RecordDisplayName(choice.location) : "(not understood)";
+    recordPlace_->setText(QString::fromStdString("Record: " + place + (choice.note.empty() ? "" : " (earlier place)")));
+    recordPlace_->setToolTip(QString::fromStdString(choice.note.empty() ? place : sentence(choice.note) + "."));
+    return choice;
+}
+
 ProductionRecord* TfmMain::productionRecord(std::string& problem) {
-    const std::string given = services_.preferences.text(kRecordSetting);
-    const std::string choice = given + '\n' + services_.recordEnvironment + '\n' + services_.startDirectory;
+    const RecordChoice chosen = chooseRecord();
+    const std::string choice = services_.preferences.text(kRecordSetting) + '\n' + services_.recordEnvironment + '\n' +
+                               RecordDisplayName(chosen.location);
     if (record_ && record_->isOpen() && choice == recordChoice_) return record_.get();
     record_.reset();
-    const RecordUrlParse parse = ChooseRecord(given, services_.recordEnvironment.c_str(), services_.startDirectory);
-    problem = parse.error;
+    problem = chosen.error.empty() ? MakeRecordFolder(chosen) : "the production record setting is not understood: " +
+                                                                     chosen.error;
     if (problem.empty()) {
         auto record = std::make_unique<ProductionRecord>();
         record->setWaitHook([this](std::chrono::milliseconds waited, bool done) { waitForRecord(waited, done); });
-        if (record->open(parse.location)) {
+        if (record->open(chosen.location)) {
             record_ = std::move(record);
             recordChoice_ = choice;
             return record_.get();
         }
         problem = record->error();
-    } else {
-        problem = "the production record setting is not understood: " + problem;
     }
     return nullptr;
 }
@@ -157,15 +168,25 @@ void TfmMain::runProductionWrite(const std::string& serialNo) {
     case ProductionReport::Kind::Finished:
         if (report.recordLost())
             warn("Serial No. " + serialNo + ": " + report.outcome +
-                 "\nbut the run could not be written into the production record:\n" + report.recordError + ".");
+                 (report.settledMeanwhile ? "\nbut " : "\nbut the run could not be written into the production record:\n") +
+                 report.recordError + ".");
         break;
     }
     focusSerialNo();
 }
 
 void TfmMain::editProductionRecord() {
-    ProductionRecordDialog dialog(this, services_.preferences, services_.hostName);
+    const RecordChoice inUse = chooseRecord();
+    std::string text = "In use: " + (inUse.error.empty() ? RecordDisplayName(inUse.location)
+                                                         : "none, the setting is not understood: " + inUse.error);
+    if (!inUse.note.empty()) text += "\n" + sentence(inUse.note) + ".";
+    const std::string sharedDefault =
+        services_.dataDirectory.empty()
+            ? std::string(kDefaultRecordFile) + " in the start folder"
+            : PcRecordFile(services_.dataDirectory).string();
+    ProductionRecordDialog dialog(this, services_.preferences, services_.hostName, text, sharedDefault);
     if (dialog.exec() == QDialog::Accepted) record_.reset();
+    chooseRecord();
 }
 
 }  // namespace km640

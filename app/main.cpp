@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QDir>
-#include <QStandardPaths>
 #include <QIcon>
 #include <QSysInfo>
 #include <QTimer>
@@ -17,6 +16,7 @@
 #include "app/TfmMain.h"
 #include "app/WindowCommandLine.h"
 #include "platform/SystemClock.h"
+#include "platform/UserFolders.h"
 #include "link/QtSerialDeviceList.h"
 #include "link/TCommPort.h"
 
@@ -67,9 +67,11 @@ int main(int argc, char** argv) {
     km640::SystemTicks ticks;
     km640::QtSerialDeviceList serialDevices;
     km640::QtPreferences preferences;
+    // The user's data folder as km640-cli finds it: both use one production
+    // record on this PC.
     km640::AppServices services{messages, dialogs, clock, ticks, serialDevices, km640::CommPort(), startFolder,
                                 preferences,
-                                QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).toStdString()};
+                                km640::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")).string()};
     services.hostName = QSysInfo::machineHostName().toStdString();
     if (const char* record = std::getenv("KM640_RECORD")) services.recordEnvironment = record;
 

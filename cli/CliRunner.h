@@ -3,6 +3,7 @@
 // exit code out. The program wires the machine's clock, serial devices and
 // process table; tests wire a fixed clock and a simulated board.
 
+#include <filesystem>
 #include <istream>
 #include <ostream>
 #include <span>
@@ -38,6 +39,9 @@ struct CliContext {
     std::string hostName = {};
     // KM640_RECORD: the production record when --record gives none.
     std::string recordEnvironment = {};
+    // The user's data folder (UserDataFolder), where this PC's default
+    // production record lives; none: the log folder's.
+    std::filesystem::path dataFolder = {};
     // KM640_RECORD_LIMIT: how many seconds a call to the record may take.
     std::string recordLimitEnvironment = {};
     // The times production runs are recorded with; the machine's when null.

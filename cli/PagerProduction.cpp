@@ -48,10 +48,11 @@ std::optional<ExitCode> PagerCommands::prepareProduction() {
             return ExitCode::Refused;
         }
     }
-    const RecordUrlParse choice = chosenRecord(arguments_, context_);
-    if (!choice.error.empty() || !record_.open(choice.location)) {
-        context_.err << "km640-cli: " << terminalText(choice.error.empty() ? record_.error() : choice.error)
-                     << "; no pager was programmed.\n";
+    const RecordChoice choice = chosenRecord(arguments_, context_);
+    std::string problem = choice.error.empty() ? MakeRecordFolder(choice) : choice.error;
+    if (problem.empty() && !record_.open(choice.location)) problem = record_.error();
+    if (!problem.empty()) {
+        context_.err << "km640-cli: " << terminalText(problem) << "; no pager was programmed.\n";
         return ExitCode::LogNotOpened;
     }
     run_ = std::make_unique<ProductionRun>(operations_, record_,
@@ -133,7 +134,7 @@ PagerProduced PagerCommands::producePager(const std::string& serial, bool scanne
             context_.err << "km640-cli: " << serial
                          << (report.programmed ? ": " + report.outcome + ", but"
                                                : " was not programmed (" + report.outcome + "), and")
-                         << " the run could not be written into the production record: "
+                         << (report.settledMeanwhile ? " " : " the run could not be written into the production record: ")
                          << terminalText(report.recordError) << "\n";
             if (report.programmed && produced.code != ExitCode::LogLineLost) produced.code = ExitCode::RecordLost;
         }

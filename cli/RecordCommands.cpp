@@ -19,9 +19,11 @@
 
 namespace km640::cli {
 
-RecordUrlParse chosenRecord(const CliArguments& arguments, const CliContext& context) {
-    RecordUrlParse choice = ChooseRecord(arguments.record, context.recordEnvironment.c_str(), arguments.logDir);
+RecordChoice chosenRecord(const CliArguments& arguments, const CliContext& context) {
+    RecordChoice choice =
+        ChooseRecord(arguments.record, context.recordEnvironment.c_str(), arguments.logDir, context.dataFolder);
     if (!choice.error.empty() && arguments.record.empty()) choice.error = "KM640_RECORD: " + choice.error;
+    if (!choice.note.empty()) context.err << "km640-cli: " << terminalText(choice.note) << "\n";
     return choice;
 }
 
@@ -125,7 +127,7 @@ int abandonRun(const CliArguments& arguments, CliContext& context, const RecordL
 // The chosen record, when it is there: looking at it or settling a run in
 // it must not leave an empty one behind where there was none.
 static std::optional<RecordLocation> existingRecord(const CliArguments& arguments, CliContext& context) {
-    const RecordUrlParse choice = chosenRecord(arguments, context);
+    const RecordChoice choice = chosenRecord(arguments, context);
     if (!choice.error.empty()) {
         context.err << "km640-cli: " << choice.error << "\n";
         return std::nullopt;

@@ -12,9 +12,11 @@ namespace km640::cli {
 
 int runRecords(const CliArguments& arguments, CliContext& context);
 
-// The record --record, KM640_RECORD or the log folder names; the error
-// names where a bad URL came from.
-RecordUrlParse chosenRecord(const CliArguments& arguments, const CliContext& context);
+// The record --record or KM640_RECORD names, else this PC's default record
+// (see ChooseRecord); the error names where a bad URL came from. A record
+// found at the earlier default place is said on standard error, with where
+// to move it.
+RecordChoice chosenRecord(const CliArguments& arguments, const CliContext& context);
 
 // Sets the record's limit per call (KM640_RECORD_LIMIT) and the station;
 // false, with the reason on standard error, when the limit is not a number.

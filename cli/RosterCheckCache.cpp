@@ -12,12 +12,6 @@ namespace km640::cli {
 
 namespace fs = std::filesystem;
 
-fs::path UserCacheFolder(const char* xdgCacheHome, const char* home) {
-    if (xdgCacheHome && fs::path(xdgCacheHome).is_absolute()) return fs::path(xdgCacheHome) / "km640";
-    if (home && fs::path(home).is_absolute()) return fs::path(home) / ".cache" / "km640";
-    return {};
-}
-
 RosterCheckCache::Entry RosterCheckCache::entryOf(const std::string& rosterBytes, const CodePlugImage& line) {
     const auto& image = line.bytes();
     const std::string roster = BytesSha256(rosterBytes);

@@ -19,10 +19,6 @@
 
 namespace km640::cli {
 
-// $XDG_CACHE_HOME/km640 when that is an absolute path, else
-// $HOME/.cache/km640; empty when neither is known.
-std::filesystem::path UserCacheFolder(const char* xdgCacheHome, const char* home);
-
 class RosterCheckCache {
 public:
     // folder empty: kept in memory only.

@@ -14,6 +14,7 @@
 #include "cli/CliRunner.h"
 #include "cli/RosterCheckCache.h"
 #include "platform/SystemClock.h"
+#include "platform/UserFolders.h"
 #include "link/Delay.h"
 #include "link/QtSerialDeviceList.h"
 #include "link/SimulatorAnnouncements.h"
@@ -39,8 +40,9 @@ int main(int argc, char** argv) {
     context.hostName = QSysInfo::machineHostName().toStdString();
     if (const char* record = std::getenv("KM640_RECORD")) context.recordEnvironment = record;
     if (const char* limit = std::getenv("KM640_RECORD_LIMIT")) context.recordLimitEnvironment = limit;
+    context.dataFolder = km640::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
     km640::cli::RosterCheckCache rosterChecks(
-        km640::cli::UserCacheFolder(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+        km640::UserCacheFolder(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
     context.rosterChecks = &rosterChecks;
     return km640::cli::runCli(args, context);
 }

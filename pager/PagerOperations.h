@@ -18,6 +18,7 @@
 #include "link/FrameSession.h"
 #include "link/SerialPort.h"
 #include "pager/OperationView.h"
+#include "pager/ProductionLog.h"
 #include "platform/Services.h"
 
 namespace km640 {
@@ -107,6 +108,9 @@ public:
     // that cannot be written after the pager was written is reported beside
     // the write's own outcome.
     ProductionResult ProductionWrite(const std::string& serialNo, const std::string& logFolder);
+    // A further line about a pager in the day's log, after its run's own
+    // line: what became of the run in the production record meanwhile.
+    LogStep NoteInProductionLog(const std::string& serialNo, const std::string& logFolder, const std::string& text);
     // Asks the pager who it is without changing anything; the fields read
     // before a failing step are filled in.
     OperationResult Identify(PagerIdentity& identity);

@@ -90,6 +90,13 @@ OperationResult PagerOperations::doVerify(std::optional<CodePlugImage>* memory) 
 
 // ---- Production ------------------------------------------------------------------
 
+LogStep PagerOperations::NoteInProductionLog(const std::string& serialNo, const std::string& logFolder,
+                                             const std::string& text) {
+    ProductionLog log;
+    if (const LogStep opened = log.open(logFolder, clock_.now()); !opened.ok) return opened;
+    return log.append(DailyLogLine(clock_.now(), serialNo, text));
+}
+
 ProductionResult PagerOperations::ProductionWrite(const std::string& serialNo, const std::string& logFolder) {
     ProductionResult production;
     production.run = guarded([&] { return doProduction(serialNo, logFolder, production); }, true);

@@ -103,9 +103,16 @@ ProductionReport ProductionRun::run(const std::string& serial, const std::string
     const RunEnd end{report.programmed ? RunState::Programmed : RunState::Failed, report.outcome, report.firmware,
                      report.durationMs};
     const Completion completion = record_.finish(claim.runId, end);
-    if (completion.abandoned)
+    if (completion.abandoned) {
+        // The run stays abandoned; the station says so, and so does the
+        // day's log under the pager's line, for whoever checks the pager.
+        report.settledMeanwhile = true;
         report.recordError = SettledMeanwhileText(*completion.abandoned, report.programmed);
-    else if (!completion)
+        if (report.production.log == ProductionLogOutcome::LineWritten) {
+            const LogStep noted = operations_.NoteInProductionLog(serial, logFolder, report.recordError);
+            if (!noted.ok) report.recordError += " (the day's log could not take this: " + noted.reason + ")";
+        }
+    } else if (!completion)
         report.recordError = record_.error();
     return report;
 }

@@ -50,6 +50,10 @@ struct ProductionReport {
     // RecordUnavailable; or Finished, but the run's row could not be
     // completed, so the record does not show this pager's outcome.
     std::string recordError;
+    // Finished, but the run had been settled as abandoned by another
+    // station meanwhile: recordError says by whom and when, and the day's
+    // log has it under the pager's line.
+    bool settledMeanwhile = false;
     bool recordLost() const { return kind == Kind::Finished && !recordError.empty(); }
 };
 

@@ -186,7 +186,9 @@ private:
     bool sqlite() const { return location_.kind == RecordLocation::Kind::Sqlite; }
     // Records before version 3 have no abandoned runs (read-only listing).
     bool knowsAbandoned() const { return schemaVersion_ >= 4; }
-    std::optional<std::vector<RecordedRun>> selectRuns(const QString& where, const QVariantList& values);
+    bool countsDays() const { return schemaVersion_ >= 6; }
+    std::optional<std::vector<RecordedRun>> selectRuns(const QString& where, const QVariantList& values,
+                                                       bool oldestFirst = true);
     bool checks() const { return sqlite() && schemaVersion_ >= 5; }
 
     QString connectionName_;

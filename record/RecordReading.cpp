@@ -25,20 +25,21 @@ struct Where {
     QVariantList values;
 };
 
-// A day filter is a range on the started_local column, which its index
-// serves: a day's runs are found without reading the others.
-Where whereOf(const RecordFilter& f) {
+// A day filter is a range on the indexed column that holds the day (a
+// run's started_local, a count's day): a day's rows are found without
+// reading the others.
+Where whereOf(const RecordFilter& f, const QString& dayColumn = "started_local") {
     Where w;
     QStringList parts;
-    auto add = [&](const std::string& value, const char* condition) {
+    auto add = [&](const std::string& value, const QString& condition) {
         if (value.empty()) return;
         parts << condition;
         w.values << q(value);
     };
     add(f.serial, "serial = ?");
     add(f.station, "station = ?");
-    add(f.since, "started_local >= ?");
-    add(f.until.empty() ? std::string() : NextRecordDate(f.until), "started_local < ?");
+    add(f.since, dayColumn + " >= ?");
+    add(f.until.empty() ? std::string() : NextRecordDate(f.until), dayColumn + " < ?");
     if (!parts.isEmpty()) w.clause = " WHERE " + parts.join(" AND ");
     return w;
 }
@@ -81,6 +82,17 @@ bool RecordConnection::eachRun(const RecordFilter& filter, const std::function<b
 }
 
 bool RecordConnection::eachDayCount(const RecordFilter& filter, const std::function<bool(DayOutcomeCount)>& sink) {
+    const auto counted = [&](const QSqlQuery& query) {
+        return sink({s(query.value(0)), s(query.value(1)), query.value(2).toLongLong()});
+    };
+    // The kept counts answer for any days and station without reading a
+    // run; one serial number's runs are few and found through its index.
+    if (countsDays() && filter.serial.empty()) {
+        const Where where = whereOf(filter, "day");
+        return streamRows("SELECT day, outcome, SUM(runs) FROM run_day_count" + where.clause +
+                              " GROUP BY day, outcome HAVING SUM(runs) > 0 ORDER BY day, outcome",
+                          where.values, counted);
+    }
     const Where where = whereOf(filter);
     // Unfinished and abandoned runs are counted apart from the outcomes of
     // runs that reached their end.
@@ -91,9 +103,7 @@ bool RecordConnection::eachDayCount(const RecordFilter& filter, const std::funct
             .arg(kUnfinishedText,
                  knowsAbandoned() ? QString(" WHEN abandoned_utc <> '' THEN '%1'").arg(kAbandonedText) : QString(),
                  where.clause);
-    return streamRows(statement, where.values, [&](const QSqlQuery& query) {
-        return sink({s(query.value(0)), s(query.value(1)), query.value(2).toLongLong()});
-    });
+    return streamRows(statement, where.values, counted);
 }
 
 std::optional<std::vector<RecordedRun>> RecordConnection::runsOfSerials(const std::vector<std::string>& serials) {
@@ -104,7 +114,9 @@ std::optional<std::vector<RecordedRun>> RecordConnection::runsOfSerials(const st
         for (std::size_t i = from; i < from + count; ++i) values << q(serials[i]);
         QStringList marks;
         for (std::size_t i = 0; i < count; ++i) marks << "?";
-        const auto batch = selectRuns(" WHERE serial IN (" + marks.join(", ") + ")", values);
+        // Not ordered by the database: an order by id could tempt a planner
+        // without fresh statistics to walk the whole table in id order.
+        const auto batch = selectRuns(" WHERE serial IN (" + marks.join(", ") + ")", values, false);
         if (!batch) return std::nullopt;
         runs.insert(runs.end(), batch->begin(), batch->end());
     }
@@ -113,9 +125,11 @@ std::optional<std::vector<RecordedRun>> RecordConnection::runsOfSerials(const st
     return runs;
 }
 
-std::optional<std::vector<RecordedRun>> RecordConnection::selectRuns(const QString& where, const QVariantList& values) {
+std::optional<std::vector<RecordedRun>> RecordConnection::selectRuns(const QString& where, const QVariantList& values,
+                                                                      bool oldestFirst) {
     std::vector<RecordedRun> runs;
-    if (!streamRows(QString("SELECT %1 FROM production_run%2 ORDER BY id").arg(recordsql::RunColumns(schemaVersion_), where),
+    if (!streamRows(QString("SELECT %1 FROM production_run%2%3")
+                        .arg(recordsql::RunColumns(schemaVersion_), where, oldestFirst ? " ORDER BY id" : ""),
                     values, [&](const QSqlQuery& query) {
                         runs.push_back(recordsql::RunFromQuery(query));
                         return true;

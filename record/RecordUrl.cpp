@@ -254,16 +254,50 @@ std::string RecordDisplayName(const RecordLocation& location) {
     return text;
 }
 
-RecordLocation DefaultRecordLocation(const std::string& logFolder) {
-    RecordLocation location;
-    location.sqliteFile = (std::filesystem::path(logFolder.empty() ? "." : logFolder) / kDefaultRecordFile).string();
-    return location;
+RecordChoice ChooseRecord(const std::string& given, const char* environment, const std::string& logFolder,
+                          const std::filesystem::path& dataFolder) {
+    namespace fs = std::filesystem;
+    const auto parsed = [](const std::string& text) {
+        RecordUrlParse parse = ParseRecordUrl(text);
+        return RecordChoice{std::move(parse.location), std::move(parse.error), {}, false};
+    };
+    if (!given.empty()) return parsed(given);
+    if (environment != nullptr && *environment != '\0') return parsed(environment);
+    std::error_code error;
+    fs::path earlier = fs::path(logFolder.empty() ? "." : logFolder) / kDefaultRecordFile;
+    if (const fs::path absolute = fs::absolute(earlier, error); !error) earlier = absolute.lexically_normal();
+    RecordChoice choice;
+    if (dataFolder.empty()) {
+        choice.location.sqliteFile = earlier.string();
+        return choice;
+    }
+    const fs::path shared = PcRecordFile(dataFolder);
+    // A folder that cannot be looked into holds no record of ours to find.
+    const bool earlierThere = fs::exists(earlier, error) && !error;
+    if (earlierThere && !fs::equivalent(earlier, shared, error)) {
+        choice.location.sqliteFile = earlier.string();
+        const bool sharedThere = fs::exists(shared, error) && !error;
+        choice.note = "using the record at " + earlier.string() + " (the earlier place); " +
+                      (sharedThere ? "the record at " + shared.string() +
+                                         ", which the window and km640-cli share, is not used while this one is there"
+                                   : "to share it with the window and km640-cli on this PC, move it to " +
+                                         shared.string() + " while no station uses it");
+        return choice;
+    }
+    choice.location.sqliteFile = shared.string();
+    choice.inDataFolder = true;
+    return choice;
 }
 
-RecordUrlParse ChooseRecord(const std::string& given, const char* environment, const std::string& logFolder) {
-    if (!given.empty()) return ParseRecordUrl(given);
-    if (environment != nullptr && *environment != '\0') return ParseRecordUrl(environment);
-    return {DefaultRecordLocation(logFolder), {}};
+std::filesystem::path PcRecordFile(const std::filesystem::path& dataFolder) { return dataFolder / kDefaultRecordFile; }
+
+std::string MakeRecordFolder(const RecordChoice& choice) {
+    if (!choice.inDataFolder) return {};
+    const std::filesystem::path folder = std::filesystem::path(choice.location.sqliteFile).parent_path();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) return "the folder " + folder.string() + " for the production record cannot be made: " + error.message();
+    return {};
 }
 
 }  // namespace km640

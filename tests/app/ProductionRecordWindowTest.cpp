@@ -3,21 +3,25 @@
 // No), a record that cannot be used stops the line, and the "Production
 // Record" setting through its real controls.
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include "app/ProductionRecordDialog.h"
 #include "app/TfmState.h"
+#include "platform/UserFolders.h"
 #include "record/CodePlugFingerprint.h"
 #include "record/ProductionRecord.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/BoardFixture.h"
 #include "tests/support/PostgresServer.h"
+#include "tests/support/ShellCommand.h"
 
 using namespace km640;
 using namespace km640::testing;
@@ -41,6 +45,8 @@ private slots:
     void settingThroughItsDialog();
     void windowPaintsWhileTheRecordIsLocked();
     void frozenServerIsReportedWhileTheWindowPaints();
+    void windowAndCliShareThePcsRecord();
+    void recordAtTheEarlierPlaceIsStillUsed();
 };
 
 namespace {
@@ -81,7 +87,7 @@ void ProductionRecordWindowTest::everyScanIsRecorded() {
     w.setPortList({second->slavePath()});
     scan(f, "A1B2C3D4E5F7");
 
-    const auto runs = recorded(f.path("km640-production.sqlite"));
+    const auto runs = recorded(f.path("data/km640-production.sqlite"));
     QCOMPARE(runs.size(), size_t(2));
     QCOMPARE(runs[0].serial, std::string("A1B2C3D4E5F6"));
     QCOMPARE(runs[0].station, std::string("line-7"));
@@ -126,7 +132,7 @@ void ProductionRecordWindowTest::repeatedSerialIsAskedAboutDefaultNo() {
     QCOMPARE(f.messages.shown.size(), size_t(1));
     QVERIFY(board->writeCount() > writes);
 
-    const auto runs = recorded(f.path("km640-production.sqlite"));
+    const auto runs = recorded(f.path("data/km640-production.sqlite"));
     QCOMPARE(runs.size(), size_t(3));
     QVERIFY(runs[1].state == RunState::Refused);
     QCOMPARE(runs[1].repeatOf, std::optional<std::int64_t>(runs[0].id));
@@ -157,9 +163,11 @@ void ProductionRecordWindowTest::unusableRecordProgramsNothing() {
         QVERIFY(!QFile::exists(f.dir.path() + "/2010-03-07.log"));
         QVERIFY(w.isEnabled());
     }
-    // The record's folder is the start folder that went away, and with it
-    // the day's log: the log is what the line hears of.
+    // The start folder went away, and with it the day's log: the log is what
+    // the line hears of (the record is in the user's data folder).
     MainWindowFixture f;
+    QTemporaryDir data;
+    f.services->dataDirectory = data.path().toStdString();
     f.devices.records = DevicesWithBoard(*board);
     f.start();
     f.dir.remove();
@@ -172,10 +180,13 @@ void ProductionRecordWindowTest::unusableRecordProgramsNothing() {
 void ProductionRecordWindowTest::settingThroughItsDialog() {
     FakePreferences settings;
     settings.texts[kRecordSetting] = "/srv/old.sqlite";
-    ProductionRecordDialog dialog(nullptr, settings, "bench-pc");
+    ProductionRecordDialog dialog(nullptr, settings, "bench-pc", "In use: /srv/old.sqlite",
+                                  "/home/anna/.local/share/km640/km640-production.sqlite");
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(dialog.edtRecord()->text(), QString("/srv/old.sqlite"));
+    QCOMPARE(dialog.edtRecord()->placeholderText(), QString("/home/anna/.local/share/km640/km640-production.sqlite"));
+    QCOMPARE(dialog.lblInUse()->text(), QString("In use: /srv/old.sqlite"));
     QCOMPARE(dialog.edtStation()->placeholderText(), QString("bench-pc"));
     QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
 
@@ -222,7 +233,7 @@ void ProductionRecordWindowTest::windowPaintsWhileTheRecordIsLocked() {
     const int writes = board->writeCount();
     {
         QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
-        other.setDatabaseName(QString::fromStdString(f.path("km640-production.sqlite")));
+        other.setDatabaseName(QString::fromStdString(f.path("data/km640-production.sqlite")));
         QVERIFY(other.open());
         QSqlQuery hold(other);
         QVERIFY(hold.exec("BEGIN IMMEDIATE"));
@@ -285,6 +296,84 @@ void ProductionRecordWindowTest::frozenServerIsReportedWhileTheWindowPaints() {
     scan(f, "A1B2C3D4E5F7");
     QCOMPARE(f.messages.shown.size(), size_t(1));
     QVERIFY(board->writeCount() > writes);
+}
+
+namespace {
+
+// What "Production Record..." shows as the record in use; the dialog is
+// closed as soon as it is up.
+QString recordInUse(TfmMain& w) {
+    QString shown;
+    QTimer::singleShot(0, &w, [&shown] {
+        auto* dialog = qobject_cast<ProductionRecordDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        shown = dialog->lblInUse()->text();
+        dialog->reject();
+    });
+    w.editProductionRecord();
+    return shown;
+}
+
+}  // namespace
+
+// The window and km640-cli, started anywhere, use one record on a PC: the
+// one in the user's data folder, which both find the same way.
+void ProductionRecordWindowTest::windowAndCliShareThePcsRecord() {
+    QTemporaryDir home;
+    const QByteArray dataHome = (home.path() + "/share").toLocal8Bit();
+    qputenv("XDG_DATA_HOME", dataHome);
+    auto board = StartBoard(PagerMemory("OLD"));
+    MainWindowFixture f;
+    f.services->dataDirectory = UserDataFolder(dataHome.constData(), nullptr).string();
+    f.devices.records = DevicesWithBoard(*board);
+    TfmMain& w = f.start();
+    const std::string shared = home.path().toStdString() + "/share/km640/km640-production.sqlite";
+    QCOMPARE(w.recordPlace()->text().toStdString(), "Record: " + shared);
+    scan(f, "A1B2C3D4E5F6");
+    QVERIFY(f.messages.shown.empty());
+    QCOMPARE(recordInUse(w).toStdString(), "In use: " + shared);
+
+    // km640-cli in another folder, with another log folder, lists that run.
+    const std::string cli = "cd '" + home.path().toStdString() + "' && XDG_DATA_HOME='" + dataHome.toStdString() +
+                            "' " KM640_CLI_PROGRAM " records --log-dir logs";
+    const ProgramRun table = runProgram(cli, StandardError::WithOutput);
+    QCOMPARE(table.status, 0);
+    QVERIFY2(table.out.starts_with("Production record: " + shared + "\n"), table.out.c_str());
+    QVERIFY2(table.out.find("A1B2C3D4E5F6") != std::string::npos, table.out.c_str());
+    QVERIFY(!QFile::exists(home.path() + "/logs"));
+    qunsetenv("XDG_DATA_HOME");
+}
+
+// A record the window kept in its start folder before is still used while
+// it is there; the status bar and the dialog say where it is and where to
+// move it, so that the window and km640-cli share one.
+void ProductionRecordWindowTest::recordAtTheEarlierPlaceIsStillUsed() {
+    auto board = StartBoard(PagerMemory("OLD"));
+    MainWindowFixture f;
+    {
+        ProductionRecord earlier;
+        QVERIFY(earlier.open(ParseRecordUrl(f.path("km640-production.sqlite")).location));
+    }
+    f.devices.records = DevicesWithBoard(*board);
+    TfmMain& w = f.start();
+    const std::string earlier = f.path("km640-production.sqlite"), shared = f.path("data/km640-production.sqlite");
+    const std::string note = "Using the record at " + earlier +
+                             " (the earlier place); to share it with the window and km640-cli on this PC, move it "
+                             "to " + shared + " while no station uses it.";
+    QCOMPARE(w.recordPlace()->text().toStdString(), "Record: " + earlier + " (earlier place)");
+    QCOMPARE(w.recordPlace()->toolTip().toStdString(), note);
+    QCOMPARE(recordInUse(w).toStdString(), "In use: " + earlier + "\n" + note);
+    scan(f, "A1B2C3D4E5F6");
+    QVERIFY(f.messages.shown.empty());
+    QCOMPARE(recorded(earlier).size(), size_t(1));
+    QVERIFY(!QFile::exists(QString::fromStdString(shared)));
+
+    // A record given in the setting wins.
+    f.preferences.texts[kRecordSetting] = f.path("given.sqlite");
+    scan(f, "A1B2C3D4E5F7");
+    QCOMPARE(recorded(f.path("given.sqlite")).size(), size_t(1));
+    QCOMPARE(w.recordPlace()->text().toStdString(), "Record: " + f.path("given.sqlite"));
+    QCOMPARE(w.recordPlace()->toolTip().toStdString(), f.path("given.sqlite"));
 }
 
 QTEST_MAIN(ProductionRecordWindowTest)

@@ -97,7 +97,7 @@ void ProductionRosterWindowTest::eachScanGetsItsRow() {
     QCOMPARE(board->writeCount(), writes);
 
     ProductionRecord record;
-    QVERIFY(record.open(ParseRecordUrl(f.path("km640-production.sqlite")).location));
+    QVERIFY(record.open(ParseRecordUrl(f.path("data/km640-production.sqlite")).location));
     const auto runs = record.runs({}).value_or(std::vector<RecordedRun>{});
     QCOMPARE(runs.size(), size_t(3));
     QCOMPARE(runs[0].roster.file, std::string("fleet.csv"));
@@ -156,7 +156,7 @@ void ProductionRosterWindowTest::countFollowsAnotherStation() {
     // with values its row no longer holds (still to do), then one with its
     // row as it stands.
     ProductionRecord line2;
-    QVERIFY(line2.open(ParseRecordUrl(f.path("km640-production.sqlite")).location));
+    QVERIFY(line2.open(ParseRecordUrl(f.path("data/km640-production.sqlite")).location));
     const std::string zeros(64, '0');
     const struct {
         const char* serial;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 #include <utility>
@@ -224,8 +225,7 @@ void ProductionTest::unusableLogProgramsNothing() {
     // A server nobody listens on: the record cannot be reached either.
     const std::string unreachable = "postgresql://line@/km640?host=" + QDir::tempPath().toStdString() + "/km640-nosuchsocket";
     const Case cases[] = {
-        // A log that can be neither created (the start directory is gone,
-        // and with it the production record beside the log) ...
+        // A log that can be neither created (the start directory is gone) ...
         {"no start directory", [](const QString& dir) { QDir(dir).removeRecursively(); }, ""},
         // ... nor opened for appending (something that is not a file holds its name).
         {"log name taken", [](const QString& dir) { QDir(dir).mkpath("2010-03-07.log"); }, ""},
@@ -237,6 +237,9 @@ void ProductionTest::unusableLogProgramsNothing() {
     };
     for (const auto& c : cases) {
         MainWindowFixture f;
+        // The user's data folder, with the record, is elsewhere.
+        QTemporaryDir data;
+        f.services->dataDirectory = data.path().toStdString();
         f.devices.records = DevicesWithBoard(*board);
         if (*c.record) f.preferences.texts[kRecordSetting] = c.record;
         f.start();

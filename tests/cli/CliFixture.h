@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -36,13 +37,20 @@ public:
 };
 
 // The record's clock: 2010-03-07 14:05:09 at UTC+1, the fixed local clock's
-// moment; every look at the steady clock is 1.5 s after the one before.
+// moment; every look at the steady clock is 1.5 s after the one before. A
+// run looks at it when it starts and when the pager has been written:
+// onLook lets a test act at that moment (another station, say).
 class FixedRecordClock : public RecordClock {
 public:
     RunTime now() override { return time; }
-    std::int64_t steadyMs() override { return steady += 1500; }
+    std::int64_t steadyMs() override {
+        if (onLook) onLook(++looks);
+        return steady += 1500;
+    }
     RunTime time{1267967109000, 3600};
     std::int64_t steady = 0;
+    int looks = 0;
+    std::function<void(int)> onLook;
 };
 
 struct CliRun {
@@ -71,6 +79,7 @@ protected:
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
+        dataFolder_ = dir_ / "data" / "km640";
     }
     void TearDown() override {
         board_.reset();
@@ -92,6 +101,7 @@ protected:
         context.in = &in;
         context.hostName = "bench-pc";
         context.recordEnvironment = recordEnvironment_;
+        context.dataFolder = dataFolder_;
         context.recordClock = &recordClock_;
         RosterCheckCache rosterChecks(cacheFolder_);  // each run its own memory, as each process
         context.rosterChecks = &rosterChecks;
@@ -100,6 +110,8 @@ protected:
         return {code, out.str(), err.str()};
     }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    // This PC's production record, where km640-cli keeps it by default.
+    std::string recordFile() const { return (dataFolder_ / "km640-production.sqlite").string(); }
     std::string save(const std::string& name, const CodePlugImage& image) const {
         std::ofstream(path(name), std::ios::binary)
             .write(reinterpret_cast<const char*>(image.bytes().data()), static_cast<std::streamsize>(kImageSize));
@@ -118,6 +130,7 @@ protected:
     std::string recordEnvironment_;  // KM640_RECORD as the test sets it
     bool inIsTerminal_ = false;      // standard input as an operator's terminal
     fs::path cacheFolder_;           // the user's cache folder for km640; none when empty
+    fs::path dataFolder_;            // the user's data folder for km640, in dir_ (SetUp)
     FixedDevices devices_;
     fs::path dir_;
     std::unique_ptr<PtyBoard> board_;

@@ -378,9 +378,11 @@ TEST_F(CliOverPty, ProductionWriteWithItsDailyLog) {
     const int writes = board_->writeCount();
     const auto noLog = run({"production", "--port", port(), file, "--serial", "A1", "--log-dir", path("nowhere")});
     EXPECT_EQ(noLog.code, toInt(ExitCode::LogNotOpened));
-    // The production record lives beside the day's logs by default, and is
-    // opened first.
-    EXPECT_NE(noLog.err.find("/nowhere/km640-production.sqlite cannot be opened"), std::string::npos) << noLog.err;
+    // The production record lives in the user's data folder, away from the
+    // day's logs: the log's folder is what the line hears of.
+    EXPECT_NE(noLog.err.find("cannot open the production log " + path("nowhere") + "/2010-03-07.log"),
+              std::string::npos)
+        << noLog.err;
     EXPECT_EQ(board_->writeCount(), writes) << "no pager is programmed without its log";
 }
 

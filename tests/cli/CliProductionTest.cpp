@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 
 #include "cli/ExitCode.h"
+#include "pager/ProductionLog.h"
 #include "record/CodePlugFingerprint.h"
 #include "record/ProductionRecord.h"
 #include "tests/cli/CliFixture.h"
@@ -36,7 +37,7 @@ protected:
     }
     std::vector<RecordedRun> recorded(const std::string& record = {}) {
         ProductionRecord r;
-        EXPECT_TRUE(r.open(ParseRecordUrl(record.empty() ? path("logs/km640-production.sqlite") : record).location))
+        EXPECT_TRUE(r.open(ParseRecordUrl(record.empty() ? recordFile() : record).location))
             << r.error();
         return r.runs({}).value_or(std::vector<RecordedRun>{});
     }
@@ -51,7 +52,7 @@ protected:
     void fillDiskUnderRecord() {
         {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "sabotage");
-            db.setDatabaseName(QString::fromStdString(path("logs/km640-production.sqlite")));
+            db.setDatabaseName(QString::fromStdString(recordFile()));
             ASSERT_TRUE(db.open());
             QSqlQuery query(db);
             ASSERT_TRUE(query.exec("CREATE TRIGGER full_disk BEFORE UPDATE ON production_run "
@@ -276,7 +277,7 @@ TEST_F(CliProduction, RecordsForTheQualityDepartment) {
     EXPECT_EQ(one.out.find("ZX9876543210"), std::string::npos);
 
     // A table says first which record it lists.
-    const std::string named = "Production record: " + path("logs/km640-production.sqlite") + "\n";
+    const std::string named = "Production record: " + recordFile() + "\n";
     EXPECT_EQ(records({"--summary"}).out, named +
               "Day         Outcome                     Runs\n"
               "2010-03-07  Refused: programmed before  1\n"
@@ -289,10 +290,66 @@ TEST_F(CliProduction, RecordsForTheQualityDepartment) {
     EXPECT_EQ(records({"--until", "2010-03-06", "--csv"}).out, lines[0] + "\n");
     EXPECT_EQ(records({"--until", "2010-03-07", "--csv"}).out, csv.out);
 
+    // A user whose data folder holds no record yet.
+    dataFolder_ = path("new-user/km640");
     const auto none = run({"records", "--log-dir", path("empty")});
     EXPECT_EQ(none.code, toInt(ExitCode::LogNotOpened));
-    EXPECT_EQ(none.err, "km640-cli: there is no production record " + path("empty/km640-production.sqlite") + "\n");
-    EXPECT_FALSE(fs::exists(path("empty")));
+    EXPECT_EQ(none.err, "km640-cli: there is no production record " + recordFile() + "\n");
+    EXPECT_FALSE(fs::exists(path("new-user")));
+}
+
+// Another station settles the run as abandoned while this one is writing
+// the pager (its operator took the station for dead): the run stays
+// abandoned, and the station says by whom and when, on its output and in
+// the day's log under the pager's line, so that the pager gets checked.
+TEST_F(CliProduction, ARunAbandonedMeanwhileIsSaidAndLogged) {
+    recordClock_.onLook = [&](int look) {
+        if (look != 2) return;  // the pager has been written
+        ProductionRecord other;
+        ASSERT_TRUE(other.open(ParseRecordUrl(recordFile()).location)) << other.error();
+        ASSERT_EQ(other.abandon("ZX9876543210", "qa@line-pc", "2010-03-07T13:06:00.000Z")->size(), 1u);
+    };
+    const auto produced = run(production({"--serial", "ZX9876543210"}));
+    const std::string said = "this run was settled as abandoned by qa@line-pc at 2010-03-07T13:06:00.000Z; the pager "
+                             "was programmed: check it";
+    EXPECT_EQ(produced.code, toInt(ExitCode::RecordLost));
+    EXPECT_EQ(produced.err, "km640-cli: ZX9876543210: Write Success !, but " + said + "\n");
+    EXPECT_EQ(logText(), DailyLogHeader() + "2010-03-07 14:05:09  Serial No. = ZX9876543210  Write Success !\r\n" +
+                             "2010-03-07 14:05:09  Serial No. = ZX9876543210  " + said + "\r\n");
+    const auto runs = recorded();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_TRUE(runs[0].state == RunState::Abandoned);
+}
+
+// A record that an earlier version kept beside the day's logs is still
+// used, and every use says where it is and where to move it; the note goes
+// to standard error, so a CSV listing stays CSV. A record given wins.
+TEST_F(CliProduction, ARecordAtTheEarlierPlaceIsStillUsed) {
+    const std::string earlier = path("logs/km640-production.sqlite");
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.open(ParseRecordUrl(earlier).location)) << record.error();
+    }
+    const std::string note = "km640-cli: using the record at " + earlier +
+                             " (the earlier place); to share it with the window and km640-cli on this PC, move it to " +
+                             recordFile() + " while no station uses it\n";
+    const auto produced = run(production({"--serial", "ZX9876543210"}));
+    EXPECT_EQ(produced.code, 0) << produced.err;
+    EXPECT_EQ(produced.err, note);
+    EXPECT_EQ(recorded(earlier).size(), 1u);
+    EXPECT_FALSE(fs::exists(dataFolder_)) << "nothing made in the data folder";
+
+    const auto csv = run({"records", "--log-dir", path("logs"), "--csv"});
+    EXPECT_EQ(csv.err, note);
+    EXPECT_EQ(csv.out.rfind("id,started_utc,", 0), 0u) << csv.out;
+    EXPECT_NE(csv.out.find(",ZX9876543210,"), std::string::npos) << csv.out;
+    const auto table = run({"records", "--log-dir", path("logs")});
+    EXPECT_EQ(table.out.rfind("Production record: " + earlier + "\n", 0), 0u) << table.out;
+
+    const auto given = run(production({"--serial", "ZX9876543211", "--record", path("given.sqlite")}));
+    EXPECT_EQ(given.code, 0) << given.err;
+    EXPECT_EQ(given.err, "");
+    EXPECT_EQ(recorded(path("given.sqlite")).size(), 1u);
 }
 
 // A record no pager went through yet (the station opened it, or a new file)
@@ -348,7 +405,7 @@ TEST_F(CliProduction, RecordsAsAGermanSpreadsheetReadsThem) {
 // A user who may not enter the record's folder is told so (no abort).
 TEST_F(CliProduction, ARecordOutOfReachIsSaid) {
     ASSERT_EQ(run(production({"--serial", "ZX9876543210"})).code, 0);
-    fs::permissions(path("logs"), fs::perms::none);
+    fs::permissions(dataFolder_, fs::perms::none);
     const passwd* nobody = getpwnam("nobody");
     ASSERT_TRUE(geteuid() != 0 || nobody != nullptr);
     const pid_t child = fork();
@@ -357,13 +414,13 @@ TEST_F(CliProduction, ARecordOutOfReachIsSaid) {
         if (geteuid() == 0 && (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) _exit(50);
         const auto listed = run({"records", "--log-dir", path("logs")});
         const bool said = listed.err.find("cannot reach the production record " +
-                                          path("logs/km640-production.sqlite") + ": Permission denied") !=
+                                          recordFile() + ": Permission denied") !=
                           std::string::npos;
         _exit(said ? listed.code : 51);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    fs::permissions(path("logs"), fs::perms::owner_all);
+    fs::permissions(dataFolder_, fs::perms::owner_all);
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), toInt(ExitCode::LogNotOpened));
 }
@@ -371,7 +428,8 @@ TEST_F(CliProduction, ARecordOutOfReachIsSaid) {
 // Listing the record changes nothing in it: a record an older program left
 // is listed as it is (no upgrade).
 TEST_F(CliProduction, RecordsLeavesTheRecordAsItIs) {
-    const std::string file = path("logs/km640-production.sqlite");
+    const std::string file = recordFile();
+    fs::create_directories(dataFolder_);
     {
         ProductionRecord record;
         ASSERT_TRUE(record.openAtSchemaVersion(ParseRecordUrl(file).location, 1)) << record.error();
@@ -401,7 +459,8 @@ TEST_F(CliProduction, RecordsLeavesTheRecordAsItIs) {
 // is refused on every station until the run is settled. records --abandon
 // shows the run and asks on a terminal; a script must say --yes.
 TEST_F(CliProduction, AbandonSettlesARunWhoseStationDied) {
-    const std::string file = path("logs/km640-production.sqlite");
+    const std::string file = recordFile();
+    fs::create_directories(dataFolder_);
     {
         ProductionRecord record;
         ASSERT_TRUE(record.open(ParseRecordUrl(file).location)) << record.error();
@@ -454,7 +513,7 @@ TEST_F(CliProduction, AbandonSettlesARunWhoseStationDied) {
     EXPECT_EQ(runs[0].abandonedBy, by);
     EXPECT_EQ(runs[0].abandonedUtc, "2010-03-07T13:05:09.000Z");
     EXPECT_EQ(run({"records", "--log-dir", path("logs"), "--summary"}).out,
-              "Production record: " + path("logs/km640-production.sqlite") + "\n"
+              "Production record: " + recordFile() + "\n"
               "Day         Outcome                     Runs\n"
               "2010-03-07  (abandoned)                 1\n"
               "2010-03-07  Refused: programmed before  1\n");

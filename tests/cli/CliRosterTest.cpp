@@ -44,7 +44,7 @@ protected:
     }
     std::vector<RecordedRun> recorded() {
         ProductionRecord r;
-        EXPECT_TRUE(r.open(ParseRecordUrl(path("logs/km640-production.sqlite")).location)) << r.error();
+        EXPECT_TRUE(r.open(ParseRecordUrl(recordFile()).location)) << r.error();
         return r.runs({}).value_or(std::vector<RecordedRun>{});
     }
     std::string shown(const CodePlugImage& image, const char* name) {
@@ -159,7 +159,7 @@ TEST_F(CliRoster, ABadRowStopsTheWholeFleetBeforeTheFirstPager) {
     EXPECT_EQ(refused.code, toInt(ExitCode::Refused));
     EXPECT_NE(refused.err.find("no pager was programmed"), std::string::npos) << refused.err;
     EXPECT_EQ(board_->writeCount(), writes);
-    EXPECT_FALSE(fs::exists(path("logs/km640-production.sqlite"))) << "nothing recorded either";
+    EXPECT_FALSE(fs::exists(recordFile())) << "nothing recorded either";
 
     EXPECT_EQ(run({"roster", "check", line_, roster_}).code, 0);
     const auto todo = run({"roster", "status", roster_, "--log-dir", path("logs")});

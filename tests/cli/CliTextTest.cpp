@@ -73,6 +73,8 @@ protected:
         fs::remove_all(folder_);
         fs::create_directories(folder_ / "run");
         setenv("XDG_RUNTIME_DIR", (folder_ / "run").c_str(), 1);
+        // This PC's production record goes into the test's folder.
+        setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
         const CodePlugImage image = clitest::savedImage();
         std::ofstream(bench(), std::ios::binary)
             .write(reinterpret_cast<const char*>(image.bytes().data()), static_cast<std::streamsize>(kImageSize));

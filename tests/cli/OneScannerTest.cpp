@@ -52,6 +52,8 @@ protected:
         fs::create_directories(folder_ / "run");
         fs::create_directories(folder_ / "logs");
         setenv("XDG_RUNTIME_DIR", (folder_ / "run").c_str(), 1);
+        // This PC's production record goes into the test's folder.
+        setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
         const CodePlugImage image = clitest::savedImage();
         for (const char* name : {"line.tbl", "board0.tbl", "board1.tbl", "board2.tbl"})
             std::ofstream((folder_ / name).string(), std::ios::binary)

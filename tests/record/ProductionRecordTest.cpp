@@ -261,6 +261,11 @@ TEST_P(ProductionRecordTest, ListingsByDayStationAndSerial) {
               "2024-05-02,Write Success !,1\r\n");
     EXPECT_EQ(SummaryCsv(*record.summary({{}, "line-2", "2024-05-02", {}})),
               "day,outcome,runs\r\n2024-05-02,(unfinished),1\r\n");
+    // One serial number's runs, and days at both ends of a range.
+    EXPECT_EQ(SummaryCsv(*record.summary({"SN0000000003", {}, {}, {}})),
+              "day,outcome,runs\r\n2024-05-01,Verify Fail !,1\r\n");
+    EXPECT_EQ(SummaryCsv(*record.summary({{}, "line-1", "2024-04-30", "2024-05-01"})),
+              "day,outcome,runs\r\n2024-04-30,Write Success !,1\r\n2024-05-01,Write Success !,1\r\n");
 }
 
 // Stations scanning the same label at once: each process claims it at the
@@ -409,6 +414,7 @@ TEST_P(ProductionRecordTest, ACompletionLeavesAnAbandonedRunAsItWasSettled) {
     ASSERT_EQ(runs->size(), 1u);
     EXPECT_EQ((*runs)[0].state, RunState::Abandoned);
     EXPECT_EQ((*runs)[0].outcome, kAbandonedOutcome);
+    EXPECT_EQ(SummaryCsv(*record.summary({})), "day,outcome,runs\r\n2024-05-02,(abandoned),1\r\n");
 }
 
 // The shared server is restarted (an update, a fail-over) between two scans
@@ -536,7 +542,7 @@ TEST_P(RecordReaderTest, AReaderWithoutWriteRightsListsTheRuns) {
         ASSERT_TRUE(record.finish(claim.runId, endOf(RunState::Programmed, "Write Success !")));
     }
     rawExec("CREATE ROLE quality LOGIN");
-    rawExec("GRANT SELECT ON production_run, km640_schema TO quality");
+    rawExec("GRANT SELECT ON production_run, run_day_count, km640_schema TO quality");
     RecordLocation reader = location_;
     reader.user = "quality";
     ProductionRecord record;
@@ -544,6 +550,7 @@ TEST_P(RecordReaderTest, AReaderWithoutWriteRightsListsTheRuns) {
     const auto runs = record.runs({});
     ASSERT_TRUE(runs);
     ASSERT_EQ(runs->size(), 1u);
+    EXPECT_EQ(SummaryCsv(*record.summary({})), "day,outcome,runs\r\n2024-05-02,Write Success !,1\r\n");
     // It cannot program anything, and says so.
     const Claim claim = record.claim(startOf("A1B2C3D4E5F7"), false);
     EXPECT_EQ(claim.kind, Claim::Kind::Failed);

@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/UserFolders.h"
 #include "record/RecordUrl.h"
 
 using namespace km640;
@@ -127,14 +133,87 @@ TEST(RecordUrl, ShownWithoutItsPassword) {
     EXPECT_EQ(shown("/tmp/r.sqlite"), "/tmp/r.sqlite");
 }
 
-TEST(RecordUrl, GivenRecordBeforeEnvironmentBeforeLogFolder) {
-    const auto chosen = [](const std::string& given, const char* env) {
-        const auto parse = ChooseRecord(given, env, "/srv/logs");
-        return parse.location.kind == Kind::Sqlite ? parse.location.sqliteFile : parse.location.host;
+TEST(RecordUrl, UserDataFolderAsTheBaseDirectoriesSay) {
+    struct Case {
+        const char* xdg;
+        const char* home;
+        const char* folder;
     };
-    EXPECT_EQ(chosen("postgresql://given/db", "postgresql://env/db"), "given");
-    EXPECT_EQ(chosen("", "postgresql://env/db"), "env");
-    EXPECT_EQ(chosen("", ""), "/srv/logs/km640-production.sqlite");
-    EXPECT_EQ(chosen("", nullptr), "/srv/logs/km640-production.sqlite");
-    EXPECT_NE(ChooseRecord("", "mysql://x", ".").error, "");
+    const Case cases[] = {
+        {"/data", "/home/anna", "/data/km640"},
+        {"data", "/home/anna", "/home/anna/.local/share/km640"},  // a relative value is ignored
+        {"", "/home/anna", "/home/anna/.local/share/km640"},
+        {nullptr, "/home/anna", "/home/anna/.local/share/km640"},
+        {nullptr, nullptr, ""},
+        {nullptr, "anna", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.xdg ? c.xdg : "(none)") + " " + (c.home ? c.home : "(none)"));
+        EXPECT_EQ(UserDataFolder(c.xdg, c.home).string(), c.folder);
+    }
+    EXPECT_EQ(UserCacheFolder("/cache", "/home/anna").string(), "/cache/km640");
+    EXPECT_EQ(UserCacheFolder(nullptr, "/home/anna").string(), "/home/anna/.cache/km640");
+}
+
+// Given before KM640_RECORD before the PC's default record; a record at the
+// earlier default place (the log folder) is used while it is there, and the
+// note says where it is and where to move it.
+TEST(RecordUrl, ChosenRecordAndTheEarlierPlace) {
+    namespace fs = std::filesystem;
+    const fs::path top = fs::temp_directory_path() / ("km640-record-choice-" + std::to_string(getpid()));
+    fs::remove_all(top);
+    const fs::path logs = top / "logs", data = top / "data" / "km640", bare = top / "bare";
+    fs::create_directories(logs);
+    fs::create_directories(data);
+    fs::create_directories(bare);
+    std::ofstream(logs / kDefaultRecordFile) << "";
+    const std::string inLogs = (logs / kDefaultRecordFile).string(), inData = (data / kDefaultRecordFile).string();
+    struct Case {
+        const char* what;
+        std::string given;
+        const char* env;
+        fs::path logFolder;
+        fs::path dataFolder;
+        bool sharedThere;
+        std::string chosen;
+        std::string note;
+        bool inDataFolder;
+    };
+    const std::string moveIt = "using the record at " + inLogs + " (the earlier place); to share it with the window and "
+                               "km640-cli on this PC, move it to " + inData + " while no station uses it";
+    const Case cases[] = {
+        {"given", "postgresql://given/db", "postgresql://env/db", logs, data, false, "given", "", false},
+        {"environment", "", "postgresql://env/db", logs, data, false, "env", "", false},
+        {"the PC's default", "", "", bare, data, false, inData, "", true},
+        {"no environment", "", nullptr, bare, data, false, inData, "", true},
+        {"the earlier place", "", "", logs, data, false, inLogs, moveIt, false},
+        {"both places", "", "", logs, data, true, inLogs,
+         "using the record at " + inLogs + " (the earlier place); the record at " + inData +
+             ", which the window and km640-cli share, is not used while this one is there",
+         false},
+        {"the log folder is the data folder", "", "", data, data, true, inData, "", true},
+        {"no data folder", "", "", bare, {}, false, (bare / kDefaultRecordFile).string(), "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(data / kDefaultRecordFile);
+        if (c.sharedThere) std::ofstream(data / kDefaultRecordFile) << "";
+        const RecordChoice choice = ChooseRecord(c.given, c.env, c.logFolder.string(), c.dataFolder);
+        EXPECT_EQ(choice.error, "");
+        EXPECT_EQ(choice.location.kind == Kind::Sqlite ? choice.location.sqliteFile : choice.location.host, c.chosen);
+        EXPECT_EQ(choice.note, c.note);
+        EXPECT_EQ(choice.inDataFolder, c.inDataFolder);
+    }
+    EXPECT_NE(ChooseRecord("", "mysql://x", ".", data).error, "");
+
+    // The data folder is made for a run to be recorded, and only then.
+    const RecordChoice fresh = ChooseRecord("", nullptr, bare.string(), top / "new" / "km640");
+    EXPECT_FALSE(fs::exists(top / "new"));
+    EXPECT_EQ(MakeRecordFolder(fresh), "");
+    EXPECT_TRUE(fs::is_directory(top / "new" / "km640"));
+    std::ofstream(top / "file") << "";
+    EXPECT_NE(MakeRecordFolder(ChooseRecord("", nullptr, bare.string(), top / "file" / "km640")).find(
+                  "the folder " + (top / "file" / "km640").string() + " for the production record cannot be made: "),
+              std::string::npos);
+    fs::remove_all(top);
 }

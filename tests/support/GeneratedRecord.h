@@ -90,6 +90,13 @@ inline std::string fillRecord(const RecordLocation& location, std::int64_t first
             if (!insert.exec()) error = insert.lastError().text().toStdString();
         }
         if (error.empty() && !db.commit()) error = db.lastError().text().toStdString();
+        // A record that grew over months has been vacuumed and analysed by
+        // the server's autovacuum as it went; one filled in a single
+        // transaction has not, yet, and its table of day counts holds a row
+        // version for every run that went in.
+        QSqlQuery tidy(db);
+        for (const char* statement : {"VACUUM FULL run_day_count", "VACUUM ANALYZE"})
+            if (error.empty() && !sqlite && !tidy.exec(statement)) error = tidy.lastError().text().toStdString();
     }
     QSqlDatabase::removeDatabase(name);
     return error;
