@@ -99,14 +99,14 @@ ProductionRecord::~ProductionRecord() {
     worker_->end();
 }
 
-std::string ProductionRecord::tookTooLong(const char* what) const {
-    char limit[32];
-    if (limit_.count() % 1000 == 0)
-        std::snprintf(limit, sizeof limit, "%lld s", static_cast<long long>(limit_.count() / 1000));
+std::string ProductionRecord::tookTooLong(const char* what, std::chrono::milliseconds limit) const {
+    char shown[32];
+    if (limit.count() % 1000 == 0)
+        std::snprintf(shown, sizeof shown, "%lld s", static_cast<long long>(limit.count() / 1000));
     else
-        std::snprintf(limit, sizeof limit, "%.3g s", static_cast<double>(limit_.count()) / 1000.0);
+        std::snprintf(shown, sizeof shown, "%.3g s", static_cast<double>(limit.count()) / 1000.0);
     return "the production record " + RecordDisplayName(location_) + " cannot be used: " + what +
-           " took longer than " + limit +
+           " took longer than " + shown +
            (location_.kind == RecordLocation::Kind::Postgres ? " (the server did not answer in time)" : "");
 }
 
@@ -139,7 +139,8 @@ T ProductionRecord::call(const char* what, std::function<T(RecordConnection&)> b
         bool open = false;
     };
     auto slot = std::make_shared<Slot>();
-    worker_->post([slot, connection = connection_, body = std::move(body)] {
+    const std::shared_ptr<RecordConnection> connection = connection_;
+    worker_->post([slot, connection, body = std::move(body)] {
         T value = body(*connection);
         const std::lock_guard lock(slot->mutex);
         slot->value = std::move(value);
@@ -149,12 +150,18 @@ T ProductionRecord::call(const char* what, std::function<T(RecordConnection&)> b
         slot->done.notify_all();
     });
     const auto start = Clock::now();
-    const auto deadline = start + limit_;
+    auto deadline = start + limit_;
+    auto limit = limit_;
     const auto waited = [&] { return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start); };
     bool hooked = false;
     std::unique_lock lock(slot->mutex);
     while (!slot->value) {
         const auto now = Clock::now();
+        if (connection->upgrading() && limit < std::chrono::seconds(kRecordUpgradeSeconds)) {
+            what = "bringing the record up to date";
+            limit = std::chrono::seconds(kRecordUpgradeSeconds);
+            deadline = start + limit;
+        }
         if (now >= deadline) {
             lock.unlock();
             if (hooked) hook_(waited(), true);
@@ -162,7 +169,7 @@ T ProductionRecord::call(const char* what, std::function<T(RecordConnection&)> b
                 std::unique_lock wait(slot->mutex);
                 return slot->done.wait_for(wait, kStopWait, [&] { return slot->value.has_value(); });
             });
-            error_ = tookTooLong(what);
+            error_ = tookTooLong(what, limit);
             return timedOut;
         }
         slot->done.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(5)));
@@ -232,7 +239,7 @@ bool ProductionRecord::stream(const char* what,
                 channel->space.notify_all();
                 lock.unlock();
                 giveUpConnection(finished);
-                error_ = tookTooLong(what);
+                error_ = tookTooLong(what, limit_);
                 return false;
             }
             rows.swap(channel->rows);

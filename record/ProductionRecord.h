@@ -147,7 +147,7 @@ private:
     // A call that was given up on is stopped, and its thread ended; the
     // next call gets a fresh thread and connection.
     void giveUpConnection(const std::function<bool()>& ended);
-    std::string tookTooLong(const char* what) const;
+    std::string tookTooLong(const char* what, std::chrono::milliseconds limit) const;
     void startCheckWhenDue();
     void endCheck();
 

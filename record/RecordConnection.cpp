@@ -258,6 +258,17 @@ bool RecordConnection::migrate(int upTo) {
                         .arg(version)
                         .arg(LatestSchemaVersion()));
     }
+    // The caller waits longer for an upgrade, and so does the server.
+    struct Upgrading {
+        std::atomic<bool>& flag;
+        ~Upgrading() { flag = false; }
+    } upgrading{upgrading_};
+    if (version < upTo) {
+        upgrading_ = true;
+        QSqlQuery query(db);
+        if (!sqlite() && !query.exec(QString("SET LOCAL statement_timeout = %1").arg(kRecordUpgradeSeconds * 1000)))
+            return failed(query);
+    }
     for (const auto& migration : SchemaMigrations(sqlite() ? SqlDialect::Sqlite : SqlDialect::Postgres)) {
         if (migration.version <= version || migration.version > upTo) continue;
         QSqlQuery query(db);

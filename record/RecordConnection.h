@@ -93,6 +93,10 @@ public:
     // How long the caller waits for a call: connecting to a server gives up
     // no later (a connection under way cannot be stopped from outside).
     void setAnswerLimit(std::chrono::milliseconds limit) { answerLimit_ = limit; }
+    // True while an older record's schema is being brought up to date (read
+    // from the caller's thread): that happens once per record and may read
+    // every run, so the caller allows it kRecordUpgradeSeconds.
+    bool upgrading() const { return upgrading_; }
 
     // Connects, and creates or upgrades the schema. False with error() set
     // when the record cannot be used; nothing may be programmed then.
@@ -199,6 +203,7 @@ private:
     int schemaVersion_ = 0;  // the version the record was at when opened
     bool connectionLost_ = false;  // the last failure was a connection the server dropped
     std::atomic<bool> givenUp_{false};
+    std::atomic<bool> upgrading_{false};
     std::string error_;
     // The driver's handle, for interrupt() from another thread: set while
     // the connection is open, cleared (under the mutex) before it closes.

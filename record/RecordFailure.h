@@ -13,6 +13,10 @@ namespace km640 {
 // seconds is a program gone wrong, and the operator must hear of it.
 inline constexpr int kRecordLockWaitMs = 3000;  // SQLite busy time, PostgreSQL lock_timeout
 inline constexpr int kRecordStatementMs = 4000;  // PostgreSQL statement_timeout
+// How long the one-time upgrade of an older record may take: it builds
+// indexes and counts over every run, seconds for a record of years, and a
+// station given up on it would try again, and fail, at every start.
+inline constexpr int kRecordUpgradeSeconds = 600;
 inline constexpr int kRecordAnswerSeconds = 5;   // connecting, and any one call as a whole
 
 enum class RecordBackend { Sqlite, Postgres };

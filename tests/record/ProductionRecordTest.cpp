@@ -102,6 +102,27 @@ TEST_P(ProductionRecordTest, CreatesItsSchemaAndUpgradesOlderRecords) {
     EXPECT_EQ(record.runs({})->size(), 2u);
 }
 
+// The first open by a new program version upgrades a record of years in
+// one go (indexes and day counts over every run). That takes longer than a
+// station's call limit, and a station given up on it would fail again at
+// every start: the upgrade has a limit of its own.
+TEST_P(ProductionRecordTest, AnOlderRecordOfYearsIsUpgradedBeyondTheCallLimit) {
+    {
+        ProductionRecord record;
+        ASSERT_TRUE(record.openAtSchemaVersion(location_, 1)) << record.error();
+    }
+    rawExec("INSERT INTO production_run (started_utc, started_local, station, port, serial, state,"
+            " program_version, codeplug_sha256, codeplug_file)"
+            " WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000)"
+            " SELECT '2024-05-02T07:30:12.000Z', '2024-05-02T09:30:12+02:00', 'line-1', '/dev/ttyUSB0',"
+            " 'SN' || i, 'programmed', '1.1.9', 'sha', 'line.tbl' FROM n");
+    ProductionRecord record;
+    record.setCallLimit(std::chrono::milliseconds(250));
+    ASSERT_TRUE(record.open(location_)) << record.error();
+    EXPECT_EQ(record.schemaVersion(), ProductionRecord::latestSchemaVersion());
+    EXPECT_EQ(record.claim(startOf("SN4711"), false).kind, Claim::Kind::Refused);
+}
+
 // A fleet's run keeps its roster, row and the pager's own fingerprint; a
 // label not in the roster is recorded as refused with that reason.
 TEST_P(ProductionRecordTest, KeepsWhatEachPagerOfAFleetGot) {
