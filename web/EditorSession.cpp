@@ -1,5 +1,7 @@
 #include "web/EditorSession.h"
 
+#include <algorithm>
+
 #include "fieldtext/CodePlugDiff.h"
 #include "fieldtext/CodePlugSource.h"
 #include "fieldtext/CodePlugText.h"
@@ -195,6 +197,21 @@ std::string EditorSession::saveText() {
     StampVersion(image_);
     unchanged_ = image_;
     return exportCodePlugText(image_);
+}
+
+std::string EditorSession::imageBytes() const { return std::string(image_.bytes().begin(), image_.bytes().end()); }
+
+std::string EditorSession::takeRead(const std::string& bytes) {
+    std::copy_n(bytes.begin(), std::min(bytes.size(), kImageSize), image_.bytes().begin());
+    const std::vector<std::string> messages = takeAsOpened(image_);
+    unchanged_ = image_;
+    Json json;
+    json.open('{');
+    return messageList(json, messages).close('}').str();
+}
+
+void EditorSession::takeWritten(const std::string& bytes) {
+    std::copy_n(bytes.begin(), std::min(bytes.size(), kImageSize), image_.bytes().begin());
 }
 
 bool EditorSession::modified() const { return !memmap::sameUserSettings(image_, unchanged_); }
