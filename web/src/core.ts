@@ -49,6 +49,11 @@ export interface Session {
   modified(): boolean;
   compare(a: Uint8Array, nameA: string, b: Uint8Array, nameB: string): string;
   checkRoster(csv: Uint8Array): string;
+  // The pager operations' side: the code-plug as held (nothing stamped), a
+  // Read's code-plug taken as the window takes it, and what a Write sent.
+  imageBytes(): Uint8Array;
+  takeRead(bytes: Uint8Array): string;
+  takeWritten(bytes: Uint8Array): void;
 }
 
 export interface Core {

@@ -1,18 +1,21 @@
 // The page: the editor, its files and its title, over the program's core.
 
 import { loadCore, type Control, type Core, type DifferenceRow, type OpenAnswer, type Session } from "./core";
+import { differenceTable } from "./differences";
 import { ask, tell } from "./dialogs";
 import { Editor } from "./editor";
 import * as files from "./files";
+import { PagerOperationsUi, type OperationsHost } from "./operations";
 
 interface Opened {
   name: string;
   handle?: FileSystemFileHandle;
   asText: boolean;
+  fromPager?: boolean; // read from the pager: the title names it, Save asks for a file
 }
 
-class Page {
-  private session: Session;
+class Page implements OperationsHost {
+  readonly session: Session;
   private editor: Editor;
   private opened: Opened = { name: "", asText: false };
   private readonly title: string;
@@ -58,7 +61,7 @@ class Page {
   }
 
   // The window's question before a change would be lost: Yes saves first.
-  private async changesMayGo(): Promise<boolean> {
+  async changesMayGo(): Promise<boolean> {
     (document.activeElement as HTMLElement | null)?.blur(); // a value being typed is part of the work
     if (!this.session.modified()) return true;
     const where = this.opened.name
@@ -110,7 +113,7 @@ class Page {
 
   async saveAs(): Promise<boolean> {
     (document.activeElement as HTMLElement | null)?.blur();
-    const suggested = this.opened.name || "codeplug.tbl";
+    const suggested = (!this.opened.fromPager && this.opened.name) || "codeplug.tbl";
     const target = await files.chooseTarget(suggested);
     if (!target) return false;
     if (target === "download") {
@@ -144,20 +147,7 @@ class Page {
     };
     if (answer.error) return tell([answer.error], this.title);
     const rows = answer.rows ?? [];
-    const table = document.createElement("table");
-    const head = table.createTHead().insertRow();
-    for (const text of ["Field", "Name", nameA, b.name]) {
-      const th = document.createElement("th");
-      th.scope = "col";
-      th.textContent = text;
-      head.append(th);
-    }
-    const body = table.createTBody();
-    for (const row of rows) {
-      const tr = body.insertRow();
-      for (const text of [row.label, row.name, row.a, row.b]) tr.insertCell().textContent = text;
-      if (row.stamped) tr.className = "stamped";
-    }
+    const table = differenceTable(rows, nameA, b.name);
     this.showResult(
       `Compare: ${nameA} and ${b.name}`,
       rows.length ? `${rows.length} field(s) differ` : "The two code-plugs hold the same settings.",
@@ -175,7 +165,20 @@ class Page {
     this.showResult(`Roster check: ${csv.name}`, summary, list);
   }
 
-  private showResult(heading: string, summary: string, content: HTMLElement): void {
+  // The code-plug read from the pager "pager A1B2…" is in the editor now.
+  tookFromPager(name: string, messages: string[]): void {
+    this.opened = { name, asText: false, fromPager: true };
+    this.editor.refreshAll();
+    this.updateTitle();
+    if (messages.length) void tell(messages, this.title);
+  }
+
+  wrote(): void {
+    this.editor.refreshAll();
+    this.updateTitle();
+  }
+
+  showResult(heading: string, summary: string, content: HTMLElement): void {
     const host = byId("results");
     const h2 = Object.assign(document.createElement("h2"), { textContent: heading });
     const p = Object.assign(document.createElement("p"), { textContent: summary });
@@ -214,6 +217,7 @@ async function start(): Promise<void> {
   performance.mark("km640-core-ready");
   document.getElementById("loading")?.remove();
   const page = new Page(core);
+  new PagerOperationsUi(page);
   (window as unknown as { km640: Page }).km640 = page;
   document.body.dataset.ready = "true";
   // The benchmark reads this: the first field can be edited from here on.
