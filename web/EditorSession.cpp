@@ -210,8 +210,10 @@ std::string EditorSession::takeRead(const std::string& bytes) {
     return messageList(json, messages).close('}').str();
 }
 
-void EditorSession::takeWritten(const std::string& bytes) {
+bool EditorSession::takeWritten(const std::string& bytes) {
+    const CodePlugImage before = image_;
     std::copy_n(bytes.begin(), std::min(bytes.size(), kImageSize), image_.bytes().begin());
+    return !memmap::sameUserSettings(before, image_);
 }
 
 bool EditorSession::modified() const { return !memmap::sameUserSettings(image_, unchanged_); }

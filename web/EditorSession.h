@@ -72,8 +72,9 @@ public:
     std::string takeRead(const std::string& bytes);
     // A Write sent the code-plug with what it stamped and took from the
     // pager: the editor holds that, as the window does after a Write; what
-    // counts as unsaved stays as it was.
-    void takeWritten(const std::string& bytes);
+    // counts as unsaved stays as it was. True when a value the user sees
+    // moved with it (battery levels set afresh for an old pager).
+    bool takeWritten(const std::string& bytes);
 
     const CodePlugImage& image() const { return image_; }
 

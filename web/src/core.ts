@@ -53,7 +53,7 @@ export interface Session {
   // Read's code-plug taken as the window takes it, and what a Write sent.
   imageBytes(): Uint8Array;
   takeRead(bytes: Uint8Array): string;
-  takeWritten(bytes: Uint8Array): void;
+  takeWritten(bytes: Uint8Array): boolean; // true: a value the user sees moved
 }
 
 export interface Core {

@@ -168,14 +168,23 @@ class Page implements OperationsHost {
   // The code-plug read from the pager "pager A1B2…" is in the editor now.
   tookFromPager(name: string, messages: string[]): void {
     this.opened = { name, asText: false, fromPager: true };
-    this.editor.refreshAll();
+    this.refreshShown();
     this.updateTitle();
     if (messages.length) void tell(messages, this.title);
   }
 
-  wrote(): void {
-    this.editor.refreshAll();
+  wrote(valuesMoved: boolean): void {
+    if (valuesMoved) this.refreshShown();
     this.updateTitle();
+  }
+
+  // After an operation only the page in sight is brought up to date at once
+  // (a page takes its values afresh whenever it is shown): working out every
+  // page's lists would hold the page for longer than a frame.
+  private refreshShown(): void {
+    const shown = document.querySelector<HTMLElement>("[role=tab][aria-selected=true]")?.textContent;
+    if (shown) this.editor.show(shown);
+    else this.editor.refreshAll();
   }
 
   showResult(heading: string, summary: string, content: HTMLElement): void {

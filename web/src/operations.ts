@@ -17,12 +17,19 @@ export interface OperationsHost {
   changesMayGo(): Promise<boolean>;
   // The editor took a code-plug read from the pager ("pager A1B2…").
   tookFromPager(name: string, messages: string[]): void;
-  // The editor holds what a write sent (stamps and all).
-  wrote(): void;
+  // The editor holds what a write sent (stamps and all); valuesMoved: a
+  // value the user sees moved with it.
+  wrote(valuesMoved: boolean): void;
   showResult(heading: string, summary: string, content: HTMLElement): void;
 }
 
 const kSimulated = "sim";
+
+// Lets the browser paint and take events between two pieces of work, so
+// neither holds the page for long.
+function nextTask(): Promise<void> {
+  return new Promise((resolve) => setTimeout(resolve, 0));
+}
 
 export class PagerOperationsUi {
   private readonly boards = new Boards();
@@ -118,6 +125,7 @@ export class PagerOperationsUi {
     this.setBusy(true);
     const started = performance.now();
     try {
+      await nextTask();
       this.ops ??= new OpsCall(await loadOperations(this.boards.line, (blocks, total, caption) =>
         this.ui.progress(blocks, total, caption), (panel, text) => this.ui.status(panel, text)));
       await body(this.ops, port);
@@ -168,6 +176,7 @@ export class PagerOperationsUi {
       this.show(result, this.stopNotes(result));
       if (result.outcome !== Outcome.Success) return;
       const answer = JSON.parse(this.host.session.takeRead(ops.image())) as { messages?: string[] };
+      await nextTask();
       this.host.tookFromPager(ops.text("km640_pager_title"), answer.messages ?? []);
     });
   }
@@ -192,8 +201,9 @@ export class PagerOperationsUi {
     }
     const result = await ops.write(port, plug, this.ui.syncClock.checked);
     if (result.outcome !== Outcome.Busy && result.outcome !== Outcome.NotACodePlug) {
-      this.host.session.takeWritten(ops.image());
-      this.host.wrote();
+      const moved = this.host.session.takeWritten(ops.image());
+      await nextTask();
+      this.host.wrote(moved);
     }
     this.show(result, this.stopNotes(result));
   }
