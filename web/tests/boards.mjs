@@ -47,6 +47,13 @@ export function asWrittenTo(ops, codePlug, pager) {
   return bytes;
 }
 
+// Installed with page.addInitScript: a browser without the File System
+// Access API, where files come through the file picker and go out as downloads.
+export function withoutFilePickers() {
+  delete window.showOpenFilePicker;
+  delete window.showSaveFilePicker;
+}
+
 // Chooses the simulated board at address (ws://127.0.0.1:PORT) as a user does.
 export async function chooseSimulator(page, where) {
   await page.selectOption("#board-port", "sim");

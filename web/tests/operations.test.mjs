@@ -12,7 +12,8 @@ import assert from "node:assert/strict";
 import { copyFileSync, readFileSync } from "node:fs";
 import { join } from "node:path";
 import { runCli, serve, startChromium, tempDir } from "./support.mjs";
-import { asWrittenTo, chooseSimulator, loadOperations, operate, startSim, stopSim, webSerialStandIn } from "./boards.mjs";
+import { asWrittenTo, chooseSimulator, loadOperations, operate, startSim, stopSim, webSerialStandIn, withoutFilePickers }
+  from "./boards.mjs";
 
 const dir = tempDir();
 const path = (name) => join(dir, name);
@@ -48,16 +49,12 @@ after(async () => {
 
 async function newPage({ webSerial = false } = {}) {
   const page = await chromium.browser.newPage();
-  await page.addInitScript(() => {
-    delete window.showOpenFilePicker;
-    delete window.showSaveFilePicker;
-  });
+  page.errors = [];
+  page.on("pageerror", (e) => page.errors.push(e.message));
+  await page.addInitScript(withoutFilePickers);
   if (webSerial) await page.addInitScript(webSerialStandIn);
-  const errors = [];
-  page.on("pageerror", (e) => errors.push(e.message));
   await page.goto(`http://127.0.0.1:${server.address().port}/`);
   await page.waitForSelector("body[data-ready=true]");
-  page.errors = errors;
   return page;
 }
 
