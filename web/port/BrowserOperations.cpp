@@ -70,6 +70,9 @@ LocalDateTime BrowserClock::now() {
 BrowserOperations::BrowserOperations() : operations_(image_, port_, view_, messages_, clock_, "KM640") {}
 
 void BrowserOperations::selectPort(const std::string& port) {
+    // SYNC TIME leaves its port open; another board chosen since closes it
+    // first, as the window's port list does.
+    if (port_.IsOpen() && port_.PortName() != port) ClosePortQuietly(port_);
     messages_.texts.clear();
     operations_.setPortList({port});
     view_.selectPortIndex(0);
@@ -111,6 +114,7 @@ OperationResult BrowserOperations::SyncTime(const std::string& port) {
 }
 
 int BrowserOperations::Search(const std::vector<std::string>& ports) {
+    ClosePortQuietly(port_);
     messages_.texts.clear();
     view_.setStatus(1, pagerops::kTesting);
     view_.selectPortIndex(-1);

@@ -215,3 +215,42 @@ test("Cancel during a Write finishes the pager under way; a second stops after t
   await page.close();
   await stopSim(paced);
 });
+
+test("SYNC TIME, then Info, Search and Compare on another board", async () => {
+  const first = await board("--websocket", "127.0.0.1:0", "--no-pacing");
+  const second = await board("--websocket", "127.0.0.1:0", "--no-pacing", "--memory", path("base.tbl"),
+    "--serial", "A1B2C3D4E5F6", "--firmware", "1.3.2", "--software-version", "116");
+  const page = await newPage();
+  await chooseSimulator(page, first.where);
+  const synced = await operate(page, "#op-sync");
+  assert.match(synced.text, /^SYNC SUCCESS ! \n\nDATE & TIME : \d{4}\/\d\d\/\d\d {2}\d\d:\d\d( [ap]m)?$/);
+
+  // The port SYNC TIME left open gives way to the board chosen next.
+  await chooseSimulator(page, second.where);
+  await operate(page, "#op-info");
+  const info = await page.locator("#results dl").evaluate((dl) =>
+    [...dl.querySelectorAll("dt")].map((dt) => [dt.textContent, dt.nextElementSibling.textContent]));
+  // The model text carries the version of the program that wrote the code-plug.
+  assert.match(info[3][1], /^KM640\b/);
+  info[3][1] = "KM640";
+  assert.deepEqual(info, [["Port", second.where], ["Firmware", "FirmVer. 1.3.2"], ["Serial No.", "A1B2C3D4E5F6"],
+    ["Model text", "KM640"], ["Software version", "116 (old: a write sets the battery levels afresh)"]]);
+
+  // Search finds the board that answers; with none, the window's message.
+  await page.fill("#sim-port", second.where.split(":").pop());
+  await page.selectOption("#board-port", { index: 0 });
+  assert.equal((await operate(page, "#board-search")).text, `The programmer board answers on ${second.where}.`);
+  await stopSim(second);
+  const none = await operate(page, "#board-search");
+  assert.ok(none.messages.some((m) => m.startsWith("The Board is not responding !")), none.messages.join("\n"));
+
+  // Compare: the editor's code-plug beside the pager's, field by field.
+  await chooseSimulator(page, first.where);
+  await openFile(page, path("plug.tbl"));
+  await operate(page, "#op-compare");
+  const names = await page.locator("#results tbody tr:not(.stamped) td:nth-child(2)").allTextContents();
+  assert.ok(names.includes("LogoLine1") && names.includes("F1Tone1[0]"), names.join(", "));
+  assert.match(await page.locator("#results p").textContent(), /^The pager on ws:\/\/127\.0\.0\.1:\d+ differs from the editor in \d+ fields/);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
