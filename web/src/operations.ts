@@ -60,6 +60,14 @@ export class PagerOperationsUi {
     on(buttons.sync, () => this.run((ops, port) => this.syncTime(ops, port)));
     on(buttons.compare, () => this.run((ops, port) => this.compare(ops, port)));
     buttons.cancel.addEventListener("click", () => this.cancel());
+    const refuse = (event: Event) => {
+      if (this.busy && (event.target as Element | null)?.closest?.("#pages, #tabs")) {
+        event.preventDefault();
+        event.stopImmediatePropagation();
+      }
+    };
+    for (const type of ["pointerdown", "mousedown", "click", "keydown", "beforeinput", "paste", "drop", "change"])
+      document.addEventListener(type, refuse, true);
     this.ui.simPort.addEventListener("input", () => this.nameSimulator());
   }
 
@@ -142,11 +150,11 @@ export class PagerOperationsUi {
     this.busy = busy;
     this.ui.setBusy(busy);
     if (this.ops) this.ops.module.km640StopLevel = 0;
-    // The editor waits while the pager is being worked on, as the window does.
-    for (const id of ["pages", "tabs"]) {
-      const element = document.getElementById(id);
-      if (element) element.inert = busy;
-    }
+    // The editor waits while the pager is being worked on, as the window
+    // does (edits would be lost to a Read). Its controls take no input
+    // meanwhile; making every one of them inert would restyle the whole page
+    // at once, which holds the page longer than a frame.
+    for (const id of ["pages", "tabs"]) document.getElementById(id)?.setAttribute("aria-busy", String(busy));
     document.querySelectorAll<HTMLButtonElement>("header nav button").forEach((b) => (b.disabled = busy));
   }
 
