@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
+#include <string_view>
 
 #include "link/Delay.h"
 #include "link/TCommPort.h"
@@ -148,6 +149,12 @@ bool report(const char* what, const Measured& m, double limitMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The limits alone, for the browser edition's benchmark (web/bench).
+    if (argc > 1 && std::string_view(argv[1]) == "--limits") {
+        std::printf("Write %.1f\nRead %.1f\nVerify %.1f\n", writeBudget().ms(), readBudget().ms(),
+                    verifyBudget().ms());
+        return 0;
+    }
     QCoreApplication app(argc, argv);  // the serial port wants one
     CalibrateCounter();
     CodePlugImage memory = DefaultImage();

@@ -3,7 +3,7 @@
 # (for example -DKM640_SANITIZE=ON with BUILD_DIR=build-asan). The tests include
 # the browser edition: ctest's web_build runs scripts/web.sh (the WebAssembly
 # core in build-wasm/, the page's npm packages from web/package-lock.json) before
-# web_core and web_page run.
+# web_core, web_page and web_operations run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"

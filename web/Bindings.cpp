@@ -21,6 +21,7 @@ emscripten::val bytesOut(const std::string& bytes) {
 
 emscripten::val saveImage(EditorSession& session) { return bytesOut(session.saveImage()); }
 emscripten::val saveText(EditorSession& session) { return bytesOut(session.saveText()); }
+emscripten::val imageBytes(EditorSession& session) { return bytesOut(session.imageBytes()); }
 
 }  // namespace
 
@@ -41,5 +42,8 @@ EMSCRIPTEN_BINDINGS(km640_editor) {
         .function("saveText", &saveText)
         .function("modified", &EditorSession::modified)
         .function("compare", &EditorSession::compare)
-        .function("checkRoster", &EditorSession::checkRoster);
+        .function("checkRoster", &EditorSession::checkRoster)
+        .function("imageBytes", &imageBytes)
+        .function("takeRead", &EditorSession::takeRead)
+        .function("takeWritten", &EditorSession::takeWritten);
 }

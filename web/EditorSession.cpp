@@ -1,5 +1,6 @@
 #include "web/EditorSession.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "fieldtext/CodePlugDiff.h"
@@ -247,6 +248,23 @@ std::string EditorSession::saveText() {
     StampVersion(image_);
     unchanged_ = image_;
     return exportCodePlugText(image_);
+}
+
+std::string EditorSession::imageBytes() const { return std::string(image_.bytes().begin(), image_.bytes().end()); }
+
+std::string EditorSession::takeRead(const std::string& bytes) {
+    std::copy_n(bytes.begin(), std::min(bytes.size(), kImageSize), image_.bytes().begin());
+    const std::vector<std::string> messages = takeAsOpened(image_);
+    unchanged_ = image_;
+    Json json;
+    json.open('{');
+    return messageList(json, messages).close('}').str();
+}
+
+bool EditorSession::takeWritten(const std::string& bytes) {
+    const CodePlugImage before = image_;
+    std::copy_n(bytes.begin(), std::min(bytes.size(), kImageSize), image_.bytes().begin());
+    return !memmap::sameUserSettings(before, image_);
 }
 
 bool EditorSession::modified() const { return !memmap::sameUserSettings(image_, unchanged_); }

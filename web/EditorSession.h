@@ -86,6 +86,18 @@ public:
     // {"rows":n,"summary":"3 rows, 1 problem","problems":["line 4, serial …: …", …]}.
     std::string checkRoster(const std::string& csv) const;
 
+    // The pager operations' side. The code-plug as the editor holds it now,
+    // the 2048 bytes the window's Write and Verify take (nothing stamped).
+    std::string imageBytes() const;
+    // A Read brought the pager's code-plug: held as the window holds it
+    // after a Read (normalised as shown, nothing unsaved); {"messages":[…]}.
+    std::string takeRead(const std::string& bytes);
+    // A Write sent the code-plug with what it stamped and took from the
+    // pager: the editor holds that, as the window does after a Write; what
+    // counts as unsaved stays as it was. True when a value the user sees
+    // moved with it (battery levels set afresh for an old pager).
+    bool takeWritten(const std::string& bytes);
+
     const CodePlugImage& image() const { return image_; }
 
 private:

@@ -4,6 +4,8 @@
 // messages go to JavaScript hooks on the module (Module.km640Progress,
 // Module.km640Status); the clock is the browser's local time.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,8 @@ namespace km640 {
 // sleep until a reply is due, as on a terminal.
 class BrowserOperationView : public UnattendedView {
 public:
+    // The page shows the blocks of a transfer exchanged so far, of 32; the
+    // gauge's own scale is the window's.
     void setProgressCaption(const std::string& text) override;
     void setGaugeVisible(bool) override {}
     void setGaugeRange(int min, int max) override;
@@ -34,6 +38,7 @@ private:
     void progress();
 
     int min_ = 0, max_ = 100, position_ = 0;
+    int blocks_ = 0;  // blocks exchanged since the transfer's gauge started
 };
 
 // Message boxes of an operation, kept for the page to show.
@@ -61,7 +66,23 @@ public:
     OperationResult Write(const std::string& port, const CodePlugImage& codePlug, bool syncClock);
     // Does the pager hold the editor's image (what Read brought or Write sent)?
     OperationResult Verify(const std::string& port);
+    // Does the pager hold this code-plug, as the window's Verify asks of the
+    // editor's? On a difference memory gets the pager's whole memory when
+    // every block arrived.
+    OperationResult Verify(const std::string& port, const CodePlugImage& codePlug,
+                           std::optional<CodePlugImage>& memory);
     OperationResult ReadMemory(const std::string& port, CodePlugImage& memory);
+    OperationResult Identify(const std::string& port, PagerIdentity& identity);
+    // SYNC TIME with the browser's local time.
+    OperationResult SyncTime(const std::string& port);
+    // The board search: the index of the first port on which the board
+    // answers, or -1.
+    int Search(const std::vector<std::string>& ports);
+    // For the next Write: where the pager's memory from before it is.
+    void setBackupPath(std::string path) { operations_.setBackupPath(std::move(path)); }
+    void setStopRequest(std::function<bool()> stop) { operations_.setStopRequest(std::move(stop)); }
+    LocalDateTime now() { return clock_.now(); }
+    const BrowserOperationView& view() const { return view_; }
 
     const CodePlugImage& image() const { return image_; }
     const RecordedMessages& messages() const { return messages_; }

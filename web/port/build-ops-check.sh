@@ -49,6 +49,6 @@ em++ "${objects[@]}" -o "$out/km640-ops.js" \
   -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536 \
   -sMODULARIZE=1 -sEXPORT_NAME=createKm640Operations \
   -sENVIRONMENT=web,node -sALLOW_MEMORY_GROWTH=1 -sFILESYSTEM=0 \
-  -sEXPORTED_FUNCTIONS=_malloc,_free,_km640_read,_km640_write,_km640_verify,_km640_read_memory,_km640_image,_km640_result_text,_km640_messages,_km640_as_written_to \
+  -sEXPORTED_FUNCTIONS=_malloc,_free,_km640_read,_km640_write,_km640_verify,_km640_read_memory,_km640_image,_km640_result_text,_km640_messages,_km640_as_written_to,_km640_verify_plug,_km640_memory_kept,_km640_identify,_km640_identity,_km640_sync_time,_km640_search,_km640_backup_name,_km640_next_backup,_km640_pager_title \
   -sEXPORTED_RUNTIME_METHODS=ccall,UTF8ToString,HEAPU8
 echo "$out/km640-ops.js"

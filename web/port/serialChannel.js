@@ -163,13 +163,18 @@ export function webSocketTransport(url, line, WebSocketClass = globalThis.WebSoc
 
 // A programmer board on a serial port the user granted through Web Serial
 // (navigator.serial). Received bytes are read as the port delivers them, in
-// whatever chunks; a port unplugged in the middle fails the line.
+// whatever chunks; a port unplugged in the middle (its disconnect event, or
+// its stream failing) fails the line.
 export async function webSerialTransport(port, options, line) {
   await port.open({ baudRate: options.baudRate, dataBits: options.dataBits, parity: options.parity,
                     stopBits: options.stopBits, flowControl: "none" });
   const writer = port.writable.getWriter();
   const reader = port.readable.getReader();
   let closing = false;
+  const unplugged = () => {
+    if (!closing) line.fail(new Error("the serial port was unplugged"));
+  };
+  port.addEventListener?.("disconnect", unplugged);
   const reading = (async () => {
     try {
       for (;;) {
@@ -188,6 +193,7 @@ export async function webSerialTransport(port, options, line) {
     write: (bytes) => writer.write(bytes),
     close: async () => {
       closing = true;
+      port.removeEventListener?.("disconnect", unplugged);
       await reader.cancel().catch(() => {});
       await reading;
       writer.releaseLock();

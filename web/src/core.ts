@@ -64,6 +64,11 @@ export interface Session {
   title(file: string): string;
   compare(a: Uint8Array, nameA: string, b: Uint8Array, nameB: string): string;
   checkRoster(csv: Uint8Array): string;
+  // The pager operations' side: the code-plug as held (nothing stamped), a
+  // Read's code-plug taken as the window takes it, and what a Write sent.
+  imageBytes(): Uint8Array;
+  takeRead(bytes: Uint8Array): string;
+  takeWritten(bytes: Uint8Array): boolean; // true: a value the user sees moved
 }
 
 export interface Core {

@@ -1,18 +1,21 @@
 // The page: the editor, its files and its title, over the program's core.
 
 import { loadCore, type Control, type Core, type DifferenceRow, type OpenAnswer, type Session } from "./core";
+import { differenceTable } from "./differences";
 import { ask, tell } from "./dialogs";
 import { Editor } from "./editor";
 import * as files from "./files";
+import { PagerOperationsUi, type OperationsHost } from "./operations";
 
 interface Opened {
   name: string;
   handle?: FileSystemFileHandle;
   asText: boolean;
+  fromPager?: boolean; // read from the pager: the title names it, Save asks for a file
 }
 
-class Page {
-  private session: Session;
+class Page implements OperationsHost {
+  readonly session: Session;
   private editor: Editor;
   private opened: Opened = { name: "", asText: false };
   private readonly title: string;
@@ -58,7 +61,7 @@ class Page {
   }
 
   // The window's question before a change would be lost: Yes saves first.
-  private async changesMayGo(): Promise<boolean> {
+  async changesMayGo(): Promise<boolean> {
     (document.activeElement as HTMLElement | null)?.blur(); // a value being typed is part of the work
     if (!this.session.modified()) return true;
     const question = this.core.EditorSession.saveQuestion(this.opened.name);
@@ -108,7 +111,7 @@ class Page {
 
   async saveAs(): Promise<boolean> {
     (document.activeElement as HTMLElement | null)?.blur();
-    const suggested = this.opened.name || "codeplug.tbl";
+    const suggested = (!this.opened.fromPager && this.opened.name) || "codeplug.tbl";
     const target = await files.chooseTarget(suggested);
     if (!target) return false;
     if (target === "download") {
@@ -142,20 +145,7 @@ class Page {
     };
     if (answer.error) return tell([answer.error], this.title);
     const rows = answer.rows ?? [];
-    const table = document.createElement("table");
-    const head = table.createTHead().insertRow();
-    for (const text of ["Field", "Name", nameA, b.name]) {
-      const th = document.createElement("th");
-      th.scope = "col";
-      th.textContent = text;
-      head.append(th);
-    }
-    const body = table.createTBody();
-    for (const row of rows) {
-      const tr = body.insertRow();
-      for (const text of [row.label, row.name, row.a, row.b]) tr.insertCell().textContent = text;
-      if (row.stamped) tr.className = "stamped";
-    }
+    const table = differenceTable(rows, nameA, b.name);
     this.showResult(
       `Compare: ${nameA} and ${b.name}`,
       rows.length ? `${rows.length} field(s) differ` : "The two code-plugs hold the same settings.",
@@ -172,7 +162,29 @@ class Page {
     this.showResult(`Roster check: ${csv.name}`, answer.summary, list);
   }
 
-  private showResult(heading: string, summary: string, content: HTMLElement): void {
+  // The code-plug read from the pager "pager A1B2…" is in the editor now.
+  tookFromPager(name: string, messages: string[]): void {
+    this.opened = { name, asText: false, fromPager: true };
+    this.refreshShown();
+    this.updateTitle();
+    if (messages.length) void tell(messages, this.title);
+  }
+
+  wrote(valuesMoved: boolean): void {
+    if (valuesMoved) this.refreshShown();
+    this.updateTitle();
+  }
+
+  // After an operation only the page in sight is brought up to date at once
+  // (a page takes its values afresh whenever it is shown): working out every
+  // page's lists would hold the page for longer than a frame.
+  private refreshShown(): void {
+    const shown = document.querySelector<HTMLElement>("[role=tab][aria-selected=true]")?.textContent;
+    if (shown) this.editor.show(shown);
+    else this.editor.refreshAll();
+  }
+
+  showResult(heading: string, summary: string, content: HTMLElement): void {
     const host = byId("results");
     const h2 = Object.assign(document.createElement("h2"), { textContent: heading });
     const p = Object.assign(document.createElement("p"), { textContent: summary });
@@ -211,6 +223,7 @@ async function start(): Promise<void> {
   performance.mark("km640-core-ready");
   document.getElementById("loading")?.remove();
   const page = new Page(core);
+  new PagerOperationsUi(page);
   (window as unknown as { km640: Page }).km640 = page;
   document.body.dataset.ready = "true";
   // The benchmark reads this: the first field can be edited from here on.
