@@ -17,11 +17,14 @@
 
 namespace km640 {
 
-// Forwards the progress of an operation to the page; the browser turns its
-// own events whenever the operation awaits the port, so the exchanges may
-// sleep until a reply is due, as on a terminal.
+// Forwards the progress of an operation to the page. The browser turns its
+// own events whenever the operation awaits the port, and a wait for the
+// port ends when its bytes arrive: a reply is taken as it comes, as the
+// window takes it. Sleeping until a reply is due at line pace would wake on
+// a browser timer, which fires late by milliseconds at every exchange.
 class BrowserOperationView : public UnattendedView {
 public:
+    bool turnsEvents() const override { return true; }
     // The page shows the blocks of a transfer exchanged so far, of 32; the
     // gauge's own scale is the window's.
     void setProgressCaption(const std::string& text) override;
