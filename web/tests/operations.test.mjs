@@ -11,7 +11,7 @@ import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import { copyFileSync, readFileSync } from "node:fs";
 import { join } from "node:path";
-import { runCli, serve, startChromium, tempDir } from "./support.mjs";
+import { openFile, runCli, serve, startChromium, tempDir } from "./support.mjs";
 import { asWrittenTo, chooseSimulator, loadOperations, operate, startSim, stopSim, webSerialStandIn, withoutFilePickers }
   from "./boards.mjs";
 
@@ -56,13 +56,6 @@ async function newPage({ webSerial = false } = {}) {
   await page.goto(`http://127.0.0.1:${server.address().port}/`);
   await page.waitForSelector("body[data-ready=true]");
   return page;
-}
-
-async function openFile(page, file) {
-  const chooser = page.waitForEvent("filechooser");
-  await page.click("#open");
-  await (await chooser).setFiles(file);
-  await page.waitForFunction((name) => document.title.includes(name), file.split("/").pop());
 }
 
 // Resolves once a Write has sent this many blocks (after the backup's read).

@@ -9,7 +9,7 @@ import assert from "node:assert/strict";
 import { readFileSync, writeFileSync } from "node:fs";
 import { createRequire } from "node:module";
 import { join } from "node:path";
-import { runCli, serve, startChromium, tempDir } from "./support.mjs";
+import { openFile, runCli, serve, startChromium, tempDir } from "./support.mjs";
 
 const require = createRequire(import.meta.url);
 const dir = tempDir();
@@ -43,13 +43,6 @@ async function newPage(width = 1366, height = 768) {
   await page.waitForSelector("body[data-ready=true]");
   page.errors = errors;
   return page;
-}
-
-async function openFile(page, path) {
-  const chooser = page.waitForEvent("filechooser");
-  await page.click("#open");
-  await (await chooser).setFiles(path);
-  await page.waitForFunction((name) => document.title.includes(name), path.split("/").pop());
 }
 
 const field = (name) => `[data-field="${name}"]`;

@@ -65,3 +65,11 @@ export function runCli(args) {
 export function tempDir() {
   return mkdtempSync(join(tmpdir(), "km640-web-"));
 }
+
+// Opens a file through the page's own Open button and file chooser.
+export async function openFile(page, path) {
+  const chooser = page.waitForEvent("filechooser");
+  await page.click("#open");
+  await (await chooser).setFiles(path);
+  await page.waitForFunction((name) => document.title.includes(name), path.split("/").pop());
+}
