@@ -182,6 +182,20 @@ test("over Web Serial: Read in chunks, and a board unplugged in the middle of a 
   await page.close();
 });
 
+test("over Web Serial: the port SYNC TIME keeps open is released when the page goes", async () => {
+  const page = await newPage({ webSerial: true });
+  const synced = await board("--websocket", "127.0.0.1:0", "--no-pacing");
+  await page.evaluate((where) => (window.km640BridgeTo = where), synced.where);
+  assert.match((await operate(page, "#op-sync")).text, /^SYNC SUCCESS !/);
+  const open = await page.evaluate(() => window.km640Bridge.opened.length - window.km640Bridge.closed);
+  assert.equal(open, 1, "the port stays open after SYNC TIME");
+  await page.evaluate(() => window.dispatchEvent(new PageTransitionEvent("pagehide", { persisted: false })));
+  await page.waitForFunction(() => window.km640Bridge.closed === window.km640Bridge.opened.length);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+  await stopSim(synced);
+});
+
 // [Cancel clicks, the Write's outcome, the note, what Verify then finds]
 const cancels = [
   [1, "Write Success !", "Cancel: the operation under way was finished first.", "Verify Success !"],
