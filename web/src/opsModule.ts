@@ -57,19 +57,30 @@ export function loadOperations(line: SerialLine, progress: OpsModule["km640Progr
 export class OpsCall {
   constructor(readonly module: OpsModule) {}
 
-  private async withBuffers<T>(inputs: Uint8Array[], outputs: number, use: (pointers: number[]) => Promise<T>): Promise<T> {
+  // Lends the module a buffer of a code-plug's size for each of inputs (its
+  // bytes copied in, the rest zero) and outputs more; give them back with free.
+  private lend(inputs: Uint8Array[], outputs: number): number[] {
     const pointers: number[] = [];
+    for (const bytes of inputs) {
+      const p = this.module._malloc(kImageSize);
+      this.module.HEAPU8.fill(0, p, p + kImageSize);
+      this.module.HEAPU8.set(bytes.subarray(0, kImageSize), p);
+      pointers.push(p);
+    }
+    for (let i = 0; i < outputs; ++i) pointers.push(this.module._malloc(kImageSize));
+    return pointers;
+  }
+
+  private free(pointers: number[]): void {
+    pointers.forEach((p) => this.module._free(p));
+  }
+
+  private async withBuffers<T>(inputs: Uint8Array[], outputs: number, use: (pointers: number[]) => Promise<T>): Promise<T> {
+    const pointers = this.lend(inputs, outputs);
     try {
-      for (const bytes of inputs) {
-        const p = this.module._malloc(kImageSize);
-        this.module.HEAPU8.fill(0, p, p + kImageSize);
-        this.module.HEAPU8.set(bytes.subarray(0, kImageSize), p);
-        pointers.push(p);
-      }
-      for (let i = 0; i < outputs; ++i) pointers.push(this.module._malloc(kImageSize));
       return await use(pointers);
     } finally {
-      pointers.forEach((p) => this.module._free(p));
+      this.free(pointers);
     }
   }
 
@@ -131,11 +142,12 @@ export class OpsCall {
 
   // The name the window gives the backup of a pager holding memory, now.
   backupName(memory: Uint8Array): string {
-    const p = this.module._malloc(kImageSize);
-    this.module.HEAPU8.set(memory.subarray(0, kImageSize), p);
-    const name = this.module.ccall("km640_backup_name", "string", ["number"], [p]) as string;
-    this.module._free(p);
-    return name;
+    const pointers = this.lend([memory], 0);
+    try {
+      return this.module.ccall("km640_backup_name", "string", ["number"], pointers) as string;
+    } finally {
+      this.free(pointers);
+    }
   }
 
   nextBackup(where: string): void {
@@ -143,12 +155,12 @@ export class OpsCall {
   }
 
   asWrittenTo(codePlug: Uint8Array, pager: Uint8Array): Uint8Array {
-    const [c, p, out] = [0, 1, 2].map(() => this.module._malloc(kImageSize));
-    this.module.HEAPU8.set(codePlug.subarray(0, kImageSize), c);
-    this.module.HEAPU8.set(pager.subarray(0, kImageSize), p);
-    this.module._km640_as_written_to(c, p, out);
-    const bytes = this.bytesAt(out);
-    [c, p, out].forEach((x) => this.module._free(x));
-    return bytes;
+    const pointers = this.lend([codePlug, pager], 1);
+    try {
+      this.module._km640_as_written_to(pointers[0], pointers[1], pointers[2]);
+      return this.bytesAt(pointers[2]);
+    } finally {
+      this.free(pointers);
+    }
   }
 }
